@@ -362,10 +362,11 @@ bool ParseScenarioText(const std::string& text, const std::string& fileName, std
     while (std::getline(ss, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
         std::string keyword, why;
         std::vector<Pair> pairs;
         if (!Tokenize(line, keyword, pairs, why)) return fail(why);
-        if (keyword.empty() || keyword[0] == '#') continue;
         if (keyword != "network") return fail("unknown line type \"" + keyword + "\" (expected network)");
         KQSIM_NETWORK n;
         if (!ParseNetworkLine(pairs, nets.size(), n, why)) return fail(why);
@@ -400,6 +401,16 @@ std::string FormatNetworkLine(const KQSIM_NETWORK& n)
     std::snprintf(buf, sizeof(buf), "network ssid=\"%s\" bssid=%s channel=%u rssi=%d security=%s", quoted.c_str(),
                   FormatMac(n.bssid).c_str(), n.channel, n.rssi, SecurityName(n.security));
     std::string s = buf;
+    if (n.pskLen) s += " psk=\"" + std::string(n.psk, n.psk + (n.pskLen > 64 ? 64 : n.pskLen)) + "\"";
+    for (int k = 0; k < 4; ++k) {
+        if (!n.wepKeyLen[k] || n.wepKeyLen[k] > 16) continue;
+        s += " wepkey" + std::to_string(k + 1) + "=";
+        for (int i = 0; i < n.wepKeyLen[k]; ++i) {
+            char hx[4];
+            std::snprintf(hx, sizeof(hx), "%02X", n.wepKey[k][i]);
+            s += hx;
+        }
+    }
     if (n.freqKHz) s += " freq=" + std::to_string(n.freqKHz / 1000);
     if (n.hidden) s += " hidden=yes";
     if (!(n.flags & KQSIM_NET_VISIBLE)) s += " visible=no";
