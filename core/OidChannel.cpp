@@ -1,0 +1,162 @@
+// The OID channel: every request opens the adapter's device, sends
+// IOCTL_NDIS_QUERY_GLOBAL_STATS and closes it again.  Failed sets with a try
+// count are retried every 500 ms from a thread timer of the UI thread.
+#include "core/OidChannel.h"
+
+#include <cstring>
+#include <vector>
+
+char g_szDevicePath[MAX_PATH];
+
+extern int g_nOsVersion;   // Windows version code, worked out at start
+
+namespace {
+
+std::vector<OidRetryRecord> g_retries;   // insertion order; UI thread only
+
+const UINT kRetryMs = 500;
+
+HANDLE OpenDevice()
+{
+    return CreateFileA(g_szDevicePath, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+void* CopyToGlobal(const void* buf, DWORD len)
+{
+    if (len == 0) return nullptr;
+    HGLOBAL h = GlobalAlloc(GHND, len);
+    if (!h) return nullptr;
+    void* p = GlobalLock(h);
+    if (!p) {
+        GlobalFree(h);
+        return nullptr;
+    }
+    if (buf) std::memcpy(p, buf, len);
+    return p;
+}
+
+void FreeGlobal(void* p)
+{
+    if (!p) return;
+    HGLOBAL h = GlobalHandle(p);
+    GlobalUnlock(h);
+    GlobalFree(h);
+}
+
+// Frees the record's copy, kills its timer and takes it out of the list.
+void DropRecord(size_t i)
+{
+    OidRetryRecord r = g_retries[i];
+    if (r.size != 0) FreeGlobal(r.data);
+    KillTimer(nullptr, r.timerId);
+    g_retries.erase(g_retries.begin() + i);
+}
+
+void QueueRetry(DWORD setOid, const void* buf, DWORD len, DWORD returned, int triesLeft)
+{
+    OidRetryRecord r{};
+    r.oid = setOid;
+    r.size = len;
+    r.bytesReturned = returned;
+    r.triesLeft = triesLeft;
+    r.data = CopyToGlobal(buf, len);
+    if (len != 0 && !r.data) return;            // no memory for the copy: no retry
+    r.timerId = SetTimer(nullptr, 0, kRetryMs, OidRetryTimerProc);
+    if (r.timerId == 0) {
+        FreeGlobal(r.data);
+        return;
+    }
+    g_retries.push_back(r);
+}
+
+}  // namespace
+
+bool QueryOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned)
+{
+    DWORD ignored = 0;
+    if (!pReturned) pReturned = &ignored;
+    HANDLE h = OpenDevice();
+    if (h == INVALID_HANDLE_VALUE) return false;
+    *pReturned = 0;
+    BOOL ok = DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &oid, sizeof(oid), buf, len, pReturned, nullptr);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries)
+{
+    DWORD ignored = 0;
+    if (!pReturned) pReturned = &ignored;
+    HANDLE h = OpenDevice();
+    if (h == INVALID_HANDLE_VALUE) return FALSE;
+    DWORD setOid = oid | OID_VENDOR_SET_FLAG;
+    *pReturned = 0;
+
+    // The 64-bit XP driver is handed a heap block of its own.
+    void* data = buf;
+    void* heap = nullptr;
+    if (g_nOsVersion == 10 && len != 0) {
+        heap = HeapAlloc(GetProcessHeap(), 0, len);
+        if (!heap) {
+            CloseHandle(h);
+            return FALSE;
+        }
+        if (buf) std::memcpy(heap, buf, len);
+        data = heap;
+    }
+    BOOL ok = DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &setOid, sizeof(setOid), data, len, pReturned,
+                              nullptr);
+    if (heap) HeapFree(GetProcessHeap(), 0, heap);
+    CloseHandle(h);
+
+    if (!ok && tries - 1 > 0) QueueRetry(setOid, buf, len, *pReturned, tries - 1);
+    return ok;
+}
+
+void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD time)
+{
+    if (g_retries.empty()) {
+        KillTimer(nullptr, idEvent);
+        return;
+    }
+    size_t i = 0;
+    while (i < g_retries.size() && g_retries[i].timerId != idEvent) ++i;
+    if (i == g_retries.size()) {
+        KillTimer(nullptr, idEvent);
+        return;
+    }
+    if (g_retries[i].triesLeft < 1) {
+        DropRecord(i);
+        return;
+    }
+    HANDLE h = OpenDevice();
+    if (h == INVALID_HANDLE_VALUE) {
+        // the adapter is gone: every pending set goes with it
+        ClearOidRetryList();
+        return;
+    }
+    OidRetryRecord& r = g_retries[i];
+    r.bytesReturned = 0;
+    BOOL ok = DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &r.oid, sizeof(r.oid), r.data, r.size,
+                              &r.bytesReturned, nullptr);
+    CloseHandle(h);
+    if (!ok && --r.triesLeft != 0) return;     // keep it and its timer
+    DropRecord(i);
+}
+
+BOOL IsAdapterPresent()
+{
+    HANDLE h = OpenDevice();
+    if (h == INVALID_HANDLE_VALUE) return FALSE;
+    CloseHandle(h);
+    return TRUE;
+}
+
+size_t OidRetryPendingCount() { return g_retries.size(); }
+
+const OidRetryRecord* OidRetryPendingAt(size_t i) { return i < g_retries.size() ? &g_retries[i] : nullptr; }
+
+void ClearOidRetryList()
+{
+    while (!g_retries.empty()) DropRecord(g_retries.size() - 1);
+}
