@@ -10,6 +10,9 @@
 
 namespace kqsim {
 
+// NetCfgInstanceId of the adapter that sim/install-standins.sh installs.
+const char kDefaultAdapterGuid[] = "{5A1E7C3D-2B4F-4E61-9D8C-0F1E2D3C4B5A}";
+
 struct LogEntry {
     DWORD seq = 0;
     DWORD timeMs = 0;
