@@ -219,20 +219,23 @@ std::string DriversFolder()
     return std::string(sys) + "\\drivers";
 }
 
-bool InstallDriverFile(const std::string& source, const std::string& fileName, bool& changed, std::string& error)
+bool DriverFileCurrent(const std::string& source, const std::string& fileName)
 {
-    std::string want, have, target = DriversFolder() + "\\" + fileName;
-    changed = false;
-    if (!ReadFileBytes(source, want)) {
+    std::string want, have;
+    return ReadFileBytes(source, want) && ReadFileBytes(DriversFolder() + "\\" + fileName, have) && have == want;
+}
+
+bool InstallDriverFile(const std::string& source, const std::string& fileName, std::string& error)
+{
+    std::string target = DriversFolder() + "\\" + fileName;
+    if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
         error = "cannot read the driver " + source;
         return false;
     }
-    if (ReadFileBytes(target, have) && have == want) return true;
     if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
         error = "copying the driver to " + target + ": " + LastErrorText();
         return false;
     }
-    changed = true;
     return true;
 }
 

@@ -23,7 +23,8 @@ bool CreateNetDevice(const KQSIM_ADAPTER_CONFIG& cfg, std::string& driverKey, st
 bool RemoveNetDevice(const std::string& guid, std::string& error);
 
 // Driver file under its model's name in system32\drivers; unchanged files are left alone.
-bool InstallDriverFile(const std::string& source, const std::string& fileName, bool& changed, std::string& error);
+bool DriverFileCurrent(const std::string& source, const std::string& fileName);
+bool InstallDriverFile(const std::string& source, const std::string& fileName, std::string& error);
 void RemoveDriverFile(const std::string& fileName);
 std::string DriversFolder();
 

@@ -207,13 +207,13 @@ int Install(const Args& a)
         if (_stricmp(old.guid, cfg.guid) == 0 && a.options.size() == 1) cfg = old;
 
     const char* file = ModelDriverFile((int)cfg.model);
-    bool changed = false;
-    if (!InstallDriverFile(source, file, changed, error)) return Fail(error);
     std::string image = ServiceImagePath();
     if (image.empty()) image = DriversFolder() + "\\" + file;
-    if (changed && _stricmp(image.c_str(), (DriversFolder() + "\\" + file).c_str()) == 0 && DriverRunning()) {
-        // a new build of the running driver: restart it so it is the one loaded
-        if (!StopDriver(error)) return Fail(error);
+    if (!DriverFileCurrent(source, file)) {
+        // a loaded driver file cannot be replaced: a new build restarts the driver
+        if (_stricmp(image.c_str(), (DriversFolder() + "\\" + file).c_str()) == 0 && !StopDriver(error))
+            return Fail(error);
+        if (!InstallDriverFile(source, file, error)) return Fail(error);
     }
     if (!EnsureService(image, error)) return Fail(error);
     Remember(cfg);
