@@ -1,0 +1,29 @@
+// The one road to the adapter's driver: every request opens the device,
+// issues IOCTL_NDIS_QUERY_GLOBAL_STATS and closes it again.
+#pragma once
+
+#include <windows.h>
+#include "core/Oids.h"
+
+// "\\.\" + NetCfgInstanceId (or the model name on 98 SE / Me); set by discovery.
+extern char g_szDevicePath[MAX_PATH];
+
+struct OidRetryRecord {
+    DWORD  oid;          // set form
+    void*  data;         // movable global copy, locked; NULL when size is 0
+    DWORD  size;
+    DWORD  bytesReturned;
+    int    triesLeft;
+    UINT_PTR timerId;
+};
+
+bool QueryOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned);
+BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries);
+void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD time);
+BOOL IsAdapterPresent();
+
+// Pending retries, in insertion order (UI thread only).
+size_t OidRetryPendingCount();
+const OidRetryRecord* OidRetryPendingAt(size_t i);
+// Frees every pending record (data copies and timers); used at exit.
+void ClearOidRetryList();

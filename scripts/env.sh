@@ -1,0 +1,107 @@
+# Shared set-up of the build, the Wine prefix and the virtual display.
+# Sourced by scripts/test and scripts/run; every process started here is
+# stopped by kq_stop_all, by its id.
+
+KQ_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KQ_BUILD=${KQ_BUILD:-$KQ_ROOT/build}
+KQ_PACKAGES="wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools xvfb cmake googletest"
+
+export WINEPREFIX=${WINEPREFIX:-$KQ_BUILD/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+kq_log() { echo "== $*"; }
+
+kq_ensure_packages() {
+    local missing=()
+    for p in $KQ_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        kq_log "installing ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    fi
+}
+
+kq_build() {
+    if [ ! -f "$KQ_BUILD/CMakeCache.txt" ]; then
+        cmake -S "$KQ_ROOT" -B "$KQ_BUILD" -DCMAKE_TOOLCHAIN_FILE="$KQ_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    fi
+    # Progress lines are hidden; warnings and errors show, and the build's own result decides.
+    local log="$KQ_BUILD/build.log" rc=0
+    cmake --build "$KQ_BUILD" -j"$(nproc)" >"$log" 2>&1 || rc=$?
+    grep -v -E '^\[ *[0-9]+%\]|^gmake|^Scanning|^Consolidate' "$log" || true
+    return "$rc"
+}
+
+KQ_STARTED_XVFB=""
+KQ_STARTED_WINESERVER=""
+
+kq_start_display() {
+    if [ -n "${DISPLAY:-}" ] && [ -z "${KQ_FORCE_XVFB:-}" ]; then
+        return
+    fi
+    local n
+    for n in $(seq 90 140); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            KQ_STARTED_XVFB=$!
+            export DISPLAY=":$n"
+            for _ in $(seq 50); do
+                [ -e "/tmp/.X11-unix/X$n" ] && break
+                sleep 0.1
+            done
+            return
+        fi
+    done
+    echo "no free X display number" >&2
+    return 1
+}
+
+kq_start_wineserver() {
+    # A persistent server makes each program start in milliseconds.
+    if ! wineserver -p 2>/dev/null; then
+        return 0   # one already runs for this prefix
+    fi
+    KQ_STARTED_WINESERVER=1
+}
+
+kq_warm_up() {
+    # The first program starts Wine's own services (services.exe, explorer,
+    # winedevice); start them here with their output going nowhere, so that
+    # they never hold a test's output pipe open.
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+kq_make_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        kq_log "making a fresh Wine prefix in $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+    fi
+}
+
+kq_install_standins() {
+    if [ -x "$KQ_ROOT/sim/install-standins.sh" ]; then
+        kq_log "installing the stand-ins"
+        "$KQ_ROOT/sim/install-standins.sh" "$KQ_BUILD"
+    fi
+}
+
+kq_stop_all() {
+    if [ -n "$KQ_STARTED_WINESERVER" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+    fi
+    if [ -n "$KQ_STARTED_XVFB" ]; then
+        kill "$KQ_STARTED_XVFB" 2>/dev/null || true
+        wait "$KQ_STARTED_XVFB" 2>/dev/null || true
+    fi
+}
