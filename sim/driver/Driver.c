@@ -33,15 +33,17 @@ static void ResolveTime(void)
     g_systemTime = (PFN_QUERY_SYSTEM_TIME)MmGetSystemRoutineAddress(&name);
 }
 
+/* Wine's KeQueryInterruptTime counts milliseconds, not 100 ns units, so the
+ * system time comes first. */
 static ULONGLONG RawMs(void)
 {
     LARGE_INTEGER t;
-    if (g_interruptTime)
-        return g_interruptTime() / 10000;
     if (g_systemTime) {
         g_systemTime(&t);
         return (ULONGLONG)t.QuadPart / 10000;
     }
+    if (g_interruptTime)
+        return g_interruptTime();
     return 0;
 }
 
