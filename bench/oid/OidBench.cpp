@@ -23,12 +23,12 @@ int main(int argc, char** argv)
     if (n <= 0) n = 2000;
     kqsim::SimClient client;
     if (!client.Open(5000)) {
-        std::fprintf(stderr, "bench_oid: the simulated driver is not reachable (run sim/install-standins.sh)\n");
+        std::fprintf(stderr, "oid_bench: the simulated driver is not reachable (run sim/install-standins.sh)\n");
         return 1;
     }
     kqsim::TestAdapter adapter(client, 0x30);
     if (!adapter.ok()) {
-        std::fprintf(stderr, "bench_oid: cannot add the benchmark adapter\n");
+        std::fprintf(stderr, "oid_bench: cannot add the benchmark adapter\n");
         return 1;
     }
     std::strcpy(g_szDevicePath, adapter.DevicePath().c_str());
@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     QueryPerformanceCounter(&t0);
     for (int i = 0; i < n; ++i)
         if (!QueryOid(OID_GEN_MEDIA_CONNECT_STATUS, &value, 4, &returned)) {
-            std::fprintf(stderr, "bench_oid: QueryOid failed\n");
+            std::fprintf(stderr, "oid_bench: QueryOid failed\n");
             return 1;
         }
     QueryPerformanceCounter(&t1);
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
 
     HANDLE h = CreateFileA(g_szDevicePath, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "bench_oid: the device does not open\n");
+        std::fprintf(stderr, "oid_bench: the device does not open\n");
         return 1;
     }
     DWORD oid = OID_GEN_MEDIA_CONNECT_STATUS;
