@@ -12,7 +12,17 @@ extern int g_nOsVersion;   // Windows version code, worked out at start
 
 namespace {
 
-std::vector<OidRetryRecord> g_retries;   // insertion order; UI thread only
+std::vector<OidRetryRecord> g_retries;   // insertion order; owner thread only
+LONG g_retryThread = 0;                  // thread whose timers run the retries
+
+// The first thread that uses the channel (the UI thread, at start-up) owns
+// the retry list unless one is named.
+bool OnRetryThread()
+{
+    DWORD self = GetCurrentThreadId();
+    InterlockedCompareExchange(&g_retryThread, (LONG)self, 0);
+    return (DWORD)g_retryThread == self;
+}
 
 const UINT kRetryMs = 500;
 
@@ -75,6 +85,7 @@ bool QueryOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned)
 {
     DWORD ignored = 0;
     if (!pReturned) pReturned = &ignored;
+    OnRetryThread();
     HANDLE h = OpenDevice();
     if (h == INVALID_HANDLE_VALUE) return false;
     *pReturned = 0;
@@ -109,7 +120,9 @@ BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries)
     if (heap) HeapFree(GetProcessHeap(), 0, heap);
     CloseHandle(h);
 
-    if (!ok && tries - 1 > 0) QueueRetry(setOid, buf, len, *pReturned, tries - 1);
+    // A thread timer only fires on a thread that pumps messages, and the list
+    // has no lock: sets from other threads (the 802.1X layer) are not retried.
+    if (!ok && tries - 1 > 0 && OnRetryThread()) QueueRetry(setOid, buf, len, *pReturned, tries - 1);
     return ok;
 }
 
@@ -146,11 +159,14 @@ void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD tim
 
 BOOL IsAdapterPresent()
 {
+    OnRetryThread();
     HANDLE h = OpenDevice();
     if (h == INVALID_HANDLE_VALUE) return FALSE;
     CloseHandle(h);
     return TRUE;
 }
+
+void SetOidRetryThread(DWORD threadId) { InterlockedExchange(&g_retryThread, (LONG)threadId); }
 
 size_t OidRetryPendingCount() { return g_retries.size(); }
 

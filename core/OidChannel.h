@@ -22,6 +22,10 @@ BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries);
 void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD time);
 BOOL IsAdapterPresent();
 
+// The thread whose timers run the retries (by default the first thread that
+// uses the channel); failed sets of other threads are not retried.
+void SetOidRetryThread(DWORD threadId);
+
 // Pending retries, in insertion order (UI thread only).
 size_t OidRetryPendingCount();
 const OidRetryRecord* OidRetryPendingAt(size_t i);

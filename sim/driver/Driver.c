@@ -601,15 +601,12 @@ static NTSTATUS AdapterIoctl(PDEVICE_OBJECT dev, PIRP irp, PIO_STACK_LOCATION sp
     RtlCopyMemory(&oid, irp->AssociatedIrp.SystemBuffer, 4);
     buf = MdlBuffer(irp, &outLen);
     ad->requests++;
-    if (oid & KQ_SET_FLAG) {
-        /* log the data as it arrived, before the handler looks at it */
-        st = KqHandleOid(ad, oid, buf, outLen, &returned);
+    st = KqHandleOid(ad, oid, buf, outLen, &returned);
+    /* a set's data as it arrived (handlers never write into it), a query's answer */
+    if (oid & KQ_SET_FLAG)
         KqLog(KQSIM_LOG_SET, ad->slot, oid, bufLen, inLen, st, returned, buf, outLen);
-    } else {
-        st = KqHandleOid(ad, oid, buf, outLen, &returned);
-        KqLog(KQSIM_LOG_QUERY, ad->slot, oid, bufLen, inLen, st, returned, buf,
-              NT_SUCCESS(st) ? returned : 0);
-    }
+    else
+        KqLog(KQSIM_LOG_QUERY, ad->slot, oid, bufLen, inLen, st, returned, buf, NT_SUCCESS(st) ? returned : 0);
     Unlock();
     return Complete(irp, st, NT_SUCCESS(st) ? returned : 0);
 }

@@ -129,6 +129,8 @@ int KqFindNetwork(const UCHAR *bssid);
 ULONG KqChannelKHz(const KQSIM_NETWORK *n);
 void KqAirChanged(void);
 int KqConnected(const KQ_ADAPTER *ad);
+
+/* Oids.c: stored values of plain settings */
 UCHAR *KqStoreBytes(KQ_ADAPTER *ad, ULONG oid);
 ULONG KqStoreGet(KQ_ADAPTER *ad, ULONG oid);
 void KqStorePut(KQ_ADAPTER *ad, ULONG oid, ULONG value);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "core/OidChannel.h"
@@ -156,6 +157,7 @@ protected:
         ASSERT_TRUE(adapter->ok());
         std::strcpy(g_szDevicePath, adapter->DevicePath().c_str());
         g_nOsVersion = 11;
+        SetOidRetryThread(GetCurrentThreadId());
         ClearOidRetryList();
         ASSERT_TRUE(client().NextSeq(mark));
     }
@@ -390,6 +392,23 @@ TEST_F(OidChannelTest, AdapterGoneWhileRetriesPendDropsThemAllAtTheNextTick)
         adapter.reset(new kqsim::TestAdapter(client(), 1));
         ASSERT_TRUE(adapter->ok());
     }
+}
+
+TEST_F(OidChannelTest, FailedSetOfAnotherThreadIsNotRetried)
+{
+    // that thread has no message loop: a timer of its own would never fire
+    ASSERT_TRUE(client().FailNext(adapter->guid(), OID_802_11_SSID, 1, KQSIM_KIND_SET));
+    BYTE ssid[36] = {4, 0, 0, 0, 'H', 'o', 'm', 'e'};
+    BOOL result = TRUE;
+    std::thread worker([&] {
+        DWORD returned = 0;
+        result = SetOid(OID_802_11_SSID, ssid, sizeof(ssid), &returned, 3);
+    });
+    worker.join();
+    EXPECT_FALSE(result);
+    EXPECT_EQ(0u, OidRetryPendingCount());
+    PumpFor(650);
+    EXPECT_EQ(1u, Sets(OID_802_11_SSID).size());
 }
 
 TEST_F(OidChannelTest, NoAdapterMeansNoRequestAndNoRetry)
