@@ -107,6 +107,16 @@ bool SimClient::GetAdapter(const std::string& guid, AdapterState& out)
     return false;
 }
 
+bool SimClient::JoinedNetwork(const std::string& guid, KQSIM_NETWORK& out)
+{
+    AdapterState s;
+    std::vector<KQSIM_NETWORK> nets;
+    if (!GetAdapter(guid, s) || !s.associated || s.network < 0 || !GetNetworks(nets)) return false;
+    if ((size_t)s.network >= nets.size()) return false;
+    out = nets[s.network];
+    return true;
+}
+
 bool SimClient::SetParam(const std::string& guid, unsigned id, long long value)
 {
     KQSIM_PARAM_REQUEST r{};

@@ -58,6 +58,8 @@ public:
     bool ListAdapters(std::vector<AdapterState>& out);
     bool GetAdapter(const std::string& guid, AdapterState& out);
     bool SetParam(const std::string& guid, unsigned id, long long value);
+    // The access point the adapter is joined to (false when none, or its own IBSS).
+    bool JoinedNetwork(const std::string& guid, KQSIM_NETWORK& out);
     bool SetAuthorized(const std::string& guid, bool authorized) {
         return SetParam(guid, KQSIM_PARAM_AUTHORIZED, authorized ? 1 : 0);
     }

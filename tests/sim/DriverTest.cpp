@@ -252,6 +252,9 @@ TEST_F(SimDriverTest, AssociationHonoursSecurityAndKeys)
             EXPECT_EQ(c.encryption, dev->Query32(OID_802_11_WEP_STATUS));
             continue;
         }
+        KQSIM_NETWORK joined;
+        ASSERT_TRUE(client().JoinedNetwork(adapter->guid(), joined));
+        EXPECT_EQ(Mac(c.joins), Bytes(joined.bssid, joined.bssid + 6));
         // WPA and 802.1X: keys absent until the supplicant reports the port authorized
         EXPECT_EQ(c.encryption + 1, dev->Query32(OID_802_11_WEP_STATUS));
         ASSERT_TRUE(client().SetAuthorized(adapter->guid(), true));
