@@ -280,6 +280,59 @@ TEST_F(SimDriverTest, JoinByBssidAndDisassociate)
     EXPECT_FALSE(Associated());
 }
 
+TEST_F(SimDriverTest, AdhocCreatesAnIbssOnTheConfiguredChannel)
+{
+    ASSERT_TRUE(dev->Set32(OID_802_11_INFRASTRUCTURE_MODE, 0));
+    ASSERT_TRUE(dev->Set32(OID_802_11_AUTHENTICATION_MODE, 0));
+    ASSERT_TRUE(dev->Set32(OID_802_11_WEP_STATUS, 1));
+    DWORD config[8] = {32, 100, 0, 2462000, 16, 0, 0, 0};
+    ASSERT_TRUE(dev->Set(OID_802_11_CONFIGURATION, config, sizeof(config)));
+    ASSERT_TRUE(dev->SetSsid("Playground"));
+    Bytes bssid = dev->Bssid();
+    EXPECT_NE(Bytes(6, 0), bssid);
+    EXPECT_EQ(0x02, bssid[0] & 0x02) << "a locally administered BSSID of our own";
+    EXPECT_TRUE(Connected());
+    DWORD now[8] = {0};
+    ASSERT_TRUE(dev->Query(OID_802_11_CONFIGURATION, now, sizeof(now)));
+    EXPECT_EQ(2462000u, now[3]);
+    // infrastructure mode never creates one
+    ASSERT_TRUE(dev->Set32(OID_802_11_INFRASTRUCTURE_MODE, 1));
+    ASSERT_TRUE(dev->SetSsid("Playground"));
+    EXPECT_FALSE(Associated());
+}
+
+TEST_F(SimDriverTest, FailedJoinsReportTheirLinkState)
+{
+    struct Case {
+        const char* name;
+        const char* ssid;
+        DWORD auth, encryption;
+        bool radioOff;
+        DWORD code;
+    } cases[] = {
+        {"shared key refused", "Shared", 1, 0, false, 5},
+        {"open authentication refused", "Wep", 1, 0, false, 4},
+        {"association refused", "Home", 0, 1, false, 6},
+        {"radio off", "Open", 0, 1, true, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(client().ResetAdapter(adapter->guid()));
+        Configure(c.auth, c.encryption);
+        ASSERT_TRUE(dev->AddWepKey(0, kBadKey, true));
+        if (c.radioOff) {
+            ASSERT_TRUE(dev->Set32(OID_VENDOR_RADIO_STATE, 0));
+        }
+        ASSERT_TRUE(dev->SetSsid(c.ssid));
+        EXPECT_FALSE(Associated());
+        EXPECT_EQ(c.code, dev->Query32(OID_VENDOR_EXTRA_INFO));
+    }
+    ASSERT_TRUE(client().ResetAdapter(adapter->guid()));
+    Configure(0, 1);
+    ASSERT_TRUE(dev->SetSsid("Open"));
+    EXPECT_EQ(0u, dev->Query32(OID_VENDOR_EXTRA_INFO)) << "Link is Up";
+}
+
 TEST_F(SimDriverTest, WrongWepKeySendsFramesButReceivesNone)
 {
     for (bool right : {true, false}) {
