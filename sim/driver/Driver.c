@@ -12,7 +12,7 @@ UCHAR *g_scratch;
 
 static PDEVICE_OBJECT g_control;
 static PDRIVER_OBJECT g_driver;
-static KMUTEX g_lock;
+static FAST_MUTEX g_lock;
 static KQSIM_LOG_ENTRY *g_log;
 static ULONG g_logNextSeq = 1;
 static ULONGLONG g_startMs;
@@ -58,8 +58,19 @@ void *KqAlloc(SIZE_T n)
 
 void KqFree(void *p) { if (p) ExFreePoolWithTag(p, KQ_TAG); }
 
-static void Lock(void) { KeWaitForSingleObject(&g_lock, Executive, KernelMode, FALSE, NULL); }
-static void Unlock(void) { KeReleaseMutex(&g_lock, FALSE); }
+/* A fast mutex waits only when there is contention; a dispatcher mutex costs
+ * Wine a round trip to its server on every acquisition. */
+static void Lock(void)
+{
+    KeEnterCriticalRegion();
+    ExAcquireFastMutexUnsafe(&g_lock);
+}
+
+static void Unlock(void)
+{
+    ExReleaseFastMutexUnsafe(&g_lock);
+    KeLeaveCriticalRegion();
+}
 
 /* ---- request log ---------------------------------------------------- */
 
@@ -720,7 +731,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT drv, PUNICODE_STRING regPath)
     g_driver = drv;
     ResolveTime();
     g_startMs = RawMs();
-    KeInitializeMutex(&g_lock, 0);
+    ExInitializeFastMutex(&g_lock);
     g_adapters = (KQ_ADAPTER *)KqAlloc(KQSIM_MAX_ADAPTERS * sizeof(KQ_ADAPTER));
     g_air = (KQSIM_NETWORK *)KqAlloc(KQSIM_MAX_NETWORKS * sizeof(KQSIM_NETWORK));
     g_log = (KQSIM_LOG_ENTRY *)KqAlloc(KQSIM_LOG_CAPACITY * sizeof(KQSIM_LOG_ENTRY));
