@@ -3,7 +3,9 @@
 
 #include <cstring>
 #include <fstream>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <sstream>
 #include <vector>
 
@@ -663,6 +665,29 @@ TEST_F(SimDriverTest, OpenHandlesAreCounted)
     }
     EXPECT_EQ(1u, State().openHandles);
     EXPECT_EQ(State().creates - 1, State().closes);
+}
+
+TEST_F(SimDriverTest, RequestsFromManyThreadsAreAllServed)
+{
+    DWORD from = 0;
+    ASSERT_TRUE(client().NextSeq(from));
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 100; ++i) {
+                SimDevice d(adapter->DevicePath());
+                DWORD v = 0;
+                if (!d.ok() || !d.Query(OID_GEN_MEDIA_CONNECT_STATUS, &v, 4) || !d.Set32(OID_VENDOR_TX_POWER, t * 100 + i))
+                    ++failures;
+            }
+        });
+    for (std::thread& th : threads) th.join();
+    EXPECT_EQ(0, failures.load());
+    std::vector<kqsim::LogEntry> log = kqsim::AdapterLog(client(), adapter->guid(), from);
+    EXPECT_EQ(4u * 100 * 4, log.size());
+    for (size_t i = 1; i < log.size(); ++i) ASSERT_LT(log[i - 1].seq, log[i].seq);
+    EXPECT_EQ(1u, State().openHandles);
 }
 
 TEST_F(SimDriverTest, VanishedAdapterDoesNotOpenAndComesBack)
