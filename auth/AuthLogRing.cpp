@@ -1,0 +1,3 @@
+#include "auth/AuthLogRing.h"
+
+AuthLogRing g_AuthLogRing;
