@@ -187,11 +187,12 @@ void Remember(const KQSIM_ADAPTER_CONFIG& cfg)
     SaveAdapters(all);
 }
 
-bool HasDevice(const std::string& guid, std::string* driverKey)
+bool HasDevice(const std::string& guid, std::string* driverKey, std::string* hardwareId = nullptr)
 {
     for (const NetDevice& d : ListNetDevices())
         if (_stricmp(d.guid.c_str(), guid.c_str()) == 0) {
             if (driverKey) *driverKey = d.driverKey;
+            if (hardwareId) *hardwareId = d.hardwareId;
             return true;
         }
     return false;
@@ -224,11 +225,17 @@ int Install(const Args& a)
     if (!client.Open(5000)) return Fail("the driver started but its control device does not open: " +
                                         ErrorText(client.LastError()));
     kqsim::AdapterState st;
-    if (!wasRunning || !client.GetAdapter(cfg.guid, st)) {
+    if (!wasRunning || !client.GetAdapter(cfg.guid, st) || std::memcmp(&st.config, &cfg, sizeof(cfg)) != 0) {
         if (!client.AddAdapter(cfg)) return Fail("adding the adapter to the driver: " + ErrorText(client.LastError()));
     }
-    std::string driverKey;
-    if (!HasDevice(cfg.guid, &driverKey) && !CreateNetDevice(cfg, driverKey, error)) return Fail(error);
+    std::string driverKey, hardwareId;
+    bool present = HasDevice(cfg.guid, &driverKey, &hardwareId);
+    if (present && _stricmp(hardwareId.c_str(), cfg.hardwareId) != 0) {
+        // another model for the same adapter: the device is made again
+        if (!RemoveNetDevice(cfg.guid, error)) return Fail(error);
+        present = false;
+    }
+    if (!present && !CreateNetDevice(cfg, driverKey, error)) return Fail(error);
     std::printf("adapter %s\n  hardware id  %s (model %u)\n  device path  \\\\.\\%s\n  driver key   %s\n"
                 "  driver file  %s\\%s\n  MAC          %s\n",
                 cfg.guid, cfg.hardwareId, cfg.model, cfg.guid, driverKey.c_str(), DriversFolder().c_str(), file,

@@ -95,6 +95,14 @@ TEST(Installation, SecondAdapterOfAnotherModelInstallsAndRemoves)
     EXPECT_EQ("PCI\\VEN_1814&DEV_0201", d.hardwareId);
     ASSERT_EQ(0u, RunSetup("adapters", out)) << out;
     EXPECT_NE(std::string::npos, out.find(guid + "  PCI\\VEN_1814&DEV_0201  model 0")) << out;
+    // the same adapter as a USB model of the 802.11n generation 3
+    ASSERT_EQ(0u, RunSetup("install --guid " + guid + " --hwid USB\\VID_148F&PID_2870", out)) << out;
+    ExpectInstalled(guid, "USB\\VID_148F&PID_2870", "qx90.sys");
+    kqsim::SimClient client;
+    kqsim::AdapterState st;
+    ASSERT_TRUE(client.Open(2000));
+    ASSERT_TRUE(client.GetAdapter(guid, st));
+    EXPECT_EQ(8u, st.config.model);
 
     ASSERT_EQ(0u, RunSetup("remove --guid " + guid, out)) << out;
     EXPECT_FALSE(FindNetDevice(guid, d));
