@@ -14,8 +14,6 @@ void ConnectIfRequested()
         g_pHideDlg->ConnectProfile();
 }
 
-BOOL CopyStationConfig(StationConfig**, const StationConfig*) { return FALSE; }
-void FreeStationConfig(StationConfig*) {}
 void ClearConnectRequests() {}
 
 BOOL CHideDlg::UpdateConnectRequest(int, void*) { return FALSE; }

@@ -73,3 +73,24 @@ struct StationConfig {
 
 // The current profile: a deep copy of what the engine last applied (owned).
 extern StationConfig* g_pCurProfile;
+
+// A new record: movable, zero-filled, locked; NULL when out of memory.
+StationConfig* AllocStationConfig();
+// The record owns key blobs only by this rule: authMode 5 (WPA-None) the
+// WPA-None blob; authMode 1 (shared) or encryption 0 (WEP) the WEP blobs of
+// non-zero size; otherwise none.
+BOOL StationConfigOwnsWpaNoneKey(const StationConfig* p);
+BOOL StationConfigOwnsWepKeys(const StationConfig* p);
+// A key blob: Length = key length + 39, KeyIndex with bit 31 for the
+// transmit key, BSSID FF:FF:FF:FF:FF:FF, KeyRSC 0, the key at offset 32.
+NDIS_802_11_KEY* AllocKeyBlob(DWORD keyIndex, BOOL transmit, const BYTE* key, DWORD keyLength, DWORD* size);
+void FreeKeyBlob(NDIS_802_11_KEY* blob);
+// Replaces WEP key i (0-3) of the record; keyLength 0 removes it.
+BOOL SetStationWepKey(StationConfig* p, int index, BOOL transmit, const BYTE* key, DWORD keyLength);
+// Replaces the WPA-None key (32 bytes, 71-byte blob, KeyIndex 0x80000000).
+BOOL SetStationWpaNoneKey(StationConfig* p, const BYTE key[32]);
+// Frees the blobs by the rule, then the record.  NULL is allowed.
+void FreeStationConfig(StationConfig* p);
+// Frees *dst when set, then makes it a deep copy of src with blobs of its
+// own by the rule.  FALSE (and *dst NULL) when out of memory or src is NULL.
+BOOL CopyStationConfig(StationConfig** dst, const StationConfig* src);
