@@ -10,10 +10,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/OidChannel.h"
 #include "mainwnd/ChannelTable.h"
-#if __has_include("core/HideDlg.h")
 #include "core/HideDlg.h"
-#define KQ_HAVE_HIDE_DLG 1
-#endif
 
 int g_nOsVersion = 0;
 BOOL g_bIsWow64 = FALSE;
@@ -27,16 +24,12 @@ namespace {
 
 void CallUseWzc()
 {
-#ifdef KQ_HAVE_HIDE_DLG
     if (g_pHideDlg) g_pHideDlg->OnUseWzc();
-#endif
 }
 
 void CallUseOwnTool()
 {
-#ifdef KQ_HAVE_HIDE_DLG
     if (g_pHideDlg) g_pHideDlg->OnUseOwnTool();
-#endif
 }
 
 // Reads a value of any type whole, sized by the registry itself.
@@ -301,34 +294,36 @@ void EnableWow64FsRedirection() { SetFsRedirection(TRUE); }
 
 // ---- Whole keys -----------------------------------------------------------
 
+// The wide functions copy the stored data exactly; the narrow ones would add
+// a terminator to texts that were stored without one.
 BOOL CopyRegistryValues(HKEY from, HKEY to)
 {
     if (!from || !to) return FALSE;
     DWORD maxName = 0, maxData = 0;
-    if (RegQueryInfoKeyA(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+    if (RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
                          nullptr, nullptr) != ERROR_SUCCESS)
         return FALSE;
-    std::vector<char> name(maxName + 2);
-    std::vector<BYTE> data(maxData + 1);
+    std::vector<wchar_t> name(maxName + 2);
+    std::vector<BYTE> data(maxData + 2);
     for (DWORD index = 0;;) {
         DWORD nameLen = (DWORD)name.size();
         DWORD dataLen = (DWORD)data.size();
         DWORD type = 0;
-        LONG rc = RegEnumValueA(from, index, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+        LONG rc = RegEnumValueW(from, index, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
         if (rc == ERROR_NO_MORE_ITEMS) return TRUE;
         if (rc == ERROR_MORE_DATA) {
             // A value written since the sizes were asked for: grow and read it again.
             DWORD n = 0, d = 0;
-            if (RegQueryInfoKeyA(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, &d,
+            if (RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, &d,
                                  nullptr, nullptr) != ERROR_SUCCESS ||
-                (n + 2 <= name.size() && d + 1 <= data.size()))
+                (n + 2 <= name.size() && d + 2 <= data.size()))
                 return FALSE;
             name.resize(std::max<size_t>(name.size(), n + 2));
-            data.resize(std::max<size_t>(data.size(), d + 1));
+            data.resize(std::max<size_t>(data.size(), d + 2));
             continue;
         }
         if (rc != ERROR_SUCCESS) return FALSE;
-        if (RegSetValueExA(to, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS) return FALSE;
+        if (RegSetValueExW(to, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS) return FALSE;
         ++index;
     }
 }

@@ -1,0 +1,7 @@
+#include "core/RegistryStore.h"
+
+int main()
+{
+    g_nOsVersion = 0;
+    return DetectOsVersion();
+}
