@@ -14,3 +14,4 @@
 #include "classlib/Dialog.h"
 #include "classlib/Controls.h"
 #include "classlib/WinApp.h"
+#include "classlib/Collections.h"

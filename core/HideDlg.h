@@ -146,6 +146,7 @@ private:
     LRESULT OnQueryState(WPARAM wParam, LPARAM lParam);
 
     NOTIFYICONDATAA m_nid = {};
+    DWORD m_dwMediaStatus = 1;     // OID_GEN_MEDIA_CONNECT_STATUS at the last poll
     UINT m_nShownIcon = 0;
     UINT m_nLastMenu = 0;
     CStatic m_tipMirror;

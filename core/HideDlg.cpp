@@ -1,0 +1,750 @@
+// The invisible controller dialog: adapter start-up, the link poll, the
+// notification icon and its menus, power events and the configuration window.
+#include "core/HideDlg.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "auth/AuthLogRing.h"
+#include "auth/SupplicantBinding.h"
+#include "core/AdapterDiscovery.h"
+#include "core/ApplyConfig.h"
+#include "core/ConnectEngine.h"
+#include "core/OidChannel.h"
+#include "core/RegistryStore.h"
+#include "core/WpsRuntime.h"
+#include "core/ZeroConfig.h"
+#include "mainwnd/ConfigMainDlg.h"
+#include "widgets/MessageBoxDlg.h"
+#include "resource.h"
+
+CHideDlg* g_pHideDlg = nullptr;
+NDIS_802_11_SSID g_CurSsid;
+BYTE g_CurBssid[6];
+BOOL g_bIcvError = FALSE;
+BOOL g_bButtonClicked = FALSE;
+BOOL g_bAuthPortCurrent = TRUE;
+BOOL g_bIsAdmin = FALSE;
+BOOL g_bRadioOn = TRUE;
+BOOL g_bEepromWord36Bit8Clear = FALSE;
+BOOL g_bEepromWord36Bit9Clear = FALSE;
+BssidListBuffer* g_pBssidList = nullptr;
+BssidListBuffer* g_pBssidListCache = nullptr;
+// Until the station record's own definition is linked in (it takes precedence).
+__attribute__((weak)) StationConfig* g_pCurProfile = nullptr;
+
+namespace {
+
+const char kNoAdminText[] =
+    "You have no 'Administrator' privilege, so some features may not work successfully";
+
+bool IsZeroMac(const BYTE* mac)
+{
+    for (int i = 0; i < 6; ++i)
+        if (mac[i]) return false;
+    return true;
+}
+
+// The SSID's bytes as text: at most 32 whatever length the record claims,
+// and up to the first NUL.
+void SsidToText(const NDIS_802_11_SSID& ssid, char out[33])
+{
+    ULONG n = ssid.SsidLength > 32 ? 32 : ssid.SsidLength;
+    std::memcpy(out, ssid.Ssid, n);
+    out[n] = 0;
+}
+
+BssidListBuffer* AllocScanBuffer()
+{
+    HGLOBAL h = GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
+    if (!h) return nullptr;
+    void* p = GlobalLock(h);
+    if (!p) GlobalFree(h);
+    return (BssidListBuffer*)p;
+}
+
+void FreeScanBuffer(BssidListBuffer*& p)
+{
+    if (!p) return;
+    HGLOBAL h = GlobalHandle(p);
+    GlobalUnlock(h);
+    GlobalFree(h);
+    p = nullptr;
+}
+
+UINT TipStringFor(UINT iconId)
+{
+    switch (iconId) {
+    case IDI_TRAY_GOOD: return IDS_TIP_GOOD;
+    case IDI_TRAY_NORMAL: return IDS_TIP_NORMAL;
+    case IDI_TRAY_WEAK: return IDS_TIP_WEAK;
+    case IDI_TRAY_DISCONNECT: return IDS_TIP_DISCONNECTED;
+    case IDI_TRAY_NO_ADAPTER: return IDS_TIP_NOT_EXIST;
+    case IDI_TRAY_WEP_ERROR: return IDS_TIP_WEP_ERROR;
+    default: return 0;
+    }
+}
+
+HICON LoadTrayIcon(UINT iconId)
+{
+    return (HICON)LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+}
+
+bool FileReadable(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+// The program's own folder, with a trailing backslash.
+CString ProgramFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    char* slash = std::strrchr(path, '\\');
+    if (slash) slash[1] = 0;
+    else path[0] = 0;
+    return CString(path);
+}
+
+} // namespace
+
+// ---- Shared helpers ---------------------------------------------------------
+
+int RssiToPercent(int dBm)
+{
+    // Integer arithmetic: x * 2.6 truncated is x * 26 / 10 for x >= 0.
+    if (dBm >= -50) return 100;
+    if (dBm >= -80) return (dBm + 80) * 26 / 10 + 24;
+    if (dBm >= -90) return (dBm + 90) * 26 / 10;
+    return 0;
+}
+
+void CheckAdminPrivilege()
+{
+    if (g_nOsVersion < 7) {
+        g_bIsAdmin = TRUE;
+        return;
+    }
+    g_bIsAdmin = FALSE;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+    DWORD size = 1024, needed = 0;
+    std::vector<BYTE> buf(size);
+    // Grow until the group list fits; a token that keeps asking for more is
+    // given up after a few rounds.
+    bool ok = false;
+    for (int round = 0; round < 8; ++round) {
+        if (GetTokenInformation(token, TokenGroups, buf.data(), size, &needed)) {
+            ok = true;
+            break;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        size = needed > size ? needed : size * 2;
+        buf.resize(size);
+    }
+    if (ok) {
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID admins = nullptr;
+        if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                                     0, 0, 0, &admins)) {
+            const TOKEN_GROUPS* groups = (const TOKEN_GROUPS*)buf.data();
+            for (DWORD i = 0; i < groups->GroupCount; ++i) {
+                if (EqualSid(groups->Groups[i].Sid, admins)) {
+                    g_bIsAdmin = TRUE;
+                    break;
+                }
+            }
+            FreeSid(admins);
+        }
+    }
+    CloseHandle(token);
+}
+
+void DelayMs(DWORD n)
+{
+    // A monotonic clock: the time of day would wait until the next day when
+    // the wait crosses midnight.
+    ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start <= n) {
+    }
+}
+
+UINT ChooseTrayMenu(BOOL isAdmin, int wzcMode, int osCode, BOOL toolsPresent, BOOL modelOk,
+                    BOOL adapterFound)
+{
+    bool all = toolsPresent && modelOk && adapterFound;
+    if (!isAdmin) return IDR_TRAY_MENU_BASIC;
+    if (wzcMode == 2) return all ? IDR_TRAY_MENU_OWN_AP : IDR_TRAY_MENU_OWN;
+    if (osCode >= 8) return all ? IDR_TRAY_MENU_WZC_AP : IDR_TRAY_MENU_WZC;
+    return all ? IDR_TRAY_MENU_AP : IDR_TRAY_MENU_BASIC;
+}
+
+void WepCheckDecide(long long d, BOOL rcvOkChanged, BOOL legacyModel, BOOL* pWepCheck, BOOL* pIcvError)
+{
+    if (rcvOkChanged) {
+        *pWepCheck = FALSE;
+        if (legacyModel) *pIcvError = FALSE;
+    } else if (d >= 10) {
+        *pWepCheck = TRUE;
+        if (legacyModel) *pIcvError = TRUE;
+    }
+}
+
+void FormatTrayTip(UINT iconId, const NDIS_802_11_SSID& ssid, char* out, size_t cchMax)
+{
+    if (!out || cchMax == 0) return;
+    out[0] = 0;
+    UINT sid = TipStringFor(iconId);
+    if (!sid) return;
+    char fmt[256] = {};
+    if (LoadStringA(AfxGetResourceHandle(), sid, fmt, sizeof(fmt)) <= 0) return;
+    char text[33];
+    SsidToText(ssid, text);
+    // The SSID is an argument, never part of the format; the result is cut to the field.
+    std::snprintf(out, cchMax, fmt, text);
+}
+
+// ---- The dialog -------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CHideDlg, CDialog)
+    ON_WM_PAINT()
+    ON_COMMAND(ID_TRAY_LAUNCH, OnLaunch)
+    ON_COMMAND(ID_TRAY_EXIT, OnExit)
+    ON_WM_TIMER()
+    ON_WM_DESTROY()
+    ON_COMMAND(ID_TRAY_USE_WZC, OnUseWzc)
+    ON_COMMAND(ID_TRAY_USE_OWN_UTILITY, OnUseOwnTool)
+    ON_COMMAND(ID_TRAY_SWITCH_TO_AP, OnSwitchToAp)
+    ON_MESSAGE(WM_APP_WMI_EVENT, OnWlanEvent)
+    ON_MESSAGE(WM_KQ_QUERY_STATE, OnQueryState)
+END_MESSAGE_MAP()
+
+CHideDlg::CHideDlg(CWnd* pParent) : CDialog(IDD_HIDE_DLG, pParent) {}
+
+CHideDlg::~CHideDlg()
+{
+    m_EventWatcher.Disconnect();
+    if (g_pHideDlg == this) g_pHideDlg = nullptr;
+}
+
+void CHideDlg::DoDataExchange(CDataExchange*) {}
+
+BOOL CHideDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetWindowText("HideDlg");
+    g_pHideDlg = this;
+    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    m_tipMirror.Create("", SS_LEFT, CRect(0, 0, 0, 0), this, IDC_TRAY_TIP_MIRROR);
+
+    g_pBssidList = AllocScanBuffer();
+    g_pBssidListCache = AllocScanBuffer();
+    std::memset(&g_CurSsid, 0, sizeof(g_CurSsid));
+    std::memset(g_CurBssid, 0, sizeof(g_CurBssid));
+
+    DetectOsVersion();
+    IsWow64();
+    CheckAdminPrivilege();
+    if (!g_bIsAdmin) ShowMessageDlg(kNoAdminText);
+
+    m_bAdapterFound = FindAndOpenAdapter();
+    g_bSsoPending = TRUE;
+    if (m_bAdapterFound) InitAdapter(m_bShowOnStart);
+
+    SetTimer(IDT_ADAPTER_POLL, 2000);
+    AddTrayIcon();
+    StartEventWatcher();
+    std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+    return TRUE;
+}
+
+void CHideDlg::InitAdapter(BOOL bShow)
+{
+    if (g_nOsVersion >= 8) ApplyRunOnceInitConfigTool();
+    DetectDualBand();
+    ApplyRunOnceInitConfigTxBurst();
+
+    std::memset(&g_WscCredentials, 0, sizeof(g_WscCredentials));
+
+    DWORD reg[3] = { 3, 0x36, 0 };
+    if (QueryOid(OID_VENDOR_REGISTER_ACCESS, reg, sizeof(reg), nullptr) && (reg[2] & 0xFFFF) != 0xFFFF) {
+        g_bEepromWord36Bit8Clear = (reg[2] & 0x100) == 0;
+        g_bEepromWord36Bit9Clear = (reg[2] & 0x200) == 0;
+    }
+
+    DWORD opMode = 0;
+    if (QueryOid(OID_VENDOR_OP_MODE, &opMode, sizeof(opMode), nullptr) && opMode != 0) {
+        DWORD station = 0;
+        SetOid(OID_VENDOR_OP_MODE, &station, sizeof(station), nullptr, 3);
+        WinExec("\"Tupreno.exe\" ICS_DOWN", SW_HIDE);
+    }
+
+    g_bIeee80211h = ReadIeee80211h();
+    WriteSoftApDefaults();
+
+    m_bBusy = TRUE;
+    InitRegionAndChannel();
+    QueryDriverVersion();
+    m_bBusy = FALSE;
+
+    DWORD radio = g_bRadioOn;
+    if (QueryOid(OID_VENDOR_RADIO_STATE, &radio, sizeof(radio), nullptr)) g_bRadioOn = radio != 0;
+    g_nWzcMode = GetWzcMode();
+
+    if (!AuthPortObjectExists() && g_nWzcMode != 2) InitAuthLibrary();
+
+    if (g_nWzcMode != 2) {
+        if (g_hAuthPort == 0) {
+            g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
+            if (g_hAuthPort == 0) {
+                g_nAuthState = 0;
+                ShutdownAuthLibrary();
+            } else {
+                g_nAuthState = 6;
+            }
+        }
+        ConnectIfRequested();
+        SetOidFromReg(TRUE);
+    } else {
+        g_bScanPending = FALSE;
+        if (g_pBssidList && g_pBssidListCache) {
+            QueryOid(OID_802_11_BSSID_LIST, g_pBssidList, BSSID_LIST_BUFFER_SIZE, nullptr);
+            std::memcpy(g_pBssidListCache, g_pBssidList, BSSID_LIST_BUFFER_SIZE);
+            FILETIME now;
+            GetSystemTimeAsFileTime(&now);
+            ULONG n = g_pBssidListCache->NumberOfItems;
+            if (n > 1024) n = 1024;
+            for (ULONG i = 0; i < n; ++i) g_BssidLastSeen[i] = now;
+        }
+    }
+
+    if (bShow) OpenMainWindow();
+    SetTimer(IDT_WPS_BUTTON, 1000);
+}
+
+void CHideDlg::OnTimer(UINT_PTR id)
+{
+    if (m_bBusy) return;
+    if (id == IDT_RECONNECT) {
+        KillTimer(IDT_RECONNECT);
+        ConnectProfile();
+    }
+    if (!m_bAdapterFound || !IsAdapterPresent()) {
+        if (!HandleAdapterLoss()) {
+            Default();
+            return;
+        }
+    }
+    KeepAuthPort();
+    g_nWzcMode = GetWzcMode();
+
+    if (id == IDT_WPS_CREDENTIAL) {
+        OnWpsTimer(id);
+        Default();
+        return;
+    }
+    if (id == IDT_WPS_BUTTON || id == IDT_WPS_STATUS || id == IDT_WPS_SCAN) OnWpsTimer(id);
+
+    LinkPoll(id);
+    ReconnectTest();
+
+    if (m_pMainDlg && m_pMainDlg->IsWindow()) {
+        ReadCheckBuild();
+        m_pMainDlg->UpdateWpsButton();
+        m_pMainDlg->UpdateWmmButton();
+    }
+    Default();
+}
+
+BOOL CHideDlg::HandleAdapterLoss()
+{
+    KillTimer(IDT_ADAPTER_POLL);
+    if (m_bWepCheck) KillTimer(IDT_WEP_CHECK);
+    if (AuthPortObjectExists()) CloseAuthPort();
+
+    if (m_pMainDlg) {
+        if (m_pMainDlg->IsWindow() && g_bButtonClicked) {
+            // A drop-down button may hold a menu open: end it on this thread
+            // and cancel any capture, then come back once the menu loop is gone.
+            g_bButtonClicked = FALSE;
+            EndMenu();
+            HWND capture = ::GetCapture();
+            if (capture) ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
+            ::SendMessageA(m_pMainDlg->m_hWnd, WM_CANCELMODE, 0, 0);
+            SetTimer(IDT_ADAPTER_POLL, 20);
+            return FALSE;
+        }
+        if (m_pMainDlg->IsWindow()) m_pMainDlg->DestroyWindow();
+        delete m_pMainDlg;
+        m_pMainDlg = nullptr;
+    }
+
+    g_strAdapterRegPath = "";
+    m_bAdapterFound = FindAndOpenAdapter();
+    SetTimer(IDT_ADAPTER_POLL, 2000);
+
+    if (!m_bAdapterFound) {
+        UpdateTrayIcon(IDI_TRAY_NO_ADAPTER);
+        g_bIsUsb = FALSE;
+        g_bAuthPortCurrent = FALSE;
+        CloseAuthPort();
+        return FALSE;
+    }
+    UpdateTrayIcon(IDI_TRAY_DISCONNECT);
+    InitAdapter(FALSE);
+    return TRUE;
+}
+
+void CHideDlg::KeepAuthPort()
+{
+    if (!g_bAuthPortCurrent) {
+        if (AuthPortObjectExists()) CloseAuthPort();
+        g_bAuthPortCurrent = TRUE;
+    }
+    if (!AuthPortObjectExists() && g_nWzcMode != 2) InitAuthLibrary();
+    if (m_pMainDlg && !m_pMainDlg->IsWindow()) {
+        delete m_pMainDlg;
+        m_pMainDlg = nullptr;
+    }
+    if (g_hAuthPort == 0 && g_nWzcMode != 2) {
+        g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
+        if (g_hAuthPort == 0) {
+            g_nAuthState = 0;
+            ShutdownAuthLibrary();
+        } else {
+            g_nAuthState = 6;
+        }
+    }
+}
+
+void CHideDlg::TakeWepBaseline()
+{
+    BYTE stats[176] = {};
+    QueryOid(OID_802_11_STATISTICS, stats, sizeof(stats), nullptr);
+    std::memcpy(&m_qwTxFragSnapshot, stats + offsetof(NDIS_802_11_STATISTICS, TransmittedFragmentCount),
+                sizeof(m_qwTxFragSnapshot));
+    DWORD rcv = 0;
+    QueryOid(OID_GEN_RCV_OK, &rcv, sizeof(rcv), nullptr);
+    m_dwRcvOkSnapshot = rcv;
+}
+
+void CHideDlg::WepCheckStep()
+{
+    BYTE stats[176] = {};
+    QueryOid(OID_802_11_STATISTICS, stats, sizeof(stats), nullptr);
+    ULONGLONG tx = 0;
+    std::memcpy(&tx, stats + offsetof(NDIS_802_11_STATISTICS, TransmittedFragmentCount), sizeof(tx));
+    DWORD rcv = 0;
+    QueryOid(OID_GEN_RCV_OK, &rcv, sizeof(rcv), nullptr);
+    long long d = (long long)(tx - m_qwTxFragSnapshot);
+    WepCheckDecide(d, rcv != m_dwRcvOkSnapshot, g_bLegacyModel, &m_bWepCheck, &g_bIcvError);
+    m_qwTxFragSnapshot = tx;
+    m_dwRcvOkSnapshot = rcv;
+}
+
+void CHideDlg::LinkPoll(UINT_PTR id)
+{
+    DWORD status = 0;
+    QueryOid(OID_GEN_MEDIA_CONNECT_STATUS, &status, sizeof(status), nullptr);
+    std::memset(g_CurBssid, 0, sizeof(g_CurBssid));
+    QueryOid(OID_802_11_BSSID, g_CurBssid, sizeof(g_CurBssid), nullptr);
+    std::memset(&g_CurSsid, 0, sizeof(g_CurSsid));
+    QueryOid(OID_802_11_SSID, &g_CurSsid, sizeof(g_CurSsid), nullptr);
+    // A driver that claims more than 32 bytes is read as 32.
+    if (g_CurSsid.SsidLength > 32) g_CurSsid.SsidLength = 32;
+    m_dwMediaStatus = status;
+
+    BOOL mismatch = TRUE;
+    if (g_pCurProfile) {
+        if (g_pCurProfile->matchByBssid) {
+            if (!IsZeroMac(g_pCurProfile->bssid) && std::memcmp(g_pCurProfile->bssid, g_CurBssid, 6) == 0)
+                mismatch = FALSE;
+        } else if (g_CurSsid.SsidLength && g_pCurProfile->ssid.SsidLength &&
+                   std::memcmp(&g_pCurProfile->ssid, &g_CurSsid, sizeof(NDIS_802_11_SSID)) == 0) {
+            mismatch = FALSE;
+        }
+    }
+
+    if (status != 0 || IsZeroMac(g_CurBssid)) {
+        g_bIcvError = FALSE;
+        KillTimer(IDT_WEP_CHECK);
+        if (m_bWepCheck) {
+            SetTimer(IDT_WEP_CHECK, 10000);
+            TakeWepBaseline();
+        }
+        UpdateTrayIcon(IDI_TRAY_DISCONNECT);
+        bool windowOpen = m_pMainDlg && m_pMainDlg->IsWindow();
+        if (g_nWzcMode != 2 && g_bRadioOn && !windowOpen && m_nPollCount != 0 && m_nPollCount % 90 == 0)
+            ConnectIfRequested();
+        m_nPollCount += 1;
+        return;
+    }
+
+    LONG signal = -100;   // no reading: counts as no signal
+    QueryOid(OID_802_11_RSSI, &signal, sizeof(signal), nullptr);
+    LONG second = 0;
+    if (QueryOid(OID_VENDOR_RSSI_1, &second, sizeof(second), nullptr) && second > signal) signal = second;
+    int percent = RssiToPercent(signal);
+    m_nPollCount = mismatch ? 0 : m_nPollCount + 1;
+    UINT icon;
+    if (g_bIcvError) icon = IDI_TRAY_WEP_ERROR;
+    else if (percent > 70) icon = IDI_TRAY_GOOD;
+    else if (percent > 40) icon = IDI_TRAY_NORMAL;
+    else icon = IDI_TRAY_WEAK;
+    UpdateTrayIcon(icon);
+    if (id == IDT_WEP_CHECK && m_bWepCheck) WepCheckStep();
+}
+
+void CHideDlg::ReconnectTest()
+{
+    DWORD infra = 0;
+    QueryOid(OID_802_11_INFRASTRUCTURE_MODE, &infra, sizeof(infra), nullptr);
+    if (g_bIeee80211h == 1 || infra == 0 || m_nPollCount == 0 || m_nPollCount % 15 != 0 || g_nWzcMode == 2 ||
+        !g_bIsAdmin || !g_pCurProfile || m_bAdapterChanged || !g_bRadioOn || g_bWscInUse || g_hAuthPort == 0)
+        return;
+
+    DWORD auth = 0, wep = 1;
+    QueryOid(OID_802_11_AUTHENTICATION_MODE, &auth, sizeof(auth), nullptr);
+    QueryOid(OID_802_11_WEP_STATUS, &wep, sizeof(wep), nullptr);
+
+    char want[33], have[33];
+    SsidToText(g_pCurProfile->ssid, want);
+    SsidToText(g_CurSsid, have);
+    bool reconnect = m_dwMediaStatus == 1 || IsZeroMac(g_CurBssid) ||
+                     (g_pCurProfile->ssid.SsidLength && want[0] && std::strcmp(want, have) != 0) ||
+                     auth != g_pCurProfile->authMode || wep != g_pCurProfile->encryption;
+    if (!reconnect) return;
+
+    if (g_bConfigFromRegistry == 1) {
+        if (g_bAutoConnect == 1 && !g_pCurProfile->matchByBssid) SetOidFromReg(TRUE);
+    } else if (g_bAutoConnect == 1) {
+        StationConfig* copy = nullptr;
+        if (!CopyStationConfig(&copy, g_pCurProfile) || !copy) return;
+        copy->applyRadioSettings = 0;
+        if (UpdateConnectRequest(1, copy)) {
+            CWnd* peap = (m_pMainDlg && m_pMainDlg->IsWindow()) ? m_pMainDlg->GetPanel(PANEL_PEAP_SETTING) : nullptr;
+            if (!peap || !peap->IsWindow() || !peap->IsWindowVisible()) ConnectProfile();
+        }
+    }
+}
+
+LRESULT CHideDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_POWERBROADCAST) {
+        if (wParam == PBT_APMSUSPEND) {
+            if (AuthPortObjectExists()) KillAllTimers();
+        } else if (wParam == PBT_APMRESUMESUSPEND) {
+            SetTimer(IDT_ADAPTER_POLL, 2000);
+            SetTimer(IDT_RECONNECT, 3000);
+            if (m_bWepCheck) SetTimer(IDT_WEP_CHECK, 10000);
+        }
+    }
+    if (!m_bBusy) {
+        if (msg == WM_TRAY_NOTIFY) {
+            if (lParam == WM_LBUTTONDBLCLK) {
+                if (m_bAdapterFound && IsAdapterPresent()) OpenMainWindow();
+            } else if (lParam == WM_RBUTTONDOWN) {
+                ShowTrayMenu();
+            }
+        } else if (msg >= 0xC000 && msg <= 0xFFFF) {
+            RemoveTrayIcon();
+            AddTrayIcon();
+        }
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+UINT CHideDlg::PickTrayMenu() const
+{
+    CString folder = ProgramFolder();
+    BOOL tools = FileReadable(folder + "Fendrel.exe") && FileReadable(folder + "Miskor.exe");
+    BOOL modelOk = g_nModelIndex >= 4 && g_nModelIndex <= 8;
+    return ChooseTrayMenu(g_bIsAdmin, g_nWzcMode, g_nOsVersion, tools, modelOk, m_bAdapterFound);
+}
+
+void CHideDlg::ShowTrayMenu()
+{
+    UINT id = PickTrayMenu();
+    CMenu menu;
+    if (!menu.LoadMenu(id)) return;
+    HMENU popup = menu.GetSubMenu(0);
+    if (!popup) return;
+    m_nLastMenu = id;
+    POINT pt;
+    GetCursorPos(&pt);
+    SetForegroundWindow();
+    ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    // Lets the menu close properly when the user clicks elsewhere.
+    PostMessage(WM_NULL);
+}
+
+void CHideDlg::OnLaunch()
+{
+    if (m_bBusy) return;
+    if (m_bAdapterFound && IsAdapterPresent()) OpenMainWindow();
+}
+
+void CHideDlg::OnExit()
+{
+    if (m_bBusy) return;
+    if (m_pMainDlg) {
+        if (m_pMainDlg->IsWindow()) m_pMainDlg->DestroyWindow();
+        delete m_pMainDlg;
+        m_pMainDlg = nullptr;
+    }
+    RemoveTrayIcon();
+    KillAllTimers();
+    EndDialog(1);
+}
+
+void CHideDlg::OnPaint()
+{
+    PAINTSTRUCT ps;
+    BeginPaint(m_hWnd, &ps);
+    EndPaint(m_hWnd, &ps);
+    ShowWindow(SW_HIDE);
+}
+
+void CHideDlg::OnDestroy()
+{
+    if (!m_bSwitchedToAp) SaveConfigAsDefault();
+    FreeScanBuffer(g_pBssidList);
+    FreeScanBuffer(g_pBssidListCache);
+    ShutdownAuthLibrary();
+    ClearConnectRequests();
+    ClearOidRetryList();
+    if (g_pCurProfile) {
+        FreeStationConfig(g_pCurProfile);
+        g_pCurProfile = nullptr;
+    }
+    // Ended some other way than Exit: do not leave a dead icon behind.
+    if (m_bTrayIconAdded) RemoveTrayIcon();
+    if (m_pMainDlg) {
+        if (m_pMainDlg->IsWindow()) m_pMainDlg->DestroyWindow();
+        delete m_pMainDlg;
+        m_pMainDlg = nullptr;
+    }
+    Default();
+}
+
+void CHideDlg::OpenMainWindow()
+{
+    if (m_bBusy || !m_bAdapterFound) return;
+    if (m_pMainDlg && !m_pMainDlg->IsWindow()) {
+        delete m_pMainDlg;
+        m_pMainDlg = nullptr;
+    }
+    if (!m_pMainDlg) {
+        m_pMainDlg = new CConfigMainDlg(this);
+        if (!m_pMainDlg->Create(IDD_CONFIG_MAIN, this)) {
+            delete m_pMainDlg;
+            m_pMainDlg = nullptr;
+            return;
+        }
+    }
+    m_pMainDlg->SetWindowPos(nullptr, 0, 0, 800, 740, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    m_pMainDlg->SetForegroundWindow();
+}
+
+void CHideDlg::ShowPage(int n)
+{
+    if (!m_pMainDlg || !m_pMainDlg->IsWindow()) return;
+    for (int i = 0; i < PANEL_COUNT; ++i) {
+        CWnd* p = m_pMainDlg->GetPanel(i);
+        if (p && p->IsWindow()) p->ShowWindow(SW_HIDE);
+    }
+    m_nCurPanel = n;
+    if (n >= 0 && n < PANEL_COUNT) {
+        CWnd* p = m_pMainDlg->GetPanel(n);
+        if (p && p->IsWindow()) p->ShowWindow(SW_SHOW);
+    }
+}
+
+BOOL CHideDlg::KillAllTimers()
+{
+    for (UINT_PTR id = 0; id <= 7; ++id) KillTimer(id);
+    return TRUE;
+}
+
+BOOL CHideDlg::AddTrayIcon()
+{
+    std::memset(&m_nid, 0, sizeof(m_nid));
+    m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = IDI_TRAY_GOOD;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_nid.hIcon = LoadTrayIcon(IDI_TRAY_DISCONNECT);
+    LoadStringA(AfxGetResourceHandle(), IDS_TIP_DISCONNECTED, m_nid.szTip, sizeof(m_nid.szTip));
+    BOOL ok = Shell_NotifyIconA(NIM_ADD, &m_nid);
+    if (ok) {
+        m_bTrayIconAdded = TRUE;
+        MirrorTrayState(IDI_TRAY_DISCONNECT, m_nid.szTip);
+    }
+    return ok;
+}
+
+BOOL CHideDlg::RemoveTrayIcon()
+{
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    nid.hWnd = m_hWnd;
+    nid.uID = IDI_TRAY_GOOD;
+    BOOL ok = Shell_NotifyIconA(NIM_DELETE, &nid);
+    if (ok) {
+        m_bTrayIconAdded = FALSE;
+        MirrorTrayState(0, "");
+    }
+    return ok;
+}
+
+BOOL CHideDlg::UpdateTrayIcon(UINT iconId)
+{
+    HICON icon = LoadTrayIcon(iconId);
+    m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = IDI_TRAY_GOOD;
+    m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_nid.hIcon = icon;
+    FormatTrayTip(iconId, g_CurSsid, m_nid.szTip, sizeof(m_nid.szTip));
+    m_nid.uFlags = NIF_ICON | NIF_TIP;
+    BOOL ok = Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+    if (!ok) {
+        // The shell lost the icon (explorer restarted): add it again.
+        Shell_NotifyIconA(NIM_DELETE, &m_nid);
+        m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        ok = Shell_NotifyIconA(NIM_ADD, &m_nid);
+        m_bTrayIconAdded = ok;
+    }
+    if (ok) MirrorTrayState(iconId, m_nid.szTip);
+    if (m_pMainDlg && m_pMainDlg->IsWindow()) m_pMainDlg->SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    return ok;
+}
+
+void CHideDlg::MirrorTrayState(UINT iconId, const char* tip)
+{
+    m_nShownIcon = iconId;
+    if (m_tipMirror.IsWindow()) m_tipMirror.SetWindowText(tip);
+}
+
+LRESULT CHideDlg::OnQueryState(WPARAM wParam, LPARAM)
+{
+    switch (wParam) {
+    case KQ_STATE_ICON: return m_bTrayIconAdded ? m_nShownIcon : 0;
+    case KQ_STATE_ADAPTER_CHANGED: return m_bAdapterChanged;
+    case KQ_STATE_POLL_COUNT: return m_nPollCount;
+    case KQ_STATE_LAST_MENU: return m_nLastMenu;
+    case KQ_STATE_ADAPTER_FOUND: return m_bAdapterFound;
+    case KQ_STATE_WEP_CHECK: return m_bWepCheck;
+    case KQ_STATE_ICV_ERROR: return g_bIcvError;
+    case KQ_STATE_MAIN_WINDOW: return (LRESULT)((m_pMainDlg && m_pMainDlg->IsWindow()) ? m_pMainDlg->m_hWnd : nullptr);
+    case KQ_STATE_MODEL: return g_nModelIndex;
+    default: return -1;
+    }
+}
