@@ -25,7 +25,5 @@ extern BOOL g_bAutoConnect;
 extern BOOL g_bWscInUse;
 
 void ConnectIfRequested();
-BOOL CopyStationConfig(StationConfig** dst, const StationConfig* src);
-void FreeStationConfig(StationConfig* p);
 // Empties the connect-request list, freeing what each entry owns.
 void ClearConnectRequests();

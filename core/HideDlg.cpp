@@ -31,8 +31,6 @@ BOOL g_bEepromWord36Bit8Clear = FALSE;
 BOOL g_bEepromWord36Bit9Clear = FALSE;
 BssidListBuffer* g_pBssidList = nullptr;
 BssidListBuffer* g_pBssidListCache = nullptr;
-// Until the station record's own definition is linked in (it takes precedence).
-__attribute__((weak)) StationConfig* g_pCurProfile = nullptr;
 
 namespace {
 
