@@ -221,6 +221,7 @@ BEGIN_MESSAGE_MAP(CHideDlg, CDialog)
     ON_COMMAND(ID_TRAY_SWITCH_TO_AP, OnSwitchToAp)
     ON_MESSAGE(WM_APP_WMI_EVENT, OnWlanEvent)
     ON_MESSAGE(WM_KQ_QUERY_STATE, OnQueryState)
+    ON_MESSAGE(WM_KQ_MARK, OnMark)
 END_MESSAGE_MAP()
 
 CHideDlg::CHideDlg(CWnd* pParent) : CDialog(IDD_HIDE_DLG, pParent) {}
@@ -329,6 +330,16 @@ void CHideDlg::InitAdapter(BOOL bShow)
 void CHideDlg::OnTimer(UINT_PTR id)
 {
     if (m_bBusy) return;
+    // The shell calls of a poll wait for the shell and let sent messages in;
+    // a timer event sent meanwhile must not run a second poll inside the first.
+    if (m_bInTimer) return;
+    m_bInTimer = TRUE;
+    OnTimerBody(id);
+    m_bInTimer = FALSE;
+}
+
+void CHideDlg::OnTimerBody(UINT_PTR id)
+{
     if (id == IDT_RECONNECT) {
         KillTimer(IDT_RECONNECT);
         ConnectProfile();
@@ -683,6 +694,7 @@ BOOL CHideDlg::AddTrayIcon()
     BOOL ok = Shell_NotifyIconA(NIM_ADD, &m_nid);
     if (ok) {
         m_bTrayIconAdded = TRUE;
+        ++m_nIconAdds;
         MirrorTrayState(IDI_TRAY_DISCONNECT, m_nid.szTip);
     }
     return ok;
@@ -719,6 +731,7 @@ BOOL CHideDlg::UpdateTrayIcon(UINT iconId)
         m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         ok = Shell_NotifyIconA(NIM_ADD, &m_nid);
         m_bTrayIconAdded = ok;
+        if (ok) ++m_nIconAdds;
     }
     if (ok) MirrorTrayState(iconId, m_nid.szTip);
     if (m_pMainDlg && m_pMainDlg->IsWindow()) m_pMainDlg->SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
@@ -729,6 +742,12 @@ void CHideDlg::MirrorTrayState(UINT iconId, const char* tip)
 {
     m_nShownIcon = iconId;
     if (m_tipMirror.IsWindow()) m_tipMirror.SetWindowText(tip);
+}
+
+LRESULT CHideDlg::OnMark(WPARAM, LPARAM lParam)
+{
+    m_nMark = (LONG)lParam;
+    return 0;
 }
 
 LRESULT CHideDlg::OnQueryState(WPARAM wParam, LPARAM)
@@ -743,6 +762,8 @@ LRESULT CHideDlg::OnQueryState(WPARAM wParam, LPARAM)
     case KQ_STATE_ICV_ERROR: return g_bIcvError;
     case KQ_STATE_MAIN_WINDOW: return (LRESULT)((m_pMainDlg && m_pMainDlg->IsWindow()) ? m_pMainDlg->m_hWnd : nullptr);
     case KQ_STATE_MODEL: return g_nModelIndex;
+    case KQ_STATE_MARK: return m_nMark;
+    case KQ_STATE_ICON_ADDS: return m_nIconAdds;
     default: return -1;
     }
 }

@@ -25,8 +25,13 @@ enum {
     KQ_STATE_WEP_CHECK = 5,       // m_bWepCheck
     KQ_STATE_ICV_ERROR = 6,       // g_bIcvError
     KQ_STATE_MAIN_WINDOW = 7,     // HWND of the configuration window, 0 none
-    KQ_STATE_MODEL = 8            // g_nModelIndex
+    KQ_STATE_MODEL = 8,           // g_nModelIndex
+    KQ_STATE_MARK = 9,            // lParam of the last WM_KQ_MARK
+    KQ_STATE_ICON_ADDS = 10       // icons the shell accepted with NIM_ADD so far
 };
+// Posted after other posted messages: once KQ_STATE_MARK answers its lParam,
+// everything posted before it has been handled.
+#define WM_KQ_MARK         (WM_APP + 0x41)
 #define IDC_TRAY_TIP_MIRROR 1001
 
 // Tray icon states (icon resource ids)
@@ -144,10 +149,15 @@ private:
     void TakeWepBaseline();
     void MirrorTrayState(UINT iconId, const char* tip);
     LRESULT OnQueryState(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMark(WPARAM wParam, LPARAM lParam);
+    void OnTimerBody(UINT_PTR id);
 
     NOTIFYICONDATAA m_nid = {};
     DWORD m_dwMediaStatus = 1;     // OID_GEN_MEDIA_CONNECT_STATUS at the last poll
     UINT m_nShownIcon = 0;
+    BOOL m_bInTimer = FALSE;
+    LONG m_nMark = 0;
+    LONG m_nIconAdds = 0;
     UINT m_nLastMenu = 0;
     CStatic m_tipMirror;
 };

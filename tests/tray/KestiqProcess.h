@@ -99,11 +99,15 @@ public:
         if (mirror) SendMessageTimeoutA(mirror, WM_GETTEXT, sizeof(buf), (LPARAM)buf, SMTO_BLOCK, 5000, &r);
         return buf;
     }
-    // One timer event, handled as the timer would be.
+    // One timer event, handled as the timer would be: posted, so that it
+    // queues behind the real ones, and waited for with a mark behind it.
     void Tick(UINT id = IDT_ADAPTER_POLL) const
     {
-        DWORD_PTR r;
-        SendMessageTimeoutA(m_hwnd, WM_TIMER, id, 0, SMTO_BLOCK, 10000, &r);
+        static LONG mark = 0;
+        LONG m = ++mark;
+        PostMessageA(m_hwnd, WM_TIMER, id, 0);
+        PostMessageA(m_hwnd, WM_KQ_MARK, 0, m);
+        WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 10000);
     }
 
     bool Running() const { return m_started && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }

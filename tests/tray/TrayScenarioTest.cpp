@@ -170,24 +170,21 @@ TEST_F(TrayScenario, RegisteredMessageReaddsTheIcon)
 {
     StartKestiq();
     HWND h = m_kestiq.Hwnd();
-    ASSERT_TRUE(ShellHasIcon(h));
-    // The shell loses the icon (as when explorer restarts).
-    NOTIFYICONDATAA nid = {};
-    nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    nid.hWnd = h;
-    nid.uID = 131;
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
-    ASSERT_FALSE(ShellHasIcon(h));
-    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    DWORD_PTR r;
-    SendMessageTimeoutA(h, taskbarCreated, 0, 0, SMTO_BLOCK, 5000, &r);
-    EXPECT_TRUE(ShellHasIcon(h));
-    EXPECT_EQ(132, m_kestiq.Icon());
-
-    // Any registered message does the same.
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
-    SendMessageTimeoutA(h, RegisterWindowMessageA("KqSomeOtherMessage"), 0, 0, SMTO_BLOCK, 5000, &r);
-    EXPECT_TRUE(ShellHasIcon(h));
+    ASSERT_TRUE(m_sim.FailAlways(kGuid, OID_VENDOR_RSSI_1, KQSIM_KIND_QUERY));
+    ASSERT_TRUE(Join("Kestiq-Open"));
+    for (const char* name : { "TaskbarCreated", "KqSomeOtherMessage" }) {
+        m_kestiq.Tick();
+        ASSERT_EQ(131, m_kestiq.Icon());
+        UINT msg = RegisterWindowMessageA(name);
+        ASSERT_GE(msg, 0xC000u);
+        DWORD_PTR r;
+        LRESULT adds = m_kestiq.Query(KQ_STATE_ICON_ADDS);
+        SendMessageTimeoutA(h, msg, 0, 0, SMTO_BLOCK, 5000, &r);
+        EXPECT_EQ(adds + 1, m_kestiq.Query(KQ_STATE_ICON_ADDS)) << name;
+        EXPECT_TRUE(ShellHasIcon(h)) << name;
+        m_kestiq.Tick();
+        EXPECT_EQ(131, m_kestiq.Icon()) << name;
+    }
 }
 
 TEST_F(TrayScenario, ExitRemovesIconEndsAndLeavesNoHandleOpen)
@@ -199,7 +196,8 @@ TEST_F(TrayScenario, ExitRemovesIconEndsAndLeavesNoHandleOpen)
     ASSERT_TRUE(m_kestiq.WaitExit(10000));
     EXPECT_FALSE(ShellHasIcon(h));
     kqsim::AdapterState st;
-    ASSERT_TRUE(m_sim.GetAdapter(kGuid, st));
+    // The driver sees the last close a moment after the process is gone.
+    WaitFor([&] { return m_sim.GetAdapter(kGuid, st) && st.openHandles == 0; }, 10000);
     EXPECT_EQ(0u, st.openHandles);
     EXPECT_EQ(st.creates, st.closes);
     EXPECT_GT(st.creates, 0u);
