@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ntddndis.h>
 
 #ifndef IOCTL_NDIS_QUERY_GLOBAL_STATS
 #define IOCTL_NDIS_QUERY_GLOBAL_STATS 0x00170002
@@ -11,30 +12,78 @@
 #define OID_VENDOR_SET_FLAG                 0x00800000
 
 // Standard NDIS OIDs
+#ifndef OID_GEN_DRIVER_VERSION
 #define OID_GEN_DRIVER_VERSION              0x00010110
+#endif
+#ifndef OID_GEN_MEDIA_CONNECT_STATUS
 #define OID_GEN_MEDIA_CONNECT_STATUS        0x00010114
+#endif
+#ifndef OID_GEN_RCV_OK
 #define OID_GEN_RCV_OK                      0x00020102
+#endif
+#ifndef OID_GEN_RCV_NO_BUFFER
 #define OID_GEN_RCV_NO_BUFFER               0x00020105
+#endif
+#ifndef OID_802_3_CURRENT_ADDRESS
 #define OID_802_3_CURRENT_ADDRESS           0x01010102
+#endif
+#ifndef OID_802_11_BSSID
 #define OID_802_11_BSSID                    0x0D010101
+#endif
+#ifndef OID_802_11_SSID
 #define OID_802_11_SSID                     0x0D010102
+#endif
+#ifndef OID_802_11_INFRASTRUCTURE_MODE
 #define OID_802_11_INFRASTRUCTURE_MODE      0x0D010108
+#endif
+#ifndef OID_802_11_DISASSOCIATE
 #define OID_802_11_DISASSOCIATE             0x0D010115
+#endif
+#ifndef OID_802_11_AUTHENTICATION_MODE
 #define OID_802_11_AUTHENTICATION_MODE      0x0D010118
+#endif
+#ifndef OID_802_11_BSSID_LIST_SCAN
 #define OID_802_11_BSSID_LIST_SCAN          0x0D01011A
+#endif
+#ifndef OID_802_11_WEP_STATUS
 #define OID_802_11_WEP_STATUS               0x0D01011B
+#endif
+#ifndef OID_802_11_RELOAD_DEFAULTS
 #define OID_802_11_RELOAD_DEFAULTS          0x0D01011C
+#endif
+#ifndef OID_802_11_ADD_KEY
 #define OID_802_11_ADD_KEY                  0x0D01011D
+#endif
+#ifndef OID_802_11_REMOVE_KEY
 #define OID_802_11_REMOVE_KEY               0x0D01011E
+#endif
+#ifndef OID_802_11_NETWORK_TYPES_SUPPORTED
 #define OID_802_11_NETWORK_TYPES_SUPPORTED  0x0D010203
+#endif
+#ifndef OID_802_11_RSSI
 #define OID_802_11_RSSI                     0x0D010206
+#endif
+#ifndef OID_802_11_FRAGMENTATION_THRESHOLD
 #define OID_802_11_FRAGMENTATION_THRESHOLD  0x0D010209
+#endif
+#ifndef OID_802_11_RTS_THRESHOLD
 #define OID_802_11_RTS_THRESHOLD            0x0D01020A
+#endif
+#ifndef OID_802_11_DESIRED_RATES
 #define OID_802_11_DESIRED_RATES            0x0D010210
+#endif
+#ifndef OID_802_11_CONFIGURATION
 #define OID_802_11_CONFIGURATION            0x0D010211
+#endif
+#ifndef OID_802_11_POWER_MODE
 #define OID_802_11_POWER_MODE               0x0D010216
+#endif
+#ifndef OID_802_11_BSSID_LIST
 #define OID_802_11_BSSID_LIST               0x0D010217
+#endif
+#ifndef OID_802_11_STATISTICS
 #define OID_802_11_STATISTICS               0x0D020212
+#endif
 
 // Vendor OIDs
 #define OID_VENDOR_PREAMBLE                 0x0D710101
