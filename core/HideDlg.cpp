@@ -110,6 +110,18 @@ CString ProgramFolder()
     return CString(path);
 }
 
+// Opens the adapter's 802.1X port; without one the supplicant library is of no use.
+void OpenPortOrShutDown()
+{
+    g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
+    if (g_hAuthPort == 0) {
+        g_nAuthState = 0;
+        ShutdownAuthLibrary();
+    } else {
+        g_nAuthState = 6;
+    }
+}
+
 } // namespace
 
 // ---- Shared helpers ---------------------------------------------------------
@@ -299,15 +311,7 @@ void CHideDlg::InitAdapter(BOOL bShow)
     if (!AuthPortObjectExists() && g_nWzcMode != 2) InitAuthLibrary();
 
     if (g_nWzcMode != 2) {
-        if (g_hAuthPort == 0) {
-            g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
-            if (g_hAuthPort == 0) {
-                g_nAuthState = 0;
-                ShutdownAuthLibrary();
-            } else {
-                g_nAuthState = 6;
-            }
-        }
+        if (g_hAuthPort == 0) OpenPortOrShutDown();
         ConnectIfRequested();
         SetOidFromReg(TRUE);
     } else {
@@ -421,15 +425,7 @@ void CHideDlg::KeepAuthPort()
         delete m_pMainDlg;
         m_pMainDlg = nullptr;
     }
-    if (g_hAuthPort == 0 && g_nWzcMode != 2) {
-        g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
-        if (g_hAuthPort == 0) {
-            g_nAuthState = 0;
-            ShutdownAuthLibrary();
-        } else {
-            g_nAuthState = 6;
-        }
-    }
+    if (g_hAuthPort == 0 && g_nWzcMode != 2) OpenPortOrShutDown();
 }
 
 void CHideDlg::TakeWepBaseline()
