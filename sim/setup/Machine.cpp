@@ -139,6 +139,28 @@ std::vector<NetDevice> ListNetDevices()
     return out;
 }
 
+bool EnsureNetClassName(std::string& error)
+{
+    HKEY k;
+    LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                             "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}", 0,
+                             nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &k, nullptr);
+    if (r != ERROR_SUCCESS) {
+        error = "opening the network class key: " + ErrorText((DWORD)r);
+        return false;
+    }
+    // a name the machine already has is left as it is
+    r = RegQueryValueExA(k, "Class", nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_FILE_NOT_FOUND) {
+        r = RegSetValueExA(k, "Class", 0, REG_SZ, (const BYTE*)"Net", 4);
+        if (r != ERROR_SUCCESS) error = "writing the network class name: " + ErrorText((DWORD)r);
+    } else {
+        r = ERROR_SUCCESS;
+    }
+    RegCloseKey(k);
+    return r == ERROR_SUCCESS;
+}
+
 bool CreateNetDevice(const KQSIM_ADAPTER_CONFIG& cfg, std::string& driverKey, std::string& error)
 {
     HDEVINFO set = SetupDiCreateDeviceInfoList(&kNetClass, nullptr);

@@ -19,6 +19,9 @@ struct NetDevice {
 
 // Network-class devices that carry a NetCfgInstanceId.
 std::vector<NetDevice> ListNetDevices();
+// A Windows machine names the network class under its class key ("Class" =
+// "Net"), which SetupDiClassGuidsFromName relies on; a fresh prefix lacks it.
+bool EnsureNetClassName(std::string& error);
 bool CreateNetDevice(const KQSIM_ADAPTER_CONFIG& cfg, std::string& driverKey, std::string& error);
 bool RemoveNetDevice(const std::string& guid, std::string& error);
 

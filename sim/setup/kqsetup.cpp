@@ -216,7 +216,7 @@ int Install(const Args& a)
             return Fail(error);
         if (!InstallDriverFile(source, file, error)) return Fail(error);
     }
-    if (!EnsureService(image, error)) return Fail(error);
+    if (!EnsureNetClassName(error) || !EnsureService(image, error)) return Fail(error);
     Remember(cfg);
     bool wasRunning = DriverRunning();
     if (!StartDriver(error)) return Fail(error);
