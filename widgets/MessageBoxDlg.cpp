@@ -16,6 +16,7 @@ void CMessageBoxDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CMessageBoxDlg::OnInitDialog()
 {
+    m_bOkPressed = FALSE;   // each run answers for itself
     CDialog::OnInitDialog();
     CString ok;
     ok.LoadString(IDS_OK);

@@ -77,6 +77,16 @@ void PressKey(HWND box, WPARAM vk)
     PostMessageA(focus, WM_KEYUP, vk, 0xC0000001);
 }
 
+// The program itself destroys the box (its owner goes away): on the box's own
+// thread, from a thread timer that the modal loop dispatches.
+void CALLBACK DestroyBoxTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (HWND box = FindBox()) {
+        KillTimer(nullptr, id);
+        DestroyWindow(box);
+    }
+}
+
 TEST(MessageDlg, ResultTellsOkFromEveryOtherWayOfClosing)
 {
     struct Case {
@@ -156,6 +166,25 @@ TEST(MessageDlg, ADialogObjectRunTwiceReportsEachAnswer)
     }
     EXPECT_EQ(IDOK, results[0]);
     EXPECT_EQ(IDCANCEL, results[1]);
+
+    // destroyed without OK after a run that ended with OK
+    for (int i = 0; i < 2; ++i) {
+        UINT_PTR timer = SetTimer(nullptr, 0, 100, DestroyBoxTimer);
+        ASSERT_NE(0u, timer);
+        EXPECT_EQ(IDCANCEL, (int)dlg.DoModal()) << i;
+        KillTimer(nullptr, timer);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {}
+    }
+}
+
+TEST(MessageDlg, DestroyedWithoutAnAnswerCountsAsCancel)
+{
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, DestroyBoxTimer);
+    ASSERT_NE(0u, timer);
+    EXPECT_EQ(IDCANCEL, ShowMessageDlg("gone"));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(nullptr, FindBox());
 }
 
 // ---- PlaceControl ----------------------------------------------------------
