@@ -374,6 +374,10 @@ TEST_F(DiscoveryTest, DevicesThatCannotServeAreSkipped)
 
 TEST_F(DiscoveryTest, TwoAdaptersAskTheUserAndTakeTheChosenOne)
 {
+    // A device that is no candidate sits between the two in enumeration
+    // order, so a list position is not a device index.
+    BareDevice between;
+    ASSERT_TRUE(between.Create("PCI\\VEN_8086&DEV_100E", "{4B515445-5354-0000-0000-0000000000ED}"));
     const char* secondDesc = "Second Test Card";
     std::string second = Install(1, std::string("--model 8 --desc \"") + secondDesc + "\"");
     std::string secondKey = DriverKeyOf(second);
