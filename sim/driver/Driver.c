@@ -148,6 +148,10 @@ static NTSTATUS CreateAdapterDevice(KQ_ADAPTER *ad)
     }
     ad->dev->Flags |= DO_DIRECT_IO;
     ad->dev->Flags &= ~DO_DEVICE_INITIALIZING;
+    /* Handles count per device object: one still open on a vanished device
+     * closes there, unseen, and must not count against the new one. */
+    ad->creates = 0;
+    ad->closes = 0;
     ad->present = 1;
     return STATUS_SUCCESS;
 }
