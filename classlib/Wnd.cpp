@@ -98,6 +98,12 @@ CWnd* CWnd::FromHandle(HWND h)
     auto it = Maps().permanent.find(h);
     if (it != Maps().permanent.end())
         return it->second;
+    // Wrappers of windows that are gone are dropped now and then, so that the
+    // map does not grow with every window the program ever looked at.
+    if (Maps().temporary.size() >= 512) {
+        for (auto t = Maps().temporary.begin(); t != Maps().temporary.end();)
+            t = ::IsWindow(t->first) ? std::next(t) : Maps().temporary.erase(t);
+    }
     std::unique_ptr<CWnd>& temp = Maps().temporary[h];
     if (!temp) {
         temp.reset(new CWnd);
