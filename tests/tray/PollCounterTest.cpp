@@ -15,6 +15,7 @@
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
 
 namespace {
@@ -57,15 +58,12 @@ int CountQueries(const std::vector<kqsim::LogEntry>& log, DWORD oid)
 
 // The controller made in this process on the installed adapter; its own
 // timers are stopped, so that only the test's events run the poll.
-class PollCounter : public ::testing::Test {
+class PollCounter : public kqtest::DefaultAdapterTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_sim.Open(5000));
-        ASSERT_TRUE(m_sim.ResetAdapter(kGuid));
-        ASSERT_TRUE(m_sim.Return(kGuid));
-        m_air.reset(new kqsim::AirGuard(m_sim));
-        ASSERT_TRUE(m_air->ok());
+        DefaultAdapterTest::SetUp();
+        if (HasFatalFailure()) return;
         m_savedPort = g_hAuthPort;
         m_dlg.m_bShowOnStart = FALSE;
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
@@ -84,16 +82,13 @@ protected:
             g_pCurProfile = nullptr;
         }
         g_hAuthPort = m_savedPort;
-        m_sim.ResetAdapter(kGuid);
-        m_air.reset();
+        DefaultAdapterTest::TearDown();
     }
     // One timer event, delivered as the timer would deliver it.
     void Tick(UINT id = IDT_ADAPTER_POLL) { m_dlg.SendMessage(WM_TIMER, id); }
     int Count() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_POLL_COUNT); }
     int Icon() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
 
-    kqsim::SimClient m_sim;
-    std::unique_ptr<kqsim::AirGuard> m_air;
     CHideDlg m_dlg;
     int m_savedPort = 0;
 };
@@ -107,7 +102,9 @@ TEST_F(PollCounter, WhileDisconnectedEveryPollRunCountsPast90And180)
     for (int i = 1; i <= 181; ++i) {
         Tick(polling[i % 6]);
         ASSERT_EQ(i, Count()) << "poll run " << i << ", timer " << polling[i % 6];
-        if (i == 1) ASSERT_EQ(IDI_TRAY_DISCONNECT, Icon());
+        if (i == 1) {
+            ASSERT_EQ(IDI_TRAY_DISCONNECT, Icon());
+        }
     }
     Tick(IDT_WPS_CREDENTIAL);
     EXPECT_EQ(181, Count());
@@ -172,26 +169,15 @@ TEST_F(PollCounter, CountsOnlyWhileTheLinkFitsTheCurrentProfile)
 }
 
 // Kestiq.exe itself, its real timers running beside the test's events.
-class RunningPollCounter : public ::testing::Test {
+class RunningPollCounter : public kqtest::DefaultAdapterTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_sim.Open(5000));
-        ASSERT_TRUE(m_sim.ResetAdapter(kGuid));
-        ASSERT_TRUE(m_sim.Return(kGuid));
-        m_air.reset(new kqsim::AirGuard(m_sim));
-        ASSERT_TRUE(m_air->ok());
-    }
     void TearDown() override
     {
         m_kestiq.Stop();
-        m_sim.ResetAdapter(kGuid);
-        m_air.reset();
+        DefaultAdapterTest::TearDown();
     }
     int Count() const { return (int)m_kestiq.Query(KQ_STATE_POLL_COUNT); }
 
-    kqsim::SimClient m_sim;
-    std::unique_ptr<kqsim::AirGuard> m_air;
     kqtest::KestiqProcess m_kestiq;
 };
 

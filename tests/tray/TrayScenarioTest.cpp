@@ -12,6 +12,7 @@
 #include "core/OidChannel.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
 #include "widgets/MessageBoxDlg.h"
 
@@ -58,24 +59,13 @@ bool ShellHasIcon(HWND hwnd)
     return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
 }
 
-class TrayScenario : public ::testing::Test {
+class TrayScenario : public kqtest::DefaultAdapterTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_sim.Open(5000));
-        ASSERT_TRUE(m_sim.ResetAdapter(kGuid));
-        ASSERT_TRUE(m_sim.Return(kGuid));
-        m_air.reset(new kqsim::AirGuard(m_sim));
-        ASSERT_TRUE(m_air->ok());
-    }
     void TearDown() override
     {
         m_kestiq.Stop();
-        m_sim.ClearFaults(kGuid);
         m_sim.ClearOidAnswer(kGuid, OID_VENDOR_RSSI_1);
-        m_sim.Return(kGuid);
-        m_sim.ResetAdapter(kGuid);
-        m_air.reset();
+        DefaultAdapterTest::TearDown();
     }
     void StartKestiq(const std::string& args = "-s")
     {
@@ -87,8 +77,6 @@ protected:
         return kTipHead + status + " (" + ssid + ")";
     }
 
-    kqsim::SimClient m_sim;
-    std::unique_ptr<kqsim::AirGuard> m_air;
     KestiqProcess m_kestiq;
 };
 
