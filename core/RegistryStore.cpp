@@ -328,11 +328,13 @@ BOOL CopyRegistryValues(HKEY from, HKEY to)
     }
 }
 
-BOOL SaveConfigAsDefault()
+// Copies every value of one key of the adapter key's tree into another
+// (nullptr: the adapter key itself); both must exist.
+static BOOL CopyAdapterKeyValues(const char* fromSubkey, const char* toSubkey)
 {
-    HKEY from = OpenAdapterKey(KEY_READ);
+    HKEY from = OpenAdapterKey(KEY_READ, fromSubkey);
     if (!from) return FALSE;
-    HKEY to = OpenAdapterKey(KEY_WRITE, REGSTR_KEY_DEFAULT);
+    HKEY to = OpenAdapterKey(KEY_WRITE, toSubkey);
     BOOL ok = FALSE;
     if (to) {
         ok = CopyRegistryValues(from, to);
@@ -342,18 +344,14 @@ BOOL SaveConfigAsDefault()
     return ok;
 }
 
+BOOL SaveConfigAsDefault()
+{
+    return CopyAdapterKeyValues(nullptr, REGSTR_KEY_DEFAULT);
+}
+
 BOOL LoadApDefaultConfig()
 {
-    HKEY from = OpenAdapterKey(KEY_READ, REGSTR_KEY_AP_DEFAULT);
-    if (!from) return FALSE;
-    HKEY to = OpenAdapterKey(KEY_WRITE);
-    BOOL ok = FALSE;
-    if (to) {
-        ok = CopyRegistryValues(from, to);
-        RegCloseKey(to);
-    }
-    RegCloseKey(from);
-    return ok;
+    return CopyAdapterKeyValues(REGSTR_KEY_AP_DEFAULT, nullptr);
 }
 
 const ApDefaultValue g_ApDefaultValues[] = {

@@ -66,4 +66,13 @@ inline std::vector<LogEntry> AdapterLog(SimClient& c, const std::string& guid, D
     return out;
 }
 
+// One control-device client for a whole test program, opened on first use
+// (the driver may still be starting).
+inline SimClient& SharedTestClient()
+{
+    static SimClient c;
+    if (!c.IsOpen()) c.Open(5000);
+    return c;
+}
+
 }  // namespace kqsim

@@ -140,13 +140,7 @@ std::vector<BYTE> SetData(const OidCase& c)
 
 class OidChannelTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { client().Open(5000); }
-
-    static kqsim::SimClient& client()
-    {
-        static kqsim::SimClient c;
-        return c;
-    }
+    static kqsim::SimClient& client() { return kqsim::SharedTestClient(); }
 
     void SetUp() override
     {

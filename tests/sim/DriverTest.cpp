@@ -146,12 +146,7 @@ void PumpFor(DWORD ms)
 
 class SimDriverTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { client().Open(5000); }
-    static kqsim::SimClient& client()
-    {
-        static kqsim::SimClient c;
-        return c;
-    }
+    static kqsim::SimClient& client() { return kqsim::SharedTestClient(); }
 
     void SetUp() override
     {
