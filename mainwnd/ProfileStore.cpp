@@ -8,6 +8,7 @@
 
 #include "core/HexUtil.h"
 #include "core/RegistryStore.h"
+#include "mainwnd/ChannelTable.h"
 
 namespace {
 
@@ -80,8 +81,8 @@ struct ValueRule {
     void (*decode)(ProfileSettings& s, const CString& text, int n);
 };
 
-#define ENC(body) [](const ProfileSettings& s) -> CString { body }
-#define DEC(body) [](ProfileSettings& s, const CString& text, int n) { (void)text; (void)n; body }
+#define ENC(...) [](const ProfileSettings& s) -> CString { __VA_ARGS__ }
+#define DEC(...) [](ProfileSettings& s, const CString& text, int n) { (void)text; (void)n; __VA_ARGS__ }
 
 template <int K>
 CString EncodeKeyType(const ProfileSettings& s) { return Num(s.keyFormat[K] == 1 ? 1 : 0); }
@@ -281,10 +282,7 @@ int ChannelTextToNumber(const char* text)
 
 CString ChannelNumberToText(int number)
 {
-    if (number == 208) return "J8";
-    if (number == 212) return "J12";
-    if (number == 216) return "J16";
-    return Num(number);
+    return number >= 0 ? FormatChannelNumber((DWORD)number) : Num(number);
 }
 
 void EncodeProfile(const ProfileSettings& settings, ProfileValues& values)

@@ -462,7 +462,9 @@ TEST(ProfileNumbers, ReadLikeAtoiButOnlyWhenThereIsANumber)
     for (const auto& c : cases) {
         int v = -1;
         EXPECT_EQ(c.ok, ParseProfileNumber(c.text, &v) != FALSE) << c.text;
-        if (c.ok) EXPECT_EQ(c.value, v) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(c.value, v) << c.text;
+        }
     }
     EXPECT_EQ(212, ChannelTextToNumber("J12"));
     EXPECT_EQ(208, ChannelTextToNumber("J8"));
