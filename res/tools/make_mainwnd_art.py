@@ -1,12 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the configuration window's pictures: the navigation icons, the radio
-icons and the profile list's image strip (bitmap 167).
+"""Draws the profile list's image strip (bitmap 167).
 Run from anywhere: python3 res/tools/make_mainwnd_art.py"""
 import os
 import struct
 
-from make_icons import (Canvas, S, write_ico, ico_entry, GREEN, RED, GRAY, DARK, WHITE, BLUE, YELLOW,
-                        ORANGE)
+from make_icons import GREEN, DARK, BLUE
 
 NAVY = (30, 60, 130)
 TEAL = (20, 140, 150)
@@ -45,130 +43,6 @@ def write_ico_sizes(path, cv, sizes):
         offset += len(data)
     with open(path, 'wb') as f:
         f.write(out + b''.join(images))
-
-
-# ---- Navigation icons ------------------------------------------------------------
-
-def nav_profile():
-    # A card with lines of text: a stored profile.
-    cv = Canvas()
-    cv.rect(8, 8, 56, 58, LIGHT)
-    cv.frame(8, 8, 56, 58, NAVY, 3)
-    cv.rect(8, 8, 56, 18, NAVY)
-    for i in range(4):
-        cv.rect(15, 24 + i * 8, 49 - (i % 2) * 10, 28 + i * 8, GRAY)
-    cv.disc(48, 48, 9, GREEN)
-    cv.line(43, 48, 47, 52, WHITE, 3)
-    cv.line(47, 52, 53, 44, WHITE, 3)
-    return cv
-
-
-def nav_network():
-    # A mast sending waves: the networks in the air.
-    cv = Canvas()
-    cv.line(32, 30, 20, 60, DARK, 4)
-    cv.line(32, 30, 44, 60, DARK, 4)
-    cv.line(25, 48, 39, 48, DARK, 3)
-    cv.disc(32, 28, 5, BLUE)
-    for r in (12, 20, 28):
-        for side in (-1, 1):
-            for y in range(S):
-                for x in range(S):
-                    dx, dy = x + 0.5 - 32, y + 0.5 - 28
-                    d = (dx * dx + dy * dy) ** 0.5
-                    if r - 1.8 <= d <= r + 1.8 and side * dx > abs(dy) * 0.9:
-                        cv.put(x, y, BLUE)
-    return cv
-
-
-def nav_advanced():
-    # A gear.
-    import math
-    cv = Canvas()
-    for y in range(S):
-        for x in range(S):
-            dx, dy = x + 0.5 - 32, y + 0.5 - 32
-            d = math.hypot(dx, dy)
-            ang = math.atan2(dy, dx)
-            tooth = 24 if (math.cos(ang * 8) > 0.2) else 19
-            if d <= tooth and d >= 8:
-                cv.put(x, y, (110, 120, 135))
-    cv.ring(32, 32, 8, 10, DARK)
-    return cv
-
-
-def nav_statistics():
-    # A bar chart with a rising line.
-    cv = Canvas()
-    cv.rect(6, 56, 58, 59, DARK)
-    cv.rect(6, 8, 9, 59, DARK)
-    heights = [14, 24, 18, 34, 42]
-    cols = [TEAL, BLUE, TEAL, BLUE, TEAL]
-    for i, (h, c) in enumerate(zip(heights, cols)):
-        cv.rect(13 + i * 9, 56 - h, 20 + i * 9, 56, c)
-    cv.line(14, 36, 30, 26, ORANGE, 3)
-    cv.line(30, 26, 42, 30, ORANGE, 3)
-    cv.line(42, 30, 56, 10, ORANGE, 3)
-    return cv
-
-
-def nav_wmm():
-    # A play symbol in a disc: multimedia priority.
-    cv = Canvas()
-    cv.disc(32, 32, 26, PURPLE)
-    cv.ring(32, 32, 24, 26.5, (80, 30, 120))
-    for y in range(S):
-        for x in range(S):
-            px, py = x + 0.5, y + 0.5
-            if 24 <= px <= 46 and abs(py - 32) <= (46 - px) * 0.58:
-                cv.put(x, y, WHITE)
-    return cv
-
-
-def nav_wps():
-    # A round push button with two arrows: press to connect.
-    cv = Canvas()
-    cv.disc(32, 32, 27, (40, 140, 70))
-    cv.ring(32, 32, 25, 27.5, (20, 90, 40))
-    cv.ring(32, 32, 11, 16, WHITE, ymax=30)
-    cv.rect(29, 12, 35, 32, WHITE)
-    cv.rect(22, 40, 42, 46, WHITE)
-    return cv
-
-
-def small_about():
-    # "i" in a blue disc.
-    cv = Canvas()
-    cv.disc(32, 32, 30, BLUE)
-    cv.disc(32, 16, 6, WHITE)
-    cv.rect(26, 27, 38, 54, WHITE)
-    return cv
-
-
-def small_power(colour):
-    # A power symbol.
-    cv = Canvas()
-    cv.disc(32, 32, 31, colour)
-    cv.ring(32, 32, 15, 21, WHITE)
-    for y in range(0, 30):
-        for x in range(S):
-            if abs(x + 0.5 - 32) < 9 and y < 30:
-                cv.put(x, y, colour)
-    cv.rect(29, 8, 35, 34, WHITE)
-    return cv
-
-
-NAV_ICONS = {
-    'nav_profile.ico': (nav_profile, (32,)),
-    'nav_network.ico': (nav_network, (32,)),
-    'nav_advanced.ico': (nav_advanced, (32,)),
-    'nav_statistics.ico': (nav_statistics, (32,)),
-    'nav_wmm.ico': (nav_wmm, (32,)),
-    'nav_wps.ico': (nav_wps, (32,)),
-    'nav_about.ico': (small_about, (20,)),
-    'radio_on.ico': (lambda: small_power(GREEN), (20,)),
-    'radio_off.ico': (lambda: small_power((170, 40, 40)), (20,)),
-}
 
 
 # ---- The profile list's image strip (bitmap 167) ---------------------------------
@@ -287,8 +161,5 @@ def write_strip(path, imgs):
 if __name__ == '__main__':
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'icons')
     os.makedirs(folder, exist_ok=True)
-    for name, (draw, sizes) in NAV_ICONS.items():
-        write_ico_sizes(os.path.join(folder, name), draw(), sizes)
-        print('wrote', name)
     write_strip(os.path.join(folder, 'profile_list.bmp'), strip_images())
     print('wrote profile_list.bmp')
