@@ -15,3 +15,4 @@
 #include "classlib/Controls.h"
 #include "classlib/WinApp.h"
 #include "classlib/Collections.h"
+#include "classlib/Exceptions.h"
