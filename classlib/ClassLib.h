@@ -16,3 +16,6 @@
 #include "classlib/WinApp.h"
 #include "classlib/Collections.h"
 #include "classlib/Exceptions.h"
+#include "classlib/ImageList.h"
+#include "classlib/ToolTipCtrl.h"
+#include "classlib/ToolBar.h"
