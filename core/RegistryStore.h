@@ -216,6 +216,6 @@ int SetWirelessModeText(CString& text);
 // Never written by the program; tests put recorders in.
 extern void (*g_pfnUseWzc)();
 extern void (*g_pfnUseOwnTool)();
-void ApplyRunOnceInitConfigTool();      // OS code 8 and later
+void ApplyRunOnceInitConfigTool();      // XP (OS_WINXP) and later
 void ApplyRunOnceInitConfigTxBurst();
 void InitRegionAndChannel();
