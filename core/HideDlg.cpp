@@ -74,9 +74,8 @@ HICON LoadTrayIcon(UINT iconId)
 
 bool FileReadable(const char* path)
 {
-    return CHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr))
-        .IsValid();
+    CHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    return h.IsValid();
 }
 
 // The program's own folder, with a trailing backslash.
@@ -190,8 +189,9 @@ void FormatTrayTip(UINT iconId, const NDIS_802_11_SSID& ssid, char* out, size_t 
 
 // ---- The dialog -------------------------------------------------------------
 
-// Power events come first and whatever the busy flag says; the tray
-// callback and the registered messages wait while the controller is busy.
+// Power events are handled whatever the busy flag says; the tray callback
+// and the registered messages are ignored while the controller is busy (the
+// adapter choice or the region set-up is running).
 BEGIN_MESSAGE_MAP(CHideDlg, CDialog)
     ON_WM_POWERBROADCAST()
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
