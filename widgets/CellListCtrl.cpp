@@ -111,6 +111,7 @@ CListCellInfo* CCellListCtrl::GetCellInfo(int row, int column)
         selected = false;
     info.m_bSelected = selected ? 1 : 0;
     info.m_bHot = row >= 0 && row == GetHotItem() ? 1 : 0;
+    m_ilSmall.Detach();   // borrowed: the list frees its own
     m_ilSmall.Attach(GetImageList(LVSIL_SMALL));
     info.m_pImageList = m_ilSmall.GetSafeHandle() ? &m_ilSmall : nullptr;
 
@@ -251,7 +252,9 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
             p.fStyle = info.m_nSelectedImageStyle;
             p.rgbFg = selectedBk;
         }
-        info.m_pImageList->DrawIndirect(&p);
+        p.cbSize = sizeof(p);
+        p.himl = info.m_pImageList->GetSafeHandle();
+        ::ImageList_DrawIndirect(&p);
     }
 
     CString text = DoubleAmpersands(info.m_strText);

@@ -146,7 +146,7 @@ private:
     int m_nFocusColumn = 0;
     CString m_strEmptyText;
     CListCellInfo m_cellInfo;
-    CImageList m_ilSmall;             // borrows the list's small image list
+    CImageList m_ilSmall;             // borrows the list's small image list; detached, never freed
     HWND m_hToolTip = nullptr;
     INT_PTR m_nLastTool = -1;
     HFONT m_hStyledBase = nullptr;    // the font the bold and italic fonts were made from

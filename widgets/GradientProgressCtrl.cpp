@@ -329,10 +329,7 @@ BEGIN_MESSAGE_MAP(CGradientProgressCtrl, CProgressCtrl)
     ON_WM_PAINT()
     ON_WM_TIMER()
     KQ_MSG_ENTRY(WM_ERASEBKGND, 0, 0, 0, return TRUE;)
-    KQ_MSG_ENTRY(WM_DESTROY, 0, 0, 0,
-                 if (pThis->m_hToolTip) ::DestroyWindow(pThis->m_hToolTip);
-                 pThis->m_hToolTip = nullptr;
-                 return pThis->Default();)
+    KQ_MSG_ENTRY(WM_DESTROY, 0, 0, 0, pThis->m_toolTip.DestroyWindow(); return pThis->Default();)
     PROGRESS_MESSAGE(PBM_SETBARCOLOR)
     PROGRESS_MESSAGE(PBM_SETBKCOLOR)
     PROGRESS_MESSAGE(PBM_SETPOS)
@@ -354,8 +351,7 @@ CGradientProgressCtrl::CGradientProgressCtrl() = default;
 
 CGradientProgressCtrl::~CGradientProgressCtrl()
 {
-    if (m_hToolTip && ::IsWindow(m_hToolTip))
-        ::DestroyWindow(m_hToolTip);
+    m_toolTip.DestroyWindow();
     m_fontSet.Detach();
     m_pFont = nullptr;
 }
@@ -394,41 +390,23 @@ void CGradientProgressCtrl::OnPosChanged(int)
 
 void CGradientProgressCtrl::CreateToolTip()
 {
-    if (m_hToolTip || !IsWindow())
-        return;
-    m_hToolTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd,
-                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    if (!m_hToolTip)
+    if (m_toolTip.m_hWnd || !IsWindow() || !m_toolTip.Create(this, TTS_ALWAYSTIP))
         return;
     m_strToolTip = GetText();
-    TOOLINFOA ti = {};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = m_hWnd;
-    ti.uId = (UINT_PTR)m_hWnd;
-    ti.lpszText = const_cast<char*>(m_strToolTip.GetString());
-    ::SendMessageA(m_hToolTip, TTM_ADDTOOLA, 0, (LPARAM)&ti);
+    m_toolTip.AddTool(this, m_strToolTip, nullptr, 0);
 }
 
 void CGradientProgressCtrl::UpdateToolTip()
 {
     m_strToolTip = GetText();
-    if (!m_hToolTip)
-        return;
-    TOOLINFOA ti = {};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = m_hWnd;
-    ti.uId = (UINT_PTR)m_hWnd;
-    ti.lpszText = const_cast<char*>(m_strToolTip.GetString());
-    ::SendMessageA(m_hToolTip, TTM_UPDATETIPTEXTA, 0, (LPARAM)&ti);
+    if (m_toolTip.m_hWnd)
+        m_toolTip.UpdateTipText(m_strToolTip, this, (UINT_PTR)m_hWnd);
 }
 
 BOOL CGradientProgressCtrl::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message == WM_MOUSEMOVE && msg->hwnd == m_hWnd && m_hToolTip)
-        ::SendMessageA(m_hToolTip, TTM_RELAYEVENT, 0, (LPARAM)msg);
+    if (msg->message == WM_MOUSEMOVE && msg->hwnd == m_hWnd && m_toolTip.m_hWnd)
+        m_toolTip.RelayEvent(msg);
     return CProgressCtrl::PreTranslateMessage(msg);
 }
 

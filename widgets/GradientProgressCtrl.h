@@ -101,7 +101,7 @@ public:
     void PreSubclassWindow() override;
 
     int m_nAnimStep = 0;                      // phase advance per timer 12 event
-    HWND m_hToolTip = nullptr;
+    CToolTipCtrl m_toolTip;                   // shows the displayed text
     CString m_strToolTip;
 
 protected:
