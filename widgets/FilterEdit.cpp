@@ -31,7 +31,7 @@ BOOL CBuddySlider::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     if (msg == WM_HSCROLL && m_pEdit) {
         UINT code = LOWORD(wParam);
         int pos;
-        if (code >= SB_LINEUP && code <= SB_PAGEDOWN)
+        if (code <= SB_PAGEDOWN)   // SB_LINEUP is 0
             pos = GetPos();
         else if (code == SB_THUMBTRACK)
             pos = (short)HIWORD(wParam);
@@ -57,6 +57,9 @@ CFilterEdit::~CFilterEdit()
 {
     if (m_pSlider && m_pSlider->m_pEdit == this)
         m_pSlider->m_pEdit = nullptr;
+    // A slider subclassed here goes back to its window as it was.
+    if (m_ownSlider && m_ownSlider->IsWindow())
+        m_ownSlider->UnsubclassWindow();
 }
 
 WORD CFilterEdit::CharClass(UINT ch)

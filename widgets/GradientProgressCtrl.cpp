@@ -379,6 +379,8 @@ BOOL CGradientProgressCtrl::ModifyStyle(DWORD remove, DWORD add)
 
 void CGradientProgressCtrl::Redraw()
 {
+    if (m_strToolTip != GetText())
+        UpdateToolTip();
     if (IsWindow())
         Invalidate(FALSE);
 }

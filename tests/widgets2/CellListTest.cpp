@@ -18,32 +18,14 @@ COLORREF Sys(int index) { return GetSysColor(index); }
 
 class CellList : public ::testing::Test {
 protected:
-    // One host for the whole suite: destroying an active top-level window
-    // costs Wine seconds.
-    static CTestHost* s_pHost;
-    CTestHost& host = *s_pHost;
+    CTestHost& host = SharedHost();
     CCellListCtrl list;
     CFont font;
 
-    static void SetUpTestSuite()
-    {
-        s_pHost = new CTestHost;
-        s_pHost->Create(640, 320, 20, 20);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_pHost;
-        s_pHost = nullptr;
-    }
     void SetUp() override
     {
         ASSERT_TRUE(host.IsWindow());
-        host.onCellInfo = nullptr;
-        host.onColumnChanging = nullptr;
-        host.columnChanges.clear();
-        host.cellClicks.clear();
-        host.headerClicks.clear();
-        host.cellInfoRequests = 0;
+        ResetHost(host);
     }
     void TearDown() override { list.DestroyWindow(); }
 
@@ -588,7 +570,5 @@ TEST_F(CellList, RedrawCellsInvalidatesOnlyTheVisiblePartOfTheRange)
     list.RedrawCells(95, 99, 0, CCellListCtrl::PART_CELL, FALSE);
     EXPECT_FALSE(GetUpdateRect(list.m_hWnd, &update, FALSE)) << "rows out of sight";
 }
-
-CTestHost* CellList::s_pHost = nullptr;
 
 } // namespace

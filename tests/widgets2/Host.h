@@ -52,3 +52,7 @@ protected:
     }
 };
 
+// One host for the whole program, never destroyed: destroying an active
+// top-level window costs Wine seconds. Reset() forgets what it recorded.
+CTestHost& SharedHost();
+void ResetHost(CTestHost& host);
