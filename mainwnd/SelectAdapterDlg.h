@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classlib/ClassLib.h"
+#include "widgets/IconComboBox.h"
 #include <setupapi.h>
 
 class CSelectAdapterDlg : public CDialog {
@@ -17,7 +18,7 @@ public:
     DWORD m_dwChosenIndex = 0;                    // SetupAPI member index, set by OK
     HDEVINFO m_hDevInfo = INVALID_HANDLE_VALUE;
     CDWordArray m_arrDeviceIndex;                 // candidates, in discovery order
-    CComboBox m_cbCard;                           // one name per candidate
+    CIconComboBox m_cbCard;                       // one name per candidate
     CString m_strDescription;
     CString m_strHardwareId;
     CString m_strLocation;
