@@ -69,9 +69,10 @@ void CGradientFill::FillSpan(CDC* dc, const CRect& rect, int from, int to, COLOR
     }
     if (m_bPalette)
         color |= 0x02000000;   // palette-relative
-    HBRUSH brush = ::CreateSolidBrush(color);
-    ::FillRect(dc->m_hDC, &r, brush);
-    ::DeleteObject(brush);
+    // An opaque empty text fills a rectangle without making a brush per band.
+    COLORREF old = ::SetBkColor(dc->m_hDC, color);
+    ::ExtTextOutA(dc->m_hDC, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    ::SetBkColor(dc->m_hDC, old);
 }
 
 void CGradientFill::FillGradient(CDC* dc, const CRect& rect, int start, int end)
