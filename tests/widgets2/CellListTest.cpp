@@ -527,6 +527,77 @@ TEST_F(CellList, EachCellHasItsOwnTooltipFromTheParent)
     EXPECT_EQ(std::string(79, 'x'), tipFor(2, 1)) << "cut to the record's 80 characters with the terminator";
 }
 
+TEST_F(CellList, EnterGoesToTheListItselfNotToTheDefaultButton)
+{
+    MakeList(3, {120});
+    Select(1);
+    Focus();
+    MSG enter = {list.m_hWnd, WM_KEYDOWN, VK_RETURN, 1};
+    EXPECT_TRUE(list.PreTranslateMessage(&enter));
+    ASSERT_EQ(1u, host.returns.size()) << "the list told its parent";
+    EXPECT_EQ(1024u, host.returns[0]);
+    MSG other = {list.m_hWnd, WM_KEYDOWN, VK_DOWN, 1};
+    EXPECT_FALSE(list.PreTranslateMessage(&other));
+}
+
+TEST_F(CellList, PictureOfAFullList)
+{
+    // the cells a survey page asks for: check box, image, bar, bold and italic texts
+    MakeList(8, {150, 110, 110, 120, 90});
+    CImageList images;
+    images.Create(16, 16, ILC_COLOR24, 2, 0);
+    HDC screen = GetDC(nullptr);
+    for (COLORREF c : {RGB(0, 150, 0), RGB(200, 120, 0)}) {
+        HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+        HDC mem = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        RECT r = {0, 0, 16, 16};
+        FillRect(mem, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        HBRUSH b = CreateSolidBrush(c);
+        SelectObject(mem, b);
+        Ellipse(mem, 2, 2, 14, 14);
+        SelectObject(mem, old);
+        DeleteObject(b);
+        DeleteDC(mem);
+        images.Add(bmp, RGB(255, 255, 255));
+        DeleteObject(bmp);
+    }
+    ReleaseDC(nullptr, screen);
+    list.SetImageList(images, LVSIL_SMALL);
+    const char* ssids[] = {"Home", "Office & Lab", "Guest", "Cafe", "Hidden", "Printer", "Garden", "Attic"};
+    host.onCellInfo = [&](CListCellInfo* info) {
+        int row = info->GetRow();
+        switch (info->GetColumn()) {
+        case 0:
+            info->m_bCheckBox = 1;
+            info->m_nCheckState = DFCS_BUTTONCHECK | (row == 1 ? DFCS_CHECKED : 0);
+            info->m_nImage = row % 2;
+            info->m_strText = ssids[row];
+            info->m_bBold = row == 1;
+            break;
+        case 1: info->m_strText.Format("00:11:22:33:44:%02X", row * 17); break;
+        case 2: info->m_strText = row % 3 ? "WPA2-PSK" : "None"; info->m_bItalic = row % 3 == 0; break;
+        case 3:
+            info->m_nBarMax = 100;
+            info->m_nBarValue = 100 - row * 13;
+            info->m_strText.Format("%d%%", 100 - row * 13);
+            info->m_nFormat |= DT_CENTER;
+            info->m_crBarText = RGB(0, 0, 0);
+            break;
+        default: info->m_strText.Format("%d", 1 + row * 2); info->m_nFormat |= DT_RIGHT; break;
+        }
+    };
+    Select(1);
+    Focus();
+    list.SetFocusColumn(2);
+    list.Invalidate();
+    SaveShot(host.m_hWnd, "celllist_full_focused");
+    Unfocus();
+    list.Invalidate();
+    SaveShot(host.m_hWnd, "celllist_full_unfocused");
+    list.SetImageList(nullptr, LVSIL_SMALL);
+}
+
 TEST_F(CellList, AnEmptyListShowsItsTextBelowTheHeader)
 {
     MakeList(0, {150, 150});

@@ -95,6 +95,18 @@ TEST_F(Graph, TheLegendBandHoldsTheLabelsAndColumnsRunOutwardFromIt)
     SaveShot(graph.m_hWnd, "graph_legend_right");
 }
 
+TEST_F(Graph, PictureOfTraffic)
+{
+    Make(300, 80);
+    graph.m_crBar = RGB(0, 200, 255);
+    graph.m_strLabels[0] = "Tx";
+    graph.SetLabelCount(1);
+    graph.SetLegendWidth(28);
+    graph.SetScale(100);
+    for (int i = 0; i < 140; ++i) graph.AddPoint(50 + 45 * ((i * 7) % 23 - 11) / 11.0 * ((i / 10) % 2 ? 1 : 0.4));
+    EXPECT_TRUE(SaveShot(graph.m_hWnd, "graph_traffic"));
+}
+
 TEST_F(Graph, AfterAScreenWidthOfSamplesTheOldestAreOverwritten)
 {
     Make();

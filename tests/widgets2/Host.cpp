@@ -5,6 +5,7 @@ BEGIN_MESSAGE_MAP(CTestHost, CWnd)
     ON_MESSAGE(WM_CELLLIST_COLUMNCHANGING, OnColumnChanging)
     ON_MESSAGE(WM_CELLLIST_CELLCLICK, OnCellClick)
     ON_MESSAGE(WM_CELLLIST_HEADERRCLICK, OnHeaderRClick)
+    KQ_MSG_ENTRY(WM_NOTIFY, NM_RETURN, 0, 0xFFFF, return pThis->OnReturn(wParam, lParam);)
 END_MESSAGE_MAP()
 
 CTestHost& SharedHost()
@@ -25,4 +26,5 @@ void ResetHost(CTestHost& host)
     host.cellClicks.clear();
     host.headerClicks.clear();
     host.cellInfoRequests = 0;
+    host.returns.clear();
 }

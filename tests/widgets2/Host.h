@@ -16,6 +16,7 @@ public:
     std::vector<CellHitInfo> cellClicks;
     std::vector<HeaderClickInfo> headerClicks;
     int cellInfoRequests = 0;
+    std::vector<UINT> returns;                              // NM_RETURN from a child
 
     BOOL Create(int w, int h, int x = 0, int y = 0)
     {
@@ -43,6 +44,11 @@ protected:
     LRESULT OnCellClick(WPARAM, LPARAM lParam)
     {
         cellClicks.push_back(*(CellHitInfo*)lParam);
+        return 0;
+    }
+    LRESULT OnReturn(WPARAM, LPARAM lParam)
+    {
+        returns.push_back((UINT)((NMHDR*)lParam)->idFrom);
         return 0;
     }
     LRESULT OnHeaderRClick(WPARAM, LPARAM lParam)

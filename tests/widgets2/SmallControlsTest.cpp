@@ -276,6 +276,50 @@ TEST_F(SmallControls, TheIconComboBoxDrawsColumnsWithGreyLines)
     EXPECT_GT(s.CountInRect(CRect(lines[1], 0, s.w - 20, s.h), RGB(0, 0, 160)), 5) << "column 2";
     SaveShot(combo.m_hWnd, "iconcombo_columns");
 
+    // icons: the texts move right by the image width, also for items without an icon
+    CImageList images;
+    images.Create(16, 16, ILC_COLOR24, 1, 0);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    RECT whole = {0, 0, 16, 16};
+    HBRUSH green = CreateSolidBrush(RGB(0, 150, 0));
+    FillRect(mem, &whole, green);
+    DeleteObject(green);
+    SelectObject(mem, oldBmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    images.Add(bmp, (HBITMAP)nullptr);
+    DeleteObject(bmp);
+    combo.m_pImageList = &images;
+    combo.GetItemRecord(0)->nImage = 0;
+    combo.GetItemRecord(0)->bBold = TRUE;
+    combo.Invalidate();
+    s = CaptureNow(combo.m_hWnd);
+    std::vector<int> shifted;
+    for (int x = 0; x < s.w; ++x)
+        if (s.At(x, s.h / 2) == RGB(0xC0, 0xC0, 0xC0) && s.At(x, s.h / 2 - 3) == RGB(0xC0, 0xC0, 0xC0)) shifted.push_back(x);
+    ASSERT_EQ(2u, shifted.size());
+    EXPECT_EQ(lines[0] + 16, shifted[0]);
+    EXPECT_GT(s.CountInRect(CRect(0, 0, lines[0], s.h), RGB(0, 150, 0)), 100) << "the icon";
+    SaveShot(combo.m_hWnd, "iconcombo_icon_bold");
+    combo.SetCurSel(1);
+    s = CaptureNow(combo.m_hWnd);
+    EXPECT_EQ(shifted[0], [&] {
+        for (int x = 0; x < s.w; ++x)
+            if (s.At(x, s.h / 2) == RGB(0xC0, 0xC0, 0xC0) && s.At(x, s.h / 2 - 3) == RGB(0xC0, 0xC0, 0xC0)) return x;
+        return -1;
+    }()) << "an item without an icon is shifted too";
+    EXPECT_EQ(0, s.CountInRect(CRect(0, 0, s.w, s.h), RGB(0, 150, 0)));
+    combo.ShowDropDown(TRUE);
+    COMBOBOXINFO cbi = {sizeof(cbi)};
+    GetComboBoxInfo(combo.m_hWnd, &cbi);
+    if (cbi.hwndList && IsWindowVisible(cbi.hwndList)) SaveShot(cbi.hwndList, "iconcombo_dropped");
+    combo.ShowDropDown(FALSE);
+    combo.m_pImageList = nullptr;
+    combo.SetCurSel(0);
+
     // one column: a single text, no lines
     combo.SetColumnCount(1);
     s = CaptureNow(combo.m_hWnd);
