@@ -257,21 +257,8 @@ TEST_F(CellList, CheckBoxesAndImagesAreDrawnAndHitFromTheRecord)
     MakeList(3, {140, 140});
     CImageList images;
     ASSERT_TRUE(images.Create(16, 16, ILC_COLOR24, 2, 0));
-    for (COLORREF c : {RGB(200, 0, 0), RGB(0, 0, 200)}) {
-        HDC screen = GetDC(nullptr);
-        HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
-        HDC mem = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        RECT r = {0, 0, 16, 16};
-        HBRUSH b = CreateSolidBrush(c);
-        FillRect(mem, &r, b);
-        DeleteObject(b);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
-        images.Add(bmp, (HBITMAP)nullptr);
-        DeleteObject(bmp);
-    }
+    AddColourImage(images, RGB(200, 0, 0));
+    AddColourImage(images, RGB(0, 0, 200));
     list.SetImageList(images, LVSIL_SMALL);
     host.onCellInfo = [&](CListCellInfo* info) {
         info->m_strText = "text";
@@ -546,23 +533,8 @@ TEST_F(CellList, PictureOfAFullList)
     MakeList(8, {150, 110, 110, 120, 90});
     CImageList images;
     images.Create(16, 16, ILC_COLOR24, 2, 0);
-    HDC screen = GetDC(nullptr);
-    for (COLORREF c : {RGB(0, 150, 0), RGB(200, 120, 0)}) {
-        HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
-        HDC mem = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        RECT r = {0, 0, 16, 16};
-        FillRect(mem, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
-        HBRUSH b = CreateSolidBrush(c);
-        SelectObject(mem, b);
-        Ellipse(mem, 2, 2, 14, 14);
-        SelectObject(mem, old);
-        DeleteObject(b);
-        DeleteDC(mem);
-        images.Add(bmp, RGB(255, 255, 255));
-        DeleteObject(bmp);
-    }
-    ReleaseDC(nullptr, screen);
+    AddColourImage(images, RGB(0, 150, 0), true);
+    AddColourImage(images, RGB(200, 120, 0), true);
     list.SetImageList(images, LVSIL_SMALL);
     const char* ssids[] = {"Home", "Office & Lab", "Guest", "Cafe", "Hidden", "Printer", "Garden", "Attic"};
     host.onCellInfo = [&](CListCellInfo* info) {

@@ -1,22 +1,23 @@
-// What a window shows: its client area read back with BitBlt from its DC
-// (children included), and saved as a PNG for a person to look at.
+// What a window shows, read back through the widget tests' capture (BitBlt
+// from its DC, children included), with counts over rows and rectangles.
 #pragma once
 
 #include <windows.h>
-#include <wincodec.h>
 
 #include <string>
 #include <vector>
 
+#include "classlib/ImageList.h"
+#include "widgets/WidgetTestSupport.h"
+
 struct Shot {
     int w = 0, h = 0;
-    std::vector<DWORD> bits;   // 0x00RRGGBB, top row first
+    std::vector<COLORREF> px;   // top row first
 
     COLORREF At(int x, int y) const
     {
         if (x < 0 || y < 0 || x >= w || y >= h) return CLR_INVALID;
-        DWORD p = bits[(size_t)y * w + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        return px[(size_t)y * w + x];
     }
     // Pixels of one colour in a row between x0 and x1 (exclusive).
     int CountInRow(int y, int x0, int x1, COLORREF c) const
@@ -33,87 +34,50 @@ struct Shot {
     }
 };
 
-inline Shot Capture(HWND wnd)
-{
-    Shot s;
-    RECT rc;
-    GetClientRect(wnd, &rc);
-    s.w = rc.right;
-    s.h = rc.bottom;
-    if (s.w <= 0 || s.h <= 0) return s;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(wnd);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.w, s.h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    s.bits.assign((DWORD*)bits, (DWORD*)bits + (size_t)s.w * s.h);
-    for (DWORD& p : s.bits) p &= 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
-    ReleaseDC(wnd, screen);
-    return s;
-}
-
 // Paints everything pending, then captures.
 inline Shot CaptureNow(HWND wnd)
 {
     RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return Capture(wnd);
+    widgettest::Capture c(wnd);
+    Shot s;
+    s.w = c.Width();
+    s.h = c.Height();
+    s.px.reserve((size_t)s.w * s.h);
+    for (int y = 0; y < s.h; ++y)
+        for (int x = 0; x < s.w; ++x) s.px.push_back(c.At(x, y));
+    return s;
 }
 
-// Saves the window's client area as build/screenshots/<name>.png.
-inline bool SaveShot(HWND wnd, const char* name)
-{
-    Shot s = CaptureNow(wnd);
-    if (s.w <= 0 || s.h <= 0) return false;
-    std::string dir = std::string(KQ_BINARY_DIR) + "\\screenshots";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    std::string path = dir + "\\" + name + ".png";
-    wchar_t wpath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wpath, MAX_PATH);
+// Saves the window as build/screenshots/<name>.png.
+inline bool SaveShot(HWND wnd, const char* name) { return widgettest::Screenshot(wnd, name); }
 
-    bool ok = false;
-    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IWICImagingFactory* factory = nullptr;
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IWICImagingFactory, (void**)&factory)) &&
-        SUCCEEDED(factory->CreateStream(&stream)) &&
-        SUCCEEDED(stream->InitializeFromFilename(wpath, GENERIC_WRITE)) &&
-        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
-        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-        SUCCEEDED(frame->SetSize((UINT)s.w, (UINT)s.h))) {
-        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-        ok = SUCCEEDED(frame->SetPixelFormat(&format)) &&
-             SUCCEEDED(frame->WritePixels((UINT)s.h, (UINT)s.w * 4, (UINT)(s.bits.size() * 4), (BYTE*)s.bits.data())) &&
-             SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-    }
-    if (frame) frame->Release();
-    if (encoder) encoder->Release();
-    if (stream) stream->Release();
-    if (factory) factory->Release();
-    if (SUCCEEDED(init)) CoUninitialize();
-    return ok;
-}
+inline void Pump() { widgettest::PumpPending(); }
 
-// Runs the thread's messages until none is waiting.
-inline void Pump()
+// Adds a 16 x 16 image: a square of the colour, or a disc of it on white
+// (white being the mask colour).
+inline void AddColourImage(CImageList& images, COLORREF colour, bool disc = false)
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    HBRUSH brush = CreateSolidBrush(colour);
+    RECT r = {0, 0, 16, 16};
+    if (disc) {
+        FillRect(mem, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        HGDIOBJ oldBrush = SelectObject(mem, brush);
+        Ellipse(mem, 2, 2, 14, 14);
+        SelectObject(mem, oldBrush);
+    } else {
+        FillRect(mem, &r, brush);
     }
+    SelectObject(mem, oldBmp);
+    DeleteObject(brush);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    if (disc)
+        images.Add(bmp, RGB(255, 255, 255));
+    else
+        images.Add(bmp, (HBITMAP)nullptr);
+    DeleteObject(bmp);
 }

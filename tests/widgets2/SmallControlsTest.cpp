@@ -279,19 +279,7 @@ TEST_F(SmallControls, TheIconComboBoxDrawsColumnsWithGreyLines)
     // icons: the texts move right by the image width, also for items without an icon
     CImageList images;
     images.Create(16, 16, ILC_COLOR24, 1, 0);
-    HDC screen = GetDC(nullptr);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ oldBmp = SelectObject(mem, bmp);
-    RECT whole = {0, 0, 16, 16};
-    HBRUSH green = CreateSolidBrush(RGB(0, 150, 0));
-    FillRect(mem, &whole, green);
-    DeleteObject(green);
-    SelectObject(mem, oldBmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    images.Add(bmp, (HBITMAP)nullptr);
-    DeleteObject(bmp);
+    AddColourImage(images, RGB(0, 150, 0));
     combo.m_pImageList = &images;
     combo.GetItemRecord(0)->nImage = 0;
     combo.GetItemRecord(0)->bBold = TRUE;
