@@ -506,7 +506,7 @@ TEST_F(CellList, EachCellHasItsOwnTooltipFromTheParent)
         if (!tip) return "(not shown)";
         char buf[256] = "";
         GetWindowTextA(tip, buf, sizeof(buf));
-        SaveShot(host.m_hWnd, "celllist_tooltip_host");
+        SaveShot(tip, row == 1 ? "celllist_tooltip" : "celllist_tooltip_long");
         ShowWindow(tip, SW_HIDE);
         return buf;
     };

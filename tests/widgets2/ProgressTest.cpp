@@ -280,6 +280,19 @@ TEST_F(ProgressBar, PicturesOfItsStates)
         EXPECT_TRUE(SaveShot(bar.m_hWnd, l.name));
         bar.DestroyWindow();
     }
+    // a vertical bar with its text turned to run upward
+    Make(PBS_GRAD_VERTICAL | PBS_GRAD_PERCENT, CRect(10, 10, 40, 160));
+    CFont upward;
+    upward.CreateFont(-13, 0, 900, 900, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
+    bar.SendMessage(WM_SETFONT, (WPARAM)(HFONT)upward, FALSE);
+    bar.m_crTextOverBar = RGB(255, 255, 255);
+    bar.SetGradientColors(3, RGB(0, 160, 0), RGB(120, 200, 255), RGB(0, 160, 0));
+    bar.SetPos(60);
+    Shot s = Show();
+    int white = s.CountInRect(CRect(0, 0, 30, 150), RGB(255, 255, 255));
+    EXPECT_GT(white, 20) << "the text, centred on the bar";
+    EXPECT_TRUE(SaveShot(bar.m_hWnd, "progress_vertical_rotated_text"));
+    bar.DestroyWindow();
 }
 
 } // namespace
