@@ -3,6 +3,10 @@
 
 int g_hAuthPort = 0;
 int g_nAuthState = 0;
+AUTH_PORT* g_pAuthPort = nullptr;
+AuthCredentialTexts g_AuthCredentials;
+AuthCertHash g_AuthClientCert;
+AuthCertHash g_AuthServerCert;
 
 bool InitAuthLibrary() { return false; }
 void ShutdownAuthLibrary() {}
@@ -13,3 +17,6 @@ void CloseAuthPort()
     g_nAuthState = 0;
 }
 bool AuthPortObjectExists() { return false; }
+void ApplyProfileToPort() {}
+int AuthPortStart(AUTH_PORT*) { return 0; }
+bool AuthPortStop(AUTH_PORT*) { return false; }

@@ -8,6 +8,7 @@
 #include "core/WlanEvents.h"
 
 class CConfigMainDlg;
+struct StationConfig;
 
 #define WM_TRAY_NOTIFY     (WM_USER + 100)   // 0x464, notification icon callback
 #define WM_APP_WMI_EVENT   (WM_APP + 1)      // 0x8001, driver event from the WMI sink
@@ -151,6 +152,12 @@ private:
     LRESULT OnQueryState(WPARAM wParam, LPARAM lParam);
     LRESULT OnMark(WPARAM wParam, LPARAM lParam);
     void OnTimerBody(UINT_PTR id);
+    // Connection engine steps (ConnectEngine.cpp).
+    void TakeScanResult();
+    void ApplyStationConfig(StationConfig* r);
+    void ApplyDot1x(StationConfig* r);
+    void ApplyRadioBlock(StationConfig* r);
+    void SetChannel(DWORD khz);
 
     NOTIFYICONDATAA m_nid = {};
     DWORD m_dwMediaStatus = 1;     // OID_GEN_MEDIA_CONNECT_STATUS at the last poll
@@ -159,6 +166,7 @@ private:
     LONG m_nMark = 0;
     LONG m_nIconAdds = 0;
     UINT m_nLastMenu = 0;
+    BOOL m_bConnecting = FALSE;    // ConnectProfile is draining the queue
     CStatic m_tipMirror;
 };
 
@@ -169,6 +177,7 @@ extern BOOL g_bIcvError;
 extern BOOL g_bButtonClicked;
 extern BOOL g_bAuthPortCurrent;
 extern BOOL g_bIsAdmin;
+extern BOOL g_bDebugTrace;       // adapter key bCheckBuild, read on every event while the window is open
 extern BOOL g_bRadioOn;
 extern BOOL g_bEepromWord36Bit8Clear;
 extern BOOL g_bEepromWord36Bit9Clear;
