@@ -59,14 +59,16 @@ public:
         return ReadRegText(m_key, name, field, size) != FALSE;
     }
     bool Text(const char* name, CString& text) const { return m_key && ReadRegText(m_key, name, text); }
-    // Up to four raw bytes (CCX2Control, TransmitSetting).
-    bool Raw4(const char* name, DWORD* v) const { return m_key && ReadRegDword(m_key, name, v); }
-    // Exactly size bytes of any type (a shorter value fills what it has).
+    // A raw word (CCX2Control, TransmitSetting).
+    bool Raw4(const char* name, DWORD* v) const { return m_key && ReadRegWord(m_key, name, v); }
+    // Exactly size bytes of any type; a value of another size is missing.
     bool Bytes(const char* name, BYTE* out, DWORD size) const
     {
-        if (!m_key) return false;
-        DWORD got = size;
-        return RegQueryValueExA(m_key, name, nullptr, nullptr, out, &got) == ERROR_SUCCESS;
+        DWORD have = 0;
+        if (!m_key || RegQueryValueExA(m_key, name, nullptr, nullptr, nullptr, &have) != ERROR_SUCCESS ||
+            have != size)
+            return false;
+        return RegQueryValueExA(m_key, name, nullptr, nullptr, out, &have) == ERROR_SUCCESS;
     }
 
 private:
@@ -368,7 +370,10 @@ void SetOidFromReg(BOOL bApplyRadio)
     StationConfig* r = AllocStationConfig();
     if (!r) return;
     int wsc = 0;
-    ReadAdapterInt(REGSTR_PROFILE_WPS, &wsc);
+    {
+        CKeyReader key(OpenAdapterKey(KEY_READ));
+        key.Number(REGSTR_PROFILE_WPS, &wsc);
+    }
     g_bWscInUse = wsc;
     g_bConfigFromRegistry = FALSE;
 

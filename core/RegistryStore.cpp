@@ -131,6 +131,16 @@ BOOL ReadRegNumber(HKEY key, const char* name, int* value)
     return TRUE;
 }
 
+BOOL ReadRegWord(HKEY key, const char* name, DWORD* value)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!value || !QueryWhole(key, name, &type, data)) return FALSE;
+    if ((type != REG_DWORD && type != REG_BINARY) || data.size() != sizeof(DWORD)) return FALSE;
+    std::memcpy(value, data.data(), sizeof(DWORD));
+    return TRUE;
+}
+
 BOOL ReadRegDword(HKEY key, const char* name, DWORD* value)
 {
     DWORD type = 0;
@@ -230,7 +240,7 @@ int ReadWirelessModeOrDefault()
 
 BOOL ReadCcx2Control(DWORD* word)
 {
-    return ReadAdapterDword(REGSTR_CCX2_CONTROL, word);
+    return WithAdapterKey(KEY_READ, nullptr, [&](HKEY k) { return ReadRegWord(k, REGSTR_CCX2_CONTROL, word); });
 }
 
 BOOL ReadCheckBuild()
