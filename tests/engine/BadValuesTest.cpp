@@ -71,8 +71,13 @@ protected:
             g_pCurProfile = nullptr;
         }
         g_nWirelessMode = -1;
+        // The engine waits for a scan: the record is queued and becomes the
+        // current profile, but nothing is sent (the table makes hundreds).
+        ResetEngine();
+        g_ConnectRequests.push_back(ConnectRequest{ CONNECT_SCAN, nullptr });
+        g_bScanPending = TRUE;
         SetOidFromReg(TRUE);
-        KillTimer(m_dlg.m_hWnd, IDT_WEP_CHECK);
+        ResetEngine();
         KillTimer(m_dlg.m_hWnd, IDT_WPS_CREDENTIAL);
         Outcome o;
         o.record = ImageOf(g_pCurProfile);
