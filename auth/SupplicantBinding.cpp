@@ -131,6 +131,10 @@ void ShutdownAuthLibrary()
     StopCredentialUiThread();
     AuthPortLayerShutdown();
     AuthPortLayerCleanup();
+    // No port is open any more: a restart with an open port would otherwise
+    // leave the controller believing it open, and it would never open again.
+    g_hAuthPort = 0;
+    g_nAuthState = 0;
 }
 
 bool OpenAuthPort(BOOL waitFirst)
