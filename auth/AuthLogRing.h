@@ -13,7 +13,7 @@ struct AuthLogRing {
     int writeIndex;
 };
 
-extern AuthLogRing g_AuthLogRing;
+extern AuthLogRing g_AuthLogRing;   // the authentication status lines; zeroed by the controller at start
 
 // Writes the text (cut to 255 characters) at the write index, announces it
 // to the status page when that exists, and advances the index (wrapping at 200).

@@ -145,6 +145,17 @@ bool OpenAuthPort(BOOL waitFirst)
     return AuthPortAttachByMac(mac, OnAuthPortStatus, OnAuthCredentialRequest, waitFirst);
 }
 
+void OpenAuthPortOrShutDown()
+{
+    g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
+    if (g_hAuthPort == 0) {
+        g_nAuthState = 0;
+        ShutdownAuthLibrary();
+    } else {
+        g_nAuthState = 6;
+    }
+}
+
 void CloseAuthPort()
 {
     if (g_pAuthPort) {

@@ -10,6 +10,7 @@
 #include "auth/AuthPort.h"
 #include "core/StationConfig.h"
 
+// Written here only (OpenAuthPortOrShutDown, CloseAuthPort, the library's shut-down).
 extern int g_hAuthPort;      // non-zero while the port is open (OpenAuthPort succeeded)
 extern int g_nAuthState;     // 6 while the port is open, else 0
 
@@ -40,6 +41,9 @@ extern AuthCredentialTexts g_AuthCredentialTexts;
 bool InitAuthLibrary();
 void ShutdownAuthLibrary();
 bool OpenAuthPort(BOOL waitFirst);
+// Opens the adapter's 802.1X port (g_hAuthPort, g_nAuthState 6); without
+// one the supplicant library is of no use and is shut down (state 0).
+void OpenAuthPortOrShutDown();
 void CloseAuthPort();
 // Configures the attached port from g_pCurProfile; then AuthPortStart(g_pAuthPort).
 void ApplyProfileToPort();

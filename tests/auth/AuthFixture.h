@@ -18,6 +18,7 @@
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 
 namespace kqtest {
 
@@ -67,19 +68,14 @@ inline NDIS_802_11_SSID MakeSsid(const std::string& text)
     return s;
 }
 
-// Puts g_pCurProfile and the globals the binding reads back on exit.
+// The current profile a test made is freed when the test ends.
 class ProfileGuard {
 public:
-    ProfileGuard() : m_fromRegistry(g_bConfigFromRegistry), m_autoConnect(g_bAutoConnect) {}
     ~ProfileGuard()
     {
         FreeStationConfig(g_pCurProfile);
         g_pCurProfile = nullptr;
-        g_bConfigFromRegistry = m_fromRegistry;
-        g_bAutoConnect = m_autoConnect;
     }
-private:
-    BOOL m_fromRegistry, m_autoConnect;
 };
 
 class AuthTest : public ::testing::Test {
@@ -110,7 +106,6 @@ protected:
         Stand().reset();
         m_air.reset();
         m_adapter.reset();
-        g_szDevicePath[0] = 0;
     }
 
     // A network of the test: BSSID 02:00:00:00:61:nn.
@@ -188,6 +183,10 @@ protected:
     std::unique_ptr<kqsim::TestAdapter> m_adapter;
     std::unique_ptr<kqsim::AirGuard> m_air;
     BYTE m_mac[6] = {};
+    Restore<char[MAX_PATH]> m_path{g_szDevicePath};
+    Restore<BOOL> m_fromRegistry{g_bConfigFromRegistry}, m_autoConnect{g_bAutoConnect};
+    Restore<int> m_failReason{g_nAuthFailReason};
+    Restore<AuthCertBlock> m_clientCert{g_AuthClientCert}, m_serverCert{g_AuthServerCert};
     ProfileGuard m_profileGuard;
 };
 

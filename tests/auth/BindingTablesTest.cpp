@@ -158,7 +158,6 @@ TEST_F(PortConfigTest, EachMethodTakesItsCredentials)
         EXPECT_EQ(c.useClientCert != 0 && (c.eapType == 13 || c.eapType == 25), m_port.userCert != 0) << c.name;
         EXPECT_EQ(0u, m_port.pskSet) << c.name;
     }
-    g_AuthClientCert = AuthCertBlock();
 }
 
 TEST_F(PortConfigTest, ServerNameGoesToTheDomainOrTheCommonNameByTheRule)
@@ -182,7 +181,6 @@ TEST_F(PortConfigTest, ServerNameGoesToTheDomainOrTheCommonNameByTheRule)
         EXPECT_EQ(1u, m_port.verifyChain);
         EXPECT_EQ(0, std::strncmp(m_port.caUrl, "win32://ROOT/5e5e", 17)) << m_port.caUrl;
     }
-    g_AuthServerCert = AuthCertBlock();
 }
 
 TEST_F(PortConfigTest, OuterIdentityThatWouldNotFitIsRefused)
