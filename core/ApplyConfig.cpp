@@ -391,7 +391,7 @@ void SetOidFromReg(BOOL bApplyRadio)
     r->matchByBssid = 0;
     g_bConfigFromRegistry = TRUE;
     ReadSsoSettings();
-    if (g_hAuthPort == 0 && g_nWzcMode != 2) {
+    if (g_hAuthPort == 0 && g_nWzcMode != WZC_MANAGES) {
         if (!AuthPortObjectExists()) InitAuthLibrary();
         g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
         g_nAuthState = g_hAuthPort > 0 ? 6 : 0;

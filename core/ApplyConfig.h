@@ -5,11 +5,12 @@
 
 #include <windows.h>
 
-// Written by ReadSsoSettings (and set at start-up); read and cleared when the
-// record is queued.  1: a single-sign-on logon is pending.
+// 1: a single-sign-on logon is pending.  Set by the controller at start-up,
+// written by ReadSsoSettings, cleared by SetOidFromReg once it has decided.
 extern BOOL g_bSsoPending;
 // The last advanced block read from the driver (OID_VENDOR_ADVANCED_CONFIG),
-// sent back by an apply that leaves the radio settings alone.
+// written by SetOidFromReg, sent back by an apply that leaves the radio
+// settings alone.
 extern DWORD g_AdvancedConfig[8];
 extern BOOL g_bAdvancedConfigValid;  // g_AdvancedConfig holds a block read from the driver
 // Adapter key ShowAuthStatus: show the authentication status panel during 802.1X.

@@ -99,6 +99,24 @@ DWORD StoredCcxWord()
     return word;
 }
 
+BssidListBuffer* AllocScanBuffer()
+{
+    HGLOBAL h = GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
+    if (!h) return nullptr;
+    void* p = GlobalLock(h);
+    if (!p) GlobalFree(h);
+    return (BssidListBuffer*)p;
+}
+
+void FreeScanBuffer(BssidListBuffer*& p)
+{
+    if (!p) return;
+    HGLOBAL h = GlobalHandle(p);
+    GlobalUnlock(h);
+    GlobalFree(h);
+    p = nullptr;
+}
+
 void* CopyToMovable(const void* src, SIZE_T size)
 {
     HGLOBAL h = GlobalAlloc(GHND, size);
@@ -167,6 +185,18 @@ private:
 }  // namespace
 
 // ---- Scan lists --------------------------------------------------------------
+
+void AllocScanBuffers()
+{
+    g_pBssidList = AllocScanBuffer();
+    g_pBssidListCache = AllocScanBuffer();
+}
+
+void FreeScanBuffers()
+{
+    FreeScanBuffer(g_pBssidList);
+    FreeScanBuffer(g_pBssidListCache);
+}
 
 std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes)
 {
@@ -267,9 +297,9 @@ void CompleteIdentityPrompt(const char* identity, const char* password)
     lstrcpynA(g_pCurProfile->tunnelId, identity ? identity : "", sizeof(g_pCurProfile->tunnelId));
     lstrcpynA(g_pCurProfile->tunnelPassword, password ? password : "", sizeof(g_pCurProfile->tunnelPassword));
     g_pCurProfile->identityPromptDone = 1;
-    std::memcpy(g_AuthCredentials.tunnelId, g_pCurProfile->tunnelId, sizeof(g_AuthCredentials.tunnelId));
-    std::memcpy(g_AuthCredentials.tunnelPassword, g_pCurProfile->tunnelPassword,
-                sizeof(g_AuthCredentials.tunnelPassword));
+    std::memcpy(g_AuthCredentialTexts.tunnelId, g_pCurProfile->tunnelId, sizeof(g_AuthCredentialTexts.tunnelId));
+    std::memcpy(g_AuthCredentialTexts.tunnelPassword, g_pCurProfile->tunnelPassword,
+                sizeof(g_AuthCredentialTexts.tunnelPassword));
     RestartAuthentication(TRUE);
 }
 
@@ -425,7 +455,7 @@ void CHideDlg::ConnectProfile()
 void CHideDlg::ApplyDot1x(StationConfig* r)
 {
     g_b8021xInUse = TRUE;
-    AuthCredentialTexts& t = g_AuthCredentials;
+    AuthCredentialTexts& t = g_AuthCredentialTexts;
     std::memcpy(t.identity, r->identity, sizeof(t.identity));
     std::memcpy(t.tunnelId, r->tunnelId, sizeof(t.tunnelId));
     std::memcpy(t.password, r->password, sizeof(t.password));

@@ -29,23 +29,30 @@ struct ConnectRequest {
 // emptied at exit (ClearConnectRequests).
 extern std::vector<ConnectRequest> g_ConnectRequests;
 
-// Allocated in CHideDlg::OnInitDialog, freed in OnDestroy.  g_pBssidList is
-// the driver's latest answer (channels the mode allows only); the cache is
-// the aged list with g_BssidLastSeen[i] the last scan that showed entry i.
+// The scan buffers: allocated by the controller's OnInitDialog
+// (AllocScanBuffers), freed in its OnDestroy (FreeScanBuffers); written by
+// the engine's scans and, under Zero Configuration, by InitAdapter.
+// g_pBssidList is the driver's latest answer (channels the mode allows only);
+// the cache is the aged list, g_BssidLastSeen[i] the last scan that showed
+// its entry i (written with the cache).
 extern BssidListBuffer* g_pBssidList;
 extern BssidListBuffer* g_pBssidListCache;
 extern FILETIME g_BssidLastSeen[BSSID_LIST_MAX_AGED];
 // How long an access point missing from the scans stays in the aged list.
 extern const int g_nScanAgeSeconds;
 
-// Flags of the engine (UI thread).
-extern BOOL g_bScanPending;          // a scan was started, its result not taken yet
+// Flags of the engine (UI thread), written by the engine unless said.
+extern BOOL g_bScanPending;          // a scan was started, its result not taken yet (also InitAdapter)
 extern BOOL g_bSkipNextScan;         // the next scan request sends no scan OID (advanced page)
 extern BOOL g_b8021xInUse;           // the last applied record runs 802.1X or a PSK through the port
 extern BOOL g_bHiddenSsidCancelled;  // set when an 802.1X record is applied
-extern BOOL g_bConfigFromRegistry;   // the current profile came from the adapter key (SetOidFromReg)
-extern BOOL g_bAutoConnect;          // cleared by an authentication failure of a stored profile
-extern BOOL g_bWscInUse;             // the connection uses a WPS credential (adapter key WSC)
+extern BOOL g_bConfigFromRegistry;   // the current profile came from the adapter key (SetOidFromReg, pages)
+extern BOOL g_bAutoConnect;          // cleared by an authentication failure of a stored profile (binding)
+extern BOOL g_bWscInUse;             // the connection uses a WPS credential (SetOidFromReg, WPS run time)
+
+// Both 64 KB buffers, zeroed (a buffer that cannot be had stays NULL).
+void AllocScanBuffers();
+void FreeScanBuffers();
 
 // Asks for a scan and, when the queue was empty, runs the engine.
 void ConnectIfRequested();

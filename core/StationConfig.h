@@ -77,7 +77,8 @@ struct StationConfig {
 // identityPromptDone lies in the padding after leapEnabled.
 static_assert(sizeof(StationConfig) == 2472, "StationConfig layout");
 
-// The current profile: a deep copy of what the engine last applied (owned).
+// The current profile: a deep copy of what the engine last applied (owned);
+// written by the connection engine, freed by the controller's OnDestroy.
 extern StationConfig* g_pCurProfile;
 
 // A new record: movable, zero-filled, locked; NULL when out of memory.

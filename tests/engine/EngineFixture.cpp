@@ -195,13 +195,9 @@ void EngineTest::SetUp()
     m_dlg.m_bAdapterChanged = FALSE;
     m_dlg.m_nCurPanel = PANEL_LINK_STATUS;
 
-    std::string savedPath = g_szDevicePath;
-    m_restore.push_back([savedPath] { lstrcpynA(g_szDevicePath, savedPath.c_str(), MAX_PATH); });
-    CString savedKey = g_strAdapterRegPath;
-    m_restore.push_back([savedKey] { g_strAdapterRegPath = savedKey; });
-    DWORD savedAdvanced[8];
-    std::memcpy(savedAdvanced, g_AdvancedConfig, sizeof(savedAdvanced));
-    m_restore.push_back([savedAdvanced] { std::memcpy(g_AdvancedConfig, savedAdvanced, sizeof(g_AdvancedConfig)); });
+    m_restore.push_back(std::make_shared<kqtest::Restore<char[MAX_PATH]>>(g_szDevicePath));
+    m_restore.push_back(std::make_shared<kqtest::Restore<CString>>(g_strAdapterRegPath));
+    m_restore.push_back(std::make_shared<kqtest::Restore<DWORD[8]>>(g_AdvancedConfig));
 
     UseAdapter(kqsim::DefaultAdapterConfig(kqsim::TestAdapterGuid(0x61)));
     ASSERT_TRUE(m_adapter->ok());
@@ -256,8 +252,7 @@ void EngineTest::TearDown()
         FreeStationConfig(g_pCurProfile);
         g_pCurProfile = nullptr;
     }
-    for (auto it = m_restore.rbegin(); it != m_restore.rend(); ++it) (*it)();
-    m_restore.clear();
+    while (!m_restore.empty()) m_restore.pop_back();
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kScratchKey);
     m_adapter.reset();
     m_air.reset();

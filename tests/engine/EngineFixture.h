@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "core/ZeroConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 
 namespace kqengine {
 
@@ -98,8 +98,7 @@ protected:
     template <class T, class U>
     void Set(T& global, U value)
     {
-        T saved = global;
-        m_restore.push_back([&global, saved] { global = saved; });
+        m_restore.push_back(std::make_shared<kqtest::Restore<T>>(global));
         global = (T)value;
     }
 
@@ -129,7 +128,7 @@ protected:
     CHideDlg& m_dlg = SharedController();
     std::unique_ptr<kqsim::TestAdapter> m_adapter;
     std::unique_ptr<kqsim::AirGuard> m_air;
-    std::vector<std::function<void()>> m_restore;
+    std::vector<std::shared_ptr<void>> m_restore;   // put back last first
 };
 
 }  // namespace kqengine
