@@ -282,7 +282,7 @@ void CProfilePage::ShowProfileDetails()
 
 BOOL CProfilePage::ButtonsMayAct()
 {
-    return g_nWzcMode != 2 && g_bRadioOn && g_pHideDlg && g_pHideDlg->FindAndOpenAdapter();
+    return g_nWzcMode != WZC_MANAGES && g_bRadioOn && g_pHideDlg && g_pHideDlg->FindAndOpenAdapter();
 }
 
 int CProfilePage::SelectedRowOrTell()
@@ -319,7 +319,7 @@ void CProfilePage::OnApply()
 
 void CProfilePage::MakeNewProfileName(CString& name) const
 {
-    CString prefix(IDS_PROFILE_NAME_PREFIX);
+    CString prefix = StringFromTable(IDS_PROFILE_NAME_PREFIX);
     int largest = 0;
     for (const ProfileListRow& r : m_rows) {
         CString upper = r.name;

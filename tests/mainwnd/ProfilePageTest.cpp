@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "core/HideDlg.h"
@@ -23,6 +24,7 @@
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
+#include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
 
 namespace {
@@ -35,7 +37,7 @@ public:
     ~BoxAnswer()
     {
         m_done = true;
-        m_thread.join();
+        if (m_thread.joinable()) m_thread.join();
     }
     std::string Text()
     {
@@ -91,6 +93,10 @@ protected:
         m_dlg.m_bShowOnStart = FALSE;
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
         ASSERT_TRUE(m_dlg.m_bAdapterFound);
+        // Only the test ticks the controller; the scan of its start is
+        // taken now, so that nothing waits behind it.
+        m_dlg.KillAllTimers();
+        if (g_bScanPending) m_dlg.SendMessage(WM_TIMER, IDT_RECONNECT);
         m_dlg.KillAllTimers();
         m_adapterPath = g_strAdapterRegPath.GetString();
         ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
@@ -430,6 +436,39 @@ TEST_F(ProfilePageTest, ActivateCopiesTheProfileIntoTheAdapterKey)
     EXPECT_EQ(CString("Home"), p->CurrentProfileName());
     EXPECT_EQ(CString("Kestiq-Home"), p->m_strAppliedSsid);
     EXPECT_TRUE(g_bAutoConnect);
+}
+
+TEST_F(ProfilePageTest, ActivatedProfileConnectsAndItsRowFollowsTheLink)
+{
+    ASSERT_TRUE(WriteProfile("Cafe", OpenCafe()));
+    ASSERT_TRUE(WriteProfile("Home", Wpa2Home()));
+    CProfilePage* p = OpenPage();
+    ASSERT_NE(nullptr, p);
+    int row = RowOf(p, "Home");
+    Select(p, row);
+    Click(p, IDC_PROFILE_APPLY);
+
+    // The engine applies the copied values: the adapter joins the WPA2-PSK network.
+    KQSIM_NETWORK joined = {};
+    ASSERT_TRUE(kqtest::WaitFor([&] { return m_sim.JoinedNetwork(kGuid, joined); }, 15000));
+    EXPECT_EQ("Kestiq-Home", std::string((const char*)joined.ssid, joined.ssidLen));
+    ASSERT_TRUE(kqtest::WaitFor([&] { return g_pCurProfile != nullptr; }, 5000));
+
+    // The row-state tick marks the row connected.
+    ASSERT_TRUE(kqtest::WaitFor([&] {
+        p->SendMessage(WM_TIMER, 2);
+        return p->Rows()[row].state == 0;
+    }, 10000));
+    EXPECT_EQ(PROFILE_IMAGE_CONNECTED, CellImage(p, row, 0));
+    EXPECT_EQ(-1, CellImage(p, RowOf(p, "Cafe"), 0));
+    UpdateWindow(p->m_pMainDlg->m_hWnd);
+    kqtest::SavePng(kqtest::CaptureWindow(p->m_pMainDlg->m_hWnd), kqtest::ScreenshotPath("window-profile-connected"));
+
+    // The link goes: not connected.
+    ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_LINK_LOSS, 1));
+    p->SendMessage(WM_TIMER, 2);
+    EXPECT_EQ(1, p->Rows()[row].state);
+    EXPECT_EQ(PROFILE_IMAGE_NOT_CONNECTED, CellImage(p, row, 0));
 }
 
 TEST_F(ProfilePageTest, ActivatingAHandWrittenProfileTakesTheDefaultsForWhatItLacks)
