@@ -23,7 +23,7 @@
 #include "pages/WpsPage.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
-#include "tray/AdapterFixture.h"
+#include "WindowFixture.h"
 #include "widgets/SkinButton.h"
 #include "widgets/TabContainerDlg.h"
 #include "WindowProbe.h"
@@ -49,55 +49,14 @@ public:
 using kqtest::Capture;
 using kqtest::CaptureWindow;
 
-// Restores the shared flags a test changes.
-struct SavedGlobals {
-    BOOL admin = g_bIsAdmin, radio = g_bRadioOn, legacy = g_bLegacyModel;
-    int wzc = g_nWzcMode;
-    ~SavedGlobals()
-    {
-        g_bIsAdmin = admin;
-        g_bRadioOn = radio;
-        g_bLegacyModel = legacy;
-        g_nWzcMode = wzc;
-    }
-};
-
-class ConfigWindowTest : public kqtest::DefaultAdapterTest {
+class ConfigWindowTest : public kqtest::ControllerWindowTest {
 protected:
-    void SetUp() override
-    {
-        kqtest::DefaultAdapterTest::SetUp();
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        // Only the test ticks the controller; the scan of its start is
-        // taken now, so that nothing waits behind it.
-        m_dlg.KillAllTimers();
-        if (g_bScanPending) m_dlg.SendMessage(WM_TIMER, IDT_RECONNECT);
-        m_dlg.KillAllTimers();
-    }
-    void TearDown() override
-    {
-        m_dlg.m_bSwitchedToAp = TRUE;   // leave the Default copy alone
-        m_dlg.DestroyWindow();
-        kqtest::DefaultAdapterTest::TearDown();
-    }
-    CConfigMainDlg* Open()
-    {
-        m_dlg.OpenMainWindow();
-        return m_dlg.OpenedMainWindow();
-    }
     static RECT RectIn(HWND child, HWND parent)
     {
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
         return r;
-    }
-    static void Pump()
-    {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     }
     // The page in front: the one visible page of the container.
     static std::vector<HWND> VisiblePages(CConfigMainDlg* w)
@@ -110,9 +69,6 @@ protected:
         }
         return out;
     }
-
-    SavedGlobals m_saved;
-    CHideDlg m_dlg;
 };
 
 struct NavPlace {

@@ -23,7 +23,7 @@
 #include "mainwnd/ProfileStore.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
-#include "tray/AdapterFixture.h"
+#include "WindowFixture.h"
 #include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
 
@@ -70,34 +70,11 @@ private:
     std::thread m_thread;
 };
 
-struct SavedGlobals {
-    BOOL radio = g_bRadioOn, fromRegistry = g_bConfigFromRegistry, autoConnect = g_bAutoConnect;
-    BOOL wsc = g_bWscInUse, admin = g_bIsAdmin;
-    int wzc = g_nWzcMode;
-    ~SavedGlobals()
-    {
-        g_bRadioOn = radio;
-        g_bConfigFromRegistry = fromRegistry;
-        g_bAutoConnect = autoConnect;
-        g_bWscInUse = wsc;
-        g_bIsAdmin = admin;
-        g_nWzcMode = wzc;
-    }
-};
-
-class ProfilePageTest : public kqtest::DefaultAdapterTest {
+class ProfilePageTest : public kqtest::ControllerWindowTest {
 protected:
     void SetUp() override
     {
-        kqtest::DefaultAdapterTest::SetUp();
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        // Only the test ticks the controller; the scan of its start is
-        // taken now, so that nothing waits behind it.
-        m_dlg.KillAllTimers();
-        if (g_bScanPending) m_dlg.SendMessage(WM_TIMER, IDT_RECONNECT);
-        m_dlg.KillAllTimers();
+        kqtest::ControllerWindowTest::SetUp();
         m_adapterPath = g_strAdapterRegPath.GetString();
         ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         RemoveProfiles();
@@ -109,9 +86,7 @@ protected:
     {
         RemoveProfiles();
         WriteAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
-        m_dlg.m_bSwitchedToAp = TRUE;
-        m_dlg.DestroyWindow();
-        kqtest::DefaultAdapterTest::TearDown();
+        kqtest::ControllerWindowTest::TearDown();
     }
     void RemoveProfiles()
     {
@@ -119,16 +94,10 @@ protected:
     }
     CProfilePage* OpenPage()
     {
-        m_dlg.OpenMainWindow();
-        CConfigMainDlg* w = m_dlg.OpenedMainWindow();
+        CConfigMainDlg* w = Open();
         if (!w) return nullptr;
         SendMessageA(w->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
         return w->m_pProfilePage;
-    }
-    static void Pump()
-    {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     }
     static HWND Grid(CProfilePage* p) { return GetDlgItem(p->m_hWnd, IDC_PROFILE_LIST); }
     static std::string CellText(CProfilePage* p, int row, int col)
@@ -181,8 +150,6 @@ protected:
         return ReadAdapterText(value, t) ? t.GetString() : "<missing>";
     }
 
-    SavedGlobals m_saved;
-    CHideDlg m_dlg;
     std::string m_adapterPath;
     CString m_savedCurProfile;
 };
