@@ -173,10 +173,7 @@ TEST_F(ButtonTest, OutIconCopiesAreGreyOrDarkerAndKeepBlack)
         EXPECT_GT(checked, 300) << c.name;
         EXPECT_GT(black, 50) << c.name;
         // the in-icon itself while the mouse is over the button
-        SetCursorPos(120 + 40, 160);
-        POINT pt = {40, 40};
-        b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
-        PumpPending();
+        HoverOver(b, 40, 40);
         ASSERT_TRUE(b.IsHovered()) << c.name;
         Paint(b);
         Capture in(b);
@@ -221,8 +218,7 @@ TEST_F(ButtonTest, BorderAndFaceOfEachStateFollowTheLinesAndColours)
         if (c.state == Pressed)
             b.SendMessage(BM_SETSTATE, TRUE);
         if (c.state == Hovered) {
-            SetCursorPos(120 + 60, 160);
-            b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(40, 15));
+            HoverOver(b, 40, 15);
             ASSERT_TRUE(b.IsHovered()) << c.name;
         }
         Paint(b);
@@ -234,8 +230,7 @@ TEST_F(ButtonTest, BorderAndFaceOfEachStateFollowTheLinesAndColours)
         }
         if (c.state == Hovered) {
             // the cursor leaves: the border goes
-            SetCursorPos(5, 5);
-            b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-100, -100));
+            MoveMouseAway(b);
             EXPECT_FALSE(b.IsHovered());
             Paint(b);
             EXPECT_EQ(kOut, Capture(b).At(0, 15));

@@ -29,7 +29,10 @@ Capture::Capture(HWND hwnd)
     HGDIOBJ old = ::SelectObject(mem, dib);
     ::BitBlt(mem, 0, 0, m_w, m_h, wnd, 0, 0, SRCCOPY);
     ::GdiFlush();
-    m_px.assign((const DWORD*)bits, (const DWORD*)bits + (size_t)m_w * m_h);
+    if (bits)
+        m_px.assign((const DWORD*)bits, (const DWORD*)bits + (size_t)m_w * m_h);
+    else
+        m_w = m_h = 0;
     ::SelectObject(mem, old);
     ::DeleteObject(dib);
     ::DeleteDC(mem);
@@ -158,6 +161,14 @@ HostDialog::HostDialog(int cx, int cy, int x, int y, const char* title)
     SubclassWindow(CreateHostDialog(cx, cy, x, y, title));
 }
 
+HostDialog::~HostDialog()
+{
+    // Hidden first without activating another window: destroying the active
+    // window under Xvfb (no window manager) makes Wine wait two seconds.
+    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DestroyWindow();
+}
+
 BOOL HostDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     if (CDialog::OnWndMsg(msg, wParam, lParam, pResult))
@@ -175,6 +186,22 @@ BOOL HostDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResu
     return FALSE;
 }
 
+void HoverOver(CWnd& w, int x, int y)
+{
+    POINT p = { x, y };
+    ::ClientToScreen(w, &p);
+    ::SetCursorPos(p.x, p.y);
+    w.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    PumpPending();
+}
+
+void MoveMouseAway(CWnd& w)
+{
+    ::SetCursorPos(1, 1);
+    w.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-1000, -1000));
+    PumpPending();
+}
+
 std::string Rgb(COLORREF c)
 {
     char buf[48];
@@ -183,3 +210,4 @@ std::string Rgb(COLORREF c)
 }
 
 } // namespace widgettest
+
