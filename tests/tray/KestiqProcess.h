@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "resource.h"
 
 namespace kqtest {
