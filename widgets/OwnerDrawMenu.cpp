@@ -287,14 +287,7 @@ void COwnerDrawMenu::Register()
 
 BOOL COwnerDrawMenu::DestroyMenu()
 {
-    {
-        std::lock_guard<std::mutex> lock(g_menuLock);
-        if (m_hMenu)
-            MenuList().erase(m_hMenu);
-    }
-    // Submenu handles go with their parent's; their objects only forget them.
-    for (auto& sub : m_subMenus)
-        sub->ForgetHandles();
+    Unregister(false);
     m_subMenus.clear();
     m_items.clear();
     if (m_pCheckMarks && !m_bCheckMarksShared)
@@ -304,7 +297,9 @@ BOOL COwnerDrawMenu::DestroyMenu()
     return CMenu::DestroyMenu();
 }
 
-void COwnerDrawMenu::ForgetHandles()
+// Takes this menu's and its submenus' handles out of the list. The submenu
+// handles go with their parent's, so their objects forget them.
+void COwnerDrawMenu::Unregister(bool forget)
 {
     {
         std::lock_guard<std::mutex> lock(g_menuLock);
@@ -312,8 +307,9 @@ void COwnerDrawMenu::ForgetHandles()
             MenuList().erase(m_hMenu);
     }
     for (auto& sub : m_subMenus)
-        sub->ForgetHandles();
-    Detach();
+        sub->Unregister(true);
+    if (forget)
+        Detach();
 }
 
 BOOL COwnerDrawMenu::IsOwnerDrawMenu(HMENU menu)

@@ -76,7 +76,7 @@ private:
     BOOL BuildLevel(const BYTE*& p, const BYTE* end, int depth);
     void AddItem(UINT flags, UINT id, const std::wstring& text, COwnerDrawMenu* sub);
     void Register();
-    void ForgetHandles();
+    void Unregister(bool forget);
     void ApplyImages(const std::vector<WORD>& ids, int perImage);
     void DrawClassic(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item);
     void DrawXp(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item);

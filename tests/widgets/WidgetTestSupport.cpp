@@ -163,9 +163,6 @@ HostDialog::HostDialog(int cx, int cy, int x, int y, const char* title)
 
 HostDialog::~HostDialog()
 {
-    // Hidden first without activating another window: destroying the active
-    // window under Xvfb (no window manager) makes Wine wait two seconds.
-    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     DestroyWindow();
 }
 
@@ -210,4 +207,3 @@ std::string Rgb(COLORREF c)
 }
 
 } // namespace widgettest
-
