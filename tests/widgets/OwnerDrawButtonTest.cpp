@@ -352,6 +352,58 @@ TEST_F(ButtonTest, DefaultButtonStateFollowsTheDialogManager)
     EXPECT_EQ(GetSysColor(COLOR_3DHILIGHT), Capture(def).At(50, 0));
 }
 
+TEST_F(ButtonTest, DisabledCaptionIsEmbossedAndTheFocusMovesOn)
+{
+    COwnerDrawButton b, next;
+    Make(b, 350, BS_PUSHBUTTON, CRect(10, 10, 130, 40), "Disabled");
+    Make(next, 351, BS_PUSHBUTTON, CRect(10, 50, 130, 80), "Next");
+    b.SetFocus();
+    b.EnableWindow(FALSE);
+    EXPECT_EQ((HWND)next, GetFocus());
+    Paint(b);
+    Capture shot(b);
+    shot.SavePng("button_disabled");
+    const COLORREF hi = GetSysColor(COLOR_3DHILIGHT), sh = GetSysColor(COLOR_3DSHADOW);
+    int shadow = 0, lit = 0;
+    for (int y = 0; y + 1 < shot.Height(); ++y)
+        for (int x = 0; x + 1 < shot.Width(); ++x)
+            if (shot.At(x, y) == sh && x > 2 && y > 2 && x < shot.Width() - 3 && y < shot.Height() - 3) {
+                ++shadow;
+                lit += shot.At(x + 1, y + 1) == hi || shot.At(x + 1, y + 1) == sh;
+            }
+    EXPECT_GT(shadow, 20);
+    EXPECT_EQ(shadow, lit);
+}
+
+TEST_F(ButtonTest, TooltipCarriesTheTextOverTheWholeButton)
+{
+    COwnerDrawButton b;
+    Make(b, 360, BS_PUSHBUTTON, CRect(10, 10, 40, 40));
+    EXPECT_EQ(0u, b.SetTooltipText("Radio on / off"));
+    HWND tip = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+        char cls[64] = "";
+        GetClassNameA(w, cls, sizeof(cls));
+        if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) *(HWND*)p = w;
+        return TRUE;
+    }, (LPARAM)&tip);
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(1, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+    char text[128] = "";
+    TOOLINFOA ti = {sizeof(ti)};
+    ti.hwnd = b;
+    ti.uId = 1;
+    ti.lpszText = text;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof(text), (LPARAM)&ti);
+    EXPECT_STREQ("Radio on / off", text);
+    ASSERT_TRUE(SendMessageA(tip, TTM_GETTOOLINFOA, 0, (LPARAM)&ti));
+    EXPECT_EQ(CRect(0, 0, 30, 30), CRect(ti.rect));
+    b.SetTooltipText("About");
+    SendMessageA(tip, TTM_GETTEXTA, sizeof(text), (LPARAM)&ti);
+    EXPECT_STREQ("About", text);
+    EXPECT_EQ(1, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+}
+
 // Drives the popup menu of this process from another thread, as a user would.
 struct MenuDriver {
     std::atomic<bool> shown{false};
