@@ -176,6 +176,19 @@ void COwnerDrawMenu::DrawRadioMark(HDC dc, int x, int y, COLORREF c)
     ::DeleteObject(brush);
 }
 
+// A radio mark when the item's menu information has a checked-state bitmap, else a check mark.
+void COwnerDrawMenu::DrawItemMark(HDC dc, LPDRAWITEMSTRUCT dis, int checkX, int radioX, int y, COLORREF c)
+{
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_CHECKMARKS;
+    ::GetMenuItemInfoA((HMENU)dis->hwndItem, dis->itemID, FALSE, &mii);
+    if (mii.hbmpChecked)
+        DrawRadioMark(dc, radioX, y, c);
+    else
+        DrawCheckMark(dc, checkX, y, c);
+}
+
 // ---- Building --------------------------------------------------------------
 
 BOOL COwnerDrawMenu::LoadMenu(UINT resourceId)
@@ -627,14 +640,7 @@ void COwnerDrawMenu::DrawClassic(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item)
                 RECT edge = box;
                 ::DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
             }
-            MENUITEMINFOA mii = {};
-            mii.cbSize = sizeof(mii);
-            mii.fMask = MIIM_CHECKMARKS;
-            ::GetMenuItemInfoA((HMENU)dis->hwndItem, dis->itemID, FALSE, &mii);
-            if (mii.hbmpChecked)
-                DrawRadioMark(dc, box.left + 5, box.top + 4, text);
-            else
-                DrawCheckMark(dc, box.left + 4, box.top + 4, text);
+            DrawItemMark(dc, dis, box.left + 4, box.left + 5, box.top + 4, text);
         }
     }
 
@@ -727,14 +733,7 @@ void COwnerDrawMenu::DrawXp(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item)
             RECT box = { r.left + bx, r.top + by, r.left + bx + 16, r.top + by + 16 };
             FillRect(dc, box, Lighten(highlight, 0.85));
             FrameRect(dc, box, highlight);
-            MENUITEMINFOA mii = {};
-            mii.cbSize = sizeof(mii);
-            mii.fMask = MIIM_CHECKMARKS;
-            ::GetMenuItemInfoA((HMENU)dis->hwndItem, dis->itemID, FALSE, &mii);
-            if (mii.hbmpChecked)
-                DrawRadioMark(dc, box.left + 5, box.top + 4, textColour);
-            else
-                DrawCheckMark(dc, box.left + 5, box.top + 4, textColour);
+            DrawItemMark(dc, dis, box.left + 5, box.left + 5, box.top + 4, textColour);
         }
         RECT tr = { r.left + colW + 8, r.top + 1, r.right, r.bottom - 1 };
         COLORREF tc = textColour;

@@ -70,6 +70,7 @@ public:
     // The marks, in the given colour.
     static void DrawCheckMark(HDC dc, int x, int y, COLORREF c);
     static void DrawRadioMark(HDC dc, int x, int y, COLORREF c);
+    static void DrawItemMark(HDC dc, LPDRAWITEMSTRUCT dis, int checkX, int radioX, int y, COLORREF c);
 
 private:
     BOOL LoadFromTemplate(const BYTE* data, DWORD size);

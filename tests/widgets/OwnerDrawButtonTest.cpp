@@ -180,8 +180,9 @@ TEST_F(ButtonTest, OutIconCopiesAreGreyOrDarkerAndKeepBlack)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 DWORD p = px[(size_t)y * w + x];
-                if ((p >> 24) == 0xFF)
+                if ((p >> 24) == 0xFF) {
                     ASSERT_EQ(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF), in.At(14 + x, 14 + y));
+                }
             }
         b.CancelHover();
     }

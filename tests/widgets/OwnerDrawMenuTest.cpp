@@ -108,10 +108,14 @@ TEST(OwnerDrawMenu, ReadsTheResourceItselfWithEveryItemOwnerDrawn)
         const COwnerDrawMenuItem* item = (const COwnerDrawMenuItem*)mii.dwItemData;
         ASSERT_NE(nullptr, item) << i;
         EXPECT_EQ(-1, item->image) << i;
-        if (i != 2 && i != 6) EXPECT_EQ(ids[i], mii.wID) << i;
-        if (i == 2) EXPECT_TRUE(item->flags & MF_SEPARATOR);
-        if (i == 4) EXPECT_TRUE(mii.fState & MFS_GRAYED);
-        if (i == 5) EXPECT_TRUE(mii.fState & MFS_CHECKED);
+        if (i != 2 && i != 6) {
+            EXPECT_EQ(ids[i], mii.wID) << i;
+        }
+        EXPECT_EQ(i == 2, (item->flags & MF_SEPARATOR) != 0) << i;
+        if (i != 2) {   // the system counts a separator as disabled
+            EXPECT_EQ(i == 4, (mii.fState & MFS_GRAYED) != 0) << i;
+        }
+        EXPECT_EQ(i == 5, (mii.fState & MFS_CHECKED) != 0) << i;
         if (i == 6) {
             EXPECT_TRUE(COwnerDrawMenu::IsOwnerDrawMenu(mii.hSubMenu));
             EXPECT_EQ(std::wstring(L"More"), item->text);
@@ -243,8 +247,9 @@ void ExpectRadioMark(const ItemPicture& p, int x, int y, const char* look)
     const COLORREF mark = GetSysColor(COLOR_MENUTEXT);
     for (int dy = 1; dy <= 4; ++dy)
         for (int dx = 1; dx <= 4; ++dx)
-            if (!((dx == 1 || dx == 4) && (dy == 1 || dy == 4)))
+            if (!((dx == 1 || dx == 4) && (dy == 1 || dy == 4))) {
                 EXPECT_EQ(mark, p.At(x + dx, y + dy)) << look << " " << dx << "," << dy;
+            }
     for (int i = -1; i <= 6; ++i) {
         EXPECT_NE(mark, p.At(x + i, y - 1)) << look;
         EXPECT_NE(mark, p.At(x + i, y + 6)) << look;
