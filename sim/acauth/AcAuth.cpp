@@ -929,43 +929,45 @@ AC_EXPORT AC_STATUS acPortGetStatus(AC_HANDLE h, DWORD* status)
 
 // ---- credential objects ---------------------------------------------------
 
-AC_EXPORT AC_STATUS acIdentityCreate(AC_HANDLE* h, const char* text, int length)
+namespace {
+
+// An identity or password of length bytes; the log shows an identity's text
+// and a password's length only.
+AC_STATUS CreateText(const char* call, AC_HANDLE* h, int kind, const char* text, int length)
 {
     Object o;
-    o.kind = OBJ_IDENTITY;
+    o.kind = kind;
     if (text && length > 0) o.text.assign(text, (size_t)length);
     int st = text && length >= 0 ? CreateObject(h, o) : -1;
-    Injected("acIdentityCreate", &st);
-    LogCall(-1, st, "acIdentityCreate %s", o.text.c_str());
+    Injected(call, &st);
+    if (kind == OBJ_IDENTITY) LogCall(-1, st, "%s %s", call, o.text.c_str());
+    else LogCall(-1, st, "%s len=%d", call, length);
     return st;
 }
 
-AC_EXPORT AC_STATUS acIdentityDestroy(AC_HANDLE* h)
+AC_STATUS Destroy(const char* call, AC_HANDLE* h, int kind)
 {
     AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_IDENTITY);
-    LogCall(-1, st, "acIdentityDestroy %u", was);
+    int st = DestroyObject(h, kind);
+    LogCall(-1, st, "%s %u", call, was);
     return st;
 }
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acIdentityCreate(AC_HANDLE* h, const char* text, int length)
+{
+    return CreateText("acIdentityCreate", h, OBJ_IDENTITY, text, length);
+}
+
+AC_EXPORT AC_STATUS acIdentityDestroy(AC_HANDLE* h) { return Destroy("acIdentityDestroy", h, OBJ_IDENTITY); }
 
 AC_EXPORT AC_STATUS acPasswordCreate(AC_HANDLE* h, const char* text, int length)
 {
-    Object o;
-    o.kind = OBJ_PASSWORD;
-    if (text && length > 0) o.text.assign(text, (size_t)length);
-    int st = text && length >= 0 ? CreateObject(h, o) : -1;
-    Injected("acPasswordCreate", &st);
-    LogCall(-1, st, "acPasswordCreate len=%d", length);
-    return st;
+    return CreateText("acPasswordCreate", h, OBJ_PASSWORD, text, length);
 }
 
-AC_EXPORT AC_STATUS acPasswordDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_PASSWORD);
-    LogCall(-1, st, "acPasswordDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acPasswordDestroy(AC_HANDLE* h) { return Destroy("acPasswordDestroy", h, OBJ_PASSWORD); }
 
 AC_EXPORT AC_STATUS acRsnPskCreate(AC_HANDLE* h, const char* passphrase, const BYTE* ssid, int ssidLength)
 {
@@ -999,13 +1001,7 @@ AC_EXPORT AC_STATUS acRsnBinPskCreate(AC_HANDLE* h, const BYTE* key, int length)
     return st;
 }
 
-AC_EXPORT AC_STATUS acRsnPskDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_PSK);
-    LogCall(-1, st, "acRsnPskDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acRsnPskDestroy(AC_HANDLE* h) { return Destroy("acRsnPskDestroy", h, OBJ_PSK); }
 
 AC_EXPORT AC_STATUS acCertUrlWin32String(int kind, const BYTE* hash, int hashLength, char* url, int* urlLength)
 {
@@ -1053,13 +1049,7 @@ AC_EXPORT AC_STATUS acCertCreate(AC_HANDLE* h, const char* url, int)
     return st;
 }
 
-AC_EXPORT AC_STATUS acCertDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_CERT);
-    LogCall(-1, st, "acCertDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acCertDestroy(AC_HANDLE* h) { return Destroy("acCertDestroy", h, OBJ_CERT); }
 
 AC_EXPORT AC_STATUS acEapFASTPacCreate(AC_HANDLE* h, const BYTE* key, int keyLength, const BYTE* opaque, int opaqueLength)
 {
@@ -1071,13 +1061,7 @@ AC_EXPORT AC_STATUS acEapFASTPacCreate(AC_HANDLE* h, const BYTE* key, int keyLen
     return st;
 }
 
-AC_EXPORT AC_STATUS acEapFASTPacDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_PAC);
-    LogCall(-1, st, "acEapFASTPacDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acEapFASTPacDestroy(AC_HANDLE* h) { return Destroy("acEapFASTPacDestroy", h, OBJ_PAC); }
 
 // ---- answers --------------------------------------------------------------
 
@@ -1375,54 +1359,55 @@ AC_EXPORT AC_STATUS acCcxEnable(AC_HANDLE h, int on)
 
 // ---- IP -----------------------------------------------------------------
 
-AC_EXPORT AC_STATUS acIpIsConnected(const char* name, int* connected)
+namespace {
+
+// A call on the adapter named by its port's name: fill(adapter) answers it
+// (false: bad arguments).
+template <class F> AC_STATUS ByName(const char* call, const char* name, F fill)
 {
     kqsim::AdapterState a;
-    int st = -1;
-    if (connected && AdapterOfName(name, a)) {
-        *connected = a.connected ? 1 : 0;
-        st = 0;
-    }
-    Injected("acIpIsConnected", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpIsConnected %s", Text(name));
+    bool found = AdapterOfName(name, a);
+    int st = found && fill(a) ? 0 : -1;
+    Injected(call, &st);
+    LogCall(found ? (int)a.slot : -1, st, "%s %s", call, Text(name));
     return st;
+}
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acIpIsConnected(const char* name, int* connected)
+{
+    return ByName("acIpIsConnected", name, [&](const kqsim::AdapterState& a) {
+        if (!connected) return false;
+        *connected = a.connected ? 1 : 0;
+        return true;
+    });
 }
 
 AC_EXPORT AC_STATUS acIpDhcpIsEnabled(const char* name, int* enabled)
 {
-    kqsim::AdapterState a;
-    int st = -1;
-    if (enabled && AdapterOfName(name, a)) {
+    return ByName("acIpDhcpIsEnabled", name, [&](const kqsim::AdapterState&) {
+        if (!enabled) return false;
         *enabled = 1;
-        st = 0;
-    }
-    Injected("acIpDhcpIsEnabled", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpDhcpIsEnabled %s", Text(name));
-    return st;
+        return true;
+    });
 }
 
+// The joined network's address while the link is up, else zeros.
 AC_EXPORT AC_STATUS acIpGetConfig(const char* name, BYTE* config)
 {
-    kqsim::AdapterState a;
-    int st = -1;
-    if (config && AdapterOfName(name, a)) {
+    return ByName("acIpGetConfig", name, [&](const kqsim::AdapterState& a) {
+        if (!config) return false;
         std::memset(config, 0, AC_IP_CONFIG_SIZE);
         KQSIM_NETWORK net = {};
         std::string guid = a.config.guid;
         if (a.connected && WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); }))
             std::memcpy(config, &net.ipAddress, 4);
-        st = 0;
-    }
-    Injected("acIpGetConfig", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpGetConfig %s", Text(name));
-    return st;
+        return true;
+    });
 }
 
 AC_EXPORT AC_STATUS acIpDhcpRenew(const char* name)
 {
-    kqsim::AdapterState a;
-    int st = AdapterOfName(name, a) ? 0 : -1;
-    Injected("acIpDhcpRenew", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpDhcpRenew %s", Text(name));
-    return st;
+    return ByName("acIpDhcpRenew", name, [](const kqsim::AdapterState&) { return true; });
 }

@@ -39,13 +39,8 @@ protected:
     void SetUp() override
     {
         AuthTest::SetUp();
-        KQSIM_NETWORK home = Network("Sim-Home", 1, KQSIM_SEC_WPA2_PSK);
-        std::strcpy(home.psk, "kestiq-secret");
-        home.pskLen = 13;
-        ASSERT_TRUE(m_sim.PutNetwork(home));
-        KQSIM_NETWORK corp = Network("Sim-Corp", 2, KQSIM_SEC_WPA2_1X);
-        std::strcpy(corp.eap, "method=peap identity=alice password=wonderland");
-        ASSERT_TRUE(m_sim.PutNetwork(corp));
+        PutPskNetwork("Sim-Home", 1, "kestiq-secret");
+        Put8021xNetwork("Sim-Corp", 2, "method=peap identity=alice password=wonderland");
         g_bAutoConnect = 1;
     }
 
