@@ -9,6 +9,12 @@
 // media state and the keys follow.  Every call goes into the driver's request
 // log.
 //
+// A network's 802.1X account is its scenario key eap="...", items
+//   method=peap|tls|ttls|fast|md5|leap   the method it accepts
+//   identity=... password=...            the account (a "domain\" prefix is ignored)
+//   cert=required                        a client certificate must be given
+//   pac=stale                            an EAP-FAST PAC in hand is rejected
+//
 // Tests steer it with kqsimAcAuthConfigure (in-process) or the environment
 // variable KQSIM_ACAUTH (read at acInit), a list of "key=value" items:
 //   <call>=<status>[x<count>]  the call returns status (count times, else always);
@@ -216,6 +222,8 @@ struct Answers {
     DWORD outerType = 0, innerType = 0;
     int serverVerified = -1;
     bool userCert = false;
+    bool pac = false;                // a PAC came with the PAC request
+    bool provisioning = false;       // PAC types or provisioning modes were offered
 };
 
 struct Port {
@@ -434,7 +442,7 @@ std::vector<Step> Conversation(DWORD eapType, bool clientCert)
     }
     case 13: return {{2, 0}, {3, 0}, {4, 0}, {8, 0}, {9, 0}};
     case 21: return {{2, 0}, {3, 0}, {4, 0}, {8, 0}, {15, 0}, {3, 1}, {5, 0}};
-    case 43: return {{2, 0}, {3, 0}, {4, 0}, {12, 0}, {18, 0}, {11, 0}, {4, 1}, {3, 1}, {5, 0}};
+    case 43: return {{2, 0}, {3, 0}, {4, 0}, {12, 0}, {18, 0}, {11, 0}};   // then by the PAC
     case 4: return {{2, 0}, {3, 0}, {4, 0}, {5, 0}};
     case 17: return {{3, 0}, {4, 0}, {5, 0}};
     default: return {{2, 0}, {3, 0}, {4, 0}};
@@ -448,6 +456,48 @@ void Fail(Port* p, unsigned generation, DWORD status, const char* why)
     Emit(p, generation, AC_EVENT_STATUS, 0, status);
 }
 
+// The requests in their order: false when the session ended or a request
+// went unanswered (then the time-out is reported).
+bool AskAll(Port* p, unsigned generation, const std::vector<Step>& steps)
+{
+    for (const Step& step : steps) {
+        int r = Ask(p, generation, step.type, step.subKind);
+        if (r < 0) return false;
+        if (r == 0) {
+            Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
+            return false;
+        }
+    }
+    return true;
+}
+
+Answers TakeAnswers(Port* p)
+{
+    Lock lock;
+    return p->answers;
+}
+
+// EAP-FAST after the PAC request: a PAC in hand opens the tunnel (unless the
+// network calls it stale); without one the tunnel is provisioned when the
+// program allowed it.  false when the session ended or failed.
+bool RunFastTunnel(Port* p, unsigned generation, const KQSIM_NETWORK& net)
+{
+    Answers a = TakeAnswers(p);
+    if (a.pac) {
+        if (EapValue(net, "pac") == "stale") {
+            Fail(p, generation, AC_STATUS_PAC_REJECTED_A, "PAC rejected");
+            return false;
+        }
+        return AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}});
+    }
+    if (!a.provisioning) {
+        Fail(p, generation, AC_STATUS_EAP_FAILURE, "no PAC and no provisioning");
+        return false;
+    }
+    if (!AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}, {13, 0}})) return false;
+    return Emit(p, generation, AC_EVENT_STATE, AC_STATE_STATUS_CHANGED, AC_STATUS_PAC_PROVISIONED);
+}
+
 void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
 {
     DWORD eapType = EapTypeOf(EapValue(net, "method"));
@@ -457,19 +507,9 @@ void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
         p->answers = Answers();
     }
     if (!Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATING, 0)) return;
-    for (const Step& step : Conversation(eapType, clientCert)) {
-        int r = Ask(p, generation, step.type, step.subKind);
-        if (r < 0) return;
-        if (r == 0) {
-            Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
-            return;
-        }
-    }
-    Answers a;
-    {
-        Lock lock;
-        a = p->answers;
-    }
+    if (!AskAll(p, generation, Conversation(eapType, clientCert))) return;
+    if (eapType == 43 && !RunFastTunnel(p, generation, net)) return;
+    Answers a = TakeAnswers(p);
     bool tunnelled = eapType == 25 || eapType == 21 || eapType == 43;
     bool methodOk = eapType != 0 && a.outerType == eapType && a.serverVerified != 0 && (!clientCert || a.userCert);
     if (eapType == 13 && !a.userCert) methodOk = false;
@@ -478,7 +518,7 @@ void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
         return;
     }
     std::string identity = tunnelled && !a.innerIdentity.empty() ? a.innerIdentity : a.outerIdentity;
-    // "domain\user" and "user@realm" name the account's user.
+    // "domain\user" names the account's user.
     size_t slash = identity.rfind('\\');
     if (slash != std::string::npos) identity = identity.substr(slash + 1);
     bool credentialsOk = eapType == 13 ||
@@ -1145,14 +1185,18 @@ AC_EXPORT AC_STATUS acCredMachineIdentity(AC_HANDLE h, DWORD id, AC_HANDLE)
     return Answer("acCredMachineIdentity", h, id, [](Port*) {});
 }
 
-AC_EXPORT AC_STATUS acCredEapFASTPacTypes(AC_HANDLE h, DWORD id, const DWORD*, int)
+AC_EXPORT AC_STATUS acCredEapFASTPacTypes(AC_HANDLE h, DWORD id, const DWORD* types, int count)
 {
-    return Answer("acCredEapFASTPacTypes", h, id, [](Port*) {});
+    return Answer("acCredEapFASTPacTypes", h, id, [&](Port* p) {
+        if (types && count > 0) p->answers.provisioning = true;
+    });
 }
 
-AC_EXPORT AC_STATUS acCredEapFASTProvisionModes(AC_HANDLE h, DWORD id, const DWORD*, int)
+AC_EXPORT AC_STATUS acCredEapFASTProvisionModes(AC_HANDLE h, DWORD id, const DWORD* modes, int count)
 {
-    return Answer("acCredEapFASTProvisionModes", h, id, [](Port*) {});
+    return Answer("acCredEapFASTProvisionModes", h, id, [&](Port* p) {
+        if (modes && count > 0) p->answers.provisioning = true;
+    });
 }
 
 AC_EXPORT AC_STATUS acCredEapTTLSTunnelMethod(AC_HANDLE h, DWORD id, DWORD)
@@ -1165,9 +1209,11 @@ AC_EXPORT AC_STATUS acCredCcxRogueAP(AC_HANDLE h, DWORD id, int)
     return Answer("acCredCcxRogueAP", h, id, [](Port*) {});
 }
 
-AC_EXPORT AC_STATUS acCredEapFASTPac(AC_HANDLE h, DWORD id, AC_HANDLE)
+AC_EXPORT AC_STATUS acCredEapFASTPac(AC_HANDLE h, DWORD id, AC_HANDLE pac)
 {
-    return Answer("acCredEapFASTPac", h, id, [](Port*) {});
+    Object o;
+    bool known = pac && GetObject(pac, OBJ_PAC, o);
+    return Answer("acCredEapFASTPac", h, id, [&](Port* p) { p->answers.pac = known; });
 }
 
 AC_EXPORT AC_STATUS acCredServerVerifyChain(AC_HANDLE h, DWORD id, int* ok)
