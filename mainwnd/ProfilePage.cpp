@@ -188,8 +188,9 @@ void CProfilePage::SetGridRowCount()
 LRESULT CProfilePage::OnGetCellInfo(WPARAM, LPARAM lParam)
 {
     CListCellInfo* cell = (CListCellInfo*)lParam;
+    if (!cell) return 0;
     int row = cell->GetRow();
-    if (!cell || row < 0 || row >= (int)m_rows.size()) return 0;
+    if (row < 0 || row >= (int)m_rows.size()) return 0;
     const ProfileListRow& r = m_rows[row];
     switch (cell->GetColumn()) {
     case COL_STATE:
