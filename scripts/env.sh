@@ -70,6 +70,24 @@ kq_start_wineserver() {
     KQ_STARTED_WINESERVER=1
 }
 
+# Without a window manager, Wine waits about 2 s for the manager every time a
+# captioned top-level window is shown or hidden (its own notification-area
+# window, message boxes, dialogs).  On the virtual display started here its
+# windows are left unmanaged, which needs no manager; on a person's own
+# display they stay managed, so the setting is taken back there (only when
+# it was set here).  Run after the wineserver is up and before any program
+# that opens a window.
+kq_window_management() {
+    local key='HKCU\Software\Wine\X11 Driver' mark="$WINEPREFIX/.kq-unmanaged"
+    if [ -n "$KQ_STARTED_XVFB" ]; then
+        wine reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        touch "$mark"
+    elif [ -f "$mark" ]; then
+        wine reg delete "$key" /v Managed /f >/dev/null 2>&1 || true
+        rm -f "$mark"
+    fi
+}
+
 kq_warm_up() {
     # The first program starts Wine's own services (services.exe, explorer,
     # winedevice); start them here with their output going nowhere, so that

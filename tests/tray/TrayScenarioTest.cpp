@@ -180,10 +180,18 @@ TEST_F(TrayScenario, ExitRemovesIconEndsAndLeavesNoHandleOpen)
     StartKestiq();
     HWND h = m_kestiq.Hwnd();
     ASSERT_TRUE(ShellHasIcon(h));
+    // While it runs: every poll opens the device and closes it again.
+    ASSERT_TRUE(Join("Kestiq-Open"));
+    kqsim::AdapterState st;
+    for (UINT id : { IDT_ADAPTER_POLL, IDT_WPS_BUTTON, IDT_ADAPTER_POLL }) {
+        ASSERT_TRUE(m_kestiq.Tick(id));
+        ASSERT_TRUE(m_sim.GetAdapter(kGuid, st));
+        EXPECT_EQ(0u, st.openHandles) << "after a poll of timer " << id;
+    }
+    EXPECT_GT(st.creates, 0u);
     PostMessageA(h, WM_COMMAND, ID_TRAY_EXIT, 0);
     ASSERT_TRUE(m_kestiq.WaitExit(10000));
     EXPECT_FALSE(ShellHasIcon(h));
-    kqsim::AdapterState st;
     // The driver sees the last close a moment after the process is gone.
     WaitFor([&] { return m_sim.GetAdapter(kGuid, st) && st.openHandles == 0; }, 10000);
     EXPECT_EQ(0u, st.openHandles);
@@ -196,12 +204,14 @@ TEST(CommandLine, OnlyExactDashSKeepsTheWindowClosed)
     struct { const char* args; bool window; } cases[] = {
         { "-s", false }, { "-S", false }, { "-s ", true }, { "/s", true }, { "-s x", true }, { "", true },
     };
+    // The window is opened, or not, before the icon is added: once the
+    // program is ready the decision shows.
     for (const auto& c : cases) {
         KestiqProcess k;
         ASSERT_TRUE(k.Start(kqtest::BuiltProgram(), c.args));
         ASSERT_TRUE(k.WaitReady()) << "\"" << c.args << "\"";
         if (c.window) {
-            EXPECT_TRUE(WaitFor([&] { return k.Query(KQ_STATE_MAIN_WINDOW) > 0; }, 5000)) << "\"" << c.args << "\"";
+            EXPECT_GT(k.Query(KQ_STATE_MAIN_WINDOW), 0) << "\"" << c.args << "\"";
             HWND w = (HWND)k.Query(KQ_STATE_MAIN_WINDOW);
             RECT r = {};
             GetWindowRect(w, &r);
@@ -211,7 +221,6 @@ TEST(CommandLine, OnlyExactDashSKeepsTheWindowClosed)
             GetWindowTextA(w, title, sizeof(title));
             EXPECT_STREQ("Tolvane Wireless Utility", title);
         } else {
-            Sleep(1500);
             EXPECT_EQ(0, k.Query(KQ_STATE_MAIN_WINDOW)) << "\"" << c.args << "\"";
         }
         k.Stop();
@@ -223,13 +232,22 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndLeavesTheFirstAlone)
     KestiqProcess first, second;
     ASSERT_TRUE(first.Start(kqtest::BuiltProgram(), "-s"));
     ASSERT_TRUE(first.WaitReady());
-    ASSERT_TRUE(second.Start(kqtest::BuiltProgram(), ""));
-    EXPECT_TRUE(second.WaitExit(5000));
-    EXPECT_EQ(0, kqtest::FindProcessWindow(second.Pid(), "HideDlg") != nullptr);
+    LRESULT adds = first.Query(KQ_STATE_ICON_ADDS);
+    // Watched from its first instruction to its end: it never makes a controller window.
+    ASSERT_TRUE(second.Start(kqtest::BuiltProgram(), "", CREATE_SUSPENDED));
+    second.Resume();
+    bool controllerSeen = false;
+    DWORD start = GetTickCount();
+    while (!second.WaitExit(1) && GetTickCount() - start < 5000)
+        controllerSeen = controllerSeen || kqtest::FindProcessWindow(second.Pid(), "HideDlg") != nullptr;
+    EXPECT_TRUE(second.WaitExit(0)) << "the second copy did not end within 5 s";
+    EXPECT_FALSE(controllerSeen);
     EXPECT_TRUE(first.Running());
-    // No message box was open, so nothing reached the first copy.
-    Sleep(500);
+    // No message box was open: whatever the second copy posted is handled
+    // once a mark behind it comes back, and nothing opened.
+    ASSERT_TRUE(first.Sync());
     EXPECT_EQ(0, first.Query(KQ_STATE_MAIN_WINDOW));
+    EXPECT_EQ(adds, first.Query(KQ_STATE_ICON_ADDS));
 }
 
 // This process plays the first copy: it owns "QX60" and has its message box

@@ -1,0 +1,121 @@
+// The controller made in this process on the installed adapter: the icon
+// and tooltip of its first add, its real poll timer through the adapter's
+// loss and return, and a driver that claims an overlong SSID.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "auth/SupplicantBinding.h"
+#include "core/HideDlg.h"
+#include "core/OidChannel.h"
+#include "core/StationConfig.h"
+#include "resource.h"
+#include "sim/client/SimTestSupport.h"
+#include "tray/AdapterFixture.h"
+#include "tray/KestiqProcess.h"
+
+namespace {
+
+const std::string kGuid = kqsim::kDefaultAdapterGuid;
+const std::string kTipHead = "Tolvane Wireless LAN Adapter\n";
+
+class ControllerHere : public kqtest::DefaultAdapterTest {
+protected:
+    void SetUp() override
+    {
+        DefaultAdapterTest::SetUp();
+        if (HasFatalFailure()) return;
+        m_savedPort = g_hAuthPort;
+        m_dlg.m_bShowOnStart = FALSE;
+        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
+        ASSERT_TRUE(m_dlg.m_bAdapterFound);
+    }
+    void TearDown() override
+    {
+        if (m_dlg.m_hWnd) {
+            // Leave the adapter key's Default copy alone in this test.
+            m_dlg.m_bSwitchedToAp = TRUE;
+            m_dlg.DestroyWindow();
+        }
+        if (g_pCurProfile) {
+            FreeStationConfig(g_pCurProfile);
+            g_pCurProfile = nullptr;
+        }
+        g_hAuthPort = m_savedPort;
+        DefaultAdapterTest::TearDown();
+    }
+    LRESULT State(int what) { return m_dlg.SendMessage(WM_KQ_QUERY_STATE, what); }
+    std::string Tip()
+    {
+        char buf[256] = {};
+        GetDlgItemTextA(m_dlg.m_hWnd, IDC_TRAY_TIP_MIRROR, buf, sizeof(buf));
+        return buf;
+    }
+
+    CHideDlg m_dlg;
+    int m_savedPort = 0;
+};
+
+TEST_F(ControllerHere, FirstIconAddShowsDisconnectedWithItsTooltip)
+{
+    // Nothing has polled yet: this is the add itself.
+    EXPECT_EQ(0, State(KQ_STATE_POLL_COUNT));
+    EXPECT_EQ(1, State(KQ_STATE_ICON_ADDS));
+    EXPECT_EQ(IDI_TRAY_DISCONNECT, State(KQ_STATE_ICON));
+    EXPECT_EQ(kTipHead + "Disconnected", Tip());
+}
+
+// The real timer, not a posted event: a poll every 2 s, through the
+// adapter's loss (icon 161) and return (found again, icon 132).
+TEST_F(ControllerHere, PollTimerRunsEveryTwoSecondsThroughAdapterLossAndReturn)
+{
+    // The WPS button timer polls as well; only the poll timer runs here.
+    KillTimer(m_dlg.m_hWnd, IDT_WPS_BUTTON);
+    DWORD created = GetTickCount();
+    ASSERT_TRUE(m_sim.Vanish(kGuid));
+    ASSERT_TRUE(kqtest::WaitFor([&] { return State(KQ_STATE_ICON) == IDI_TRAY_NO_ADAPTER; }, 5000));
+    DWORD lost = GetTickCount();
+    EXPECT_EQ(0, State(KQ_STATE_ADAPTER_FOUND));
+    ASSERT_TRUE(m_sim.Return(kGuid));
+    ASSERT_TRUE(kqtest::WaitFor([&] { return State(KQ_STATE_ADAPTER_FOUND) == 1; }, 5000))
+        << "polling stopped after the adapter was lost";
+    DWORD found = GetTickCount();
+    EXPECT_EQ(IDI_TRAY_DISCONNECT, State(KQ_STATE_ICON));
+    // Each poll comes one period after the one before (the first after start).
+    EXPECT_NEAR(2000.0, (double)(lost - created), 300.0);
+    EXPECT_NEAR(2000.0, (double)(found - lost), 300.0);
+}
+
+TEST_F(ControllerHere, OverlongSsidFromTheDriverIsReadAs32Bytes)
+{
+    m_dlg.KillAllTimers();
+    const std::string ssid(32, 'A');
+    g_pCurProfile = AllocStationConfig();
+    ASSERT_TRUE(g_pCurProfile);
+    g_pCurProfile->ssid.SsidLength = 32;
+    std::memcpy(g_pCurProfile->ssid.Ssid, ssid.data(), 32);
+    g_pCurProfile->infrastructureMode = Ndis802_11Infrastructure;
+
+    lstrcpynA(g_szDevicePath, ("\\\\.\\" + kGuid).c_str(), MAX_PATH);
+    NDIS_802_11_SSID join = {};
+    join.SsidLength = 11;
+    std::memcpy(join.Ssid, "Kestiq-Open", 11);
+    ASSERT_TRUE(SetOid(OID_802_11_SSID, &join, sizeof(join), nullptr, 1));
+    NDIS_802_11_SSID claimed = {};
+    claimed.SsidLength = 200;
+    std::memcpy(claimed.Ssid, ssid.data(), 32);
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_802_11_SSID, &claimed, sizeof(claimed)));
+
+    for (int i = 1; i <= 3; ++i) {
+        m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
+        EXPECT_EQ(i, State(KQ_STATE_POLL_COUNT)) << "the link fits the profile of the same 32 bytes";
+        std::string tip = Tip();
+        const std::string tail = " (" + ssid + ")";
+        ASSERT_GE(tip.size(), tail.size()) << tip;
+        EXPECT_EQ(tail, tip.substr(tip.size() - tail.size())) << tip;
+    }
+    m_sim.ClearOidAnswer(kGuid, OID_802_11_SSID);
+}
+
+}  // namespace
