@@ -75,16 +75,28 @@ kq_start_wineserver() {
 # window, message boxes, dialogs).  On the virtual display started here its
 # windows are left unmanaged, which needs no manager; on a person's own
 # display they stay managed, so the setting is taken back there (only when
-# it was set here).  Run after the wineserver is up and before any program
-# that opens a window.
+# it was set here).  Programs read it when they start: after a change the
+# wineserver started here is started again, so that Wine's own programs
+# (explorer with the notification area) start with it.  Run after
+# kq_warm_up, so that Wine's services never hold the query's pipe open.
 kq_window_management() {
-    local key='HKCU\Software\Wine\X11 Driver' mark="$WINEPREFIX/.kq-unmanaged"
+    local key='HKCU\Software\Wine\X11 Driver' mark="$WINEPREFIX/.kq-unmanaged" have changed=""
+    have=$(wine reg query "$key" /v Managed 2>/dev/null | awk '$1 == "Managed" { print $3 }' | tr -d '\r')
     if [ -n "$KQ_STARTED_XVFB" ]; then
-        wine reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        if [ "$have" != "N" ]; then
+            wine reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+            changed=1
+        fi
         touch "$mark"
     elif [ -f "$mark" ]; then
-        wine reg delete "$key" /v Managed /f >/dev/null 2>&1 || true
+        [ "$have" = "N" ] && wine reg delete "$key" /v Managed /f >/dev/null 2>&1 && changed=1
         rm -f "$mark"
+    fi
+    if [ -n "$changed" ] && [ -n "$KQ_STARTED_WINESERVER" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+        wineserver -p
+        kq_warm_up
     fi
 }
 

@@ -1,6 +1,6 @@
 #include "BssEntry.h"
 
-#include "support/TestData.h"
+#include "support/TestDataDir.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,6 +1,5 @@
-// Where the real captures (beacon frames) live: shared/testdata beside the
-// source tree, as CI lays it out.  KQ_TESTDATA in the environment names
-// another folder.
+// The real captures kept with the test data, and a clear failure when they
+// are not there.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,15 +7,9 @@
 
 #include <string>
 
-namespace kqtest {
+#include "support/TestDataDir.h"
 
-inline std::string TestDataDir()
-{
-    char env[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("KQ_TESTDATA", env, sizeof(env));
-    if (n > 0 && n < sizeof(env)) return env;
-    return KQ_TESTDATA_DIR;
-}
+namespace kqtest {
 
 // Success when the folder `sub` of the test data holds files; otherwise a
 // failure that says where it was looked for and how to provide it.
