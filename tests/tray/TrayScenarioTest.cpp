@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
@@ -14,6 +16,7 @@
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
+#include "tray/TrayPictures.h"
 #include "widgets/MessageBoxDlg.h"
 
 using kqtest::KestiqProcess;
@@ -59,6 +62,30 @@ bool ShellHasIcon(HWND hwnd)
     return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
 }
 
+// The six state pictures of Kestiq.exe at the size the shell shows them.
+const std::vector<std::pair<UINT, kqtest::Pixels>>& StatePictures()
+{
+    static std::vector<std::pair<UINT, kqtest::Pixels>> pictures;
+    if (pictures.empty()) {
+        HMODULE program = LoadLibraryExA(kqtest::BuiltProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        int size = GetSystemMetrics(SM_CXSMICON);
+        for (UINT id : { 131u, 132u, 159u, 160u, 161u, 162u }) {
+            HICON icon = program ? (HICON)LoadImageA(program, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0) : nullptr;
+            if (icon) pictures.push_back({ id, kqtest::RenderIcon(icon, size) });
+            if (icon) DestroyIcon(icon);
+        }
+        if (program) FreeLibrary(program);
+    }
+    return pictures;
+}
+
+// The picture in the shell's notification area is the one of state `id`
+// (the shell draws it a moment after it was handed over).
+bool ShellShowsPicture(UINT id)
+{
+    return WaitFor([&] { return kqtest::ShellShows(StatePictures()) == id; }, 3000);
+}
+
 class TrayScenario : public kqtest::DefaultAdapterTest {
 protected:
     void TearDown() override
@@ -95,6 +122,7 @@ TEST_F(TrayScenario, IconAndTooltipFollowTheSignal)
         ASSERT_TRUE(m_sim.SetNetworkRssi(Mac(kOpenBssid), c.rssi));
         m_kestiq.Tick();
         EXPECT_EQ(c.icon, m_kestiq.Icon()) << c.rssi << " dBm";
+        EXPECT_TRUE(ShellShowsPicture(c.icon)) << c.rssi << " dBm";
         EXPECT_EQ(TipFor(c.status, "Kestiq-Open"), m_kestiq.Tip()) << c.rssi << " dBm";
     }
 }
@@ -132,6 +160,7 @@ TEST_F(TrayScenario, DisconnectedShows132)
     ASSERT_TRUE(SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1));
     m_kestiq.Tick();
     EXPECT_EQ(132, m_kestiq.Icon());
+    EXPECT_TRUE(ShellShowsPicture(132));
     EXPECT_EQ(kTipHead + "Disconnected", m_kestiq.Tip());
 }
 
@@ -143,6 +172,7 @@ TEST_F(TrayScenario, VanishedAdapterShows161AndIsLookedForOnEveryPoll)
     for (int i = 0; i < 3; ++i) {
         m_kestiq.Tick();
         EXPECT_EQ(161, m_kestiq.Icon());
+        EXPECT_TRUE(ShellShowsPicture(161));
         EXPECT_EQ(kTipHead + "Not exist", m_kestiq.Tip());
         EXPECT_EQ(0, m_kestiq.Query(KQ_STATE_ADAPTER_FOUND));
     }
@@ -185,8 +215,9 @@ TEST_F(TrayScenario, ExitRemovesIconEndsAndLeavesNoHandleOpen)
     kqsim::AdapterState st;
     for (UINT id : { IDT_ADAPTER_POLL, IDT_WPS_BUTTON, IDT_ADAPTER_POLL }) {
         ASSERT_TRUE(m_kestiq.Tick(id));
-        ASSERT_TRUE(m_sim.GetAdapter(kGuid, st));
-        EXPECT_EQ(0u, st.openHandles) << "after a poll of timer " << id;
+        // (a poll of the program's own timer may be under way a moment longer)
+        EXPECT_TRUE(WaitFor([&] { return m_sim.GetAdapter(kGuid, st) && st.openHandles == 0; }, 1000))
+            << st.openHandles << " handles open after a poll of timer " << id;
     }
     EXPECT_GT(st.creates, 0u);
     PostMessageA(h, WM_COMMAND, ID_TRAY_EXIT, 0);
