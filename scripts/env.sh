@@ -101,10 +101,13 @@ kq_window_management() {
 }
 
 kq_warm_up() {
-    # The first program starts Wine's own services (services.exe, explorer,
-    # winedevice); start them here with their output going nowhere, so that
-    # they never hold a test's output pipe open.
+    # The first program starts Wine's own services (services.exe,
+    # winedevice), the first that asks for the desktop window starts the
+    # desktop (explorer, with the notification area); start them here with
+    # their output going nowhere, so that they never hold a test's output
+    # pipe open (ctest would wait for them to end).
     wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
 }
 
 kq_make_prefix() {
