@@ -121,6 +121,19 @@ kq_make_prefix() {
     fi
 }
 
+KQ_DESKTOP_KEEPER=""
+
+# Wine's desktop process ends a few seconds after its last program, and the
+# next program to open a window starts it again with that program's output,
+# which ctest then waits on.  A hidden program of the test bed holds the
+# desktop for the whole run, started with its output going nowhere.
+kq_keep_desktop() {
+    local keeper="$KQ_BUILD/tests/support/kqdesktopkeeper.exe"
+    [ -f "$keeper" ] || return 0
+    wine "$keeper" </dev/null >/dev/null 2>&1 &
+    KQ_DESKTOP_KEEPER=$!
+}
+
 kq_install_standins() {
     if [ -x "$KQ_ROOT/sim/install-standins.sh" ]; then
         kq_log "installing the stand-ins"
@@ -129,6 +142,10 @@ kq_install_standins() {
 }
 
 kq_stop_all() {
+    if [ -n "$KQ_DESKTOP_KEEPER" ]; then
+        kill "$KQ_DESKTOP_KEEPER" 2>/dev/null || true
+        wait "$KQ_DESKTOP_KEEPER" 2>/dev/null || true
+    fi
     if [ -n "$KQ_STARTED_WINESERVER" ]; then
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
