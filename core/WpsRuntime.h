@@ -23,7 +23,7 @@ struct WpsCredentialBlock {
 static_assert(sizeof(WpsCredential) == 124, "WPS credential layout");
 static_assert(sizeof(WpsCredentialBlock) == 996, "WPS credential block layout");
 
-extern WpsCredentialBlock g_WscCredentials;
+extern WpsCredentialBlock g_WscCredentials;   // the WPS run; zeroed by the controller's InitAdapter
 
 BOOL ConnectWpsCredential();
 BOOL IsConnectedToWpsCredential();

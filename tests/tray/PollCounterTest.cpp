@@ -11,12 +11,15 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
+#include "tray/ControllerFixture.h"
 #include "tray/KestiqProcess.h"
+#include "support/Restore.h"
 
 namespace {
 
@@ -58,39 +61,18 @@ int CountQueries(const std::vector<kqsim::LogEntry>& log, DWORD oid)
 
 // The controller made in this process on the installed adapter; its own
 // timers are stopped, so that only the test's events run the poll.
-class PollCounter : public kqtest::DefaultAdapterTest {
+class PollCounter : public kqtest::ControllerHereTest {
 protected:
     void SetUp() override
     {
-        DefaultAdapterTest::SetUp();
+        ControllerHereTest::SetUp();
         if (HasFatalFailure()) return;
-        m_savedPort = g_hAuthPort;
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
         m_dlg.KillAllTimers();
-    }
-    void TearDown() override
-    {
-        if (m_dlg.m_hWnd) {
-            // Leave the adapter key's Default copy alone in this test.
-            m_dlg.m_bSwitchedToAp = TRUE;
-            m_dlg.DestroyWindow();
-        }
-        if (g_pCurProfile) {
-            FreeStationConfig(g_pCurProfile);
-            g_pCurProfile = nullptr;
-        }
-        g_hAuthPort = m_savedPort;
-        DefaultAdapterTest::TearDown();
     }
     // One timer event, delivered as the timer would deliver it.
     void Tick(UINT id = IDT_ADAPTER_POLL) { m_dlg.SendMessage(WM_TIMER, id); }
-    int Count() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_POLL_COUNT); }
-    int Icon() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
-
-    CHideDlg m_dlg;
-    int m_savedPort = 0;
+    int Count() { return (int)State(KQ_STATE_POLL_COUNT); }
+    int Icon() { return (int)State(KQ_STATE_ICON); }
 };
 
 TEST_F(PollCounter, WhileDisconnectedEveryPollRunCountsPast90And180)

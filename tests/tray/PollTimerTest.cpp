@@ -6,13 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "auth/SupplicantBinding.h"
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
-#include "tray/AdapterFixture.h"
+#include "tray/ControllerFixture.h"
 #include "tray/KestiqProcess.h"
 
 namespace {
@@ -20,41 +19,14 @@ namespace {
 const std::string kGuid = kqsim::kDefaultAdapterGuid;
 const std::string kTipHead = "Tolvane Wireless LAN Adapter\n";
 
-class ControllerHere : public kqtest::DefaultAdapterTest {
+class ControllerHere : public kqtest::ControllerHereTest {
 protected:
-    void SetUp() override
-    {
-        DefaultAdapterTest::SetUp();
-        if (HasFatalFailure()) return;
-        m_savedPort = g_hAuthPort;
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-    }
-    void TearDown() override
-    {
-        if (m_dlg.m_hWnd) {
-            // Leave the adapter key's Default copy alone in this test.
-            m_dlg.m_bSwitchedToAp = TRUE;
-            m_dlg.DestroyWindow();
-        }
-        if (g_pCurProfile) {
-            FreeStationConfig(g_pCurProfile);
-            g_pCurProfile = nullptr;
-        }
-        g_hAuthPort = m_savedPort;
-        DefaultAdapterTest::TearDown();
-    }
-    LRESULT State(int what) { return m_dlg.SendMessage(WM_KQ_QUERY_STATE, what); }
     std::string Tip()
     {
         char buf[256] = {};
         GetDlgItemTextA(m_dlg.m_hWnd, IDC_TRAY_TIP_MIRROR, buf, sizeof(buf));
         return buf;
     }
-
-    CHideDlg m_dlg;
-    int m_savedPort = 0;
 };
 
 TEST_F(ControllerHere, FirstIconAddShowsDisconnectedWithItsTooltip)

@@ -18,17 +18,23 @@ struct Pixels {
     }
 };
 
-inline std::vector<DWORD> DrawOver(HICON icon, int size, COLORREF background)
+// A 32-bit top-down DIB section of cx x cy pixels.
+inline HBITMAP MakeDib(HDC dc, int cx, int cy, void** bits)
 {
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = size;
-    bi.bmiHeader.biHeight = -size;
+    bi.bmiHeader.biWidth = cx;
+    bi.bmiHeader.biHeight = -cy;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+inline std::vector<DWORD> DrawOver(HICON icon, int size, COLORREF background)
+{
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = MakeDib(dc, size, size, &bits);
     std::vector<DWORD> out;
     if (bmp) {
         HGDIOBJ old = SelectObject(dc, bmp);
@@ -87,16 +93,10 @@ inline std::vector<DWORD> CaptureOnScreen(HWND w, int& cx, int& cy)
     cy = rc.bottom - rc.top;
     std::vector<DWORD> out;
     if (cx <= 0 || cy <= 0) return out;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = cx;
-    bi.bmiHeader.biHeight = -cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = MakeDib(dc, cx, cy, &bits);
     if (bmp) {
         HGDIOBJ old = SelectObject(dc, bmp);
         if (BitBlt(dc, 0, 0, cx, cy, screen, rc.left, rc.top, SRCCOPY)) {

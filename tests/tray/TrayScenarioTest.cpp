@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
