@@ -7,6 +7,7 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "support/Restore.h"

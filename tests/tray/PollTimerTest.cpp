@@ -8,6 +8,7 @@
 
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
+#include "core/StateQuery.h"
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/HideDlg.h"
+#include "resource.h"
 #include "tray/KestiqProcess.h"
 #include "tray/TrayPictures.h"
 
