@@ -1,10 +1,12 @@
 #include "core/RegistryStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "classlib/Handles.h"
@@ -83,7 +85,12 @@ BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size)
     return TRUE;
 }
 
-BOOL ReadRegInt(HKEY key, const char* name, int* value)
+namespace {
+
+// A number kept as a REG_DWORD or as decimal text.  Loose reads the text
+// like atoi (clamped to int); strict takes only a text of at most 127
+// characters with a digit after its sign and a value within int.
+BOOL ReadNumberValue(HKEY key, const char* name, int* value, bool strict)
 {
     DWORD type = 0;
     std::vector<BYTE> data;
@@ -95,11 +102,45 @@ BOOL ReadRegInt(HKEY key, const char* name, int* value)
         return TRUE;
     }
     if (!IsTextType(type)) return FALSE;
-    data.push_back(0);
-    long long v = std::strtoll(reinterpret_cast<const char*>(data.data()), nullptr, 10);
+    size_t len = 0;
+    while (len < data.size() && data[len] != 0) ++len;
+    std::string text(reinterpret_cast<const char*>(data.data()), len);
+    const char* p = text.c_str();
+    if (strict) {
+        if (len > 127) return FALSE;
+        const char* digits = p;
+        while (*digits == ' ' || *digits == '\t') ++digits;
+        if (*digits == '+' || *digits == '-') ++digits;
+        if (*digits < '0' || *digits > '9') return FALSE;
+    }
+    errno = 0;
+    long long v = std::strtoll(p, nullptr, 10);
+    if (strict && (errno == ERANGE || v > INT_MAX || v < INT_MIN)) return FALSE;
     if (v > INT_MAX) v = INT_MAX;
     if (v < INT_MIN) v = INT_MIN;
     *value = (int)v;
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL ReadRegInt(HKEY key, const char* name, int* value)
+{
+    return ReadNumberValue(key, name, value, false);
+}
+
+BOOL ReadRegNumber(HKEY key, const char* name, int* value)
+{
+    return ReadNumberValue(key, name, value, true);
+}
+
+BOOL ReadRegWord(HKEY key, const char* name, DWORD* value)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!value || !QueryWhole(key, name, &type, data)) return FALSE;
+    if ((type != REG_DWORD && type != REG_BINARY) || data.size() != sizeof(DWORD)) return FALSE;
+    std::memcpy(value, data.data(), sizeof(DWORD));
     return TRUE;
 }
 
@@ -191,13 +232,16 @@ BOOL WriteAdapterDword(const char* name, DWORD value, const char* subkey)
 int ReadWirelessModeOrDefault()
 {
     int mode = g_bHtDevice ? 5 : 3;
-    ReadAdapterInt(REGSTR_WIRELESS_MODE, &mode);
-    return mode;
+    int stored = 0;
+    if (WithAdapterKey(KEY_READ, nullptr, [&](HKEY k) { return ReadRegNumber(k, REGSTR_WIRELESS_MODE, &stored); }) &&
+        stored >= 0 && stored <= 10)
+        mode = stored;
+    return NormaliseWirelessMode(mode, g_bDualBand, g_bHtDevice);
 }
 
 BOOL ReadCcx2Control(DWORD* word)
 {
-    return ReadAdapterDword(REGSTR_CCX2_CONTROL, word);
+    return WithAdapterKey(KEY_READ, nullptr, [&](HKEY k) { return ReadRegWord(k, REGSTR_CCX2_CONTROL, word); });
 }
 
 BOOL ReadCheckBuild()
