@@ -30,22 +30,6 @@
 
 namespace {
 
-// Without a window manager, Wine's X11 driver waits two seconds for every
-// shown top-level window it destroys; windows it does not hand to a manager
-// go at once.  Set for this program before it makes its first window.
-class UnmanagedWindows : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        char module[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, module, MAX_PATH);
-        const char* exe = std::strrchr(module, '\\') ? std::strrchr(module, '\\') + 1 : module;
-        std::string key = std::string("Software\\Wine\\AppDefaults\\") + exe + "\\X11 Driver";
-        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Managed", REG_SZ, "N", 2);
-    }
-};
-::testing::Environment* const g_unmanaged = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
-
 using kqtest::Capture;
 using kqtest::CaptureWindow;
 
