@@ -1,0 +1,345 @@
+// The adapter's WPS button pressed, with the controller made in this process
+// on the installed adapter: the run is watched (timers 5, 6, 7), the
+// delivered credentials are stored under WscProfile and applied in turn
+// (timer 4).  The test delivers the timer events itself.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ConnectEngine.h"
+#include "core/HideDlg.h"
+#include "core/OidChannel.h"
+#include "core/StationConfig.h"
+#include "core/WpsRuntime.h"
+#include "resource.h"
+#include "sim/client/SimTestSupport.h"
+#include "support/AdapterKey.h"
+#include "tray/AdapterFixture.h"
+
+namespace {
+
+const std::string kGuid = kqsim::kDefaultAdapterGuid;
+
+WpsCredential Cred(const std::string& ssid, DWORD auth, DWORD encr, DWORD keyIndex, const std::string& key,
+                   BYTE macLast)
+{
+    WpsCredential c;
+    std::memset(&c, 0, sizeof(c));
+    c.ssid.SsidLength = (ULONG)ssid.size();
+    std::memcpy(c.ssid.Ssid, ssid.data(), ssid.size());
+    c.AuthType = auth;
+    c.EncrType = encr;
+    c.KeyIndex = keyIndex;
+    c.KeyLength = (DWORD)key.size();
+    std::memcpy(c.Key, key.data(), key.size());
+    const BYTE mac[6] = {0x00, 0x0C, 0x43, 0x55, 0x00, macLast};
+    std::memcpy(c.MacAddress, mac, 6);
+    return c;
+}
+
+// Three credentials of networks that are not in the air.
+WpsCredentialBlock ThreeCredentials()
+{
+    WpsCredentialBlock b;
+    std::memset(&b, 0, sizeof(b));
+    b.count = 3;
+    b.cred[0] = Cred("Cred-A", 0x20, 0x08, 0, "first-passphrase", 0xA1);
+    b.cred[1] = Cred("Cred-B", 0x01, 0x02, 0, "000102030405060708090A0B0C", 0xB1);
+    b.cred[2] = Cred("Cred-C", 0x01, 0x02, 2, "abcde", 0xC1);
+    return b;
+}
+
+// Globals of the WPS run time, put back after each test.
+struct WpsGlobals {
+    WpsCredentialBlock block = g_WscCredentials;
+    int index = g_nWpsCredIndex, next = g_nWpsCredNext;
+    BOOL rotate = g_bWpsRotate, inUse = g_bWscInUse;
+    ~WpsGlobals()
+    {
+        g_WscCredentials = block;
+        g_nWpsCredIndex = index;
+        g_nWpsCredNext = next;
+        g_bWpsRotate = rotate;
+        g_bWscInUse = inUse;
+    }
+};
+
+std::string Flatten(const kqtest::KeyImage& img)
+{
+    std::string s = img.exists ? "+" : "-";
+    for (const auto& v : img.values)
+        s += v.name + "=" + std::to_string(v.type) + ":" + std::string(v.data.begin(), v.data.end()) + ";";
+    for (const auto& k : img.subkeys) s += "[" + k.first + Flatten(k.second) + "]";
+    return s;
+}
+
+class WpsRun : public kqtest::DefaultAdapterTest {
+protected:
+    void SetUp() override
+    {
+        DefaultAdapterTest::SetUp();
+        if (HasFatalFailure()) return;
+        m_keyPath = kqtest::AdapterKeyPath(kGuid);
+        ASSERT_FALSE(m_keyPath.empty());
+        m_keys.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, m_keyPath));
+        // No credentials stored and no connection through one at start.
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), "WSC");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WscKey().c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, WscKey().c_str());
+        m_globals.reset(new WpsGlobals);
+
+        m_dlg.m_bShowOnStart = FALSE;
+        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
+        ASSERT_TRUE(m_dlg.m_bAdapterFound);
+        m_dlg.KillAllTimers();
+    }
+    void TearDown() override
+    {
+        if (m_dlg.m_hWnd) {
+            m_dlg.m_bSwitchedToAp = TRUE;   // no Default copy
+            m_dlg.DestroyWindow();
+        }
+        if (g_pCurProfile) {
+            FreeStationConfig(g_pCurProfile);
+            g_pCurProfile = nullptr;
+        }
+        m_globals.reset();
+        m_keys.reset();
+        DefaultAdapterTest::TearDown();
+    }
+
+    std::string WscKey() const { return m_keyPath + "\\WscProfile"; }
+    void Tick(UINT id) { m_dlg.SendMessage(WM_TIMER, id); }
+    // TRUE when the timer was running (it is not any more).
+    bool TakeTimer(UINT id) { return KillTimer(m_dlg.m_hWnd, id) != FALSE; }
+
+    void ConfigureRun(const WpsCredentialBlock* block, DWORD failCode = 0, DWORD failAfter = 0)
+    {
+        KQSIM_WPS_CONFIG cfg{};
+        std::strcpy(cfg.guid, kGuid.c_str());
+        cfg.stepMs = 1;
+        cfg.failCode = failCode;
+        cfg.failAfter = failAfter;
+        if (block) {
+            cfg.useCredentials = 1;
+            std::memcpy(cfg.credentials, block, sizeof(*block));
+        }
+        ASSERT_TRUE(m_sim.SetWps(cfg));
+    }
+    // The adapter's button, seen by the button poll (timer 5).
+    void PressButton()
+    {
+        ASSERT_TRUE(m_sim.PressWpsButton(kGuid));
+        Tick(IDT_WPS_BUTTON);
+    }
+    bool WaitCode(DWORD code)
+    {
+        for (int i = 0; i < 1000; ++i) {
+            kqsim::AdapterState st;
+            if (m_sim.GetAdapter(kGuid, st) && st.wpsCode == code) return true;
+            Sleep(5);
+        }
+        return false;
+    }
+    // A whole run to "configured", the status poll (timer 6) taking it.
+    void RunToConfigured(const WpsCredentialBlock* block)
+    {
+        ConfigureRun(block);
+        PressButton();
+        ASSERT_TRUE(WaitCode(15));
+        Tick(IDT_WPS_STATUS);
+    }
+    DWORD NextSeq()
+    {
+        DWORD seq = 0;
+        m_sim.NextSeq(seq);
+        return seq;
+    }
+    std::vector<kqsim::LogEntry> Log(DWORD from) { return kqsim::AdapterLog(m_sim, kGuid, from); }
+
+    std::string m_keyPath;
+    std::unique_ptr<kqtest::KeyGuard> m_keys;
+    std::unique_ptr<WpsGlobals> m_globals;
+    CHideDlg m_dlg;
+};
+
+int CountRequests(const std::vector<kqsim::LogEntry>& log, int kind, DWORD oid)
+{
+    int n = 0;
+    for (const kqsim::LogEntry& e : log)
+        if (e.kind == kind && e.BaseOid() == oid) ++n;
+    return n;
+}
+
+TEST_F(WpsRun, ButtonStartsTheStatusAndScanWatch)
+{
+    ConfigureRun(nullptr);
+    Tick(IDT_WPS_BUTTON);
+    EXPECT_FALSE(TakeTimer(IDT_WPS_STATUS)) << "no press, no watch";
+    PressButton();
+    EXPECT_TRUE(g_bWscInUse);
+    EXPECT_TRUE(g_bWpsRotate);
+    EXPECT_TRUE(TakeTimer(IDT_WPS_STATUS));
+    EXPECT_TRUE(TakeTimer(IDT_WPS_SCAN));
+
+    // The walk-time scan reads the driver's list once and ends.
+    SetTimer(m_dlg.m_hWnd, IDT_WPS_SCAN, 20000, nullptr);
+    DWORD from = NextSeq();
+    Tick(IDT_WPS_SCAN);
+    EXPECT_EQ(1, CountRequests(Log(from), KQSIM_LOG_QUERY, OID_802_11_BSSID_LIST));
+    EXPECT_FALSE(TakeTimer(IDT_WPS_SCAN));
+}
+
+TEST_F(WpsRun, DeliveredCredentialsAreStoredAndAppliedInTurn)
+{
+    WpsCredentialBlock three = ThreeCredentials();
+    RunToConfigured(&three);
+
+    EXPECT_FALSE(TakeTimer(IDT_WPS_STATUS));
+    EXPECT_FALSE(TakeTimer(IDT_WPS_SCAN));
+    EXPECT_TRUE(TakeTimer(IDT_WPS_CREDENTIAL)) << "rotation runs every 10 seconds";
+
+    EXPECT_EQ("1", kqtest::ReadText(m_keyPath, "WSC"));
+    EXPECT_EQ("3", kqtest::ReadText(WscKey(), "NumberofProfile"));
+    EXPECT_EQ("0", kqtest::ReadText(WscKey(), "ConfigMode"));
+    const struct {
+        const char *ssid, *auth, *encr, *index, *length, *key;
+        BYTE macLast;
+    } rows[] = {
+        {"Cred-A", "32", "8", "0", "16", "first-passphrase", 0xA1},
+        {"Cred-B", "1", "2", "0", "26", "000102030405060708090A0B0C", 0xB1},
+        {"Cred-C", "1", "2", "2", "5", "abcde", 0xC1},
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(rows[i].ssid);
+        std::string k = WscKey() + "\\Profile" + std::to_string(i);
+        EXPECT_EQ(rows[i].ssid, kqtest::ReadText(k, "SSID"));
+        EXPECT_EQ(rows[i].auth, kqtest::ReadText(k, "AuthType"));
+        EXPECT_EQ(rows[i].encr, kqtest::ReadText(k, "EncryType"));
+        EXPECT_EQ(rows[i].index, kqtest::ReadText(k, "KeyIndex"));
+        EXPECT_EQ(rows[i].length, kqtest::ReadText(k, "KeyLength"));
+        EXPECT_EQ(rows[i].key, kqtest::ReadText(k, "Key"));
+        DWORD type = 0;
+        std::vector<BYTE> mac;
+        ASSERT_TRUE(kqtest::ReadValue(k, "MacAddress", &type, &mac));
+        EXPECT_EQ((DWORD)REG_BINARY, type);
+        EXPECT_EQ(std::vector<BYTE>({0x00, 0x0C, 0x43, 0x55, 0x00, rows[i].macLast}), mac);
+    }
+
+    // None of them is in the air: every timer-4 event tries the next one.
+    std::vector<int> tried = {g_nWpsCredIndex};
+    for (int i = 0; i < 4; ++i) {
+        Tick(IDT_WPS_CREDENTIAL);
+        tried.push_back(g_nWpsCredIndex);
+    }
+    EXPECT_EQ(std::vector<int>({0, 1, 2, 0, 1}), tried);
+    EXPECT_TRUE(g_bWscInUse);
+}
+
+TEST_F(WpsRun, APressDuringRotationStopsItUntilTheNewRunIsConfigured)
+{
+    WpsCredentialBlock three = ThreeCredentials();
+    RunToConfigured(&three);
+    Tick(IDT_WPS_CREDENTIAL);
+    ASSERT_EQ(1, g_nWpsCredIndex);
+
+    ConfigureRun(&three);
+    PressButton();
+    EXPECT_FALSE(TakeTimer(IDT_WPS_CREDENTIAL)) << "rotation stopped by the press";
+    EXPECT_TRUE(TakeTimer(IDT_WPS_STATUS));
+    EXPECT_TRUE(TakeTimer(IDT_WPS_SCAN));
+
+    ASSERT_TRUE(WaitCode(15));
+    Tick(IDT_WPS_STATUS);
+    EXPECT_TRUE(TakeTimer(IDT_WPS_CREDENTIAL)) << "the new run rotates again";
+    EXPECT_EQ(0, g_nWpsCredIndex) << "from its first credential";
+}
+
+TEST_F(WpsRun, AFailureCodeEndsTheRunAndKeepsTheStoredCredentials)
+{
+    WpsCredentialBlock three = ThreeCredentials();
+    RunToConfigured(&three);
+    std::string before = Flatten(kqtest::KeyImage::Take(HKEY_LOCAL_MACHINE, WscKey()));
+    ASSERT_NE(std::string::npos, before.find("Cred-C"));
+
+    WpsCredentialBlock other = ThreeCredentials();
+    other.count = 1;
+    ConfigureRun(&other, 0x105, 2);
+    PressButton();
+    ASSERT_TRUE(WaitCode(0x105));
+    SetTimer(m_dlg.m_hWnd, IDT_WPS_CREDENTIAL, 10000, nullptr);
+    DWORD from = NextSeq();
+    Tick(IDT_WPS_STATUS);
+
+    EXPECT_FALSE(TakeTimer(IDT_WPS_CREDENTIAL));
+    EXPECT_FALSE(TakeTimer(IDT_WPS_STATUS));
+    EXPECT_FALSE(TakeTimer(IDT_WPS_SCAN));
+    EXPECT_EQ(0, CountRequests(Log(from), KQSIM_LOG_QUERY, OID_VENDOR_WSC_CREDENTIALS));
+    EXPECT_EQ(before, Flatten(kqtest::KeyImage::Take(HKEY_LOCAL_MACHINE, WscKey())));
+}
+
+TEST_F(WpsRun, StatusCodesOtherThanTheEndsKeepWatching)
+{
+    // Slow enough to catch the run at its first step (code 2).
+    KQSIM_WPS_CONFIG cfg{};
+    std::strcpy(cfg.guid, kGuid.c_str());
+    cfg.stepMs = 60000;
+    ASSERT_TRUE(m_sim.SetWps(cfg));
+    PressButton();
+    ASSERT_TRUE(WaitCode(2));
+    Tick(IDT_WPS_STATUS);
+    EXPECT_TRUE(TakeTimer(IDT_WPS_STATUS)) << "code 2 keeps the status poll";
+
+    // An idle adapter (code 0) ends it.
+    ASSERT_TRUE(m_sim.ResetAdapter(kGuid));
+    SetTimer(m_dlg.m_hWnd, IDT_WPS_STATUS, 1000, nullptr);
+    Tick(IDT_WPS_STATUS);
+    EXPECT_FALSE(TakeTimer(IDT_WPS_STATUS));
+}
+
+TEST_F(WpsRun, ABadBlockKeepsItsGoodEntriesAndANoneGoodOneChangesNothing)
+{
+    WpsCredentialBlock bad = ThreeCredentials();
+    bad.count = 9;   // more than there can be
+    bad.cred[0].KeyLength = 70;
+    bad.cred[3] = Cred("Cred-D", 0x01, 0x02, 0, "sixteen-chars-ok", 0xD1);   // would be a key of zeros
+    bad.cred[4] = Cred("Cred-E", 0x20, 0x08, 0, "fifth-passphrase", 0xE1);
+    bad.cred[5] = Cred("Cred-F", 0x20, 0x08, 0, "sixth-passphrase", 0xF1);
+    bad.cred[5].ssid.SsidLength = 40;
+    RunToConfigured(&bad);
+
+    EXPECT_EQ("3", kqtest::ReadText(WscKey(), "NumberofProfile"));
+    EXPECT_EQ("Cred-B", kqtest::ReadText(WscKey() + "\\Profile0", "SSID"));
+    EXPECT_EQ("Cred-C", kqtest::ReadText(WscKey() + "\\Profile1", "SSID"));
+    EXPECT_EQ("Cred-E", kqtest::ReadText(WscKey() + "\\Profile2", "SSID"));
+    EXPECT_FALSE(kqtest::KeyExists(WscKey() + "\\Profile3"));
+    EXPECT_EQ(3u, g_WscCredentials.count);
+
+    std::string before = Flatten(kqtest::KeyImage::Take(HKEY_LOCAL_MACHINE, WscKey()));
+    WpsCredentialBlock none = ThreeCredentials();
+    none.count = 1;
+    none.cred[0].KeyIndex = 7;
+    RunToConfigured(&none);
+    EXPECT_EQ(before, Flatten(kqtest::KeyImage::Take(HKEY_LOCAL_MACHINE, WscKey())));
+    EXPECT_EQ(3u, g_WscCredentials.count);
+}
+
+TEST_F(WpsRun, RotationStopsWhenTheCredentialTimerFindsNothingToDo)
+{
+    std::memset(&g_WscCredentials, 0, sizeof(g_WscCredentials));
+    g_bWscInUse = TRUE;
+    SetTimer(m_dlg.m_hWnd, IDT_WPS_CREDENTIAL, 10000, nullptr);
+    Tick(IDT_WPS_CREDENTIAL);
+    EXPECT_FALSE(TakeTimer(IDT_WPS_CREDENTIAL)) << "no credentials";
+
+    g_WscCredentials = ThreeCredentials();
+    g_bWpsRotate = FALSE;
+    SetTimer(m_dlg.m_hWnd, IDT_WPS_CREDENTIAL, 10000, nullptr);
+    Tick(IDT_WPS_CREDENTIAL);
+    EXPECT_FALSE(TakeTimer(IDT_WPS_CREDENTIAL)) << "no rotation";
+}
+
+}  // namespace
