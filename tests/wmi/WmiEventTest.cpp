@@ -10,6 +10,7 @@
 
 #include "core/AdapterDiscovery.h"
 #include "core/HideDlg.h"
+#include "core/Oids.h"
 #include "core/WlanEvents.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
@@ -128,11 +129,11 @@ TEST(WmiWatcher, SubscribesUnderWineAndPostsOneMessagePerMatchingEvent)
     IWbemObjectSink* sink = watcher.GetSink();
     ASSERT_NE(nullptr, sink);
 
-    CFakeEvent ev(L"ObWLANMessageEvent"), other(L"MSNdis_StatusMediaConnect"), near(L"ObWLANMessageEvents"),
+    CFakeEvent ev(L"ObWLANMessageEvent"), other(L"MSNdis_StatusMediaConnect"), similar(L"ObWLANMessageEvents"),
         broken(L"");
     EXPECT_EQ(WBEM_S_NO_ERROR, Deliver(sink, {&ev, &ev, &ev}));
     EXPECT_EQ(3, counter.Take());
-    EXPECT_EQ(WBEM_S_NO_ERROR, Deliver(sink, {&other, &near}));
+    EXPECT_EQ(WBEM_S_NO_ERROR, Deliver(sink, {&other, &similar}));
     EXPECT_EQ(0, counter.Take()) << "events of another class post nothing";
     // An object whose class cannot be read ends the batch.
     EXPECT_EQ(WBEM_S_NO_ERROR, Deliver(sink, {&ev, &broken, &ev}));

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/HideDlg.h"
+#include "core/Oids.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
