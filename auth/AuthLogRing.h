@@ -8,4 +8,4 @@ struct AuthLogRing {
     int writeIndex;
 };
 
-extern AuthLogRing g_AuthLogRing;
+extern AuthLogRing g_AuthLogRing;   // the authentication status lines; zeroed by the controller at start

@@ -13,3 +13,14 @@ void CloseAuthPort()
     g_nAuthState = 0;
 }
 bool AuthPortObjectExists() { return false; }
+
+void OpenAuthPortOrShutDown()
+{
+    g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
+    if (g_hAuthPort == 0) {
+        g_nAuthState = 0;
+        ShutdownAuthLibrary();
+    } else {
+        g_nAuthState = 6;
+    }
+}

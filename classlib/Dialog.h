@@ -22,6 +22,8 @@ public:
     BOOL OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     bool IsModal() const { return m_bModal; }
+    // EndDialog has been called in the current modal run.
+    bool IsEndingModal() const { return m_bModal && m_bEndModal; }
 
     UINT m_nIDTemplate = 0;
     CWnd* m_pParentWnd = nullptr;

@@ -1,9 +1,18 @@
 // Message maps: a table per class of the messages it handles, chained to its base.
+//
+// CWnd::OnWndMsg walks the class's table, then its base's, and calls the
+// first entry that matches; a message no entry takes goes to DefWindowProc.
+// Each entry macro names the handler's signature beside it.  A handler that
+// wants the default processing as well calls Default().
 #pragma once
 
 #include <windows.h>
 
 class CWnd;
+
+// message value of an entry that takes every message from idFirst to idLast
+// (no window message reaches it: they all fit in 16 bits).
+#define KQ_MSG_RANGE 0xFFFFFFFFu
 
 struct MsgMapEntry {
     UINT message;    // WM_COMMAND and WM_NOTIFY also match code and id range
@@ -46,7 +55,12 @@ protected:                                                      \
           (void)pThis; (void)wParam; (void)lParam;              \
           __VA_ARGS__ } },
 
+// LRESULT fn(WPARAM wParam, LPARAM lParam)
 #define ON_MESSAGE(msg, fn)        KQ_MSG_ENTRY(msg, 0, 0, 0, return pThis->fn(wParam, lParam);)
+// LRESULT fn(UINT msg, WPARAM wParam, LPARAM lParam), for every msg from first to last
+#define ON_MESSAGE_RANGE(first, last, fn) KQ_MSG_ENTRY(KQ_MSG_RANGE, 0, first, last, \
+        return pThis->fn(CWnd::GetCurrentMessage()->message, wParam, lParam);)
+// void fn(), and void fn(UINT id) for a range
 #define ON_COMMAND(id, fn)         KQ_MSG_ENTRY(WM_COMMAND, 0, id, id, pThis->fn(); return 0;)
 #define ON_COMMAND_RANGE(a, b, fn) KQ_MSG_ENTRY(WM_COMMAND, 0, a, b, pThis->fn((UINT)LOWORD(wParam)); return 0;)
 #define ON_CONTROL(code, id, fn)   KQ_MSG_ENTRY(WM_COMMAND, code, id, id, pThis->fn(); return 0;)
@@ -93,3 +107,5 @@ protected:                                                      \
 #define ON_WM_KEYDOWN()       KQ_MSG_ENTRY(WM_KEYDOWN, 0, 0, 0, pThis->OnKeyDown((UINT)wParam, LOWORD(lParam), HIWORD(lParam)); return 0;)
 #define ON_WM_ENABLE()        KQ_MSG_ENTRY(WM_ENABLE, 0, 0, 0, pThis->OnEnable((BOOL)wParam); return 0;)
 #define ON_WM_NCDESTROY()     KQ_MSG_ENTRY(WM_NCDESTROY, 0, 0, 0, pThis->OnNcDestroy(); return 0;)
+// UINT OnPowerBroadcast(UINT nPowerEvent, LPARAM nEventData)
+#define ON_WM_POWERBROADCAST() KQ_MSG_ENTRY(WM_POWERBROADCAST, 0, 0, 0, return (LRESULT)pThis->OnPowerBroadcast((UINT)wParam, lParam);)

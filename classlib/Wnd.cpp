@@ -1,12 +1,18 @@
 #include "classlib/Wnd.h"
 #include "classlib/WinApp.h"
 
+#include <cstdio>
+#include <exception>
 #include <map>
 #include <memory>
 
 namespace {
 
-// Handle maps; windows may be looked up from any thread.
+// Handle maps: HWND -> object.  The permanent map holds the objects that own
+// their window (attached at creation or by SubclassWindow, dropped at
+// WM_NCDESTROY or Detach); the temporary map holds the wrappers FromHandle
+// makes for other windows, owned here.  Windows may be looked up from any
+// thread, hence the lock.
 struct HandleMaps {
     CRITICAL_SECTION lock;
     std::map<HWND, CWnd*> permanent;
@@ -25,18 +31,35 @@ struct Locker {
     ~Locker() { LeaveCriticalSection(&Maps().lock); }
 };
 
-// The message being processed, for CWnd::Default().
-struct CurrentMsg {
-    HWND hwnd;
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-thread_local CurrentMsg t_current = {};
+// The message being processed on this thread, for CWnd::Default() and
+// GetCurrentMessage(); nested messages save and restore it.
+thread_local MSG t_current = {};
 
-// Window creation hook: the object being created, attached at HCBT_CREATEWND.
+// The creation hook.  CreateWindowEx and CreateDialogParam send WM_NCCREATE,
+// WM_CREATE and WM_INITDIALOG before they return the handle, so the object
+// must own the window before its first message.  Around each creation a
+// thread-local WH_CBT hook is installed; at HCBT_CREATEWND (the first event
+// for the new window, before any message) it attaches the waiting object and
+// subclasses the window to KqStdWndProc.  The hook is removed again when the
+// outermost creation on the thread returns (a window may create others from
+// its WM_CREATE or WM_INITDIALOG).
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hCbtHook = nullptr;
+thread_local int t_nCreating = 0;
+
+// An exception must not unwind through the system's code that called the
+// window procedure: it is reported in the trace and the message answered as
+// a failure.
+LRESULT ReportWndProcException(HWND hwnd, UINT msg, const char* what)
+{
+    char line[512];
+    std::snprintf(line, sizeof(line), "Kestiq: exception in the handler of message 0x%04X of window %p: %s\n",
+                  msg, (void*)hwnd, what);
+    OutputDebugStringA(line);
+    if (msg == WM_PAINT)
+        ValidateRect(hwnd, nullptr);   // or WM_PAINT comes back for ever
+    return msg == WM_CREATE ? -1 : 0;
+}
 
 } // namespace
 
@@ -46,9 +69,16 @@ LRESULT CALLBACK KqStdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!wnd)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
 
-    CurrentMsg saved = t_current;
-    t_current = { hwnd, msg, wParam, lParam };
-    LRESULT result = wnd->WindowProc(msg, wParam, lParam);
+    MSG saved = t_current;
+    t_current = MSG{ hwnd, msg, wParam, lParam, 0, {} };
+    LRESULT result = 0;
+    try {
+        result = wnd->WindowProc(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        result = ReportWndProcException(hwnd, msg, e.what());
+    } catch (...) {
+        result = ReportWndProcException(hwnd, msg, "unknown exception");
+    }
     t_current = saved;
 
     if (msg == WM_NCDESTROY) {
@@ -173,12 +203,17 @@ void CWnd::HookWindowCreate()
 {
     if (!t_hCbtHook)
         t_hCbtHook = SetWindowsHookExA(WH_CBT, KqCbtHook, nullptr, GetCurrentThreadId());
+    ++t_nCreating;
     t_pWndInit = this;
 }
 
 void CWnd::UnhookWindowCreate()
 {
     t_pWndInit = nullptr;
+    if (t_nCreating > 0 && --t_nCreating == 0 && t_hCbtHook) {
+        UnhookWindowsHookEx(t_hCbtHook);
+        t_hCbtHook = nullptr;
+    }
 }
 
 const char* CWnd::RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
@@ -258,8 +293,23 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::Default()
 {
-    const CurrentMsg& m = t_current;
-    return DefWindowProc(m.msg, m.wParam, m.lParam);
+    const MSG& m = t_current;
+    return DefWindowProc(m.message, m.wParam, m.lParam);
+}
+
+const MSG* CWnd::GetCurrentMessage()
+{
+    return &t_current;
+}
+
+void CWnd::CheckWindow(const char* wrapper) const
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        return;
+    char line[160];
+    std::snprintf(line, sizeof(line), "Kestiq: CWnd::%s on a window that does not exist (%p)\n", wrapper,
+                  (void*)m_hWnd);
+    OutputDebugStringA(line);
 }
 
 BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
@@ -316,8 +366,12 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 
     for (const MsgMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
         for (const MsgMapEntry* e = map->entries; e && e->handler; ++e) {
-            if (e->message != msg)
+            if (e->message == KQ_MSG_RANGE) {
+                if (msg < e->idFirst || msg > e->idLast)
+                    continue;
+            } else if (e->message != msg) {
                 continue;
+            }
             if (msg == WM_COMMAND || msg == WM_NOTIFY) {
                 if (e->code != code || id < e->idFirst || id > e->idLast)
                     continue;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <setupapi.h>
 
+#include "classlib/Handles.h"
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
@@ -102,11 +103,10 @@ BOOL ReadHardwareId(HDEVINFO set, SP_DEVINFO_DATA* dev, char out[256])
 BOOL ReadNetCfgInstanceId(HDEVINFO set, SP_DEVINFO_DATA* dev, char out[128])
 {
     std::memset(out, 0, 128);
-    HKEY key = SetupDiOpenDevRegKey(set, dev, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
-    if (key == INVALID_HANDLE_VALUE) return FALSE;
+    CRegKey key(SetupDiOpenDevRegKey(set, dev, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
+    if (!key.IsOpen()) return FALSE;
     DWORD type = 0, size = 127;
     LONG rc = RegQueryValueExA(key, "NetCfgInstanceId", nullptr, &type, (BYTE*)out, &size);
-    RegCloseKey(key);
     out[127] = 0;
     return rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) && out[0];
 }
@@ -114,11 +114,11 @@ BOOL ReadNetCfgInstanceId(HDEVINFO set, SP_DEVINFO_DATA* dev, char out[128])
 // Device path of a candidate by the OS code; FALSE when none can be formed.
 BOOL FormDevicePath(HDEVINFO set, SP_DEVINFO_DATA* dev, int model, CString& path, CString* netCfgId)
 {
-    if (g_nOsVersion == 4 || g_nOsVersion == 5) {
+    if (g_nOsVersion == OS_WIN98SE || g_nOsVersion == OS_WINME) {
         path = CString("\\\\.\\") + g_ModelTable[model].name;
         return TRUE;
     }
-    if (g_nOsVersion >= 7) {
+    if (g_nOsVersion >= OS_WIN2000) {
         char id[128];
         if (!ReadNetCfgInstanceId(set, dev, id)) return FALSE;
         path = CString("\\\\.\\") + id;
@@ -147,15 +147,107 @@ int MatchModel(const char* hw, BOOL* isUsbTable, int* row)
     return model;
 }
 
+// The present devices of the network class; an invalid set when there are none.
+HDEVINFO OpenNetDevices()
+{
+    GUID guids[4];
+    DWORD nGuids = 0;
+    if (!SetupDiClassGuidsFromNameA("Net", guids, 4, &nGuids) || nGuids == 0) return INVALID_HANDLE_VALUE;
+    return SetupDiGetClassDevsA(&guids[0], nullptr, nullptr, DIGCF_PRESENT);
+}
+
+// The candidates: supported hardware ids whose device path opens, as member
+// indexes of the set, in enumeration order.
+void ListAdapterCandidates(HDEVINFO set, CDWordArray& candidates)
+{
+    for (DWORD i = 0;; ++i) {
+        SP_DEVINFO_DATA dev = {};
+        dev.cbSize = sizeof(dev);
+        if (!SetupDiEnumDeviceInfo(set, i, &dev)) break;
+        char hw[256];
+        if (!ReadHardwareId(set, &dev, hw)) continue;
+        BOOL usbTable = FALSE;
+        int row = -1;
+        int model = MatchModel(hw, &usbTable, &row);
+        if (model < 0) continue;
+        CString path;
+        if (!FormDevicePath(set, &dev, model, path, nullptr)) continue;
+        if (!CHandle(CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)).IsValid()) continue;
+        candidates.Add(i);
+    }
+}
+
+// The user's choice among several candidates; the first when the dialog is
+// closed without one, as when it is the only one.
+DWORD ChooseAdapter(HDEVINFO set, const CDWordArray& candidates)
+{
+    CSelectAdapterDlg dlg;
+    dlg.SetDeviceInfoSet(set);
+    for (INT_PTR i = 0; i < candidates.GetSize(); ++i) dlg.m_arrDeviceIndex.Add(candidates[i]);
+    return dlg.DoModal() == IDOK ? dlg.m_dwChosenIndex : candidates[0];
+}
+
+// Makes the chosen device the adapter: model, flags, device path and adapter
+// key.  *pChanged tells that its key differs from the adapter found before.
+BOOL RecordAdapter(HDEVINFO set, DWORD chosen, BOOL* pChanged)
+{
+    *pChanged = FALSE;
+    SP_DEVINFO_DATA dev = {};
+    dev.cbSize = sizeof(dev);
+    char hw[256] = {};
+    if (!SetupDiEnumDeviceInfo(set, chosen, &dev) || !ReadHardwareId(set, &dev, hw)) return FALSE;
+    g_bIsUsb = std::strncmp(hw, g_UsbHardwareIds[0].hardwareId, 3) == 0;
+    const HardwareIdRow* table = g_bIsUsb ? g_UsbHardwareIds : g_PciHardwareIds;
+    int count = g_bIsUsb ? g_nUsbHardwareIdCount : g_nPciHardwareIdCount;
+    int row = FindHardwareIdRow(table, count, hw);
+    if (row >= 0) {
+        g_bIsUsbTable = g_bIsUsb;
+        g_nHwTableRow = row;
+        g_nModelIndex = (int)table[row].modelIndex;
+    } else {
+        // "USB" ids that only a PCI row matches cannot occur, but keep the
+        // model that the candidate search found.
+        BOOL usbTable = FALSE;
+        int r = -1;
+        int model = MatchModel(hw, &usbTable, &r);
+        if (model >= 0) {
+            g_bIsUsbTable = usbTable;
+            g_nHwTableRow = r;
+            g_nModelIndex = model;
+        }
+    }
+    g_bLegacyModel = IsLegacyModel(g_nModelIndex);
+    g_bHtDevice = IsHtModel(g_nModelIndex);
+    g_nHtGeneration = GetHtGeneration(g_nModelIndex);
+
+    CString path, netCfgId;
+    if (FormDevicePath(set, &dev, g_nModelIndex, path, &netCfgId)) {
+        lstrcpynA(g_szDevicePath, path, MAX_PATH);
+        if (g_nOsVersion >= OS_WIN2000) g_strNetCfgInstanceId = netCfgId;
+    }
+
+    char driver[256] = {};
+    if (SetupDiGetDeviceRegistryPropertyA(set, &dev, SPDRP_DRIVER, nullptr, (BYTE*)driver, 255, nullptr)) {
+        const char* classKey = g_nOsVersion >= OS_WIN2000 ? "System\\CurrentControlSet\\Control\\Class"
+                                                          : "System\\CurrentControlSet\\Services\\Class";
+        CString regPath = CString(classKey) + "\\" + driver;
+        g_strAdapterRegPath = regPath;
+        if (!s_strLastAdapterRegPath.IsEmpty() && s_strLastAdapterRegPath.CompareNoCase(regPath) != 0)
+            *pChanged = TRUE;
+        s_strLastAdapterRegPath = regPath;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 BOOL IsLegacyModel(int model) { return model == 0 || model == 1; }
 
-BOOL IsHtModel(int model) { return (model == 6 || model == 7 || model == 8) && g_nOsVersion >= 7; }
+BOOL IsHtModel(int model) { return (model == 6 || model == 7 || model == 8) && g_nOsVersion >= OS_WIN2000; }
 
 int GetHtGeneration(int model)
 {
-    if (g_nOsVersion < 7) return 0;
+    if (g_nOsVersion < OS_WIN2000) return 0;
     switch (model) {
     case 6: return 1;
     case 7: return 2;
@@ -191,99 +283,28 @@ void QueryDriverVersion()
     QueryOid(OID_GEN_DRIVER_VERSION, &g_wDriverVersion, sizeof(g_wDriverVersion), nullptr);
 }
 
+void ForgetAdapter()
+{
+    g_strAdapterRegPath = "";
+    g_bIsUsb = FALSE;
+}
+
 BOOL CHideDlg::FindAndOpenAdapter()
 {
-    GUID guids[4];
-    DWORD nGuids = 0;
-    if (!SetupDiClassGuidsFromNameA("Net", guids, 4, &nGuids) || nGuids == 0) return FALSE;
-    HDEVINFO set = SetupDiGetClassDevsA(&guids[0], nullptr, nullptr, DIGCF_PRESENT);
-    if (set == INVALID_HANDLE_VALUE) return FALSE;
-
+    CDevInfoSet set(OpenNetDevices());
+    if (!set.IsValid()) return FALSE;
     CDWordArray candidates;
-    SP_DEVINFO_DATA dev;
-    for (DWORD i = 0;; ++i) {
-        dev = {};
-        dev.cbSize = sizeof(dev);
-        if (!SetupDiEnumDeviceInfo(set, i, &dev)) break;
-        char hw[256];
-        if (!ReadHardwareId(set, &dev, hw)) continue;
-        BOOL usbTable = FALSE;
-        int row = -1;
-        int model = MatchModel(hw, &usbTable, &row);
-        if (model < 0) continue;
-        CString path;
-        if (!FormDevicePath(set, &dev, model, path, nullptr)) continue;
-        HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) continue;
-        CloseHandle(h);
-        candidates.Add(i);
-    }
+    ListAdapterCandidates(set, candidates);
+    if (candidates.GetSize() == 0) return FALSE;
 
-    if (candidates.GetSize() == 0) {
-        SetupDiDestroyDeviceInfoList(set);
-        return FALSE;
-    }
     DWORD chosen = candidates[0];
     if (candidates.GetSize() > 1) {
-        CSelectAdapterDlg dlg;
-        dlg.SetDeviceInfoSet(set);
-        for (INT_PTR i = 0; i < candidates.GetSize(); ++i) dlg.m_arrDeviceIndex.Add(candidates[i]);
         m_bBusy = TRUE;
-        INT_PTR result = dlg.DoModal();
+        chosen = ChooseAdapter(set, candidates);
         m_bBusy = FALSE;
-        // Closed without a choice: the first card, as when it is the only one.
-        if (result == IDOK) chosen = dlg.m_dwChosenIndex;
     }
-
-    dev = {};
-    dev.cbSize = sizeof(dev);
-    BOOL ok = SetupDiEnumDeviceInfo(set, chosen, &dev);
-    char hw[256] = {};
-    if (ok) ok = ReadHardwareId(set, &dev, hw);
-    if (!ok) {
-        SetupDiDestroyDeviceInfoList(set);
-        return FALSE;
-    }
-    g_bIsUsb = std::strncmp(hw, g_UsbHardwareIds[0].hardwareId, 3) == 0;
-    const HardwareIdRow* table = g_bIsUsb ? g_UsbHardwareIds : g_PciHardwareIds;
-    int count = g_bIsUsb ? g_nUsbHardwareIdCount : g_nPciHardwareIdCount;
-    int row = FindHardwareIdRow(table, count, hw);
-    if (row >= 0) {
-        g_bIsUsbTable = g_bIsUsb;
-        g_nHwTableRow = row;
-        g_nModelIndex = (int)table[row].modelIndex;
-    } else {
-        // "USB" ids that only a PCI row matches cannot occur, but keep the
-        // model that the candidate search found.
-        BOOL usbTable = FALSE;
-        int r = -1;
-        int model = MatchModel(hw, &usbTable, &r);
-        if (model >= 0) {
-            g_bIsUsbTable = usbTable;
-            g_nHwTableRow = r;
-            g_nModelIndex = model;
-        }
-    }
-    g_bLegacyModel = IsLegacyModel(g_nModelIndex);
-    g_bHtDevice = IsHtModel(g_nModelIndex);
-    g_nHtGeneration = GetHtGeneration(g_nModelIndex);
-
-    CString path, netCfgId;
-    if (FormDevicePath(set, &dev, g_nModelIndex, path, &netCfgId)) {
-        lstrcpynA(g_szDevicePath, path, MAX_PATH);
-        if (g_nOsVersion >= 7) g_strNetCfgInstanceId = netCfgId;
-    }
-
-    char driver[256] = {};
-    if (SetupDiGetDeviceRegistryPropertyA(set, &dev, SPDRP_DRIVER, nullptr, (BYTE*)driver, 255, nullptr)) {
-        const char* classKey = g_nOsVersion >= 7 ? "System\\CurrentControlSet\\Control\\Class"
-                                                 : "System\\CurrentControlSet\\Services\\Class";
-        CString regPath = CString(classKey) + "\\" + driver;
-        g_strAdapterRegPath = regPath;
-        if (!s_strLastAdapterRegPath.IsEmpty() && s_strLastAdapterRegPath.CompareNoCase(regPath) != 0)
-            m_bAdapterChanged = TRUE;
-        s_strLastAdapterRegPath = regPath;
-    }
-    SetupDiDestroyDeviceInfoList(set);
+    BOOL changed = FALSE;
+    if (!RecordAdapter(set, chosen, &changed)) return FALSE;
+    if (changed) m_bAdapterChanged = TRUE;
     return TRUE;
 }

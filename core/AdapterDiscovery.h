@@ -22,6 +22,8 @@ extern const HardwareIdRow g_UsbHardwareIds[];
 extern const int g_nUsbHardwareIdCount;
 extern const ModelRow g_ModelTable[9];
 
+// Written by FindAndOpenAdapter (and cleared by ForgetAdapter); the driver
+// facts by DetectDualBand and QueryDriverVersion.
 extern int g_nModelIndex;          // 0-8
 extern BOOL g_bIsUsbTable;         // the matching row is in the USB table
 extern int g_nHwTableRow;
@@ -39,5 +41,7 @@ BOOL IsHtModel(int model);
 int GetHtGeneration(int model);
 // First matching row of a table over exactly 21 upper-cased characters; -1 when none.
 int FindHardwareIdRow(const HardwareIdRow* table, int count, const char* hardwareId);
+// The adapter went away: no adapter key and no bus until one is found again.
+void ForgetAdapter();
 void DetectDualBand();
 void QueryDriverVersion();

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-extern BOOL g_bSsoPending;
+extern BOOL g_bSsoPending;   // set by the controller at start-up; taken by the applying code
 
 void SetOidFromReg(BOOL bApplyRadio);
 void ReadSsoSettings();

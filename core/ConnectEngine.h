@@ -14,15 +14,23 @@ struct ConnectRequest {
     void* data;
 };
 
-// Owned by the controller (allocated in OnInitDialog, freed in OnDestroy).
+// The scan buffers: allocated by the controller's OnInitDialog
+// (AllocScanBuffers), freed in its OnDestroy (FreeScanBuffers); filled by
+// scans and, under Zero Configuration, by the controller's InitAdapter.
 extern BssidListBuffer* g_pBssidList;
 extern BssidListBuffer* g_pBssidListCache;
-extern FILETIME g_BssidLastSeen[1024];
+extern FILETIME g_BssidLastSeen[1024];     // written with the cache
 
+// Written by the connection engine, the controller's InitAdapter
+// (g_bScanPending) and the profile pages.
 extern BOOL g_bScanPending;
 extern BOOL g_bConfigFromRegistry;
 extern BOOL g_bAutoConnect;
 extern BOOL g_bWscInUse;
+
+// Both 64 KB buffers, zeroed (a buffer that cannot be had stays NULL).
+void AllocScanBuffers();
+void FreeScanBuffers();
 
 void ConnectIfRequested();
 // Empties the connect-request list, freeing what each entry owns.

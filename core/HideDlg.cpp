@@ -8,11 +8,13 @@
 
 #include "auth/AuthLogRing.h"
 #include "auth/SupplicantBinding.h"
+#include "classlib/Handles.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/ConnectEngine.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
+#include "core/StateQuery.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
@@ -29,8 +31,6 @@ BOOL g_bIsAdmin = FALSE;
 BOOL g_bRadioOn = TRUE;
 BOOL g_bEepromWord36Bit8Clear = FALSE;
 BOOL g_bEepromWord36Bit9Clear = FALSE;
-BssidListBuffer* g_pBssidList = nullptr;
-BssidListBuffer* g_pBssidListCache = nullptr;
 
 namespace {
 
@@ -51,24 +51,6 @@ void SsidToText(const NDIS_802_11_SSID& ssid, char out[33])
     ULONG n = ssid.SsidLength > 32 ? 32 : ssid.SsidLength;
     std::memcpy(out, ssid.Ssid, n);
     out[n] = 0;
-}
-
-BssidListBuffer* AllocScanBuffer()
-{
-    HGLOBAL h = GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) GlobalFree(h);
-    return (BssidListBuffer*)p;
-}
-
-void FreeScanBuffer(BssidListBuffer*& p)
-{
-    if (!p) return;
-    HGLOBAL h = GlobalHandle(p);
-    GlobalUnlock(h);
-    GlobalFree(h);
-    p = nullptr;
 }
 
 UINT TipStringFor(UINT iconId)
@@ -92,11 +74,8 @@ HICON LoadTrayIcon(UINT iconId)
 
 bool FileReadable(const char* path)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
+    CHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    return h.IsValid();
 }
 
 // The program's own folder, with a trailing backslash.
@@ -108,18 +87,6 @@ CString ProgramFolder()
     if (slash) slash[1] = 0;
     else path[0] = 0;
     return CString(path);
-}
-
-// Opens the adapter's 802.1X port; without one the supplicant library is of no use.
-void OpenPortOrShutDown()
-{
-    g_hAuthPort = OpenAuthPort(FALSE) ? 1 : 0;
-    if (g_hAuthPort == 0) {
-        g_nAuthState = 0;
-        ShutdownAuthLibrary();
-    } else {
-        g_nAuthState = 6;
-    }
 }
 
 } // namespace
@@ -137,13 +104,14 @@ int RssiToPercent(int dBm)
 
 void CheckAdminPrivilege()
 {
-    if (g_nOsVersion < 7) {
+    if (g_nOsVersion < OS_WIN2000) {
         g_bIsAdmin = TRUE;
         return;
     }
     g_bIsAdmin = FALSE;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return;
+    CHandle token(opened);
     DWORD size = 1024, needed = 0;
     std::vector<BYTE> buf(size);
     // Grow until the group list fits; a token that keeps asking for more is
@@ -173,7 +141,6 @@ void CheckAdminPrivilege()
             FreeSid(admins);
         }
     }
-    CloseHandle(token);
 }
 
 void DelayMs(DWORD n)
@@ -190,8 +157,8 @@ UINT ChooseTrayMenu(BOOL isAdmin, int wzcMode, int osCode, BOOL toolsPresent, BO
 {
     bool all = toolsPresent && modelOk && adapterFound;
     if (!isAdmin) return IDR_TRAY_MENU_BASIC;
-    if (wzcMode == 2) return all ? IDR_TRAY_MENU_OWN_AP : IDR_TRAY_MENU_OWN;
-    if (osCode >= 8) return all ? IDR_TRAY_MENU_WZC_AP : IDR_TRAY_MENU_WZC;
+    if (wzcMode == WZC_MANAGES) return all ? IDR_TRAY_MENU_OWN_AP : IDR_TRAY_MENU_OWN;
+    if (osCode >= OS_WINXP) return all ? IDR_TRAY_MENU_WZC_AP : IDR_TRAY_MENU_WZC;
     return all ? IDR_TRAY_MENU_AP : IDR_TRAY_MENU_BASIC;
 }
 
@@ -222,7 +189,12 @@ void FormatTrayTip(UINT iconId, const NDIS_802_11_SSID& ssid, char* out, size_t 
 
 // ---- The dialog -------------------------------------------------------------
 
+// Power events are handled whatever the busy flag says; the tray callback
+// and the registered messages are ignored while the controller is busy (the
+// adapter choice or the region set-up is running).
 BEGIN_MESSAGE_MAP(CHideDlg, CDialog)
+    ON_WM_POWERBROADCAST()
+    ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
     ON_WM_PAINT()
     ON_COMMAND(ID_TRAY_LAUNCH, OnLaunch)
     ON_COMMAND(ID_TRAY_EXIT, OnExit)
@@ -234,6 +206,8 @@ BEGIN_MESSAGE_MAP(CHideDlg, CDialog)
     ON_MESSAGE(WM_APP_WMI_EVENT, OnWlanEvent)
     ON_MESSAGE(WM_KQ_QUERY_STATE, OnQueryState)
     ON_MESSAGE(WM_KQ_MARK, OnMark)
+    // RegisterWindowMessage gives 0xC000-0xFFFF ("TaskbarCreated" among them)
+    ON_MESSAGE_RANGE(0xC000, 0xFFFF, OnRegisteredMessage)
 END_MESSAGE_MAP()
 
 CHideDlg::CHideDlg(CWnd* pParent) : CDialog(IDD_HIDE_DLG, pParent) {}
@@ -254,8 +228,7 @@ BOOL CHideDlg::OnInitDialog()
     ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     m_tipMirror.Create("", SS_LEFT, CRect(0, 0, 0, 0), this, IDC_TRAY_TIP_MIRROR);
 
-    g_pBssidList = AllocScanBuffer();
-    g_pBssidListCache = AllocScanBuffer();
+    AllocScanBuffers();
     std::memset(&g_CurSsid, 0, sizeof(g_CurSsid));
     std::memset(g_CurBssid, 0, sizeof(g_CurBssid));
 
@@ -277,7 +250,7 @@ BOOL CHideDlg::OnInitDialog()
 
 void CHideDlg::InitAdapter(BOOL bShow)
 {
-    if (g_nOsVersion >= 8) ApplyRunOnceInitConfigTool();
+    if (g_nOsVersion >= OS_WINXP) ApplyRunOnceInitConfigTool();
     DetectDualBand();
     ApplyRunOnceInitConfigTxBurst();
 
@@ -308,10 +281,10 @@ void CHideDlg::InitAdapter(BOOL bShow)
     if (QueryOid(OID_VENDOR_RADIO_STATE, &radio, sizeof(radio), nullptr)) g_bRadioOn = radio != 0;
     g_nWzcMode = GetWzcMode();
 
-    if (!AuthPortObjectExists() && g_nWzcMode != 2) InitAuthLibrary();
+    if (!AuthPortObjectExists() && g_nWzcMode != WZC_MANAGES) InitAuthLibrary();
 
-    if (g_nWzcMode != 2) {
-        if (g_hAuthPort == 0) OpenPortOrShutDown();
+    if (g_nWzcMode != WZC_MANAGES) {
+        if (g_hAuthPort == 0) OpenAuthPortOrShutDown();
         ConnectIfRequested();
         SetOidFromReg(TRUE);
     } else {
@@ -398,13 +371,12 @@ BOOL CHideDlg::HandleAdapterLoss()
         m_pMainDlg = nullptr;
     }
 
-    g_strAdapterRegPath = "";
+    ForgetAdapter();
     m_bAdapterFound = FindAndOpenAdapter();
     SetTimer(IDT_ADAPTER_POLL, 2000);
 
     if (!m_bAdapterFound) {
         UpdateTrayIcon(IDI_TRAY_NO_ADAPTER);
-        g_bIsUsb = FALSE;
         g_bAuthPortCurrent = FALSE;
         CloseAuthPort();
         return FALSE;
@@ -420,12 +392,12 @@ void CHideDlg::KeepAuthPort()
         if (AuthPortObjectExists()) CloseAuthPort();
         g_bAuthPortCurrent = TRUE;
     }
-    if (!AuthPortObjectExists() && g_nWzcMode != 2) InitAuthLibrary();
+    if (!AuthPortObjectExists() && g_nWzcMode != WZC_MANAGES) InitAuthLibrary();
     if (m_pMainDlg && !m_pMainDlg->IsWindow()) {
         delete m_pMainDlg;
         m_pMainDlg = nullptr;
     }
-    if (g_hAuthPort == 0 && g_nWzcMode != 2) OpenPortOrShutDown();
+    if (g_hAuthPort == 0 && g_nWzcMode != WZC_MANAGES) OpenAuthPortOrShutDown();
 }
 
 void CHideDlg::TakeWepBaseline()
@@ -485,7 +457,7 @@ void CHideDlg::LinkPoll(UINT_PTR id)
         }
         UpdateTrayIcon(IDI_TRAY_DISCONNECT);
         bool windowOpen = m_pMainDlg && m_pMainDlg->IsWindow();
-        if (g_nWzcMode != 2 && g_bRadioOn && !windowOpen && m_nPollCount != 0 && m_nPollCount % 90 == 0)
+        if (g_nWzcMode != WZC_MANAGES && g_bRadioOn && !windowOpen && m_nPollCount != 0 && m_nPollCount % 90 == 0)
             ConnectIfRequested();
         m_nPollCount += 1;
         return;
@@ -510,7 +482,7 @@ void CHideDlg::ReconnectTest()
 {
     DWORD infra = 0;
     QueryOid(OID_802_11_INFRASTRUCTURE_MODE, &infra, sizeof(infra), nullptr);
-    if (g_bIeee80211h == 1 || infra == 0 || m_nPollCount == 0 || m_nPollCount % 15 != 0 || g_nWzcMode == 2 ||
+    if (g_bIeee80211h == 1 || infra == 0 || m_nPollCount == 0 || m_nPollCount % 15 != 0 || g_nWzcMode == WZC_MANAGES ||
         !g_bIsAdmin || !g_pCurProfile || m_bAdapterChanged || !g_bRadioOn || g_bWscInUse || g_hAuthPort == 0)
         return;
 
@@ -539,30 +511,39 @@ void CHideDlg::ReconnectTest()
     }
 }
 
-LRESULT CHideDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+UINT CHideDlg::OnPowerBroadcast(UINT nPowerEvent, LPARAM)
 {
-    if (msg == WM_POWERBROADCAST) {
-        if (wParam == PBT_APMSUSPEND) {
-            if (AuthPortObjectExists()) KillAllTimers();
-        } else if (wParam == PBT_APMRESUMESUSPEND) {
-            SetTimer(IDT_ADAPTER_POLL, 2000);
-            SetTimer(IDT_RECONNECT, 3000);
-            if (m_bWepCheck) SetTimer(IDT_WEP_CHECK, 10000);
-        }
+    if (nPowerEvent == PBT_APMSUSPEND) {
+        if (AuthPortObjectExists()) KillAllTimers();
+    } else if (nPowerEvent == PBT_APMRESUMESUSPEND) {
+        SetTimer(IDT_ADAPTER_POLL, 2000);
+        SetTimer(IDT_RECONNECT, 3000);
+        if (m_bWepCheck) SetTimer(IDT_WEP_CHECK, 10000);
     }
+    return (UINT)Default();
+}
+
+LRESULT CHideDlg::OnTrayNotify(WPARAM, LPARAM lParam)
+{
     if (!m_bBusy) {
-        if (msg == WM_TRAY_NOTIFY) {
-            if (lParam == WM_LBUTTONDBLCLK) {
-                if (m_bAdapterFound && IsAdapterPresent()) OpenMainWindow();
-            } else if (lParam == WM_RBUTTONDOWN) {
-                ShowTrayMenu();
-            }
-        } else if (msg >= 0xC000 && msg <= 0xFFFF) {
-            RemoveTrayIcon();
-            AddTrayIcon();
+        if (lParam == WM_LBUTTONDBLCLK) {
+            if (m_bAdapterFound && IsAdapterPresent()) OpenMainWindow();
+        } else if (lParam == WM_RBUTTONDOWN) {
+            ShowTrayMenu();
         }
     }
-    return CDialog::WindowProc(msg, wParam, lParam);
+    return Default();
+}
+
+// The shell announces its restart ("TaskbarCreated") with a registered
+// message; any of them puts the icon back.
+LRESULT CHideDlg::OnRegisteredMessage(UINT, WPARAM, LPARAM)
+{
+    if (!m_bBusy) {
+        RemoveTrayIcon();
+        AddTrayIcon();
+    }
+    return Default();
 }
 
 UINT CHideDlg::PickTrayMenu() const
@@ -619,8 +600,7 @@ void CHideDlg::OnPaint()
 void CHideDlg::OnDestroy()
 {
     if (!m_bSwitchedToAp) SaveConfigAsDefault();
-    FreeScanBuffer(g_pBssidList);
-    FreeScanBuffer(g_pBssidListCache);
+    FreeScanBuffers();
     ShutdownAuthLibrary();
     ClearConnectRequests();
     ClearOidRetryList();

@@ -12,36 +12,6 @@ class CConfigMainDlg;
 #define WM_TRAY_NOTIFY     (WM_USER + 100)   // 0x464, notification icon callback
 #define WM_APP_WMI_EVENT   (WM_APP + 1)      // 0x8001, driver event from the WMI sink
 
-// Asked by tests and the run command: what the controller shows.
-// wParam selects (KQ_STATE_*); the answer is the result.  The tooltip text is
-// mirrored in the hidden child static IDC_TRAY_TIP_MIRROR.
-#define WM_KQ_QUERY_STATE  (WM_APP + 0x40)
-enum {
-    KQ_STATE_ICON = 0,            // icon id in the notification area, 0 when none
-    KQ_STATE_ADAPTER_CHANGED = 1, // m_bAdapterChanged
-    KQ_STATE_POLL_COUNT = 2,      // m_nPollCount
-    KQ_STATE_LAST_MENU = 3,       // resource id of the tray menu last shown, 0 none
-    KQ_STATE_ADAPTER_FOUND = 4,   // m_bAdapterFound
-    KQ_STATE_WEP_CHECK = 5,       // m_bWepCheck
-    KQ_STATE_ICV_ERROR = 6,       // g_bIcvError
-    KQ_STATE_MAIN_WINDOW = 7,     // HWND of the configuration window, 0 none
-    KQ_STATE_MODEL = 8,           // g_nModelIndex
-    KQ_STATE_MARK = 9,            // lParam of the last WM_KQ_MARK
-    KQ_STATE_ICON_ADDS = 10       // icons the shell accepted with NIM_ADD so far
-};
-// Posted after other posted messages: once KQ_STATE_MARK answers its lParam,
-// everything posted before it has been handled.
-#define WM_KQ_MARK         (WM_APP + 0x41)
-#define IDC_TRAY_TIP_MIRROR 1001
-
-// Tray icon states (icon resource ids)
-#define IDI_TRAY_GOOD        131
-#define IDI_TRAY_DISCONNECT  132
-#define IDI_TRAY_NORMAL      159
-#define IDI_TRAY_WEAK        160
-#define IDI_TRAY_NO_ADAPTER  161
-#define IDI_TRAY_WEP_ERROR   162
-
 // Timers of the controller's window
 #define IDT_ADAPTER_POLL    1
 #define IDT_RECONNECT       2
@@ -86,42 +56,23 @@ public:
     explicit CHideDlg(CWnd* pParent = nullptr);
     ~CHideDlg() override;
 
-    BOOL OnInitDialog() override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void DoDataExchange(CDataExchange* pDX) override;
-
+    // What the pages, the other parts of the controller and the tests use.
     void InitAdapter(BOOL bShow);
-    void OnTimer(UINT_PTR id);
-    void OnPaint();
-    void OnDestroy();
-    void OnLaunch();
-    void OnExit();
-
+    BOOL FindAndOpenAdapter();
     void OpenMainWindow();
     void ShowPage(int n);
     BOOL KillAllTimers();
-    BOOL AddTrayIcon();
-    BOOL RemoveTrayIcon();
     BOOL UpdateTrayIcon(UINT iconId);
-    void ShowTrayMenu();
-    // The menu ShowTrayMenu would show now (the program's folder and state).
-    UINT PickTrayMenu() const;
-
-    BOOL FindAndOpenAdapter();
-
     // One WEP-check step against the driver (statistics and RCV_OK).
     void WepCheckStep();
-    // The poll's own steps, for the timer events that run it.
-    void LinkPoll(UINT_PTR id);
-    void ReconnectTest();
 
-    // Zero Configuration hand-over and the switch to access-point mode.
+    // Zero Configuration hand-over and the switch to access-point mode
+    // (tray commands; also the installer's run-once choice).
     void OnUseWzc();
     void OnUseOwnTool();
     void OnSwitchToAp();
     // WMI driver events.
     void StartEventWatcher();
-    LRESULT OnWlanEvent(WPARAM wParam, LPARAM lParam);
     // Connection engine.
     BOOL UpdateConnectRequest(int kind, void* p);
     void ConnectProfile();
@@ -144,13 +95,37 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    // Message handlers, in the order of the message map.
+    UINT OnPowerBroadcast(UINT nPowerEvent, LPARAM nEventData);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnPaint();
+    void OnLaunch();
+    void OnExit();
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    LRESULT OnWlanEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryState(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMark(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRegisteredMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // The poll's own steps, for the timer events that run it.
+    void OnTimerBody(UINT_PTR id);
+    void LinkPoll(UINT_PTR id);
+    void ReconnectTest();
     BOOL HandleAdapterLoss();          // TRUE when an adapter was found again
     void KeepAuthPort();
     void TakeWepBaseline();
+
+    // The notification icon and its menus.
+    BOOL AddTrayIcon();
+    BOOL RemoveTrayIcon();
+    void ShowTrayMenu();
+    // The menu ShowTrayMenu would show now (the program's folder and state).
+    UINT PickTrayMenu() const;
     void MirrorTrayState(UINT iconId, const char* tip);
-    LRESULT OnQueryState(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMark(WPARAM wParam, LPARAM lParam);
-    void OnTimerBody(UINT_PTR id);
 
     NOTIFYICONDATAA m_nid = {};
     DWORD m_dwMediaStatus = 1;     // OID_GEN_MEDIA_CONNECT_STATUS at the last poll
@@ -162,13 +137,14 @@ private:
     CStatic m_tipMirror;
 };
 
-extern CHideDlg* g_pHideDlg;
-extern NDIS_802_11_SSID g_CurSsid;
-extern BYTE g_CurBssid[6];
-extern BOOL g_bIcvError;
-extern BOOL g_bButtonClicked;
-extern BOOL g_bAuthPortCurrent;
-extern BOOL g_bIsAdmin;
-extern BOOL g_bRadioOn;
-extern BOOL g_bEepromWord36Bit8Clear;
-extern BOOL g_bEepromWord36Bit9Clear;
+// The controller's shared state and who writes it.
+extern CHideDlg* g_pHideDlg;              // the controller, from its OnInitDialog to its destruction
+extern NDIS_802_11_SSID g_CurSsid;        // the link poll
+extern BYTE g_CurBssid[6];                // the link poll
+extern BOOL g_bIcvError;                  // the link poll and its WEP check
+extern BOOL g_bButtonClicked;             // set by every owner-drawn button click; adapter loss clears it
+extern BOOL g_bAuthPortCurrent;           // the controller: 0 when the adapter went away
+extern BOOL g_bIsAdmin;                   // CheckAdminPrivilege, at start
+extern BOOL g_bRadioOn;                   // InitAdapter, and the radio command of the window
+extern BOOL g_bEepromWord36Bit8Clear;     // InitAdapter
+extern BOOL g_bEepromWord36Bit9Clear;     // InitAdapter

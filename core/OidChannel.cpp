@@ -6,9 +6,10 @@
 #include <cstring>
 #include <vector>
 
-char g_szDevicePath[MAX_PATH];
+#include "classlib/Handles.h"
+#include "core/RegistryStore.h"
 
-extern int g_nOsVersion;   // Windows version code, worked out at start
+char g_szDevicePath[MAX_PATH];
 
 namespace {
 
@@ -86,39 +87,34 @@ bool QueryOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned)
     DWORD ignored = 0;
     if (!pReturned) pReturned = &ignored;
     OnRetryThread();
-    HANDLE h = OpenDevice();
-    if (h == INVALID_HANDLE_VALUE) return false;
+    CHandle h(OpenDevice());
+    if (!h.IsValid()) return false;
     *pReturned = 0;
-    BOOL ok = DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &oid, sizeof(oid), buf, len, pReturned, nullptr);
-    CloseHandle(h);
-    return ok != FALSE;
+    return DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &oid, sizeof(oid), buf, len, pReturned, nullptr) != FALSE;
 }
 
 BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries)
 {
     DWORD ignored = 0;
     if (!pReturned) pReturned = &ignored;
-    HANDLE h = OpenDevice();
-    if (h == INVALID_HANDLE_VALUE) return FALSE;
+    CHandle h(OpenDevice());
+    if (!h.IsValid()) return FALSE;
     DWORD setOid = oid | OID_VENDOR_SET_FLAG;
     *pReturned = 0;
 
     // The 64-bit XP driver is handed a heap block of its own.
     void* data = buf;
     void* heap = nullptr;
-    if (g_nOsVersion == 10 && len != 0) {
+    if (g_nOsVersion == OS_WINXP_X64 && len != 0) {
         heap = HeapAlloc(GetProcessHeap(), 0, len);
-        if (!heap) {
-            CloseHandle(h);
-            return FALSE;
-        }
+        if (!heap) return FALSE;
         if (buf) std::memcpy(heap, buf, len);
         data = heap;
     }
     BOOL ok = DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &setOid, sizeof(setOid), data, len, pReturned,
                               nullptr);
     if (heap) HeapFree(GetProcessHeap(), 0, heap);
-    CloseHandle(h);
+    h.Close();
 
     // A thread timer only fires on a thread that pumps messages, and the list
     // has no lock: sets from other threads (the 802.1X layer) are not retried.
@@ -142,8 +138,8 @@ void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD tim
         DropRecord(i);
         return;
     }
-    HANDLE h = OpenDevice();
-    if (h == INVALID_HANDLE_VALUE) {
+    CHandle h(OpenDevice());
+    if (!h.IsValid()) {
         // the adapter is gone: every pending set goes with it
         ClearOidRetryList();
         return;
@@ -152,7 +148,7 @@ void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD tim
     r.bytesReturned = 0;
     BOOL ok = DeviceIoControl(h, IOCTL_NDIS_QUERY_GLOBAL_STATS, &r.oid, sizeof(r.oid), r.data, r.size,
                               &r.bytesReturned, nullptr);
-    CloseHandle(h);
+    h.Close();
     if (!ok && --r.triesLeft != 0) return;     // keep it and its timer
     DropRecord(i);
 }
@@ -160,10 +156,7 @@ void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD tim
 BOOL IsAdapterPresent()
 {
     OnRetryThread();
-    HANDLE h = OpenDevice();
-    if (h == INVALID_HANDLE_VALUE) return FALSE;
-    CloseHandle(h);
-    return TRUE;
+    return CHandle(OpenDevice()).IsValid();
 }
 
 void SetOidRetryThread(DWORD threadId) { InterlockedExchange(&g_retryThread, (LONG)threadId); }

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include "core/Oids.h"
 
-// "\\.\" + NetCfgInstanceId (or the model name on 98 SE / Me); set by discovery.
+// "\\.\" + NetCfgInstanceId (or the model name on 98 SE / Me); written by adapter discovery.
 extern char g_szDevicePath[MAX_PATH];
 
 struct OidRetryRecord {

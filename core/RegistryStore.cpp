@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "classlib/Handles.h"
 #include "core/AdapterDiscovery.h"
 #include "core/OidChannel.h"
 #include "mainwnd/ChannelTable.h"
@@ -150,11 +151,9 @@ namespace {
 template <typename F>
 BOOL WithAdapterKey(REGSAM access, const char* subkey, F f)
 {
-    HKEY key = OpenAdapterKey(access, subkey);
-    if (!key) return FALSE;
-    BOOL ok = f(key);
-    RegCloseKey(key);
-    return ok;
+    CRegKey key(OpenAdapterKey(access, subkey));
+    if (!key.IsOpen()) return FALSE;
+    return f(key);
 }
 
 }  // namespace
@@ -224,21 +223,21 @@ int OsVersionCodeFromInfo(const OSVERSIONINFOEXA& vi, int previous)
     if (vi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
         if (vi.dwMajorVersion != 4) return previous;
         switch (vi.dwMinorVersion) {
-        case 0: return 2;
-        case 10: return (vi.dwBuildNumber & 0xFFFF) == 2222 ? 4 : 3;
-        case 90: return 5;
+        case 0: return OS_WIN95;
+        case 10: return (vi.dwBuildNumber & 0xFFFF) == 2222 ? OS_WIN98SE : OS_WIN98;
+        case 90: return OS_WINME;
         default: return previous;
         }
     }
     if (vi.dwPlatformId == VER_PLATFORM_WIN32_NT) {
         bool workstation = vi.wProductType == VER_NT_WORKSTATION;
-        if (vi.dwMajorVersion < 5) return 6;
+        if (vi.dwMajorVersion < 5) return OS_NT4;
         if (vi.dwMajorVersion == 5) {
-            if (vi.dwMinorVersion == 0) return 7;
-            if (vi.dwMinorVersion == 1) return 8;
-            if (vi.dwMinorVersion == 2) return workstation ? 10 : 9;
+            if (vi.dwMinorVersion == 0) return OS_WIN2000;
+            if (vi.dwMinorVersion == 1) return OS_WINXP;
+            if (vi.dwMinorVersion == 2) return workstation ? OS_WINXP_X64 : OS_SERVER2003;
         }
-        return workstation ? 11 : 12;
+        return workstation ? OS_WIN6 : OS_WIN6_SERVER;
     }
     return previous;
 }
@@ -270,7 +269,7 @@ BOOL IsWow64()
 {
     typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
     g_bIsWow64 = FALSE;
-    if (g_nOsVersion >= 10) {
+    if (g_nOsVersion >= OS_WINXP_X64) {
         IsWow64ProcessFn fn = reinterpret_cast<IsWow64ProcessFn>(Kernel32Proc("IsWow64Process"));
         BOOL wow = FALSE;
         if (fn && fn(GetCurrentProcess(), &wow) && wow) g_bIsWow64 = TRUE;
@@ -332,16 +331,10 @@ BOOL CopyRegistryValues(HKEY from, HKEY to)
 // (nullptr: the adapter key itself); both must exist.
 static BOOL CopyAdapterKeyValues(const char* fromSubkey, const char* toSubkey)
 {
-    HKEY from = OpenAdapterKey(KEY_READ, fromSubkey);
-    if (!from) return FALSE;
-    HKEY to = OpenAdapterKey(KEY_WRITE, toSubkey);
-    BOOL ok = FALSE;
-    if (to) {
-        ok = CopyRegistryValues(from, to);
-        RegCloseKey(to);
-    }
-    RegCloseKey(from);
-    return ok;
+    CRegKey from(OpenAdapterKey(KEY_READ, fromSubkey));
+    if (!from.IsOpen()) return FALSE;
+    CRegKey to(OpenAdapterKey(KEY_WRITE, toSubkey));
+    return to.IsOpen() && CopyRegistryValues(from, to);
 }
 
 BOOL SaveConfigAsDefault()
@@ -397,17 +390,13 @@ const int g_nApDefaultValueCount = (int)(sizeof(g_ApDefaultValues) / sizeof(g_Ap
 
 BOOL WriteSoftApDefaults()
 {
-    HKEY adapter = OpenAdapterKey(KEY_READ | KEY_CREATE_SUB_KEY);
-    if (!adapter) return FALSE;
-    HKEY ap = nullptr;
-    DWORD disposition = 0;
-    LONG rc = RegCreateKeyExA(adapter, REGSTR_KEY_AP_DEFAULT, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE, nullptr, &ap, &disposition);
-    RegCloseKey(adapter);
-    if (rc != ERROR_SUCCESS) return FALSE;
-    if (disposition != REG_CREATED_NEW_KEY) {
-        RegCloseKey(ap);
-        return FALSE;
+    CRegKey ap;
+    {
+        CRegKey adapter(OpenAdapterKey(KEY_READ | KEY_CREATE_SUB_KEY));
+        if (!adapter.IsOpen()) return FALSE;
+        DWORD disposition = 0;
+        if (ap.Create(adapter, REGSTR_KEY_AP_DEFAULT, KEY_SET_VALUE, &disposition) != ERROR_SUCCESS) return FALSE;
+        if (disposition != REG_CREATED_NEW_KEY) return FALSE;
     }
 
     BYTE mac[6] = {};
@@ -427,7 +416,6 @@ BOOL WriteSoftApDefaults()
             WriteRegText(ap, v.name, text);
         }
     }
-    RegCloseKey(ap);
     return TRUE;
 }
 
@@ -521,32 +509,24 @@ namespace {
 // A REG_DWORD of the installer key; FALSE when the key or value is missing.
 BOOL ReadInstallerChoice(const char* name, DWORD* value)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, REGSTR_KEY_INSTALLER, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return FALSE;
-    BOOL ok = ReadRegDword(key, name, value);
-    RegCloseKey(key);
-    return ok;
+    CRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, REGSTR_KEY_INSTALLER, KEY_READ) != ERROR_SUCCESS) return FALSE;
+    return ReadRegDword(key, name, value);
 }
 
 bool AdapterValueExists(const char* name)
 {
-    HKEY key = OpenAdapterKey(KEY_QUERY_VALUE);
-    if (!key) return false;
-    bool exists = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return exists;
+    CRegKey key(OpenAdapterKey(KEY_QUERY_VALUE));
+    return key.IsOpen() && RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 void ApplyRunOnceInitConfigTool()
 {
-    if (g_nOsVersion < 8) return;
+    if (g_nOsVersion < OS_WINXP) return;
     // Without the adapter key the choice could never be marked as applied.
-    HKEY key = OpenAdapterKey(KEY_QUERY_VALUE);
-    if (!key) return;
-    RegCloseKey(key);
+    if (!CRegKey(OpenAdapterKey(KEY_QUERY_VALUE)).IsOpen()) return;
     if (AdapterValueExists(REGSTR_RUNONCE_CONFIG_TOOL)) return;
     DWORD choice = 1;
     ReadInstallerChoice(REGSTR_CONFIG_TOOL_SELECT, &choice);
@@ -560,9 +540,7 @@ void ApplyRunOnceInitConfigTool()
 
 void ApplyRunOnceInitConfigTxBurst()
 {
-    HKEY key = OpenAdapterKey(KEY_QUERY_VALUE);
-    if (!key) return;
-    RegCloseKey(key);
+    if (!CRegKey(OpenAdapterKey(KEY_QUERY_VALUE)).IsOpen()) return;
     if (AdapterValueExists(REGSTR_RUNONCE_TX_BURST)) return;
     DWORD select = 0;
     int choice = ReadInstallerChoice(REGSTR_CONFIG_TX_BURST_SELECT, &select) && select == 1 ? 1 : 0;
@@ -586,15 +564,14 @@ namespace {
 // not one of the allowed channels.
 void CheckChannelValue(const BYTE* list, int count, const char* subkey)
 {
-    HKEY key = OpenAdapterKey(KEY_READ | KEY_SET_VALUE, subkey);
-    if (!key) return;
+    CRegKey key(OpenAdapterKey(KEY_READ | KEY_SET_VALUE, subkey));
+    if (!key.IsOpen()) return;
     int channel = 0;
     bool allowed = false;
     if (ReadRegInt(key, REGSTR_CHANNEL, &channel))
         for (int i = 0; i < count; ++i)
             if (list[i] == channel) allowed = true;
     if (!allowed && count > 0) WriteRegInt(key, REGSTR_CHANNEL, list[0]);
-    RegCloseKey(key);
 }
 
 }  // namespace

@@ -107,7 +107,24 @@ constexpr char REGSTR_CONFIG_TOOL_SELECT[] = "ConfigToolSelect";
 constexpr char REGSTR_CONFIG_TX_BURST_SELECT[] = "ConfigTxBurstSelect";
 
 // ---- System facts and shared settings ------------------------------------
-extern int g_nOsVersion;          // 2 (95) .. 12 (6.x server); see DetectOsVersion
+// Windows version codes held in g_nOsVersion.
+enum OsVersionCode {
+    OS_WIN95 = 2,
+    OS_WIN98 = 3,
+    OS_WIN98SE = 4,
+    OS_WINME = 5,
+    OS_NT4 = 6,
+    OS_WIN2000 = 7,
+    OS_WINXP = 8,
+    OS_SERVER2003 = 9,
+    OS_WINXP_X64 = 10,            // 5.2 workstation
+    OS_WIN6 = 11,                 // 6.x workstation (Vista and later)
+    OS_WIN6_SERVER = 12
+};
+
+// Written by DetectOsVersion and IsWow64 at start; the rest by InitRegionAndChannel,
+// SetWirelessModeText and the controller's InitAdapter (g_bIeee80211h).
+extern int g_nOsVersion;          // an OsVersionCode, worked out at start
 extern BOOL g_bIsWow64;           // 32-bit process on 64-bit Windows
 extern BOOL g_bIeee80211h;        // IEEE80211H is 1
 extern DWORD g_dwCountryRegion;   // bits 0-6 2.4 GHz region, bits 8-14 5 GHz region
@@ -196,8 +213,9 @@ int SetWirelessModeText(CString& text);
 // ---- Installer hand-over and region set-up ---------------------------------
 // The hand-over to Zero Configuration or to this program; by default they
 // call g_pHideDlg->OnUseWzc() / OnUseOwnTool() (nothing without the dialog).
+// Never written by the program; tests put recorders in.
 extern void (*g_pfnUseWzc)();
 extern void (*g_pfnUseOwnTool)();
-void ApplyRunOnceInitConfigTool();      // OS code 8 and later
+void ApplyRunOnceInitConfigTool();      // XP (OS_WINXP) and later
 void ApplyRunOnceInitConfigTxBurst();
 void InitRegionAndChannel();

@@ -71,7 +71,8 @@ struct StationConfig {
     DWORD transmitSetting;
 };
 
-// The current profile: a deep copy of what the engine last applied (owned).
+// The current profile: a deep copy of what the engine last applied (owned);
+// written by the connection engine, freed by the controller's OnDestroy.
 extern StationConfig* g_pCurProfile;
 
 // A new record: movable, zero-filled, locked; NULL when out of memory.

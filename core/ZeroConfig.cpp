@@ -52,7 +52,7 @@ DWORD ServiceState(SC_HANDLE svc)
 // The 64-bit registry view where a 32-bit build would otherwise be redirected.
 REGSAM InterfaceKeyView()
 {
-    return (g_nOsVersion >= 10 && g_bIsWow64) ? KEY_WOW64_64KEY : 0;
+    return (g_nOsVersion >= OS_WINXP_X64 && g_bIsWow64) ? KEY_WOW64_64KEY : 0;
 }
 
 CString InterfaceKeyPath()
@@ -121,14 +121,14 @@ HWND FindDescendant(HWND parent, int id)
 
 int GetWzcMode()
 {
-    if (g_nOsVersion < 8) return WZC_MODE_NOT_INVOLVED;
+    if (g_nOsVersion < OS_WINXP) return WZC_NOT_INVOLVED;
     WzcService wzc(SC_MANAGER_CONNECT, SERVICE_QUERY_STATUS);
-    if (ServiceState(wzc.svc) != SERVICE_RUNNING) return WZC_MODE_NOT_INVOLVED;
+    if (ServiceState(wzc.svc) != SERVICE_RUNNING) return WZC_NOT_INVOLVED;
     HKEY key = OpenInterfaceKey(KEY_QUERY_VALUE, false);
-    if (!key) return WZC_MODE_MANAGES;
+    if (!key) return WZC_MANAGES;
     DWORD flags = ReadControlFlags(key);
     RegCloseKey(key);
-    return (flags & WZC_FLAG_MANAGES) ? WZC_MODE_MANAGES : WZC_MODE_OWN_TOOL;
+    return (flags & WZC_FLAG_MANAGES) ? WZC_MANAGES : WZC_OWN_TOOL;
 }
 
 void EnableWzcOnAdapter()
@@ -172,7 +172,7 @@ void StopWzcService(BOOL bDemand)
 void CHideDlg::OnUseWzc()
 {
     if (m_bBusy) return;
-    g_nWzcMode = WZC_MODE_MANAGES;
+    g_nWzcMode = WZC_MANAGES;
     if (AuthPortObjectExists()) CloseAuthPort();
     EnableWzcOnAdapter();
     if (m_pMainDlg && m_pMainDlg->IsWindow()) {
@@ -188,7 +188,7 @@ void CHideDlg::OnUseOwnTool()
     if (m_bBusy) return;
     StopWzcService(TRUE);
     if (!AuthPortObjectExists()) InitAuthLibrary();
-    g_nWzcMode = WZC_MODE_NOT_INVOLVED;
+    g_nWzcMode = WZC_NOT_INVOLVED;
     SetOidFromReg(TRUE);
     if (m_pMainDlg && m_pMainDlg->IsWindow()) {
         HWND profile = FindDescendant(m_pMainDlg->m_hWnd, kNavProfileButton);

@@ -5,15 +5,15 @@
 
 #include <windows.h>
 
-// Values of g_nWzcMode.
-enum {
-    WZC_MODE_NOT_INVOLVED = 0,   // before XP, or the service is not running
-    WZC_MODE_OWN_TOOL = 1,       // the service runs, this program manages the adapter
-    WZC_MODE_MANAGES = 2         // the service manages the adapter
+// Values of g_nWzcMode (-1 until first read).
+enum WzcMode {
+    WZC_NOT_INVOLVED = 0,    // OS code below XP, or the service not running
+    WZC_OWN_TOOL = 1,        // the service runs but this program manages the adapter
+    WZC_MANAGES = 2          // the Zero Configuration service manages the adapter
 };
 
-// Written by the controller (start-up, every timer event, the tray
-// commands); read by the pages.  -1 until first worked out.
+// Written by the controller (GetWzcMode at start-up and on every timer event)
+// and by the hand-over commands OnUseWzc and OnUseOwnTool.
 extern int g_nWzcMode;
 
 constexpr char WZC_SERVICE_NAME[] = "WZCSVC";

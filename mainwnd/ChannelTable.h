@@ -13,7 +13,7 @@ struct ChannelRow {
 constexpr int kChannelTableRows = 49;
 // Base of the three 4.9 GHz Japan channels at the end of the table (200 + 8, 12, 16).
 constexpr DWORD kJapanChannelBase = 200;
-extern ChannelRow g_ChannelTable[kChannelTableRows];
+extern ChannelRow g_ChannelTable[kChannelTableRows];   // fixed: never written
 
 // First row whose channel (or frequency) matches; 0 / -1 when no row holds it.
 DWORD ChannelToFrequency(DWORD channel);

@@ -9,13 +9,13 @@
 #define IDD_SELECT_ADAPTER      163
 #define IDD_MESSAGE_BOX         249
 
-// Icons
-#define IDI_STATE_GOOD          131
-#define IDI_STATE_DISCONNECTED  132
-#define IDI_STATE_NORMAL        159
-#define IDI_STATE_WEAK          160
-#define IDI_STATE_NO_ADAPTER    161
-#define IDI_STATE_WEP_ERROR     162
+// Icons: the notification icon's states
+#define IDI_TRAY_GOOD           131
+#define IDI_TRAY_DISCONNECT     132
+#define IDI_TRAY_NORMAL         159
+#define IDI_TRAY_WEAK           160
+#define IDI_TRAY_NO_ADAPTER     161
+#define IDI_TRAY_WEP_ERROR      162
 #define IDI_MESSAGE             298
 
 // Tray menus

@@ -16,7 +16,6 @@ void CMessageBoxDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CMessageBoxDlg::OnInitDialog()
 {
-    m_bOkPressed = FALSE;   // each run answers for itself
     CDialog::OnInitDialog();
     CString ok;
     ok.LoadString(IDS_OK);
@@ -25,18 +24,12 @@ BOOL CMessageBoxDlg::OnInitDialog()
     return TRUE;
 }
 
-void CMessageBoxDlg::OnOK()
-{
-    m_bOkPressed = TRUE;
-    EndDialog(IDOK);
-    CDialog::OnOK();
-}
-
-// Closing the box any other way than OK counts as cancel; an OK already
-// given stands (the window is destroyed after every modal run).
+// Destroyed before OK or Cancel ended the run (by another window or
+// thread): the run ends as cancelled.  A run already ended keeps its answer
+// (the window is destroyed after every modal run).
 void CMessageBoxDlg::OnDestroy()
 {
-    if (!m_bOkPressed) EndDialog(IDCANCEL);
+    if (IsModal() && !IsEndingModal()) EndDialog(IDCANCEL);
     Default();
 }
 

@@ -6,21 +6,16 @@
 class CMessageBoxDlg : public CDialog {
 public:
     explicit CMessageBoxDlg(CWnd* pParent = nullptr);
-    static const char* GetRuntimeClassName() { return "CMessageBoxDlg"; }
-    static CDialog* CreateObject() { return new CMessageBoxDlg; }
 
-    BOOL OnInitDialog() override;
-    void OnOK() override;
-    void DoDataExchange(CDataExchange* pDX) override;
-    void OnDestroy();
-
-    CString m_strMessage;
-
-private:
-    BOOL m_bOkPressed = FALSE;
+    CString m_strMessage;   // the text shown
 
 protected:
     DECLARE_MESSAGE_MAP()
+
+private:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnDestroy();
 };
 
 // Shows text with the caption "Kestiq"; IDOK (1) after OK, IDCANCEL (2) otherwise.

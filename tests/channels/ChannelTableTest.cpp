@@ -13,6 +13,7 @@
 #include "core/RegistryStore.h"
 #include "mainwnd/ChannelTable.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 
 namespace {
 
@@ -169,17 +170,12 @@ protected:
         client.Open(5000);
         adapter.reset(new kqsim::TestAdapter(client, 0x62));
         ASSERT_TRUE(adapter->ok());
-        std::strcpy(m_savedDevice, g_szDevicePath);
         std::strcpy(g_szDevicePath, adapter->DevicePath().c_str());
     }
-    void TearDown() override
-    {
-        std::strcpy(g_szDevicePath, m_savedDevice);
-        adapter.reset();
-    }
+    void TearDown() override { adapter.reset(); }
     kqsim::SimClient client;
     std::unique_ptr<kqsim::TestAdapter> adapter;
-    char m_savedDevice[MAX_PATH] = {};
+    kqtest::Restore<char[MAX_PATH]> m_device{g_szDevicePath};
 };
 
 TEST_F(AdhocModeTest, FifthWordOfTheAdvancedBlock)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/RegistryStore.h"
+#include "support/Restore.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ TEST(OsVersionCode, FollowsWinesVersionOfTheProgram)
 
 TEST(OsVersionCode, DetectSetsTheGlobalAndNo64BitHostForA64BitProgram)
 {
-    int saved = g_nOsVersion;
+    kqtest::Restore<int> os(g_nOsVersion);
     g_nOsVersion = 0;
     EXPECT_EQ(11, DetectOsVersion());
     EXPECT_EQ(11, g_nOsVersion);
@@ -111,7 +112,6 @@ TEST(OsVersionCode, DetectSetsTheGlobalAndNo64BitHostForA64BitProgram)
     DisableWow64FsRedirection();
     EnableWow64FsRedirection();
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\windows\\system32\\kernel32.dll"));
-    g_nOsVersion = saved;
 }
 
 }  // namespace

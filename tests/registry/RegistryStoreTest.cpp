@@ -13,6 +13,7 @@
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 
 using kqsim::LogEntry;
 
@@ -190,12 +191,6 @@ protected:
     {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kScratchKey);
         ASSERT_TRUE(CreateKey(nullptr));
-        m_savedPath = g_strAdapterRegPath;
-        m_savedDual = g_bDualBand;
-        m_savedHt = g_bHtDevice;
-        m_savedModel = g_nModelIndex;
-        m_savedOs = g_nOsVersion;
-        std::strcpy(m_savedDevice, g_szDevicePath);
         g_strAdapterRegPath = kScratchKey;
         g_bDualBand = TRUE;
         g_bHtDevice = TRUE;
@@ -205,18 +200,12 @@ protected:
     void TearDown() override
     {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kScratchKey);
-        g_strAdapterRegPath = m_savedPath;
-        g_bDualBand = m_savedDual;
-        g_bHtDevice = m_savedHt;
-        g_nModelIndex = m_savedModel;
-        g_nOsVersion = m_savedOs;
-        std::strcpy(g_szDevicePath, m_savedDevice);
     }
 
-    CString m_savedPath;
-    BOOL m_savedDual = FALSE, m_savedHt = FALSE;
-    int m_savedModel = 0, m_savedOs = 0;
-    char m_savedDevice[MAX_PATH] = {};
+    kqtest::Restore<CString> m_path{g_strAdapterRegPath};
+    kqtest::Restore<BOOL> m_dual{g_bDualBand}, m_ht{g_bHtDevice};
+    kqtest::Restore<int> m_model{g_nModelIndex}, m_os{g_nOsVersion};
+    kqtest::Restore<char[MAX_PATH]> m_device{g_szDevicePath};
 };
 
 // ---- Readers, writers and defaults ---------------------------------------
@@ -618,21 +607,12 @@ protected:
     void SetUp() override
     {
         ApDefaultTest::SetUp();
-        m_savedWzc = g_pfnUseWzc;
-        m_savedOwn = g_pfnUseOwnTool;
         g_pfnUseWzc = RecordWzc;
         g_pfnUseOwnTool = RecordOwnTool;
         g_handOvers.clear();
     }
-    void TearDown() override
-    {
-        g_pfnUseWzc = m_savedWzc;
-        g_pfnUseOwnTool = m_savedOwn;
-        ApDefaultTest::TearDown();
-    }
     InstallerKeyGuard installer;
-    void (*m_savedWzc)() = nullptr;
-    void (*m_savedOwn)() = nullptr;
+    kqtest::Restore<void (*)()> m_useWzc{g_pfnUseWzc}, m_useOwnTool{g_pfnUseOwnTool};
 };
 
 TEST_F(RunOnceTest, ConfigToolChoiceIsAppliedOnce)

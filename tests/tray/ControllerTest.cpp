@@ -6,10 +6,12 @@
 
 #include "core/AdapterDiscovery.h"
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 
 namespace {
 
@@ -23,13 +25,9 @@ protected:
         lstrcpynA(g_szDevicePath, m_adapter->DevicePath().c_str(), MAX_PATH);
         // Counters move only when the test says so.
         ASSERT_TRUE(m_sim.SetParam(m_adapter->guid(), KQSIM_PARAM_TRAFFIC, 0));
-        m_savedLegacy = g_bLegacyModel;
-        m_savedIcv = g_bIcvError;
     }
     void TearDown() override
     {
-        g_bLegacyModel = m_savedLegacy;
-        g_bIcvError = m_savedIcv;
         g_szDevicePath[0] = 0;
         m_adapter.reset();
     }
@@ -41,7 +39,7 @@ protected:
 
     kqsim::SimClient m_sim;
     std::unique_ptr<kqsim::TestAdapter> m_adapter;
-    BOOL m_savedLegacy = FALSE, m_savedIcv = FALSE;
+    kqtest::Restore<BOOL> m_legacy{g_bLegacyModel}, m_icv{g_bIcvError};
 };
 
 TEST_F(WepCheckTest, StepReadsTheDriversCountersAndDecides)

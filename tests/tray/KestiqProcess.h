@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "resource.h"
 
 namespace kqtest {

@@ -11,12 +11,14 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
+#include "support/Restore.h"
 
 namespace {
 
@@ -64,7 +66,6 @@ protected:
     {
         DefaultAdapterTest::SetUp();
         if (HasFatalFailure()) return;
-        m_savedPort = g_hAuthPort;
         m_dlg.m_bShowOnStart = FALSE;
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
         ASSERT_TRUE(m_dlg.m_bAdapterFound);
@@ -81,7 +82,6 @@ protected:
             FreeStationConfig(g_pCurProfile);
             g_pCurProfile = nullptr;
         }
-        g_hAuthPort = m_savedPort;
         DefaultAdapterTest::TearDown();
     }
     // One timer event, delivered as the timer would deliver it.
@@ -89,8 +89,8 @@ protected:
     int Count() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_POLL_COUNT); }
     int Icon() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
 
+    kqtest::Restore<int> m_port{g_hAuthPort};
     CHideDlg m_dlg;
-    int m_savedPort = 0;
 };
 
 TEST_F(PollCounter, WhileDisconnectedEveryPollRunCountsPast90And180)

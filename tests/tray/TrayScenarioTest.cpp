@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/HideDlg.h"
+#include "core/StateQuery.h"
 #include "resource.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "core/WlanEvents.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 #include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
 
@@ -165,8 +166,6 @@ protected:
     {
         DefaultAdapterTest::SetUp();
         if (HasFatalFailure()) return;
-        m_savedIcv = g_bIcvError;
-        m_savedLegacy = g_bLegacyModel;
         m_dlg.m_bShowOnStart = FALSE;
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
         ASSERT_TRUE(m_dlg.m_bAdapterFound);
@@ -178,8 +177,6 @@ protected:
             m_dlg.m_bSwitchedToAp = TRUE;
             m_dlg.DestroyWindow();
         }
-        g_bIcvError = m_savedIcv;
-        g_bLegacyModel = m_savedLegacy;
         DefaultAdapterTest::TearDown();
     }
     // Delivers n matching events and handles what they posted; returns the
@@ -199,8 +196,8 @@ protected:
         return queries;
     }
 
+    kqtest::Restore<BOOL> m_icv{g_bIcvError}, m_legacy{g_bLegacyModel};
     CHideDlg m_dlg;
-    BOOL m_savedIcv = FALSE, m_savedLegacy = FALSE;
 };
 
 TEST_F(ControllerEvents, EachEventReReadsTheIcvError)

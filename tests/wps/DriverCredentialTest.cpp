@@ -9,6 +9,7 @@
 #include "core/OidChannel.h"
 #include "core/WpsRuntime.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/Restore.h"
 
 namespace {
 
@@ -36,7 +37,6 @@ protected:
     }
     void TearDown() override
     {
-        g_szDevicePath[0] = 0;
         m_air.reset();
         m_adapter.reset();
     }
@@ -61,6 +61,7 @@ protected:
         return false;
     }
 
+    kqtest::Restore<char[MAX_PATH]> m_path{g_szDevicePath};
     std::unique_ptr<kqsim::TestAdapter> m_adapter;
     std::unique_ptr<kqsim::AirGuard> m_air;
 };

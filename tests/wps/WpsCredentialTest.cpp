@@ -12,6 +12,7 @@
 #include "core/RegistryStore.h"
 #include "core/WpsRuntime.h"
 #include "support/AdapterKey.h"
+#include "support/Restore.h"
 
 using Bytes = std::vector<BYTE>;
 
@@ -181,30 +182,20 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kScratchKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                                  nullptr, &k, nullptr));
         RegCloseKey(k);
-        m_savedPath = g_strAdapterRegPath;
         g_strAdapterRegPath = kScratchKey;
-        m_saved = g_WscCredentials;
-        m_savedMode = g_nWscConfigMode;
-        m_savedPin = g_dwWscPinCode;
-        m_savedInUse = g_bWscInUse;
     }
     void TearDown() override
     {
-        g_strAdapterRegPath = m_savedPath;
-        g_WscCredentials = m_saved;
-        g_nWscConfigMode = m_savedMode;
-        g_dwWscPinCode = m_savedPin;
-        g_bWscInUse = m_savedInUse;
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kScratchKey);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kScratchKey);
     }
     static std::string Sub(const std::string& s) { return std::string(kScratchKey) + "\\" + s; }
 
-    CString m_savedPath;
-    WpsCredentialBlock m_saved;
-    int m_savedMode = 0;
-    DWORD m_savedPin = 0;
-    BOOL m_savedInUse = FALSE;
+    kqtest::Restore<CString> m_path{g_strAdapterRegPath};
+    kqtest::Restore<WpsCredentialBlock> m_block{g_WscCredentials};
+    kqtest::Restore<int> m_mode{g_nWscConfigMode};
+    kqtest::Restore<DWORD> m_pin{g_dwWscPinCode};
+    kqtest::Restore<BOOL> m_inUse{g_bWscInUse};
 };
 
 TEST_F(WscStore, CredentialsAreStoredValueByValue)

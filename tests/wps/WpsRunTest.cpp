@@ -17,6 +17,7 @@
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
+#include "support/Restore.h"
 #include "tray/AdapterFixture.h"
 
 namespace {
@@ -52,21 +53,6 @@ WpsCredentialBlock ThreeCredentials()
     return b;
 }
 
-// Globals of the WPS run time, put back after each test.
-struct WpsGlobals {
-    WpsCredentialBlock block = g_WscCredentials;
-    int index = g_nWpsCredIndex, next = g_nWpsCredNext;
-    BOOL rotate = g_bWpsRotate, inUse = g_bWscInUse;
-    ~WpsGlobals()
-    {
-        g_WscCredentials = block;
-        g_nWpsCredIndex = index;
-        g_nWpsCredNext = next;
-        g_bWpsRotate = rotate;
-        g_bWscInUse = inUse;
-    }
-};
-
 std::string Flatten(const kqtest::KeyImage& img)
 {
     std::string s = img.exists ? "+" : "-";
@@ -89,7 +75,6 @@ protected:
         RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), "WSC");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, WscKey().c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, WscKey().c_str());
-        m_globals.reset(new WpsGlobals);
 
         m_dlg.m_bShowOnStart = FALSE;
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
@@ -106,7 +91,6 @@ protected:
             FreeStationConfig(g_pCurProfile);
             g_pCurProfile = nullptr;
         }
-        m_globals.reset();
         m_keys.reset();
         DefaultAdapterTest::TearDown();
     }
@@ -162,7 +146,10 @@ protected:
 
     std::string m_keyPath;
     std::unique_ptr<kqtest::KeyGuard> m_keys;
-    std::unique_ptr<WpsGlobals> m_globals;
+    // Globals of the WPS run time the tests change.
+    kqtest::Restore<WpsCredentialBlock> m_block{g_WscCredentials};
+    kqtest::Restore<int> m_index{g_nWpsCredIndex}, m_next{g_nWpsCredNext};
+    kqtest::Restore<BOOL> m_rotate{g_bWpsRotate}, m_inUse{g_bWscInUse};
     CHideDlg m_dlg;
 };
 

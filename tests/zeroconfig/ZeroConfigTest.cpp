@@ -7,6 +7,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
+#include "support/Restore.h"
 #include "zeroconfig/WzcStandIn.h"
 
 namespace {
@@ -18,9 +19,6 @@ class ZeroConfig : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_savedOs = g_nOsVersion;
-        m_savedWow = g_bIsWow64;
-        m_savedId = g_strNetCfgInstanceId;
         g_nOsVersion = 8;
         g_bIsWow64 = FALSE;
         g_strNetCfgInstanceId = kIfGuid;
@@ -30,15 +28,12 @@ protected:
     void TearDown() override
     {
         m_wzc.reset();
-        g_nOsVersion = m_savedOs;
-        g_bIsWow64 = m_savedWow;
-        g_strNetCfgInstanceId = m_savedId;
     }
 
+    kqtest::Restore<int> m_os{g_nOsVersion};
+    kqtest::Restore<BOOL> m_wow{g_bIsWow64};
+    kqtest::Restore<CString> m_id{g_strNetCfgInstanceId};
     std::unique_ptr<kqtest::WzcStandIn> m_wzc;
-    int m_savedOs = 0;
-    BOOL m_savedWow = FALSE;
-    CString m_savedId;
 };
 
 struct ModeCase {
