@@ -58,39 +58,13 @@ int CountQueries(const std::vector<kqsim::LogEntry>& log, DWORD oid)
     return n;
 }
 
-// The controller made in this process on the installed adapter; its own
-// timers are stopped, so that only the test's events run the poll.
-class PollCounter : public kqtest::DefaultAdapterTest {
+// The controller made in this process; only the test's events run the poll.
+class PollCounter : public kqtest::ControllerTest {
 protected:
-    void SetUp() override
-    {
-        DefaultAdapterTest::SetUp();
-        if (HasFatalFailure()) return;
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        m_dlg.KillAllTimers();
-    }
-    void TearDown() override
-    {
-        if (m_dlg.m_hWnd) {
-            // Leave the adapter key's Default copy alone in this test.
-            m_dlg.m_bSwitchedToAp = TRUE;
-            m_dlg.DestroyWindow();
-        }
-        if (g_pCurProfile) {
-            FreeStationConfig(g_pCurProfile);
-            g_pCurProfile = nullptr;
-        }
-        DefaultAdapterTest::TearDown();
-    }
-    // One timer event, delivered as the timer would deliver it.
-    void Tick(UINT id = IDT_ADAPTER_POLL) { m_dlg.SendMessage(WM_TIMER, id); }
     int Count() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_POLL_COUNT); }
     int Icon() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
 
     kqtest::Restore<int> m_port{g_hAuthPort};
-    CHideDlg m_dlg;
 };
 
 TEST_F(PollCounter, WhileDisconnectedEveryPollRunCountsPast90And180)

@@ -160,25 +160,8 @@ TEST(WmiWatcher, SubscribesUnderWineAndPostsOneMessagePerMatchingEvent)
 
 // The controller made in this process: each event re-reads the driver's
 // ICV-error state into the flag the icon shows.
-class ControllerEvents : public kqtest::DefaultAdapterTest {
+class ControllerEvents : public kqtest::ControllerTest {
 protected:
-    void SetUp() override
-    {
-        DefaultAdapterTest::SetUp();
-        if (HasFatalFailure()) return;
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        m_dlg.KillAllTimers();
-    }
-    void TearDown() override
-    {
-        if (m_dlg.m_hWnd) {
-            m_dlg.m_bSwitchedToAp = TRUE;
-            m_dlg.DestroyWindow();
-        }
-        DefaultAdapterTest::TearDown();
-    }
     // Delivers n matching events and handles what they posted; returns the
     // ICV-error queries the driver received meanwhile.
     int Events(int n)
@@ -197,7 +180,6 @@ protected:
     }
 
     kqtest::Restore<BOOL> m_icv{g_bIcvError}, m_legacy{g_bLegacyModel};
-    CHideDlg m_dlg;
 };
 
 TEST_F(ControllerEvents, EachEventReReadsTheIcvError)

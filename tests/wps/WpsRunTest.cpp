@@ -62,12 +62,10 @@ std::string Flatten(const kqtest::KeyImage& img)
     return s;
 }
 
-class WpsRun : public kqtest::DefaultAdapterTest {
+class WpsRun : public kqtest::ControllerTest {
 protected:
     void SetUp() override
     {
-        DefaultAdapterTest::SetUp();
-        if (HasFatalFailure()) return;
         m_keyPath = kqtest::AdapterKeyPath(kGuid);
         ASSERT_FALSE(m_keyPath.empty());
         m_keys.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, m_keyPath));
@@ -75,30 +73,15 @@ protected:
         RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), "WSC");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, WscKey().c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, WscKey().c_str());
-
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        m_dlg.KillAllTimers();
+        ControllerTest::SetUp();
     }
     void TearDown() override
     {
-        if (m_dlg.m_hWnd) {
-            m_dlg.m_bSwitchedToAp = TRUE;   // no Default copy
-            m_dlg.DestroyWindow();
-        }
-        if (g_pCurProfile) {
-            FreeStationConfig(g_pCurProfile);
-            g_pCurProfile = nullptr;
-        }
+        ControllerTest::TearDown();
         m_keys.reset();
-        DefaultAdapterTest::TearDown();
     }
 
     std::string WscKey() const { return m_keyPath + "\\WscProfile"; }
-    void Tick(UINT id) { m_dlg.SendMessage(WM_TIMER, id); }
-    // TRUE when the timer was running (it is not any more).
-    bool TakeTimer(UINT id) { return KillTimer(m_dlg.m_hWnd, id) != FALSE; }
 
     void ConfigureRun(const WpsCredentialBlock* block, DWORD failCode = 0, DWORD failAfter = 0)
     {
@@ -150,7 +133,6 @@ protected:
     kqtest::Restore<WpsCredentialBlock> m_block{g_WscCredentials};
     kqtest::Restore<int> m_index{g_nWpsCredIndex}, m_next{g_nWpsCredNext};
     kqtest::Restore<BOOL> m_rotate{g_bWpsRotate}, m_inUse{g_bWscInUse};
-    CHideDlg m_dlg;
 };
 
 int CountRequests(const std::vector<kqsim::LogEntry>& log, int kind, DWORD oid)
