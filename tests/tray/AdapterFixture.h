@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/ConnectEngine.h"
 #include "core/HideDlg.h"
 #include "core/StationConfig.h"
 #include "resource.h"
@@ -50,6 +51,10 @@ protected:
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
         ASSERT_TRUE(m_dlg.m_bAdapterFound);
         m_dlg.KillAllTimers();
+        // Timer 2 would take the start-up scan and what waits behind it:
+        // the test's own requests find the queue empty instead.
+        ClearConnectRequests();
+        g_bScanPending = FALSE;
     }
     void TearDown() override
     {

@@ -135,6 +135,38 @@ protected:
     kqtest::Restore<BOOL> m_rotate{g_bWpsRotate}, m_inUse{g_bWscInUse};
 };
 
+// The SSIDs the driver was asked to join, in order.
+std::vector<std::string> SsidSets(const std::vector<kqsim::LogEntry>& log)
+{
+    std::vector<std::string> out;
+    for (const kqsim::LogEntry& e : log) {
+        if (e.kind != KQSIM_LOG_SET || e.BaseOid() != OID_802_11_SSID || e.data.size() < 36) continue;
+        DWORD n = 0;
+        std::memcpy(&n, e.data.data(), 4);
+        out.emplace_back((const char*)e.data.data() + 4, n > 32 ? 32 : n);
+    }
+    return out;
+}
+
+struct AddedKey {
+    DWORD length, index;
+    std::vector<BYTE> key;
+};
+
+std::vector<AddedKey> AddedKeys(const std::vector<kqsim::LogEntry>& log)
+{
+    std::vector<AddedKey> out;
+    for (const kqsim::LogEntry& e : log) {
+        if (e.kind != KQSIM_LOG_SET || e.BaseOid() != OID_802_11_ADD_KEY || e.data.size() < 32 || !e.Succeeded())
+            continue;
+        DWORD hdr[3];
+        std::memcpy(hdr, e.data.data(), 12);
+        DWORD n = hdr[2] > e.data.size() - 32 ? (DWORD)e.data.size() - 32 : hdr[2];
+        out.push_back({hdr[0], hdr[1], std::vector<BYTE>(e.data.begin() + 32, e.data.begin() + 32 + n)});
+    }
+    return out;
+}
+
 int CountRequests(const std::vector<kqsim::LogEntry>& log, int kind, DWORD oid)
 {
     int n = 0;
@@ -162,7 +194,7 @@ TEST_F(WpsRun, ButtonStartsTheStatusAndScanWatch)
     EXPECT_FALSE(TakeTimer(IDT_WPS_SCAN));
 }
 
-TEST_F(WpsRun, DeliveredCredentialsAreStoredAndAppliedInTurn)
+TEST_F(WpsRun, DeliveredCredentialsAreStoredUnderWscProfile)
 {
     WpsCredentialBlock three = ThreeCredentials();
     RunToConfigured(&three);
@@ -198,14 +230,54 @@ TEST_F(WpsRun, DeliveredCredentialsAreStoredAndAppliedInTurn)
         EXPECT_EQ(std::vector<BYTE>({0x00, 0x0C, 0x43, 0x55, 0x00, rows[i].macLast}), mac);
     }
 
+    EXPECT_EQ(0, g_nWpsCredIndex) << "the first one is tried first";
+}
+
+TEST_F(WpsRun, CredentialsReachTheDriverInTurnUntilOneConnects)
+{
+    WpsCredentialBlock three = ThreeCredentials();
+    DWORD from = NextSeq();
+    RunToConfigured(&three);
     // None of them is in the air: every timer-4 event tries the next one.
     std::vector<int> tried = {g_nWpsCredIndex};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         Tick(IDT_WPS_CREDENTIAL);
         tried.push_back(g_nWpsCredIndex);
     }
-    EXPECT_EQ(std::vector<int>({0, 1, 2, 0, 1}), tried);
-    EXPECT_TRUE(g_bWscInUse);
+    EXPECT_EQ(std::vector<int>({0, 1, 2, 0}), tried);
+    std::vector<kqsim::LogEntry> log = Log(from);
+    EXPECT_EQ(std::vector<std::string>({"Cred-A", "Cred-B", "Cred-C", "Cred-A"}), SsidSets(log));
+
+    // Each WEP credential puts its key in its own slot as the transmit key:
+    // 26 hex digits give 13 bytes, 5 characters a 5-byte ASCII key.
+    std::vector<AddedKey> keys = AddedKeys(log);
+    ASSERT_EQ(2u, keys.size());
+    EXPECT_EQ(0x80000000u, keys[0].index);
+    EXPECT_EQ(std::vector<BYTE>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), keys[0].key);
+    EXPECT_EQ(13u + 39, keys[0].length);
+    EXPECT_EQ(0x80000002u, keys[1].index);
+    EXPECT_EQ(std::vector<BYTE>({'a', 'b', 'c', 'd', 'e'}), keys[1].key);
+    EXPECT_EQ(5u + 39, keys[1].length);
+
+    // The third network comes into range: its turn connects, and the next
+    // timer-4 event finds the link up and ends the rotation.
+    KQSIM_NETWORK c = kqsim::MakeNetwork("Cred-C", "00:0C:43:55:00:C1", 6, -50, KQSIM_SEC_WEP);
+    c.wepTxKey = 2;
+    c.wepKeyLen[2] = 5;
+    std::memcpy(c.wepKey[2], "abcde", 5);
+    ASSERT_TRUE(m_sim.PutNetwork(c));
+    Tick(IDT_WPS_CREDENTIAL);
+    Tick(IDT_WPS_CREDENTIAL);
+    ASSERT_EQ(2, g_nWpsCredIndex);
+    kqsim::AdapterState st;
+    ASSERT_TRUE(m_sim.GetAdapter(kGuid, st));
+    EXPECT_TRUE(st.connected);
+    SetTimer(m_dlg.m_hWnd, IDT_WPS_CREDENTIAL, 10000, nullptr);
+    from = NextSeq();
+    Tick(IDT_WPS_CREDENTIAL);
+    EXPECT_FALSE(TakeTimer(IDT_WPS_CREDENTIAL)) << "connected: the rotation ends";
+    EXPECT_TRUE(SsidSets(Log(from)).empty());
+    EXPECT_EQ(2, g_nWpsCredIndex);
 }
 
 TEST_F(WpsRun, APressDuringRotationStopsItUntilTheNewRunIsConfigured)
