@@ -53,3 +53,26 @@
 #define IDC_CARD_HARDWARE_ID    1097
 #define IDC_CARD_LOCATION       1098
 #define IDC_CARD_MAKER          1099
+
+// ---- Widget library and navigation pictures (res/widgets.rc) ----
+#define IDD_TAB_CONTAINER       147
+#define IDI_NAV_ADVANCED        136
+#define IDI_NAV_PROFILE         137
+#define IDI_NAV_STATISTICS      141
+#define IDI_CHECK_OFF           171
+#define IDI_CHECK_ON            172
+#define IDI_OPTION_OFF          173
+#define IDI_OPTION_ON           174
+#define IDI_RADIO_ON            272
+#define IDI_RADIO_OFF           273
+#define IDI_NAV_WPS             274
+#define IDI_NAV_WMM             280
+#define IDI_NAV_NETWORK         282
+#define IDI_NAV_ABOUT           289
+// Toolbar strip of the TTLS inner-method menu (commands 32856, 32859, 32857, 32860, 32861)
+#define IDR_TOOLBAR_TTLS        1140
+#define ID_TTLS_CHAP            32856
+#define ID_TTLS_MSCHAPV2        32857
+#define ID_TTLS_MSCHAP          32859
+#define ID_TTLS_PAP             32860
+#define ID_TTLS_EAPMD5          32861
