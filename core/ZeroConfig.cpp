@@ -173,6 +173,7 @@ void CHideDlg::OnUseWzc()
 {
     if (m_bBusy) return;
     g_nWzcMode = WZC_MANAGES;
+    // Closing the port stops its authentication first.
     if (AuthPortObjectExists()) CloseAuthPort();
     EnableWzcOnAdapter();
     if (m_pMainDlg && m_pMainDlg->IsWindow()) {
