@@ -17,6 +17,7 @@
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
+#include "tray/ControllerFixture.h"
 #include "tray/KestiqProcess.h"
 #include "support/Restore.h"
 
@@ -59,12 +60,10 @@ int CountQueries(const std::vector<kqsim::LogEntry>& log, DWORD oid)
 }
 
 // The controller made in this process; only the test's events run the poll.
-class PollCounter : public kqtest::ControllerTest {
+class PollCounter : public kqtest::QuietControllerTest {
 protected:
-    int Count() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_POLL_COUNT); }
-    int Icon() { return (int)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
-
-    kqtest::Restore<int> m_port{g_hAuthPort};
+    int Count() { return (int)State(KQ_STATE_POLL_COUNT); }
+    int Icon() { return (int)State(KQ_STATE_ICON); }
 };
 
 TEST_F(PollCounter, WhileDisconnectedEveryPollRunCountsPast90And180)

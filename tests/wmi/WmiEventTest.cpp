@@ -16,6 +16,7 @@
 #include "sim/client/SimTestSupport.h"
 #include "support/Restore.h"
 #include "tray/AdapterFixture.h"
+#include "tray/ControllerFixture.h"
 #include "tray/KestiqProcess.h"
 
 namespace {
@@ -160,7 +161,7 @@ TEST(WmiWatcher, SubscribesUnderWineAndPostsOneMessagePerMatchingEvent)
 
 // The controller made in this process: each event re-reads the driver's
 // ICV-error state into the flag the icon shows.
-class ControllerEvents : public kqtest::ControllerTest {
+class ControllerEvents : public kqtest::QuietControllerTest {
 protected:
     // Delivers n matching events and handles what they posted; returns the
     // ICV-error queries the driver received meanwhile.

@@ -19,6 +19,7 @@
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
 #include "tray/AdapterFixture.h"
+#include "tray/ControllerFixture.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ std::string Flatten(const kqtest::KeyImage& img)
     return s;
 }
 
-class WpsRun : public kqtest::ControllerTest {
+class WpsRun : public kqtest::QuietControllerTest {
 protected:
     void SetUp() override
     {
@@ -73,11 +74,11 @@ protected:
         RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), "WSC");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, WscKey().c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, WscKey().c_str());
-        ControllerTest::SetUp();
+        QuietControllerTest::SetUp();
     }
     void TearDown() override
     {
-        ControllerTest::TearDown();
+        QuietControllerTest::TearDown();
         m_keys.reset();
     }
 
