@@ -81,7 +81,7 @@ kq_start_wineserver() {
 # kq_warm_up, so that Wine's services never hold the query's pipe open.
 kq_window_management() {
     local key='HKCU\Software\Wine\X11 Driver' mark="$WINEPREFIX/.kq-unmanaged" have changed=""
-    have=$(wine reg query "$key" /v Managed 2>/dev/null | awk '$1 == "Managed" { print $3 }' | tr -d '\r')
+    have=$(wine reg query "$key" /v Managed 2>/dev/null | awk '$1 == "Managed" { print $3 }' | tr -d '\r' || true)
     if [ -n "$KQ_STARTED_XVFB" ]; then
         if [ "$have" != "N" ]; then
             wine reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
