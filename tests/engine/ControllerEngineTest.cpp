@@ -10,6 +10,7 @@
 #include "mainwnd/ConfigMainDlg.h"
 #include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
+#include "zeroconfig/WzcStandIn.h"
 
 namespace kqengine {
 namespace {
@@ -133,52 +134,14 @@ TEST_F(PollEngine, ScanAndConnectEvery90PollsOnlyWithRadioOnAndNoWindow)
     }
 }
 
-// Zero Configuration manages the adapter while its service runs and the
-// adapter's interface key carries the flag (or is missing).
-class ZeroConfigManages {
-public:
-    ZeroConfigManages()
-    {
-        m_keyPath = "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\" +
-                    std::string(g_strNetCfgInstanceId.GetString());
-        m_scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-        if (m_scm) m_svc = OpenServiceA(m_scm, "WZCSVC", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
-        if (!m_svc) return;
-        SERVICE_STATUS st = {};
-        QueryServiceStatus(m_svc, &st);
-        m_wasRunning = st.dwCurrentState == SERVICE_RUNNING;
-        if (!m_wasRunning) StartServiceA(m_svc, 0, nullptr);
-        m_key.reset(new KeySnapshot(m_keyPath));
-        DWORD flags = 0, size = sizeof(flags);
-        RegGetValueA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), "ControlFlags", RRF_RT_REG_DWORD, nullptr, &flags, &size);
-        flags |= 0x8000;
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), "ControlFlags", REG_DWORD, &flags, sizeof(flags));
-    }
-    ~ZeroConfigManages()
-    {
-        m_key.reset();
-        if (m_svc && !m_wasRunning) {
-            SERVICE_STATUS st = {};
-            ControlService(m_svc, SERVICE_CONTROL_STOP, &st);
-        }
-        if (m_svc) CloseServiceHandle(m_svc);
-        if (m_scm) CloseServiceHandle(m_scm);
-    }
-    bool installed() const { return m_svc != nullptr; }
-
-private:
-    std::string m_keyPath;
-    SC_HANDLE m_scm = nullptr, m_svc = nullptr;
-    bool m_wasRunning = false;
-    std::unique_ptr<KeySnapshot> m_key;
-};
-
 TEST_F(PollEngine, NoScanAndConnectWhileZeroConfigurationManagesTheAdapter)
 {
-    ZeroConfigManages wzc;
-    if (!wzc.installed()) GTEST_SKIP() << "needs the Zero Configuration service stand-in WZCSVC";
-    if (!kqtest::WaitFor([] { return GetWzcMode() == WZC_MANAGES; }, 5000))
-        GTEST_SKIP() << "this build does not read the Zero Configuration mode yet";
+    // The service runs and the adapter's interface carries the flag.
+    std::string guid = g_strNetCfgInstanceId.GetString();
+    kqtest::WzcStandIn wzc(guid);
+    kqtest::WzcSetup("install --start-type demand --state running");
+    kqtest::WriteControlFlags(guid, 0x8000);
+    ASSERT_EQ(WZC_MANAGES, GetWzcMode());
     ASSERT_TRUE(SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1));
     m_dlg.m_nPollCount = 90;
     DWORD from = Mark();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "auth/SupplicantBinding.h"
+#include "core/ConnectEngine.h"
 #include "core/HideDlg.h"
 #include "core/StateQuery.h"
 #include "core/StationConfig.h"
@@ -42,6 +43,25 @@ protected:
 
     Restore<int> m_port{g_hAuthPort};
     CHideDlg m_dlg;
+};
+
+// The same with the controller's own timers stopped and its start-up scan
+// dropped from the request queue: only the test's events run its steps, and
+// the test's own requests find the queue empty.
+class QuietControllerTest : public ControllerHereTest {
+protected:
+    void SetUp() override
+    {
+        ControllerHereTest::SetUp();
+        if (HasFatalFailure()) return;
+        m_dlg.KillAllTimers();
+        ClearConnectRequests();
+        g_bScanPending = FALSE;
+    }
+    // One timer event, delivered as the timer would deliver it.
+    void Tick(UINT id = IDT_ADAPTER_POLL) { m_dlg.SendMessage(WM_TIMER, id); }
+    // TRUE when the timer was running (it is not any more).
+    bool TakeTimer(UINT id) { return KillTimer(m_dlg.m_hWnd, id) != FALSE; }
 };
 
 }  // namespace kqtest

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,27 @@ private:
     PROCESS_INFORMATION m_pi = {};
     bool m_started = false;
     HWND m_hwnd = nullptr;
+};
+
+// The program's version under Wine (for Kestiq.exe started after it), by
+// Wine's per-program key: "winxp" (code 8), "win2k" (code 7) and so on.
+class WineVersionKey {
+public:
+    explicit WineVersionKey(const char* version)
+    {
+        HKEY k;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
+            ERROR_SUCCESS) {
+            RegSetValueExA(k, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)strlen(version) + 1);
+            RegCloseKey(k);
+        }
+    }
+    ~WineVersionKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+    WineVersionKey(const WineVersionKey&) = delete;
+    WineVersionKey& operator=(const WineVersionKey&) = delete;
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Kestiq.exe";
 };
 
 // A scratch folder with a copy of Kestiq.exe (and whatever tools a test adds).

@@ -59,18 +59,9 @@ int CountQueries(const std::vector<kqsim::LogEntry>& log, DWORD oid)
     return n;
 }
 
-// The controller made in this process on the installed adapter; its own
-// timers are stopped, so that only the test's events run the poll.
-class PollCounter : public kqtest::ControllerHereTest {
+// The controller made in this process; only the test's events run the poll.
+class PollCounter : public kqtest::QuietControllerTest {
 protected:
-    void SetUp() override
-    {
-        ControllerHereTest::SetUp();
-        if (HasFatalFailure()) return;
-        m_dlg.KillAllTimers();
-    }
-    // One timer event, delivered as the timer would deliver it.
-    void Tick(UINT id = IDT_ADAPTER_POLL) { m_dlg.SendMessage(WM_TIMER, id); }
     int Count() { return (int)State(KQ_STATE_POLL_COUNT); }
     int Icon() { return (int)State(KQ_STATE_ICON); }
 };

@@ -376,21 +376,6 @@ TEST_F(TrayScenario, AccessPointModeAtStartIsSetBackAndCardToolStarted)
     EXPECT_TRUE(setToStation);
 }
 
-// The program's version under Wine, per program name.
-class WineVersionKey {
-public:
-    explicit WineVersionKey(const char* version)
-    {
-        HKEY k;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Kestiq.exe", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &k, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(k, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)std::strlen(version) + 1);
-            RegCloseKey(k);
-        }
-    }
-    ~WineVersionKey() { RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Kestiq.exe"); }
-};
-
 HWND VisibleMenuOf(DWORD pid)
 {
     HWND found = nullptr;
@@ -412,7 +397,7 @@ TEST_F(TrayScenario, TrayMenuFollowsToolsAndOsCode)
         { "win2k", false, 150 },
     };
     for (const auto& c : cases) {
-        std::unique_ptr<WineVersionKey> version(c.version ? new WineVersionKey(c.version) : nullptr);
+        std::unique_ptr<kqtest::WineVersionKey> version(c.version ? new kqtest::WineVersionKey(c.version) : nullptr);
         kqtest::ScratchFolder dir("menu");
         if (c.tools) {
             ASSERT_TRUE(dir.Add(KQ_RECORD_TOOL, "Fendrel.exe"));
