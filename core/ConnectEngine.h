@@ -50,7 +50,6 @@ extern BOOL g_bHiddenSsidCancelled;  // set when an 802.1X record is applied
 extern BOOL g_bConfigFromRegistry;   // the current profile came from the adapter key (SetOidFromReg, pages)
 extern BOOL g_bAutoConnect;          // cleared by an authentication failure of a stored profile (binding)
 extern BOOL g_bWscInUse;             // the connection uses a WPS credential (SetOidFromReg, WPS run time)
-extern BOOL g_bUseRegistryProfileSecurity;  // the applied settings are a stored profile's (profile page, WPS run time)
 extern CString g_strCurProfileName;  // the profile last activated on the profile page
 
 // Both 64 KB buffers, zeroed (a buffer that cannot be had stays NULL).
