@@ -15,3 +15,7 @@
 #include "classlib/Controls.h"
 #include "classlib/WinApp.h"
 #include "classlib/Collections.h"
+#include "classlib/Exceptions.h"
+#include "classlib/ImageList.h"
+#include "classlib/ToolTipCtrl.h"
+#include "classlib/ToolBar.h"

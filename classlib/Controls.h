@@ -152,7 +152,7 @@ public:
 class CMenu {
 public:
     CMenu() = default;
-    ~CMenu() { DestroyMenu(); }
+    virtual ~CMenu() { DestroyMenu(); }
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
 
@@ -183,4 +183,7 @@ public:
     {
         return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, wnd ? wnd->m_hWnd : nullptr, r);
     }
+    // Owner-drawn items are measured and drawn here.
+    virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+    virtual void MeasureItem(LPMEASUREITEMSTRUCT) {}
 };

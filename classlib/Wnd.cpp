@@ -170,6 +170,7 @@ HWND CWnd::Detach()
 void CWnd::AttachSubclassed(HWND h)
 {
     Attach(h);
+    PreSubclassWindow();   // as for a subclassed window: the object may adjust the style
     WNDPROC old = (WNDPROC)SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)KqStdWndProc);
     if (old != KqStdWndProc)
         m_pfnSuper = old;

@@ -340,10 +340,10 @@ void CHideDlg::OnTimerBody(UINT_PTR id)
     LinkPoll(id);
     ReconnectTest();
 
-    if (m_pMainDlg && m_pMainDlg->IsWindow()) {
+    if (CConfigMainDlg* window = OpenedMainWindow()) {
         ReadCheckBuild();
-        m_pMainDlg->UpdateWpsButton();
-        m_pMainDlg->UpdateWmmButton();
+        window->UpdateWpsButton();
+        window->UpdateWmmButton();
     }
     Default();
 }
@@ -354,22 +354,20 @@ BOOL CHideDlg::HandleAdapterLoss()
     if (m_bWepCheck) KillTimer(IDT_WEP_CHECK);
     if (AuthPortObjectExists()) CloseAuthPort();
 
-    if (m_pMainDlg) {
-        if (m_pMainDlg->IsWindow() && g_bButtonClicked) {
+    if (CConfigMainDlg* window = OpenedMainWindow()) {
+        if (g_bButtonClicked) {
             // A drop-down button may hold a menu open: end it on this thread
             // and cancel any capture, then come back once the menu loop is gone.
             g_bButtonClicked = FALSE;
             EndMenu();
             HWND capture = ::GetCapture();
             if (capture) ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
-            ::SendMessageA(m_pMainDlg->m_hWnd, WM_CANCELMODE, 0, 0);
+            ::SendMessageA(window->m_hWnd, WM_CANCELMODE, 0, 0);
             SetTimer(IDT_ADAPTER_POLL, 20);
             return FALSE;
         }
-        if (m_pMainDlg->IsWindow()) m_pMainDlg->DestroyWindow();
-        delete m_pMainDlg;
-        m_pMainDlg = nullptr;
     }
+    DestroyMainWindow();
 
     ForgetAdapter();
     m_bAdapterFound = FindAndOpenAdapter();
@@ -393,10 +391,7 @@ void CHideDlg::KeepAuthPort()
         g_bAuthPortCurrent = TRUE;
     }
     if (!AuthPortObjectExists() && g_nWzcMode != WZC_MANAGES) InitAuthLibrary();
-    if (m_pMainDlg && !m_pMainDlg->IsWindow()) {
-        delete m_pMainDlg;
-        m_pMainDlg = nullptr;
-    }
+    if (!OpenedMainWindow()) DestroyMainWindow();
     if (g_hAuthPort == 0 && g_nWzcMode != WZC_MANAGES) OpenAuthPortOrShutDown();
 }
 
@@ -456,7 +451,7 @@ void CHideDlg::LinkPoll(UINT_PTR id)
             TakeWepBaseline();
         }
         UpdateTrayIcon(IDI_TRAY_DISCONNECT);
-        bool windowOpen = m_pMainDlg && m_pMainDlg->IsWindow();
+        bool windowOpen = OpenedMainWindow() != nullptr;
         if (g_nWzcMode != WZC_MANAGES && g_bRadioOn && !windowOpen && m_nPollCount != 0 && m_nPollCount % 90 == 0)
             ConnectIfRequested();
         m_nPollCount += 1;
@@ -505,7 +500,8 @@ void CHideDlg::ReconnectTest()
         if (!CopyStationConfig(&copy, g_pCurProfile) || !copy) return;
         copy->applyRadioSettings = 0;
         if (UpdateConnectRequest(1, copy)) {
-            CWnd* peap = (m_pMainDlg && m_pMainDlg->IsWindow()) ? m_pMainDlg->GetPanel(PANEL_PEAP_SETTING) : nullptr;
+            CConfigMainDlg* window = OpenedMainWindow();
+            CWnd* peap = window ? window->GetPanel(PANEL_PEAP_SETTING) : nullptr;
             if (!peap || !peap->IsWindow() || !peap->IsWindowVisible()) ConnectProfile();
         }
     }
@@ -579,11 +575,7 @@ void CHideDlg::OnLaunch()
 void CHideDlg::OnExit()
 {
     if (m_bBusy) return;
-    if (m_pMainDlg) {
-        if (m_pMainDlg->IsWindow()) m_pMainDlg->DestroyWindow();
-        delete m_pMainDlg;
-        m_pMainDlg = nullptr;
-    }
+    DestroyMainWindow();
     RemoveTrayIcon();
     KillAllTimers();
     EndDialog(1);
@@ -610,43 +602,52 @@ void CHideDlg::OnDestroy()
     }
     // Ended some other way than Exit: do not leave a dead icon behind.
     if (m_bTrayIconAdded) RemoveTrayIcon();
-    if (m_pMainDlg) {
-        if (m_pMainDlg->IsWindow()) m_pMainDlg->DestroyWindow();
-        delete m_pMainDlg;
-        m_pMainDlg = nullptr;
-    }
+    DestroyMainWindow();
     Default();
 }
 
 void CHideDlg::OpenMainWindow()
 {
     if (m_bBusy || !m_bAdapterFound) return;
-    if (m_pMainDlg && !m_pMainDlg->IsWindow()) {
-        delete m_pMainDlg;
-        m_pMainDlg = nullptr;
-    }
-    if (!m_pMainDlg) {
+    if (!OpenedMainWindow()) {
+        DestroyMainWindow();   // an object whose window is gone is not reused
         m_pMainDlg = new CConfigMainDlg(this);
         if (!m_pMainDlg->Create(IDD_CONFIG_MAIN, this)) {
-            delete m_pMainDlg;
-            m_pMainDlg = nullptr;
+            DestroyMainWindow();
             return;
         }
     }
-    m_pMainDlg->SetWindowPos(nullptr, 0, 0, 800, 740, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    m_pMainDlg->SetWindowPos(nullptr, 0, 0, kMainWindowWidth, kMainWindowHeight,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    if (::IsIconic(m_pMainDlg->m_hWnd)) m_pMainDlg->ShowWindow(SW_RESTORE);
     m_pMainDlg->SetForegroundWindow();
+}
+
+CConfigMainDlg* CHideDlg::OpenedMainWindow() const
+{
+    return (m_pMainDlg && m_pMainDlg->IsWindow()) ? m_pMainDlg : nullptr;
+}
+
+void CHideDlg::DestroyMainWindow()
+{
+    CConfigMainDlg* window = m_pMainDlg;
+    if (!window) return;
+    m_pMainDlg = nullptr;   // nothing reaches a window on its way out
+    if (window->IsWindow()) window->DestroyWindow();
+    delete window;
 }
 
 void CHideDlg::ShowPage(int n)
 {
-    if (!m_pMainDlg || !m_pMainDlg->IsWindow()) return;
+    CConfigMainDlg* window = OpenedMainWindow();
+    if (!window) return;
     for (int i = 0; i < PANEL_COUNT; ++i) {
-        CWnd* p = m_pMainDlg->GetPanel(i);
+        CWnd* p = window->GetPanel(i);
         if (p && p->IsWindow()) p->ShowWindow(SW_HIDE);
     }
     m_nCurPanel = n;
     if (n >= 0 && n < PANEL_COUNT) {
-        CWnd* p = m_pMainDlg->GetPanel(n);
+        CWnd* p = window->GetPanel(n);
         if (p && p->IsWindow()) p->ShowWindow(SW_SHOW);
     }
 }
@@ -710,7 +711,7 @@ BOOL CHideDlg::UpdateTrayIcon(UINT iconId)
         if (ok) ++m_nIconAdds;
     }
     if (ok) MirrorTrayState(iconId, m_nid.szTip);
-    if (m_pMainDlg && m_pMainDlg->IsWindow()) m_pMainDlg->SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    if (CConfigMainDlg* window = OpenedMainWindow()) window->SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
     return ok;
 }
 
@@ -736,7 +737,7 @@ LRESULT CHideDlg::OnQueryState(WPARAM wParam, LPARAM)
     case KQ_STATE_ADAPTER_FOUND: return m_bAdapterFound;
     case KQ_STATE_WEP_CHECK: return m_bWepCheck;
     case KQ_STATE_ICV_ERROR: return g_bIcvError;
-    case KQ_STATE_MAIN_WINDOW: return (LRESULT)((m_pMainDlg && m_pMainDlg->IsWindow()) ? m_pMainDlg->m_hWnd : nullptr);
+    case KQ_STATE_MAIN_WINDOW: return (LRESULT)(OpenedMainWindow() ? m_pMainDlg->m_hWnd : nullptr);
     case KQ_STATE_MODEL: return g_nModelIndex;
     case KQ_STATE_MARK: return m_nMark;
     case KQ_STATE_ICON_ADDS: return m_nIconAdds;

@@ -6,8 +6,7 @@
 #include <ntddndis.h>
 
 #include "core/WlanEvents.h"
-
-class CConfigMainDlg;
+#include "mainwnd/ConfigMainDlg.h"
 
 #define WM_TRAY_NOTIFY     (WM_USER + 100)   // 0x464, notification icon callback
 #define WM_APP_WMI_EVENT   (WM_APP + 1)      // 0x8001, driver event from the WMI sink
@@ -20,20 +19,6 @@ class CConfigMainDlg;
 #define IDT_WPS_BUTTON      5
 #define IDT_WPS_STATUS      6
 #define IDT_WPS_SCAN        7
-
-// Lower panels of the configuration window
-enum {
-    PANEL_LINK_STATUS = 0,
-    PANEL_HIDDEN_SSID = 1,
-    PANEL_PROFILE_EDIT = 2,
-    PANEL_CONNECT_SETTINGS = 3,
-    PANEL_NETWORK_INFO = 4,
-    PANEL_AUTH_STATUS = 5,
-    PANEL_WPS_PROFILE_DETAIL = 6,
-    PANEL_CREDENTIAL_PROMPT = 7,
-    PANEL_PEAP_SETTING = 8,
-    PANEL_COUNT = 9
-};
 
 // The tray menu for a situation (resource 148 or 150-154).
 UINT ChooseTrayMenu(BOOL isAdmin, int wzcMode, int osCode, BOOL toolsPresent, BOOL modelOk,
@@ -60,6 +45,10 @@ public:
     void InitAdapter(BOOL bShow);
     BOOL FindAndOpenAdapter();
     void OpenMainWindow();
+    // The configuration window while its window exists, else NULL.
+    CConfigMainDlg* OpenedMainWindow() const;
+    // Destroys the configuration window and deletes it; the only place that does.
+    void DestroyMainWindow();
     void ShowPage(int n);
     BOOL KillAllTimers();
     BOOL UpdateTrayIcon(UINT iconId);
@@ -77,7 +66,7 @@ public:
     BOOL UpdateConnectRequest(int kind, void* p);
     void ConnectProfile();
 
-    CConfigMainDlg* m_pMainDlg = nullptr;
+    CConfigMainDlg* m_pMainDlg = nullptr;   // owned: made by OpenMainWindow, deleted by DestroyMainWindow
     int m_nCurPanel = 0;
     BOOL m_bAdapterChanged = FALSE;
     DWORD m_dwRcvOkSnapshot = 0;

@@ -1,8 +1,51 @@
-// The configuration window.  For now only its frame: dialog 102 and the nine
-// lower panel slots that CHideDlg::ShowPage switches between.
+// The configuration window (dialog 102): a navigation bar of skinned buttons
+// along the top, the seven upper pages in a tab container below it, and the
+// nine lower panels stacked at one place under the pages, of which the
+// controller shows one at a time.  The window owns every page, panel and
+// button it creates.
 #pragma once
 
 #include "classlib/ClassLib.h"
+#include "mainwnd/ChildPage.h"
+
+class CTabContainerDlg;
+class CSkinButton;
+class CProfilePage;
+class CSiteSurveyPage;
+class CAdvancedPage;
+class CStatisticsPage;
+class CWmmPage;
+class CWpsPage;
+class CAboutPage;
+
+// Lower panels by index (the argument of CHideDlg::ShowPage).
+enum {
+    PANEL_LINK_STATUS = 0,
+    PANEL_HIDDEN_SSID = 1,
+    PANEL_PROFILE_EDIT = 2,
+    PANEL_CONNECT_SETTINGS = 3,
+    PANEL_NETWORK_INFO = 4,
+    PANEL_AUTH_STATUS = 5,
+    PANEL_WPS_PROFILE_DETAIL = 6,
+    PANEL_CREDENTIAL_PROMPT = 7,
+    PANEL_PEAP_SETTING = 8,
+    PANEL_COUNT = 9
+};
+
+// Navigation buttons by index, in the order they are created.
+enum {
+    NAV_PROFILE, NAV_NETWORK, NAV_ADVANCED, NAV_STATISTICS, NAV_WMM, NAV_WPS,
+    NAV_BLANK_6249, NAV_ABOUT, NAV_BLANK_1128, NAV_RADIO, NAV_HELP, NAV_BLANK_6254,
+    NAV_COUNT
+};
+
+// Geometry of the window's client area, in pixels.
+constexpr int kMainWindowWidth = 800;
+constexpr int kMainWindowHeight = 740;
+constexpr int kPageAreaWidth = 794;
+constexpr int kPageAreaHeight = 402;
+constexpr int kNavBarHeight = 60;
+constexpr int kPanelHeight = 702;
 
 class CConfigMainDlg : public CDialog {
 public:
@@ -10,14 +53,50 @@ public:
     ~CConfigMainDlg() override;
 
     BOOL OnInitDialog() override;
-    // Lower panel by index (PANEL_LINK_STATUS .. PANEL_PEAP_SETTING); NULL while not built.
-    CWnd* GetPanel(int n) const;
+    BOOL BuildLayout();
+    BOOL BuildNavBar();
+
+    // Refreshed by the controller's link poll while the window is open.
     void UpdateWpsButton();
     void UpdateWmmButton();
 
-    CWnd* m_pPanels[9] = {};
+    // Lower panel by index; NULL outside 0..8 or while not built.
+    CChildPage* GetPanel(int n) const { return (n >= 0 && n < PANEL_COUNT) ? m_pPanels[n] : nullptr; }
+    CSkinButton* GetNavButton(int n) const { return (n >= 0 && n < NAV_COUNT) ? m_pNavButtons[n] : nullptr; }
+
+    // Pages reach each other through these.
+    CTabContainerDlg* m_pPageContainer = nullptr;
+    CProfilePage* m_pProfilePage = nullptr;
+    CSiteSurveyPage* m_pSiteSurveyPage = nullptr;
+    CAdvancedPage* m_pAdvancedPage = nullptr;
+    CStatisticsPage* m_pStatisticsPage = nullptr;
+    CWmmPage* m_pWmmPage = nullptr;
+    CWpsPage* m_pWpsPage = nullptr;
+    CAboutPage* m_pAboutPage = nullptr;
+    CChildPage* m_pPanels[PANEL_COUNT] = {};
+    CSkinButton* m_pNavButtons[NAV_COUNT] = {};
 
 protected:
     DECLARE_MESSAGE_MAP()
+    void OnRadioOnOff();
+    void OnHelpButton();
+    void OnShowWindow(BOOL bShow, UINT status);
+    void OnPaint();
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnClose();
+
+private:
+    CSkinButton* CreateNavButton(int index, UINT id, UINT textId, int x, int y, int cx, int cy);
+    void SetRadioIcon(BOOL radioOn);
+    BOOL AddPage(CChildPage* page, CSkinButton* tab);
+
+    CFont m_NavFont;
 };
+
+// The help file for a system language: "ZUBELOCHN.CHM" for 1028 (Chinese,
+// Traditional), else "ZUBELOENG.CHM".
+const char* HelpFileForLanguage(LANGID lang);
+// How the help button opens its file and learns the language; tests record
+// instead of opening.
+extern HINSTANCE (WINAPI* g_pfnOpenHelpFile)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+extern LANGID (WINAPI* g_pfnSystemLanguage)();

@@ -1,0 +1,12 @@
+// Lower panel 4: the details of one network of the site survey.
+// Not built yet: an empty page of its own dialog resource, so that the
+// configuration window has all its pages and panels.
+#pragma once
+
+#include "mainwnd/ChildPage.h"
+#include "resource.h"
+
+class CNetworkInfoDlg : public CChildPage {
+public:
+    explicit CNetworkInfoDlg(CConfigMainDlg* pMainDlg) : CChildPage(IDD_NETWORK_INFO, pMainDlg) {}
+};

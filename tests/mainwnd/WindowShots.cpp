@@ -1,0 +1,93 @@
+// kqwindowshots [seconds] [--exit]: waits for the configuration window of a
+// running Kestiq.exe, presses each of the seven navigation buttons in turn
+// and saves a picture of the window with that page in front under
+// build/screenshots/ (run-<page>.png).  With --exit it then ends the program
+// through its tray command.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "mainwnd/WindowProbe.h"
+
+namespace {
+
+struct Page {
+    int id;
+    const char* name;
+};
+const Page kPages[] = {
+    { 1124, "profile" }, { 1125, "network" }, { 1126, "advanced" }, { 1127, "statistics" },
+    { 1278, "wmm" },     { 1279, "wps" },     { 6252, "about" },
+};
+
+HWND FindChildById(HWND parent, int id)
+{
+    struct Ctx { int id; HWND found; } ctx{ id, nullptr };
+    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
+        Ctx* c = (Ctx*)lp;
+        if (GetDlgCtrlID(h) != c->id) return TRUE;
+        c->found = h;
+        return FALSE;
+    }, (LPARAM)&ctx);
+    return ctx.found;
+}
+
+// Lets the program handle what was sent and paint.
+void Settle(HWND w)
+{
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 3000, &r);
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 3000, &r);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    bool exitAfter = argc > 2 && std::strcmp(argv[2], "--exit") == 0;
+
+    HWND w = nullptr;
+    for (int i = 0; i < seconds * 10 && !(w && IsWindowVisible(w)); ++i) {
+        w = FindWindowA(nullptr, "Tolvane Wireless Utility");
+        if (!(w && IsWindowVisible(w))) Sleep(100);
+    }
+    if (!w) {
+        std::printf("kqwindowshots: the configuration window did not open within %d s\n", seconds);
+        return 1;
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    int saved = 0;
+    for (const Page& p : kPages) {
+        HWND button = FindChildById(w, p.id);
+        if (!button) {
+            std::printf("  %-10s no button\n", p.name);
+            continue;
+        }
+        if (!IsWindowEnabled(button)) std::printf("  %-10s button disabled (shown as it is)\n", p.name);
+        else SendMessageA(button, BM_CLICK, 0, 0);
+        Settle(w);
+        std::string path = kqtest::ScreenshotPath(std::string("run-") + p.name);
+        if (kqtest::SavePng(kqtest::CaptureWindow(w), path)) {
+            ++saved;
+            std::printf("  %-10s %s\n", p.name, path.c_str());
+        }
+    }
+    std::printf("kqwindowshots: %d pictures of the window saved\n", saved);
+
+    if (exitAfter) {
+        HWND controller = nullptr;
+        for (HWND h = FindWindowA(nullptr, "HideDlg"); h; h = FindWindowExA(nullptr, h, nullptr, "HideDlg")) {
+            DWORD p = 0;
+            GetWindowThreadProcessId(h, &p);
+            if (p == pid) controller = h;
+        }
+        if (controller) PostMessageA(controller, WM_COMMAND, 32772 /* ID_TRAY_EXIT */, 0);
+    }
+    return saved == 7 ? 0 : 2;
+}
