@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <vector>
+#include "classlib/CString.h"
 
 class CDWordArray {
 public:
@@ -16,4 +17,18 @@ public:
     DWORD& operator[](INT_PTR i) { return m_v[(size_t)i]; }
 private:
     std::vector<DWORD> m_v;
+};
+
+class CStringArray {
+public:
+    INT_PTR GetSize() const { return (INT_PTR)m_v.size(); }
+    INT_PTR GetCount() const { return GetSize(); }
+    const CString& GetAt(INT_PTR i) const { return m_v[(size_t)i]; }
+    void SetAt(INT_PTR i, const char* s) { m_v[(size_t)i] = s; }
+    INT_PTR Add(const char* s) { m_v.push_back(CString(s)); return (INT_PTR)m_v.size() - 1; }
+    void RemoveAll() { m_v.clear(); }
+    const CString& operator[](INT_PTR i) const { return m_v[(size_t)i]; }
+    CString& operator[](INT_PTR i) { return m_v[(size_t)i]; }
+private:
+    std::vector<CString> m_v;
 };

@@ -147,6 +147,20 @@ public:
     HWND GetHeaderCtrl() const { return (HWND)SendMessage(LVM_GETHEADER); }
     HIMAGELIST SetImageList(HIMAGELIST list, int kind) { return (HIMAGELIST)SendMessage(LVM_SETIMAGELIST, (WPARAM)kind, (LPARAM)list); }
     BOOL RedrawItems(int first, int last) { return (BOOL)SendMessage(LVM_REDRAWITEMS, (WPARAM)first, (LPARAM)last); }
+    BOOL GetSubItemRect(int item, int subItem, int code, RECT* r) const
+    {
+        r->top = subItem;
+        r->left = code;
+        return (BOOL)SendMessage(LVM_GETSUBITEMRECT, (WPARAM)item, (LPARAM)r);
+    }
+    int SubItemHitTest(LVHITTESTINFO* info) const { return (int)SendMessage(LVM_SUBITEMHITTEST, 0, (LPARAM)info); }
+    int GetHotItem() const { return (int)SendMessage(LVM_GETHOTITEM); }
+    int GetTopIndex() const { return (int)SendMessage(LVM_GETTOPINDEX); }
+    int GetCountPerPage() const { return (int)SendMessage(LVM_GETCOUNTPERPAGE); }
+    BOOL Scroll(int dx, int dy) { return (BOOL)SendMessage(LVM_SCROLL, (WPARAM)dx, (LPARAM)dy); }
+    HIMAGELIST GetImageList(int kind) const { return (HIMAGELIST)SendMessage(LVM_GETIMAGELIST, (WPARAM)kind); }
+    COLORREF GetTextColor() const { return (COLORREF)SendMessage(LVM_GETTEXTCOLOR); }
+    COLORREF GetBkColor() const { return (COLORREF)SendMessage(LVM_GETBKCOLOR); }
 };
 
 class CMenu {

@@ -48,7 +48,8 @@ void CSelectAdapterDlg::ReadProperties(DWORD memberIndex)
 BOOL CSelectAdapterDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    m_cbCard.SendMessage(CB_SETDROPPEDWIDTH, 200);
+    m_cbCard.SetColumnCount(1);
+    m_cbCard.SetColumnWidth(0, 200);
     if (m_hDevInfo == INVALID_HANDLE_VALUE) return FALSE;
 
     for (INT_PTR i = 0; i < m_arrDeviceIndex.GetSize(); ++i) {

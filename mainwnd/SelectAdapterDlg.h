@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classlib/ClassLib.h"
+#include "widgets/IconComboBox.h"
 #include <setupapi.h>
 
 class CSelectAdapterDlg : public CDialog {
@@ -26,7 +27,7 @@ private:
     CString ReadProperty(SP_DEVINFO_DATA* dev, DWORD prop) const;
 
     HDEVINFO m_hDevInfo = INVALID_HANDLE_VALUE;
-    CComboBox m_cbCard;                           // one name per candidate
+    CIconComboBox m_cbCard;                       // one name per candidate
     CString m_strDescription;
     CString m_strHardwareId;
     CString m_strLocation;

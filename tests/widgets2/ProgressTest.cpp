@@ -1,0 +1,298 @@
+// The gradient progress bar: its text, colours, snake, range rules and
+// messages, on real controls.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Host.h"
+#include "Pixels.h"
+#include "widgets/GradientProgressCtrl.h"
+
+namespace {
+
+const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGrey = RGB(192, 192, 192);
+
+std::string TextOf(HWND w)
+{
+    char buf[256] = "";
+    SendMessageA(w, WM_GETTEXT, sizeof(buf), (LPARAM)buf);
+    EXPECT_EQ((LRESULT)strlen(buf), SendMessageA(w, WM_GETTEXTLENGTH, 0, 0));
+    return buf;
+}
+
+class ProgressBar : public ::testing::Test {
+protected:
+    CTestHost& host = SharedHost();
+    CGradientProgressCtrl bar;
+    CFont font;
+
+    void SetUp() override { ResetHost(host); }
+    void Make(DWORD style, CRect where = CRect(10, 10, 210, 40))
+    {
+        ASSERT_TRUE(bar.Create(WS_VISIBLE | style, where, &host, 100));
+        font.CreateFont(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
+    }
+    Shot Show()
+    {
+        bar.Invalidate(FALSE);
+        return CaptureNow(bar.m_hWnd);
+    }
+};
+
+TEST_F(ProgressBar, TheTextShowsThePercentagePositionOrTheCallersFormat)
+{
+    struct Case {
+        const char* what;
+        DWORD style;
+        int lower, upper, pos;
+        const char* setText;
+        DWORD textStyle;
+        const char* shown;
+    } cases[] = {
+        {"percent", PBS_GRAD_PERCENT, 0, 200, 33, nullptr, 0, "16%"},
+        {"percent of an offset range", PBS_GRAD_PERCENT, 100, 300, 150, nullptr, 0, "25%"},
+        {"position", PBS_GRAD_POSITION, 0, 200, 33, nullptr, 0, "33"},
+        {"no text", 0, 0, 100, 50, nullptr, 0, ""},
+        {"a page's percent format", 0, 0, 100, 70, "Signal %d%%", 0x100, "Signal 70%"},
+        {"caller's text", 0, 0, 100, 70, "Scanning", 0x300, "Scanning"},
+        {"an empty text clears the mode", PBS_GRAD_PERCENT, 0, 100, 70, "", 0x100, ""},
+        {"a zero style clears the text", PBS_GRAD_PERCENT, 0, 100, 70, "x %d", 0, ""},
+        {"only %d is a conversion", 0, 0, 100, 5, "%s %n %x %5d%%", 0x100, "%s %n %x     5%"},
+    };
+    for (const Case& c : cases) {
+        Make(c.style);
+        bar.SetRange(c.lower, c.upper);
+        bar.SetPos(c.pos);
+        if (c.setText) bar.SetText(c.setText, c.textStyle);
+        EXPECT_EQ(c.shown, TextOf(bar.m_hWnd)) << c.what;
+        EXPECT_EQ(c.shown, std::string(bar.m_strToolTip)) << c.what << ": the tooltip follows";
+        bar.DestroyWindow();
+    }
+
+    // WM_SETTEXT stores a format for the mode in force
+    Make(PBS_GRAD_POSITION);
+    bar.SetPos(42);
+    EXPECT_TRUE(bar.SendMessage(WM_SETTEXT, 0, (LPARAM)"Channel %d"));
+    EXPECT_EQ("Channel 42", TextOf(bar.m_hWnd));
+    char small[5] = "";
+    bar.SendMessage(WM_GETTEXT, sizeof(small), (LPARAM)small);
+    EXPECT_STREQ("Chan", small);
+    bar.DestroyWindow();
+}
+
+TEST_F(ProgressBar, RangeAndPositionRulesAndTheMessagesResults)
+{
+    Make(0);
+    bar.SetRange(100, 0);
+    PBRANGE range = {};
+    EXPECT_EQ(0, bar.SendMessage(PBM_GETRANGE, TRUE, (LPARAM)&range));
+    EXPECT_EQ(100, bar.SendMessage(PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ(0, range.iLow);
+    EXPECT_EQ(100, range.iHigh);
+
+    bar.SetPos(20);
+    EXPECT_EQ(20, bar.SetPos(150)) << "the old position";
+    EXPECT_EQ(100, bar.SendMessage(PBM_GETPOS));
+    EXPECT_EQ(100, bar.SendMessage(PBM_SETPOS, (WPARAM)-5));
+    EXPECT_EQ(0, bar.GetPos());
+
+    EXPECT_EQ(MAKELONG(0, 100), bar.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(10, 60)));
+    EXPECT_EQ(10, bar.GetPos()) << "re-applied within the new range";
+    EXPECT_EQ(MAKELONG(10, 60), bar.SendMessage(PBM_SETRANGE32, (WPARAM)-50, 50));
+    EXPECT_EQ(-50, bar.SendMessage(PBM_GETRANGE, TRUE, 0));
+
+    EXPECT_EQ(10, bar.SendMessage(PBM_SETSTEP, 7));
+    EXPECT_EQ(10, bar.SendMessage(PBM_STEPIT));
+    EXPECT_EQ(17, bar.GetPos());
+    EXPECT_EQ(17, bar.SendMessage(PBM_DELTAPOS, (WPARAM)-200));
+    EXPECT_EQ(-50, bar.GetPos());
+    bar.SendMessage(WM_TIMER, PBT_GRAD_STEP);
+    EXPECT_EQ(-43, bar.GetPos()) << "timer 11 steps the bar";
+
+    EXPECT_EQ((LRESULT)CLR_DEFAULT, bar.SendMessage(PBM_SETBARCOLOR, 0, kRed));
+    EXPECT_EQ((LRESULT)CLR_DEFAULT, bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey));
+    EXPECT_EQ(0, bar.SendMessage(WM_GETFONT));
+    bar.SendMessage(WM_SETFONT, (WPARAM)(HFONT)font, FALSE);
+    EXPECT_EQ((LRESULT)(HFONT)font, bar.SendMessage(WM_GETFONT));
+    EXPECT_TRUE(bar.SendMessage(WM_ERASEBKGND, (WPARAM)GetDC(nullptr))) << "no erase";
+
+    // an empty range draws nothing and shows 0 %
+    bar.SetRange(5, 5);
+    bar.ModifyStyle(0, PBS_GRAD_PERCENT);
+    EXPECT_EQ("0%", TextOf(bar.m_hWnd));
+    Shot s = Show();
+    EXPECT_EQ(0, s.CountInRow(5, 0, s.w, kRed));
+    bar.DestroyWindow();
+}
+
+TEST_F(ProgressBar, BarColoursGradientsAndDirections)
+{
+    Make(0);
+    bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey);
+    bar.SendMessage(PBM_SETBARCOLOR, 0, kRed);
+    bar.SetPos(50);
+    Shot s = Show();
+    EXPECT_EQ(100, s.CountInRow(15, 0, 100, kRed)) << "one colour: a solid bar";
+    EXPECT_EQ(100, s.CountInRow(15, 100, 200, kGrey));
+
+    // red to blue squeezed into the filled part
+    bar.SendMessage(PBM_SETBARCOLOR, kBlue, kRed);
+    s = Show();
+    EXPECT_EQ(kRed, s.At(0, 15));
+    EXPECT_GT(GetBValue(s.At(99, 15)), 240);
+    EXPECT_EQ(kGrey, s.At(100, 15));
+    // laid over the whole control, the filled half ends in the middle colour
+    bar.ModifyStyle(0, PBS_GRAD_FIXED);
+    s = Show();
+    EXPECT_EQ(kRed, s.At(0, 15));
+    EXPECT_NEAR(128, GetBValue(s.At(99, 15)), 3);
+    EXPECT_NEAR(128, GetRValue(s.At(99, 15)), 3);
+    SaveShot(bar.m_hWnd, "progress_fixed_gradient_half");
+
+    // the phase scrolls the fixed gradient along the bar, wrapping round
+    bar.SetPos(100);
+    bar.m_nAnimStep = 10;
+    for (int i = 0; i < 5; ++i) bar.SendMessage(WM_TIMER, PBT_GRAD_ANIMATE);
+    EXPECT_EQ(50, bar.m_nPhase);
+    s = Show();
+    EXPECT_EQ(kRed, s.At(100, 15)) << "the gradient starts half a bar further on";
+    EXPECT_NEAR(128, GetRValue(s.At(0, 15)), 3) << "its second half wraps to the start";
+    for (int i = 0; i < 5; ++i) bar.SendMessage(WM_TIMER, PBT_GRAD_ANIMATE);
+    EXPECT_EQ(0, bar.m_nPhase) << "modulo the range";
+
+    // reversed: fills from the right
+    bar.m_nPhase = 0;
+    bar.ModifyStyle(PBS_GRAD_FIXED, PBS_GRAD_REVERSE);
+    bar.SetPos(25);
+    s = Show();
+    EXPECT_EQ(kRed, s.At(199, 15));
+    EXPECT_EQ(kGrey, s.At(149, 15));
+    EXPECT_NE(kGrey, s.At(150, 15));
+    bar.DestroyWindow();
+
+    // vertical: from the bottom, or from the top when reversed
+    for (bool reverse : {false, true}) {
+        Make(PBS_GRAD_VERTICAL | (reverse ? PBS_GRAD_REVERSE : 0), CRect(10, 10, 40, 110));
+        bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey);
+        bar.SendMessage(PBM_SETBARCOLOR, 0, kBlue);
+        bar.SetPos(30);
+        s = Show();
+        int filled = 0;
+        for (int y = 0; y < 100; ++y) filled += s.At(15, y) == kBlue;
+        EXPECT_EQ(30, filled);
+        EXPECT_EQ(kBlue, s.At(15, reverse ? 0 : 99));
+        EXPECT_EQ(kGrey, s.At(15, reverse ? 99 : 0));
+        bar.DestroyWindow();
+    }
+}
+
+TEST_F(ProgressBar, TheTextChangesColourWhereItCrossesTheBarsEnd)
+{
+    Make(PBS_GRAD_PERCENT);
+    bar.SendMessage(WM_SETFONT, (WPARAM)(HFONT)font, FALSE);
+    bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey);
+    bar.SendMessage(PBM_SETBARCOLOR, 0, RGB(0, 0, 128));
+    bar.m_crTextOverBar = RGB(255, 255, 255);
+    bar.m_crTextOverBackground = RGB(0, 0, 0);
+    bar.SetPos(50);
+    Shot s = Show();
+    CRect left(0, 0, 100, 30), right(100, 0, 200, 30);
+    EXPECT_GT(s.CountInRect(left, RGB(255, 255, 255)), 10);
+    EXPECT_EQ(0, s.CountInRect(left, RGB(0, 0, 0)));
+    EXPECT_GT(s.CountInRect(right, RGB(0, 0, 0)), 10);
+    EXPECT_EQ(0, s.CountInRect(right, RGB(255, 255, 255)));
+    SaveShot(bar.m_hWnd, "progress_text_crossing");
+
+    // aligned to the bar's end: the text ends where the bar does
+    bar.ModifyStyle(PBS_GRAD_TEXT_ALIGN, PBS_GRAD_TEXT_AT_END | PBS_GRAD_TEXT_RIGHT);
+    s = Show();
+    EXPECT_GT(s.CountInRect(CRect(60, 0, 100, 30), RGB(255, 255, 255)), 10);
+    EXPECT_EQ(0, s.CountInRect(right, RGB(0, 0, 0)));
+    bar.DestroyWindow();
+}
+
+TEST_F(ProgressBar, TheSnakeMovesAlongAndComesBackReversed)
+{
+    Make(PBS_GRAD_SNAKE);
+    bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey);
+    bar.SendMessage(PBM_SETBARCOLOR, 0, kBlue);
+    EXPECT_EQ(40, bar.m_nSnakeLength);
+    // (position, tail, first and last blue pixel of the 200-pixel bar) after each step of 10
+    struct Step { int pos, tail, from, to; bool reversed; } steps[] = {
+        {10, 0, 0, 20, false},    {20, 0, 0, 40, false},    {50, 10, 20, 100, false},
+        {100, 60, 120, 200, false}, {110, 70, 140, 200, false}, {140, 100, -1, -1, false},
+        {10, 0, 180, 200, true},  {20, 0, 160, 200, true},
+    };
+    int done = 0;
+    for (const Step& st : steps) {
+        while (bar.GetPos() != st.pos && done < 100) {
+            bar.StepIt();
+            ++done;
+            if (bar.GetPos() == st.pos) break;
+        }
+        EXPECT_EQ(st.pos, bar.GetPos());
+        EXPECT_EQ(st.tail, bar.m_nTail) << "position " << st.pos;
+        EXPECT_EQ(st.reversed, (bar.GetStyle() & PBS_GRAD_REVERSE) != 0) << "position " << st.pos;
+        Shot s = Show();
+        int first = -1, last = -1;
+        for (int x = 0; x < 200; ++x)
+            if (s.At(x, 15) == kBlue) { if (first < 0) first = x; last = x + 1; }
+        EXPECT_EQ(st.from, first) << "position " << st.pos;
+        EXPECT_EQ(st.to, last) << "position " << st.pos;
+        if (st.pos == 50 && !st.reversed) SaveShot(bar.m_hWnd, "progress_snake");
+    }
+    bar.DestroyWindow();
+}
+
+TEST_F(ProgressBar, MarginsKeepTheBarInside)
+{
+    Make(0);
+    bar.m_rcMargins = CRect(5, 4, 5, 4);
+    bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey);
+    bar.SendMessage(PBM_SETBARCOLOR, 0, kBlue);
+    bar.SetPos(100);
+    Shot s = Show();
+    EXPECT_EQ(kGrey, s.At(4, 15));
+    EXPECT_EQ(kBlue, s.At(5, 15));
+    EXPECT_EQ(kBlue, s.At(194, 15));
+    EXPECT_EQ(kGrey, s.At(195, 15));
+    EXPECT_EQ(kGrey, s.At(100, 3));
+    EXPECT_EQ(kBlue, s.At(100, 4));
+    bar.DestroyWindow();
+}
+
+TEST_F(ProgressBar, PicturesOfItsStates)
+{
+    struct Look { const char* name; DWORD style; int pos; int colours; } looks[] = {
+        {"progress_percent_three_colours", PBS_GRAD_PERCENT, 70, 3},
+        {"progress_position_text", PBS_GRAD_POSITION, 35, 2},
+        {"progress_fixed_full", PBS_GRAD_PERCENT | PBS_GRAD_FIXED, 100, 3},
+        {"progress_reverse", PBS_GRAD_PERCENT | PBS_GRAD_REVERSE, 40, 3},
+        {"progress_empty", PBS_GRAD_PERCENT, 0, 3},
+    };
+    for (const Look& l : looks) {
+        Make(l.style, CRect(10, 10, 260, 34));
+        CFont normal;
+        normal.CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
+        bar.SendMessage(WM_SETFONT, (WPARAM)(HFONT)normal, FALSE);
+        if (l.colours == 3) bar.SetGradientColors(3, RGB(0, 160, 0), RGB(120, 200, 255), RGB(0, 160, 0));
+        bar.SetPos(l.pos);
+        EXPECT_TRUE(SaveShot(bar.m_hWnd, l.name));
+        bar.DestroyWindow();
+    }
+    // a vertical bar with its text turned to run upward
+    Make(PBS_GRAD_VERTICAL | PBS_GRAD_PERCENT, CRect(10, 10, 40, 160));
+    CFont upward;
+    upward.CreateFont(-13, 0, 900, 900, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
+    bar.SendMessage(WM_SETFONT, (WPARAM)(HFONT)upward, FALSE);
+    bar.m_crTextOverBar = RGB(255, 255, 255);
+    bar.SetGradientColors(3, RGB(0, 160, 0), RGB(120, 200, 255), RGB(0, 160, 0));
+    bar.SetPos(60);
+    Shot s = Show();
+    int white = s.CountInRect(CRect(0, 0, 30, 150), RGB(255, 255, 255));
+    EXPECT_GT(white, 20) << "the text, centred on the bar";
+    EXPECT_TRUE(SaveShot(bar.m_hWnd, "progress_vertical_rotated_text"));
+    bar.DestroyWindow();
+}
+
+} // namespace
