@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "ScanListBuilder.h"
+#include "core/HideDlg.h"
 #include "pages/SurveyList.h"
 
 namespace {
