@@ -107,7 +107,8 @@ BEGIN_MESSAGE_MAP(CSiteSurveyPage, CChildPage)
     ON_BN_CLICKED(IDC_SURVEY_SORT_SIGNAL, OnSortButton)
     ON_MESSAGE(WM_CELLLIST_GETCELLINFO, OnGetCellInfo)
     ON_NOTIFY(NM_DBLCLK, IDC_SURVEY_LIST, OnDblclkList)
-    ON_NOTIFY(NM_CLICK, IDC_SURVEY_LIST, OnClickList)
+    // The list takes NM_CLICK itself and reports the click on a cell.
+    ON_MESSAGE(WM_CELLLIST_CELLCLICK, OnClickList)
 END_MESSAGE_MAP()
 
 CSiteSurveyPage::CSiteSurveyPage(CConfigMainDlg* pMainDlg) : CChildPage(IDD_SITE_SURVEY_PAGE, pMainDlg) {}
@@ -420,12 +421,12 @@ void CSiteSurveyPage::UpdateButtons()
     m_btnAddProfile.EnableWindow(connect && g_bIsAdmin);
 }
 
-void CSiteSurveyPage::OnClickList(NMHDR*, LRESULT* result)
+LRESULT CSiteSurveyPage::OnClickList(WPARAM, LPARAM)
 {
     int row = m_list.GetFocusedItem();
     if (row >= 0 && (size_t)row < m_entries.size()) m_dwSecurityCode = m_entries[row].secured;
     UpdateButtons();
-    *result = 0;
+    return 0;
 }
 
 void CSiteSurveyPage::OnRescan()

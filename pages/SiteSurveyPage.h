@@ -65,7 +65,7 @@ protected:
     void OnSortButton();
     LRESULT OnGetCellInfo(WPARAM wParam, LPARAM lParam);
     void OnDblclkList(NMHDR* hdr, LRESULT* result);
-    void OnClickList(NMHDR* hdr, LRESULT* result);
+    LRESULT OnClickList(WPARAM wParam, LPARAM lParam);
 
 private:
     void PlaceControls();
