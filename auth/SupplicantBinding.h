@@ -1,19 +1,70 @@
-// Binding to the 802.1X supplicant library.  Not built yet: no port object
-// ever exists and the port never opens.
+// Binding to the 802.1X supplicant library: starts and stops it, attaches the
+// library port of the adapter, configures the port from the connection in
+// progress (g_pCurProfile) and receives the port's status events.  The
+// user-interface thread calls everything here except the two callbacks,
+// which run on the library's threads.
 #pragma once
 
 #include <windows.h>
+#include "auth/AcAuthApi.h"
+#include "auth/AuthPort.h"
+#include "core/StationConfig.h"
 
-// Written here only (OpenAuthPortOrShutDown, CloseAuthPort and the port's own events).
-extern int g_hAuthPort;      // result of OpenAuthPort: non-zero while a port is open
-extern int g_nAuthState;
+// Written here only (OpenAuthPortOrShutDown, CloseAuthPort, the library's shut-down).
+extern int g_hAuthPort;      // non-zero while the port is open (OpenAuthPort succeeded)
+extern int g_nAuthState;     // 6 while the port is open, else 0
+
+// Why the last stored-profile authentication failed: 0 time-out, 1 bad
+// identity or password, 2 unknown reason.
+extern int g_nAuthFailReason;
+
+// Certificate hashes of the connection in progress, copied here by the
+// connection engine before the port is configured.
+struct AuthCertBlock {
+    DWORD length;
+    BYTE data[152];
+};
+extern AuthCertBlock g_AuthClientCert;
+extern AuthCertBlock g_AuthServerCert;
+
+// The connection's six credential texts, copied here by the connection engine.
+struct AuthCredentialTexts {
+    char identity[128];
+    char tunnelId[128];
+    char password[128];
+    char tunnelPassword[128];
+    char domainName[128];
+    char serverName[128];
+};
+extern AuthCredentialTexts g_AuthCredentialTexts;
 
 bool InitAuthLibrary();
 void ShutdownAuthLibrary();
 bool OpenAuthPort(BOOL waitFirst);
-void CloseAuthPort();
-// An 802.1X port object exists (the library's port layer holds one).
-bool AuthPortObjectExists();
 // Opens the adapter's 802.1X port (g_hAuthPort, g_nAuthState 6); without
 // one the supplicant library is of no use and is shut down (state 0).
 void OpenAuthPortOrShutDown();
+void CloseAuthPort();
+// Configures the attached port from g_pCurProfile; then AuthPortStart(g_pAuthPort).
+void ApplyProfileToPort();
+// An 802.1X port object exists (a port is attached).
+bool AuthPortObjectExists();
+
+void DestroyPortCredentials(AUTH_PORT* port);
+void ConfigurePortAssociation(AUTH_PORT* port, const StationConfig* profile);
+void ConfigurePortSecurity(AUTH_PORT* port, const StationConfig* profile);
+// false, and no key, when a 64-character key is not 64 hex digits.
+bool CreatePortPsk(AUTH_PORT* port, const StationConfig* profile);
+void BuildPortCredentials(AUTH_PORT* port, const StationConfig* profile);
+void EnablePortCcx(AUTH_PORT* port);
+void EnableAuthDebug(AUTH_PORT* port);
+
+// The library's callbacks.
+void OnAuthPortStatus(void* context, int event);
+void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request);
+const char* AuthEventStringCallback(void* unused, int event);
+
+// status != 0 and status != -32 (the label is not used).
+bool IsAcFailure(const char* label, AC_STATUS status);
+// The text after prefix when text begins with it, else text.
+const char* SkipPrefix(const char* text, const char* prefix);

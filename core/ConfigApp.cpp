@@ -2,6 +2,7 @@
 // controller dialog whose modal loop is the program's main loop.
 #include "classlib/ClassLib.h"
 #include "core/HideDlg.h"
+#include "core/OidChannel.h"
 #include "resource.h"
 
 #include <cstring>
@@ -21,6 +22,9 @@ BOOL CConfigApp::InitInstance()
 {
     AfxEnableControlContainer();
     Enable3dControlsStatic();
+    // Failed sets are retried from this thread's timers: name it before any
+    // other thread can touch the OID channel first.
+    SetOidRetryThread(GetCurrentThreadId());
 
     m_hMutex = CreateMutexA(nullptr, FALSE, "QX60");
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

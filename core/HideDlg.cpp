@@ -28,6 +28,7 @@ BOOL g_bIcvError = FALSE;
 BOOL g_bButtonClicked = FALSE;
 BOOL g_bAuthPortCurrent = TRUE;
 BOOL g_bIsAdmin = FALSE;
+BOOL g_bDebugTrace = FALSE;
 BOOL g_bRadioOn = TRUE;
 BOOL g_bEepromWord36Bit8Clear = FALSE;
 BOOL g_bEepromWord36Bit9Clear = FALSE;
@@ -341,7 +342,7 @@ void CHideDlg::OnTimerBody(UINT_PTR id)
     ReconnectTest();
 
     if (CConfigMainDlg* window = OpenedMainWindow()) {
-        ReadCheckBuild();
+        g_bDebugTrace = ReadCheckBuild();
         window->UpdateWpsButton();
         window->UpdateWmmButton();
     }

@@ -8,6 +8,8 @@
 #include "core/WlanEvents.h"
 #include "mainwnd/ConfigMainDlg.h"
 
+struct StationConfig;
+
 #define WM_TRAY_NOTIFY     (WM_USER + 100)   // 0x464, notification icon callback
 #define WM_APP_WMI_EVENT   (WM_APP + 1)      // 0x8001, driver event from the WMI sink
 
@@ -116,6 +118,13 @@ private:
     UINT PickTrayMenu() const;
     void MirrorTrayState(UINT iconId, const char* tip);
 
+    // Connection engine steps (ConnectEngine.cpp).
+    void TakeScanResult();
+    void ApplyStationConfig(StationConfig* r);
+    void ApplyDot1x(StationConfig* r);
+    void ApplyRadioBlock(StationConfig* r);
+    void SetChannel(DWORD khz);
+
     NOTIFYICONDATAA m_nid = {};
     DWORD m_dwMediaStatus = 1;     // OID_GEN_MEDIA_CONNECT_STATUS at the last poll
     UINT m_nShownIcon = 0;
@@ -123,6 +132,7 @@ private:
     LONG m_nMark = 0;
     LONG m_nIconAdds = 0;
     UINT m_nLastMenu = 0;
+    BOOL m_bConnecting = FALSE;    // ConnectProfile is draining the queue
     CStatic m_tipMirror;
 };
 
@@ -134,6 +144,7 @@ extern BOOL g_bIcvError;                  // the link poll and its WEP check
 extern BOOL g_bButtonClicked;             // set by every owner-drawn button click; adapter loss clears it
 extern BOOL g_bAuthPortCurrent;           // the controller: 0 when the adapter went away
 extern BOOL g_bIsAdmin;                   // CheckAdminPrivilege, at start
+extern BOOL g_bDebugTrace;                // bCheckBuild, read on every event while the window is open
 extern BOOL g_bRadioOn;                   // InitAdapter, and the radio command of the window
 extern BOOL g_bEepromWord36Bit8Clear;     // InitAdapter
 extern BOOL g_bEepromWord36Bit9Clear;     // InitAdapter

@@ -1,10 +1,12 @@
 #include "core/RegistryStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "classlib/Handles.h"
@@ -103,6 +105,43 @@ BOOL ReadRegInt(HKEY key, const char* name, int* value)
     return TRUE;
 }
 
+BOOL ReadRegNumber(HKEY key, const char* name, int* value)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!value || !QueryWhole(key, name, &type, data)) return FALSE;
+    if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
+        DWORD d;
+        std::memcpy(&d, data.data(), sizeof(d));
+        *value = (int)d;
+        return TRUE;
+    }
+    if (!IsTextType(type)) return FALSE;
+    size_t len = 0;
+    while (len < data.size() && data[len] != 0) ++len;
+    if (len > 127) return FALSE;
+    std::string text(reinterpret_cast<const char*>(data.data()), len);
+    const char* p = text.c_str();
+    while (*p == ' ' || *p == '\t') ++p;
+    const char* digits = (*p == '+' || *p == '-') ? p + 1 : p;
+    if (*digits < '0' || *digits > '9') return FALSE;
+    errno = 0;
+    long long v = std::strtoll(p, nullptr, 10);
+    if (errno == ERANGE || v > INT_MAX || v < INT_MIN) return FALSE;
+    *value = (int)v;
+    return TRUE;
+}
+
+BOOL ReadRegWord(HKEY key, const char* name, DWORD* value)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!value || !QueryWhole(key, name, &type, data)) return FALSE;
+    if ((type != REG_DWORD && type != REG_BINARY) || data.size() != sizeof(DWORD)) return FALSE;
+    std::memcpy(value, data.data(), sizeof(DWORD));
+    return TRUE;
+}
+
 BOOL ReadRegDword(HKEY key, const char* name, DWORD* value)
 {
     DWORD type = 0;
@@ -191,13 +230,16 @@ BOOL WriteAdapterDword(const char* name, DWORD value, const char* subkey)
 int ReadWirelessModeOrDefault()
 {
     int mode = g_bHtDevice ? 5 : 3;
-    ReadAdapterInt(REGSTR_WIRELESS_MODE, &mode);
-    return mode;
+    int stored = 0;
+    if (WithAdapterKey(KEY_READ, nullptr, [&](HKEY k) { return ReadRegNumber(k, REGSTR_WIRELESS_MODE, &stored); }) &&
+        stored >= 0 && stored <= 10)
+        mode = stored;
+    return NormaliseWirelessMode(mode, g_bDualBand, g_bHtDevice);
 }
 
 BOOL ReadCcx2Control(DWORD* word)
 {
-    return ReadAdapterDword(REGSTR_CCX2_CONTROL, word);
+    return WithAdapterKey(KEY_READ, nullptr, [&](HKEY k) { return ReadRegWord(k, REGSTR_CCX2_CONTROL, word); });
 }
 
 BOOL ReadCheckBuild()

@@ -143,6 +143,13 @@ BOOL ReadRegText(HKEY key, const char* name, CString& text);
 BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size);
 //   Number: decimal text read like atoi (clamped to int), or a REG_DWORD.
 BOOL ReadRegInt(HKEY key, const char* name, int* value);
+//   Strict number: a decimal text of at most 127 characters that begins
+//   (after blanks) with an optional sign and a digit and fits an int, read
+//   like atoi; or a REG_DWORD.  Empty, too long or not a number: FALSE.
+BOOL ReadRegNumber(HKEY key, const char* name, int* value);
+//   Raw word: exactly four bytes of a REG_DWORD or REG_BINARY value, as
+//   CCX2Control and TransmitSetting are kept.  Anything else: FALSE.
+BOOL ReadRegWord(HKEY key, const char* name, DWORD* value);
 //   Raw number: up to four bytes of any type, zero-extended.
 BOOL ReadRegDword(HKEY key, const char* name, DWORD* value);
 BOOL WriteRegText(HKEY key, const char* name, const char* text);
@@ -160,8 +167,10 @@ BOOL WriteAdapterInt(const char* name, int value, const char* subkey = nullptr);
 BOOL WriteAdapterDword(const char* name, DWORD value, const char* subkey = nullptr);
 
 // Values with a default when missing.
-int ReadWirelessModeOrDefault();        // 5 on an 802.11n adapter, else 3; not normalised
-BOOL ReadCcx2Control(DWORD* word);      // FALSE when missing
+// WirelessMode normalised for this adapter (NormaliseWirelessMode); missing
+// or not a mode (0-10): 5 on an 802.11n adapter, else 3, normalised too.
+int ReadWirelessModeOrDefault();
+BOOL ReadCcx2Control(DWORD* word);      // the raw word; FALSE when missing or not a word
 BOOL ReadCheckBuild();                  // missing: written as "0", 0
 BOOL ReadIeee80211h();                  // 1 only when IEEE80211H reads exactly 1
 

@@ -2,6 +2,9 @@
 #include "core/WpsRuntime.h"
 
 WpsCredentialBlock g_WscCredentials;
+int g_nWscConfigMode = 0;
+DWORD g_dwWscPinCode = 0;
+BOOL g_bWpsRotate = TRUE;
 
 BOOL ConnectWpsCredential() { return FALSE; }
 BOOL IsConnectedToWpsCredential() { return FALSE; }

@@ -24,6 +24,10 @@ static_assert(sizeof(WpsCredential) == 124, "WPS credential layout");
 static_assert(sizeof(WpsCredentialBlock) == 996, "WPS credential block layout");
 
 extern WpsCredentialBlock g_WscCredentials;   // the WPS run; zeroed by the controller's InitAdapter
+// Reloaded from the adapter key's WscProfile by SetOidFromReg.
+extern int g_nWscConfigMode;     // ConfigMode: 0 enrollee, non-zero registrar
+extern DWORD g_dwWscPinCode;     // PinCode, eight digits
+extern BOOL g_bWpsRotate;        // on failure go on to the next credential (SetOidFromReg, WPS run time)
 
 BOOL ConnectWpsCredential();
 BOOL IsConnectedToWpsCredential();

@@ -293,5 +293,13 @@ LRESULT CConfigMainDlg::OnQueryDragIcon(WPARAM, LPARAM)
 
 void CConfigMainDlg::OnClose()
 {
-    Default();
+    Default();   // the dialog manager turns it into IDCANCEL
+}
+
+// A closed window is destroyed; the controller deletes the object and opens
+// a new one the next time (a hidden window would keep counting as open and
+// hold back the poll's reconnects).
+void CConfigMainDlg::OnCancel()
+{
+    DestroyWindow();
 }

@@ -84,6 +84,9 @@ protected:
     void OnPaint();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnClose();
+    // Esc and the close box close the window; Enter does nothing.
+    void OnOK() override {}
+    void OnCancel() override;
 
 private:
     CSkinButton* CreateNavButton(int index, UINT id, UINT textId, int x, int y, int cx, int cy);

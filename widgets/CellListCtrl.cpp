@@ -227,6 +227,8 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
         textColor = info.m_bHot ? Resolve(info.m_crHotText, COLOR_HOTLIGHT) : Resolve(info.m_crText, COLOR_WINDOWTEXT);
 
     int saved = dc->SaveDC();
+    // Nothing a parent asks for (DT_NOCLIP, a huge image) reaches the neighbours.
+    dc->IntersectClipRect(&l.cell);
 
     if (info.m_bCheckBox) {
         bool plain = info.m_bCheckIgnoresSelection || info.m_bNoSelection;

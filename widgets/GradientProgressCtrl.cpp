@@ -21,9 +21,9 @@ CString FormatProgressText(const char* format, int value)
         }
         // "%", flags, width, then d, i or u: one integer conversion.
         const char* q = p + 1;
-        while (*q && strchr("-+ 0#", *q))
+        while (*q && strchr("-+ 0#", *q) && q - p < 6)
             ++q;
-        while (*q >= '0' && *q <= '9' && q - p < 8)
+        while (*q >= '0' && *q <= '9' && q - p < 12)
             ++q;
         if (*q == 'd' || *q == 'i' || *q == 'u') {
             char spec[16] = {0};

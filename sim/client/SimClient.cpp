@@ -75,6 +75,15 @@ bool SimClient::SetWps(const KQSIM_WPS_CONFIG& cfg) { return Call(KQSIM_IOCTL_SE
 bool SimClient::ClearNetworks() { return Call(KQSIM_IOCTL_CLEAR_NETWORKS, nullptr, 0); }
 bool SimClient::PutNetwork(const KQSIM_NETWORK& net) { return Call(KQSIM_IOCTL_PUT_NETWORK, &net, sizeof(net)); }
 bool SimClient::RemoveNetwork(const BYTE bssid[6]) { return Call(KQSIM_IOCTL_REMOVE_NETWORK, bssid, 6); }
+bool SimClient::LogSupplicantCall(int slot, int status, const std::string& text)
+{
+    KQSIM_CALL_RECORD r{};
+    r.adapter = slot < 0 ? 0xFFFFu : (unsigned)slot;
+    r.status = status;
+    std::strncpy(r.text, text.c_str(), sizeof(r.text) - 1);
+    return Call(KQSIM_IOCTL_LOG_CALL, &r, sizeof(r));
+}
+
 bool SimClient::ClearLog() { return Call(KQSIM_IOCTL_CLEAR_LOG, nullptr, 0); }
 
 bool SimClient::ListAdapters(std::vector<AdapterState>& out)
@@ -275,7 +284,11 @@ bool SimClient::ReadLog(std::vector<LogEntry>& out, DWORD fromSeq)
             le.inputLen = e.inputLen;
             DWORD n = e.dataLen > KQSIM_LOG_DATA ? KQSIM_LOG_DATA : e.dataLen;
             le.data.assign(e.data, e.data + n);
-            if (e.kind == KQSIM_LOG_MARKER) le.text.assign((const char*)e.data, n);
+            if (e.kind == KQSIM_LOG_MARKER || e.kind == KQSIM_LOG_SUPPLICANT) {
+                DWORD len = 0;
+                while (len < n && e.data[len]) ++len;
+                le.text.assign((const char*)e.data, len);
+            }
             out.push_back(le);
             seq = e.seq + 1;
         }
@@ -431,6 +444,7 @@ std::string LogKindName(int kind)
     case KQSIM_LOG_VANISH: return "VANISH";
     case KQSIM_LOG_RETURN: return "RETURN";
     case KQSIM_LOG_OTHER: return "OTHER";
+    case KQSIM_LOG_SUPPLICANT: return "AC";
     }
     return "?";
 }
@@ -443,6 +457,7 @@ std::string DescribeLogEntry(const LogEntry& e)
     std::string s = head;
     if (e.kind == KQSIM_LOG_MARKER) return s + " " + e.text;
     if (e.adapter >= 0) s += " #" + std::to_string(e.adapter);
+    if (e.kind == KQSIM_LOG_SUPPLICANT) return s + " " + e.text + " -> " + std::to_string((long)e.status);
     if (!e.IsRequest() && e.kind != KQSIM_LOG_OTHER) return s;
     const char* name = nullptr;
     for (const auto& n : kOidNames)

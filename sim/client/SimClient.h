@@ -28,6 +28,7 @@ struct LogEntry {
     std::string text;             // markers
 
     bool IsRequest() const { return kind == KQSIM_LOG_QUERY || kind == KQSIM_LOG_SET; }
+    bool IsSupplicantCall() const { return kind == KQSIM_LOG_SUPPLICANT; }
     bool Succeeded() const { return status >= 0; }
     DWORD BaseOid() const { return oid & ~0x00800000u; }
 };
@@ -94,6 +95,8 @@ public:
     bool ReadLog(std::vector<LogEntry>& out, DWORD fromSeq = 0);
     bool ClearLog();
     bool AddMarker(const std::string& text);
+    // A call of the supplicant stand-in (slot -1: no adapter).
+    bool LogSupplicantCall(int slot, int status, const std::string& text);
     // Sequence number the next entry will get (a cheap "mark" for tests).
     bool NextSeq(DWORD& seq);
 

@@ -36,6 +36,7 @@
 #define KQSIM_IOCTL_READ_LOG         KQSIM_IOCTL(40) /* in u32 first seq; out KQSIM_LOG_HEADER + entries */
 #define KQSIM_IOCTL_CLEAR_LOG        KQSIM_IOCTL(41)
 #define KQSIM_IOCTL_ADD_MARKER       KQSIM_IOCTL(42) /* in text (up to 127 bytes) */
+#define KQSIM_IOCTL_LOG_CALL         KQSIM_IOCTL(43) /* in KQSIM_CALL_RECORD: a call of the supplicant stand-in */
 
 /* Network security of a simulated access point. */
 enum {
@@ -219,8 +220,17 @@ enum {
     KQSIM_LOG_MARKER = 5,
     KQSIM_LOG_VANISH = 6,
     KQSIM_LOG_RETURN = 7,
-    KQSIM_LOG_OTHER = 8             /* an IOCTL other than the NDIS query */
+    KQSIM_LOG_OTHER = 8,            /* an IOCTL other than the NDIS query */
+    KQSIM_LOG_SUPPLICANT = 9        /* a call into acAuth.dll: text in data, its result in status */
 };
+
+/* One call of the supplicant stand-in, logged in sequence with the OID
+ * requests.  adapter: the slot of the port's adapter, 0xFFFF for none. */
+typedef struct KQSIM_CALL_RECORD {
+    unsigned int adapter;
+    int status;
+    char text[KQSIM_LOG_DATA];
+} KQSIM_CALL_RECORD;
 
 typedef struct KQSIM_LOG_ENTRY {
     unsigned int seq;

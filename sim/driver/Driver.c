@@ -493,6 +493,8 @@ static NTSTATUS Control(ULONG code, UCHAR *buf, ULONG inLen, ULONG outLen, ULONG
         RtlZeroMemory(g_log, KQSIM_LOG_CAPACITY * sizeof(KQSIM_LOG_ENTRY));
         g_logNextSeq = 1;
         return STATUS_SUCCESS;
+    case KQSIM_IOCTL_LOG_CALL:
+        return KqLogSupplicantCall(buf, inLen);
     case KQSIM_IOCTL_ADD_MARKER: {
         ULONG n = 0;
         while (n < inLen && n < KQSIM_LOG_DATA - 1 && buf[n]) ++n;

@@ -130,6 +130,9 @@ ULONG KqChannelKHz(const KQSIM_NETWORK *n);
 void KqAirChanged(void);
 int KqConnected(const KQ_ADAPTER *ad);
 
+/* Supplicant.c: the control path of the supplicant stand-in */
+NTSTATUS KqLogSupplicantCall(const UCHAR *in, ULONG inLen);
+
 /* Oids.c: stored values of plain settings */
 UCHAR *KqStoreBytes(KQ_ADAPTER *ad, ULONG oid);
 ULONG KqStoreGet(KQ_ADAPTER *ad, ULONG oid);

@@ -13,6 +13,13 @@
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
+#include "mainwnd/ProfilePage.h"
+#include "pages/AboutPage.h"
+#include "pages/AdvancedPage.h"
+#include "pages/SiteSurveyPage.h"
+#include "pages/StatisticsPage.h"
+#include "pages/WmmPage.h"
+#include "pages/WpsPage.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
@@ -150,9 +157,9 @@ TEST_F(ConfigWindowTest, ChildrenIdsAndRectanglesFollowTheLayout)
     EXPECT_EQ(20, lf.lfHeight);
 
     // Pages at (0, 60)-(794, 402) of the container, one per page button.
-    CWnd* pages[7] = { (CWnd*)w->m_pProfilePage, (CWnd*)w->m_pSiteSurveyPage, (CWnd*)w->m_pAdvancedPage,
-                       (CWnd*)w->m_pStatisticsPage, (CWnd*)w->m_pWmmPage, (CWnd*)w->m_pWpsPage,
-                       (CWnd*)w->m_pAboutPage };
+    CWnd* pages[7] = { w->m_pProfilePage, w->m_pSiteSurveyPage, w->m_pAdvancedPage,
+                       w->m_pStatisticsPage, w->m_pWmmPage, w->m_pWpsPage,
+                       w->m_pAboutPage };
     for (CWnd* p : pages) {
         ASSERT_TRUE(p && p->IsWindow());
         EXPECT_EQ(container, GetParent(p->m_hWnd));
@@ -198,14 +205,14 @@ TEST_F(ConfigWindowTest, EachNavigationButtonBringsItsPageToTheFront)
     CConfigMainDlg* w = Open();
     ASSERT_NE(nullptr, w);
     struct { int nav; CWnd* page; const char* shot; } cases[] = {
-        { NAV_PROFILE, (CWnd*)w->m_pProfilePage, "page-profile" },
-        { NAV_ADVANCED, (CWnd*)w->m_pAdvancedPage, "page-advanced" },
-        { NAV_STATISTICS, (CWnd*)w->m_pStatisticsPage, "page-statistics" },
-        { NAV_WMM, (CWnd*)w->m_pWmmPage, "page-wmm" },
-        { NAV_WPS, (CWnd*)w->m_pWpsPage, "page-wps" },
-        { NAV_ABOUT, (CWnd*)w->m_pAboutPage, "page-about" },
-        { NAV_NETWORK, (CWnd*)w->m_pSiteSurveyPage, "page-network" },
-        { NAV_NETWORK, (CWnd*)w->m_pSiteSurveyPage, "page-network" },   // a second click keeps it
+        { NAV_PROFILE, w->m_pProfilePage, "page-profile" },
+        { NAV_ADVANCED, w->m_pAdvancedPage, "page-advanced" },
+        { NAV_STATISTICS, w->m_pStatisticsPage, "page-statistics" },
+        { NAV_WMM, w->m_pWmmPage, "page-wmm" },
+        { NAV_WPS, w->m_pWpsPage, "page-wps" },
+        { NAV_ABOUT, w->m_pAboutPage, "page-about" },
+        { NAV_NETWORK, w->m_pSiteSurveyPage, "page-network" },
+        { NAV_NETWORK, w->m_pSiteSurveyPage, "page-network" },   // a second click keeps it
     };
     for (const auto& c : cases) {
         CSkinButton* b = w->GetNavButton(c.nav);
@@ -252,7 +259,6 @@ TEST_F(ConfigWindowTest, HelpAndBlankButtonsStartDisabled)
 }
 
 bool Greenish(BYTE r, BYTE g, BYTE b) { return g > 120 && g > r + 50 && g > b + 50; }
-bool Reddish(BYTE r, BYTE g, BYTE b) { return r > 120 && r > g + 60 && r > b + 60; }
 
 TEST_F(ConfigWindowTest, RadioStoredOffShowsTheOffIconAndPressingItTurnsTheRadioOn)
 {
@@ -265,8 +271,8 @@ TEST_F(ConfigWindowTest, RadioStoredOffShowsTheOffIconAndPressingItTurnsTheRadio
     ASSERT_NE(nullptr, w);
     HWND radio = w->GetNavButton(NAV_RADIO)->m_hWnd;
     UpdateWindow(w->m_hWnd);
+    // The off icon is grey, the on icon green.
     Capture before = CaptureWindow(radio);
-    EXPECT_GT(kqtest::CountPixels(before, { 0, 0, 30, 30 }, Reddish), 40);
     EXPECT_EQ(0, kqtest::CountPixels(before, { 0, 0, 30, 30 }, Greenish));
 
     DWORD from = 0;
@@ -286,7 +292,6 @@ TEST_F(ConfigWindowTest, RadioStoredOffShowsTheOffIconAndPressingItTurnsTheRadio
     UpdateWindow(w->m_hWnd);
     Capture after = CaptureWindow(radio);
     EXPECT_GT(kqtest::CountPixels(after, { 0, 0, 30, 30 }, Greenish), 40);
-    EXPECT_EQ(0, kqtest::CountPixels(after, { 0, 0, 30, 30 }, Reddish));
 
     // And off again: "1" stored, the off icon back.
     SendMessageA(radio, BM_CLICK, 0, 0);
@@ -294,6 +299,8 @@ TEST_F(ConfigWindowTest, RadioStoredOffShowsTheOffIconAndPressingItTurnsTheRadio
     EXPECT_FALSE(g_bRadioOn);
     ASSERT_TRUE(ReadAdapterText(REGSTR_RADIO, stored));
     EXPECT_EQ(CString("1"), stored);
+    UpdateWindow(w->m_hWnd);
+    EXPECT_EQ(0, kqtest::CountPixels(CaptureWindow(radio), { 0, 0, 30, 30 }, Greenish));
     WriteAdapterText(REGSTR_RADIO, "0");
 }
 
@@ -390,7 +397,7 @@ TEST_F(ConfigWindowTest, EnterAndEscapeNeverCloseAPageOrAPanel)
 {
     CConfigMainDlg* w = Open();
     ASSERT_NE(nullptr, w);
-    CWnd* targets[] = { (CWnd*)w->m_pSiteSurveyPage, (CWnd*)w->m_pProfilePage, w->GetPanel(PANEL_LINK_STATUS),
+    CWnd* targets[] = { w->m_pSiteSurveyPage, w->m_pProfilePage, w->GetPanel(PANEL_LINK_STATUS),
                         w->GetPanel(PANEL_PEAP_SETTING) };
     for (CWnd* t : targets) {
         BOOL wasVisible = t->IsWindowVisible();
@@ -408,7 +415,7 @@ TEST_F(ConfigWindowTest, ShowPageShowsOnePanelByIndex)
 {
     CConfigMainDlg* w = Open();
     ASSERT_NE(nullptr, w);
-    for (int n : { PANEL_PEAP_SETTING, PANEL_PROFILE_EDIT, PANEL_LINK_STATUS, 9, -1 }) {
+    for (int n : { (int)PANEL_PEAP_SETTING, (int)PANEL_PROFILE_EDIT, (int)PANEL_LINK_STATUS, 9, -1 }) {
         m_dlg.ShowPage(n);
         for (int i = 0; i < PANEL_COUNT; ++i) EXPECT_EQ(i == n, w->GetPanel(i)->IsWindowVisible() != FALSE) << n << " " << i;
         EXPECT_EQ(n, m_dlg.m_nCurPanel);

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <wincodec.h>
 #include <winternl.h>
-#include <intrin.h>
 
 #include <string>
 #include <vector>
@@ -105,22 +104,18 @@ inline std::string ScreenshotPath(const std::string& name)
 
 // ---- What this process holds ----------------------------------------------
 
-// Live GDI objects of this process: the entries of the shared handle table
-// (PEB + 0xF8 on x64) that carry this process's id and a type.
+// Live GDI objects of this process: the entries of the process's handle
+// table (PEB + 0xF8 on x64) that carry a type.  Wine leaves the owner field
+// of these entries 0, so the type alone tells a live object.
 inline int CountGdiObjects()
 {
 #ifdef _WIN64
-    BYTE* peb = (BYTE*)__readgsqword(0x60);
+    BYTE* peb = (BYTE*)NtCurrentTeb()->ProcessEnvironmentBlock;
     BYTE* table = *(BYTE**)(peb + 0xF8);
     if (!table) return -1;
-    DWORD pid = GetCurrentProcessId();
     int n = 0;
-    for (int i = 0; i < 0x4000; ++i) {
-        BYTE* e = table + (size_t)i * 24;
-        DWORD owner = *(DWORD*)(e + 8);
-        BYTE type = e[14];
-        if (type && owner == pid) ++n;
-    }
+    for (int i = 0; i < 0x4000; ++i)
+        if (table[(size_t)i * 24 + 14]) ++n;
     return n;
 #else
     return -1;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/HideDlg.h"
 #include "core/StateQuery.h"
@@ -109,6 +110,9 @@ protected:
 
 TEST_F(LiveControllerTest, SuspendWithoutPortObjectKeepsTheTimers)
 {
+    // The supplicant library is gone (as after a failed start): no port object.
+    ShutdownAuthLibrary();
+    ASSERT_FALSE(AuthPortObjectExists());
     m_dlg.SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     EXPECT_TRUE(TakeTimer(IDT_ADAPTER_POLL));
     EXPECT_TRUE(TakeTimer(IDT_WPS_BUTTON));

@@ -143,6 +143,9 @@ TEST_F(PollCounter, CountsOnlyWhileTheLinkFitsTheCurrentProfile)
         g_pCurProfile->matchByBssid = c.byBssid;
         std::memcpy(g_pCurProfile->bssid, c.bssid, 6);
         g_pCurProfile->infrastructureMode = Ndis802_11Infrastructure;
+        // Open system without encryption, as the network: only the SSID or BSSID can differ.
+        g_pCurProfile->authMode = Ndis802_11AuthModeOpen;
+        g_pCurProfile->encryption = Ndis802_11EncryptionDisabled;
 
         // A few runs while the link is down, so that a reset shows.
         for (int i = 0; i < 4; ++i) Tick();
@@ -185,6 +188,7 @@ TEST_F(RunningPollCounter, CountsWhileDownAndHoldsZeroOnANetworkThatIsNotTheProf
 {
     ASSERT_TRUE(m_kestiq.Start(kqtest::BuiltProgram(), "-s"));
     ASSERT_TRUE(m_kestiq.WaitReady());
+    m_kestiq.FinishStartupApply();
     // The program's own timers add runs of their own: at least one per event.
     int last = Count();
     ASSERT_GE(last, 0);

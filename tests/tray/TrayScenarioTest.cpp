@@ -72,6 +72,7 @@ protected:
     {
         ASSERT_TRUE(m_kestiq.Start(kqtest::BuiltProgram(), args));
         ASSERT_TRUE(m_kestiq.WaitReady());
+        m_kestiq.FinishStartupApply();
     }
     std::string TipFor(const char* status, const std::string& ssid) const
     {

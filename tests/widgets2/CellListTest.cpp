@@ -2,6 +2,7 @@
 // window that answers the protocol the way a page does.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <string>
 #include <vector>
@@ -315,6 +316,43 @@ TEST_F(CellList, CheckBoxesAndImagesAreDrawnAndHitFromTheRecord)
         EXPECT_EQ(k.onCheck, host.cellClicks[0].bOnCheckBox) << k.row << "," << k.col << " x " << k.x;
         EXPECT_EQ(k.col, list.GetFocusColumn());
     }
+    list.SetImageList(nullptr, LVSIL_SMALL);
+}
+
+TEST_F(CellList, WhateverTheParentWritesIntoTheRecordIsDrawnWithinTheCell)
+{
+    MakeList(6, {107, 107, 107});
+    CImageList images;
+    images.Create(16, 16, ILC_COLOR24, 1, 0);
+    AddColourImage(images, RGB(0, 0, 200));
+    list.SetImageList(images, LVSIL_SMALL);
+    host.onCellInfo = [&](CListCellInfo* info) {
+        if (info->GetColumn() != 1) return;
+        switch (info->GetRow()) {
+        case 0: info->m_nBarMax = INT_MAX; info->m_nBarValue = INT_MAX - 1; break;
+        case 1: info->m_nBarMax = 10; info->m_nBarValue = INT_MIN; break;
+        case 2: info->m_nImage = 1000; info->m_strText = "no such image"; info->m_nFormat = 0xFFFFFFFF; break;
+        case 3: info->m_nImage = -7; info->m_bCheckBox = 1; info->m_nCheckState = 0xFFFFFFFF; break;
+        case 4: info->m_nFormat = DT_NOCLIP | DT_SINGLELINE; info->m_strText = std::string(3000, 'W').c_str(); break;
+        default: info->m_nBarEdge = 0xFFFF; info->m_nBarMax = 1; info->m_nBarValue = 1; info->m_pImageList = nullptr;
+                 info->m_nImage = 0; break;
+        }
+        info->m_nRow = 99;   // the list draws the cell it asked for, whatever the record says
+    };
+    Unfocus();
+    Shot s = Show();
+    // everything stayed inside its cell: the neighbours, plain cells, are untouched
+    for (int row = 0; row < 6; ++row)
+        for (int col : {0, 2}) {
+            CRect c = Cell(row, col);
+            EXPECT_EQ(c.Width() * c.Height(), s.CountInRect(c, Sys(COLOR_WINDOW))) << "row " << row << " column " << col;
+        }
+    CRect bar = Cell(0, 1);
+    EXPECT_EQ(1, s.CountInRow(bar.CenterPoint().y, bar.left + 3, bar.right - 4, Sys(COLOR_WINDOW)))
+        << "a value just below a huge maximum fills 99 of 100 pixels, without overflow";
+    CRect empty = Cell(1, 1);
+    EXPECT_EQ(100, s.CountInRow(empty.CenterPoint().y, empty.left + 3, empty.right - 4, Sys(COLOR_WINDOW)));
+    EXPECT_EQ(0, s.CountInRect(Cell(2, 1), RGB(0, 0, 200))) << "an image index past the list draws nothing";
     list.SetImageList(nullptr, LVSIL_SMALL);
 }
 

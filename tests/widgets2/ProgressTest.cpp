@@ -58,6 +58,8 @@ TEST_F(ProgressBar, TheTextShowsThePercentagePositionOrTheCallersFormat)
         {"an empty text clears the mode", PBS_GRAD_PERCENT, 0, 100, 70, "", 0x100, ""},
         {"a zero style clears the text", PBS_GRAD_PERCENT, 0, 100, 70, "x %d", 0, ""},
         {"only %d is a conversion", 0, 0, 100, 5, "%s %n %x %5d%%", 0x100, "%s %n %x     5%"},
+        {"flags and width are bounded", 0, 0, 100, 5, "%--------------------d|%0000000000000000000009d", 0x100,
+         "%--------------------d|%0000000000000000000009d"},
     };
     for (const Case& c : cases) {
         Make(c.style);

@@ -1,0 +1,38 @@
+#include "auth/AuthUiRelay.h"
+
+#include "core/HideDlg.h"
+
+namespace {
+
+const char kRelayClass[] = "KestiqAuthRelay";
+const UINT WM_RELAY_SHOW_PAGE = WM_APP + 1;
+HWND g_hRelay = nullptr;
+
+LRESULT CALLBACK RelayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_RELAY_SHOW_PAGE) {
+        if (g_pHideDlg) g_pHideDlg->ShowPage((int)wParam);
+        return 0;
+    }
+    if (msg == WM_DESTROY && hwnd == g_hRelay) g_hRelay = nullptr;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+void CreateAuthUiRelay()
+{
+    if (g_hRelay && IsWindow(g_hRelay)) return;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RelayProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kRelayClass;
+    RegisterClassA(&wc);   // fails harmlessly when the class exists
+    g_hRelay = CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+bool PostShowPage(int n)
+{
+    HWND h = g_hRelay;
+    return h && PostMessageA(h, WM_RELAY_SHOW_PAGE, (WPARAM)n, 0);
+}

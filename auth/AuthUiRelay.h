@@ -1,0 +1,12 @@
+// Brings requests of the 802.1X threads to the user-interface thread: a
+// message-only window made on the thread that first starts the library (the
+// controller's), so that no other thread touches the windows.
+#pragma once
+
+#include <windows.h>
+
+// Creates the relay window on the calling thread unless it exists.
+void CreateAuthUiRelay();
+// Asks the UI thread to show lower panel n of the configuration window
+// (CHideDlg::ShowPage); false when no relay exists.
+bool PostShowPage(int n);

@@ -1,0 +1,4 @@
+// The network check after an 802.1X authentication.  Not built yet.
+#pragma once
+
+void StartNetworkCheckThread();

@@ -1,0 +1,4 @@
+// Placeholder of the EAP-FAST PAC files.
+#include "auth/PacFiles.h"
+
+void DeletePacFile() {}

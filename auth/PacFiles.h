@@ -1,0 +1,4 @@
+// EAP-FAST PAC files.  Not built yet.
+#pragma once
+
+void DeletePacFile();

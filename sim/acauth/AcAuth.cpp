@@ -1,0 +1,1428 @@
+// acAuth.dll, the stand-in of the external 802.1X/WPA supplicant library.
+//
+// One port per adapter of the simulated driver.  Each attached port has a
+// thread of its own that runs the authentication after acPortAssociate and
+// makes every callback; no callback ever runs inside a call of the program,
+// and no lock of the library is held while one runs.  Outcomes are decided
+// against the network the adapter has joined, read through the driver's
+// control path, and reported back there (authorized or failed), so that the
+// media state and the keys follow.  Every call goes into the driver's request
+// log.
+//
+// Tests steer it with kqsimAcAuthConfigure (in-process) or the environment
+// variable KQSIM_ACAUTH (read at acInit), a list of "key=value" items:
+//   <call>=<status>[x<count>]  the call returns status (count times, else always);
+//                              -32 and -35 still do what the call does
+//   timeout=<ms>               answer time-out of a credential request (60000)
+//   assocwait=<ms>             wait for the driver's association (10000)
+//   ccx=<version>              CCX version of every port (0)
+//   repeatnames=1              acGetNextPortSymName repeats the first name
+//   noterminator=1             port names fill all 256 bytes without a NUL
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "auth/AcAuthApi.h"
+#include "core/PasswordHash.h"
+#include "sim/client/SimClient.h"
+
+#define AC_EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+// ---- settings ----------------------------------------------------------
+
+struct Fault {
+    int status;
+    int count;      // -1: always
+};
+
+struct Settings {
+    std::map<std::string, Fault> faults;
+    DWORD timeoutMs = 60000;
+    DWORD assocWaitMs = 10000;
+    DWORD ccxVersion = 0;
+    bool repeatNames = false;
+    bool noTerminator = false;
+};
+
+CRITICAL_SECTION g_cs;          // library state; never held during a callback
+CRITICAL_SECTION g_simCs;       // the control client
+Settings g_settings;
+kqsim::SimClient* g_sim = nullptr;
+LONG g_liveThreads = 0;
+
+struct Lock {
+    Lock() { EnterCriticalSection(&g_cs); }
+    ~Lock() { LeaveCriticalSection(&g_cs); }
+};
+
+void ApplySettings(const char* text)
+{
+    if (!text) return;
+    std::string s(text);
+    size_t pos = 0;
+    Lock lock;
+    while (pos < s.size()) {
+        size_t end = s.find_first_of(";, ", pos);
+        if (end == std::string::npos) end = s.size();
+        std::string item = s.substr(pos, end - pos);
+        pos = end + 1;
+        size_t eq = item.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = item.substr(0, eq), value = item.substr(eq + 1);
+        long v = std::strtol(value.c_str(), nullptr, 10);
+        if (key == "timeout") g_settings.timeoutMs = (DWORD)v;
+        else if (key == "assocwait") g_settings.assocWaitMs = (DWORD)v;
+        else if (key == "ccx") g_settings.ccxVersion = (DWORD)v;
+        else if (key == "repeatnames") g_settings.repeatNames = v != 0;
+        else if (key == "noterminator") g_settings.noTerminator = v != 0;
+        else if (key.compare(0, 2, "ac") == 0) {
+            Fault f = {(int)v, -1};
+            size_t x = value.find('x');
+            if (x != std::string::npos) f.count = (int)std::strtol(value.c_str() + x + 1, nullptr, 10);
+            g_settings.faults[key] = f;
+        }
+    }
+}
+
+// The injected status of a call, when one is set for it.
+bool Injected(const char* call, int* status)
+{
+    Lock lock;
+    auto it = g_settings.faults.find(call);
+    if (it == g_settings.faults.end() || it->second.count == 0) return false;
+    *status = it->second.status;
+    if (it->second.count > 0) --it->second.count;
+    return true;
+}
+
+// ---- the driver's control path ------------------------------------------
+
+template <class F> bool WithSim(F f)
+{
+    EnterCriticalSection(&g_simCs);
+    if (!g_sim) g_sim = new kqsim::SimClient();
+    bool ok = g_sim->IsOpen() || g_sim->Open(0);
+    if (ok) ok = f(*g_sim);
+    LeaveCriticalSection(&g_simCs);
+    return ok;
+}
+
+void LogCall(int slot, int status, const char* format, ...)
+{
+    char text[KQSIM_LOG_DATA];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    WithSim([&](kqsim::SimClient& c) { return c.LogSupplicantCall(slot, status, text); });
+}
+
+bool Adapters(std::vector<kqsim::AdapterState>& out)
+{
+    return WithSim([&](kqsim::SimClient& c) { return c.ListAdapters(out); });
+}
+
+bool FindAdapter(const std::string& guid, kqsim::AdapterState& out)
+{
+    return WithSim([&](kqsim::SimClient& c) { return c.GetAdapter(guid, out); });
+}
+
+std::string PortSymName(const kqsim::AdapterState& a) { return std::string("\\DEVICE\\") + a.config.guid; }
+
+// The adapter whose port has this symbolic name (present adapters only).
+bool AdapterOfSymName(const char* symName, kqsim::AdapterState& out)
+{
+    std::vector<kqsim::AdapterState> all;
+    if (!symName || !Adapters(all)) return false;
+    for (const auto& a : all)
+        if (a.present && _stricmp(PortSymName(a).c_str(), symName) == 0) {
+            out = a;
+            return true;
+        }
+    return false;
+}
+
+bool AdapterOfName(const char* name, kqsim::AdapterState& out)
+{
+    std::vector<kqsim::AdapterState> all;
+    if (!name || !Adapters(all)) return false;
+    for (const auto& a : all)
+        if (_stricmp(a.config.guid, name) == 0) {
+            out = a;
+            return true;
+        }
+    return false;
+}
+
+// ---- credential objects ----------------------------------------------------
+
+enum ObjectKind { OBJ_IDENTITY = 1, OBJ_PASSWORD, OBJ_PSK, OBJ_CERT, OBJ_PAC };
+
+struct Object {
+    int kind = 0;
+    std::string text;        // identity, password, passphrase, certificate URL
+    std::string ssid;        // passphrase keys
+    BYTE key[32] = {};
+    bool binary = false;     // key holds the pre-shared key itself
+};
+
+std::map<AC_HANDLE, Object> g_objects;
+AC_HANDLE g_nextObject = 0x1000;
+
+AC_STATUS CreateObject(AC_HANDLE* h, const Object& o)
+{
+    if (!h) return -1;
+    Lock lock;
+    AC_HANDLE id = ++g_nextObject;
+    g_objects[id] = o;
+    *h = id;
+    return 0;
+}
+
+AC_STATUS DestroyObject(AC_HANDLE* h, int kind)
+{
+    if (!h) return -1;
+    Lock lock;
+    if (*h) {
+        auto it = g_objects.find(*h);
+        if (it == g_objects.end() || it->second.kind != kind) return -1;
+        g_objects.erase(it);
+        *h = 0;
+    }
+    return 0;
+}
+
+bool GetObject(AC_HANDLE h, int kind, Object& out)
+{
+    Lock lock;
+    auto it = g_objects.find(h);
+    if (it == g_objects.end() || it->second.kind != kind) return false;
+    out = it->second;
+    return true;
+}
+
+// ---- ports --------------------------------------------------------------
+
+struct Answers {
+    std::string outerIdentity, innerIdentity, password;
+    DWORD outerType = 0, innerType = 0;
+    int serverVerified = -1;
+    bool userCert = false;
+};
+
+struct Port {
+    LONG refs = 2;                   // the port table and the thread
+    AC_HANDLE handle = 0;
+    std::string guid;
+    int slot = -1;
+    AC_CALLBACK_BLOCK* callbacks = nullptr;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    HANDLE wake = nullptr;           // auto-reset: commands and answers
+    bool detached = false;
+    bool authCalled = false;
+    bool startPending = false;
+    unsigned generation = 0;         // a stop ends the session of the generation before
+    DWORD state = 0, status = 0;
+    AUTH_ASSOC_PARAMS assoc = {};
+    AC_HANDLE psk = 0;
+    // the credential request outstanding, 0 none
+    DWORD pendingId = 0, pendingType = 0, pendingSub = 0;
+    bool pendingDone = false;
+    Answers answers;
+};
+
+std::map<AC_HANDLE, Port*> g_ports;
+AC_HANDLE g_nextPort = 0;
+DWORD g_nextRequest = 0;
+
+void Release(Port* p)
+{
+    if (InterlockedDecrement(&p->refs) == 0) {
+        CloseHandle(p->wake);
+        if (p->thread) CloseHandle(p->thread);
+        delete p;
+    }
+}
+
+// The attached port of a handle (lock held).
+Port* PortOf(AC_HANDLE h)
+{
+    auto it = g_ports.find(h);
+    return it == g_ports.end() ? nullptr : it->second;
+}
+
+int SlotOf(AC_HANDLE h)
+{
+    Lock lock;
+    Port* p = PortOf(h);
+    return p ? p->slot : -1;
+}
+
+bool Alive(Port* p, unsigned generation)
+{
+    Lock lock;
+    return !p->detached && p->generation == generation;
+}
+
+// Waits ms, or less when the session ends; false when it ended.
+bool Pause(Port* p, unsigned generation, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (!Alive(p, generation)) return false;
+        DWORD spent = GetTickCount() - start;
+        if (spent >= ms) return true;
+        WaitForSingleObject(p->wake, ms - spent < 50 ? ms - spent : 50);
+    }
+}
+
+// Status callback of the session; false when the session has ended.
+bool Emit(Port* p, unsigned generation, int event, DWORD state, DWORD status)
+{
+    AC_CALLBACK_BLOCK block;
+    {
+        Lock lock;
+        if (p->detached || p->generation != generation) return false;
+        if (state) p->state = state;
+        if (status) p->status = status;
+        block = *p->callbacks;
+    }
+    if (block.status) block.status(block.context, event);
+    return true;
+}
+
+// One credential request: 1 completed, 0 timed out, -1 the session ended.
+int Ask(Port* p, unsigned generation, DWORD type, DWORD subKind)
+{
+    AC_CALLBACK_BLOCK block;
+    AUTH_CRED_REQUEST request = {};
+    DWORD timeout;
+    {
+        Lock lock;
+        if (p->detached || p->generation != generation) return -1;
+        request.id = ++g_nextRequest;
+        request.type = type;
+        request.subKind = subKind;
+        p->pendingId = request.id;
+        p->pendingType = type;
+        p->pendingSub = subKind;
+        p->pendingDone = false;
+        block = *p->callbacks;
+        timeout = g_settings.timeoutMs;
+    }
+    if (block.credential) block.credential(block.context, &request);
+    DWORD start = GetTickCount();
+    for (;;) {
+        {
+            Lock lock;
+            if (p->detached || p->generation != generation) return -1;
+            if (p->pendingDone) {
+                p->pendingId = 0;
+                return 1;
+            }
+            if (GetTickCount() - start >= timeout) {
+                p->pendingId = 0;   // a late answer is refused
+                return 0;
+            }
+        }
+        WaitForSingleObject(p->wake, 50);
+    }
+}
+
+bool HexKey(const char* text, size_t len, BYTE out[32])
+{
+    if (len != 64) return false;
+    for (size_t i = 0; i < 64; ++i) {
+        char c = text[i];
+        int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (v < 0) return false;
+        if (i % 2 == 0) out[i / 2] = (BYTE)(v << 4);
+        else out[i / 2] |= (BYTE)v;
+    }
+    return true;
+}
+
+bool PmkOf(const char* passphrase, size_t len, const BYTE* ssid, int ssidLen, BYTE pmk[32])
+{
+    if (HexKey(passphrase, len, pmk)) return true;
+    std::string pass(passphrase, len);
+    BYTE out[40];
+    if (!PasswordHash(pass.c_str(), ssid, ssidLen, out)) return false;
+    std::memcpy(pmk, out, 32);
+    return true;
+}
+
+// The verdict goes to the driver (keys installed or not) and into its log.
+void Report(Port* p, bool authorized, const char* why)
+{
+    std::string guid = p->guid;
+    WithSim([&](kqsim::SimClient& c) { return c.SetAuthorized(guid, authorized); });
+    LogCall(p->slot, 0, "verdict %s: %s", authorized ? "authorized" : "failed", why);
+}
+
+// The 4-way handshake: the station's key against the network's.
+void RunPsk(Port* p, unsigned generation, const KQSIM_NETWORK& net)
+{
+    AC_HANDLE pskHandle;
+    {
+        Lock lock;
+        pskHandle = p->psk;
+    }
+    Object key;
+    BYTE mine[32], theirs[32];
+    bool match = pskHandle && GetObject(pskHandle, OBJ_PSK, key) &&
+                 PmkOf(net.psk, net.pskLen, (const BYTE*)net.ssid, net.ssidLen, theirs);
+    if (match) {
+        if (key.binary) std::memcpy(mine, key.key, 32);
+        else match = PmkOf(key.text.data(), key.text.size(), (const BYTE*)key.ssid.data(), (int)key.ssid.size(), mine);
+    }
+    match = match && std::memcmp(mine, theirs, 32) == 0;
+    if (!Alive(p, generation)) return;
+    // A wrong key never gets the link its keys.
+    Report(p, match, match ? "pre-shared key" : "pre-shared key differs");
+    if (match) Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATED, 0);
+}
+
+// "key=value key=value" of the network's eap setting.
+std::string EapValue(const KQSIM_NETWORK& net, const char* key)
+{
+    std::string s(net.eap, strnlen(net.eap, sizeof(net.eap)));
+    std::string k = std::string(key) + "=";
+    size_t pos = 0;
+    while ((pos = s.find(k, pos)) != std::string::npos) {
+        if (pos == 0 || s[pos - 1] == ' ') {
+            size_t start = pos + k.size(), end = s.find(' ', start);
+            return s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        }
+        pos += k.size();
+    }
+    return "";
+}
+
+DWORD EapTypeOf(const std::string& method)
+{
+    if (method == "peap") return 25;
+    if (method == "tls") return 13;
+    if (method == "ttls") return 21;
+    if (method == "fast" || method == "eap-fast") return 43;
+    if (method == "md5") return 4;
+    if (method == "leap") return 17;
+    return 0;
+}
+
+struct Step {
+    DWORD type, subKind;
+};
+
+std::vector<Step> Conversation(DWORD eapType, bool clientCert)
+{
+    switch (eapType) {
+    case 25: {
+        std::vector<Step> s = {{2, 0}, {3, 0}, {4, 0}, {8, 0}};
+        if (clientCert) s.push_back({9, 0});
+        s.insert(s.end(), {{3, 1}, {4, 1}, {5, 0}});
+        return s;
+    }
+    case 13: return {{2, 0}, {3, 0}, {4, 0}, {8, 0}, {9, 0}};
+    case 21: return {{2, 0}, {3, 0}, {4, 0}, {8, 0}, {15, 0}, {3, 1}, {5, 0}};
+    case 43: return {{2, 0}, {3, 0}, {4, 0}, {12, 0}, {18, 0}, {11, 0}, {4, 1}, {3, 1}, {5, 0}};
+    case 4: return {{2, 0}, {3, 0}, {4, 0}, {5, 0}};
+    case 17: return {{3, 0}, {4, 0}, {5, 0}};
+    default: return {{2, 0}, {3, 0}, {4, 0}};
+    }
+}
+
+void Fail(Port* p, unsigned generation, DWORD status, const char* why)
+{
+    if (!Alive(p, generation)) return;
+    Report(p, false, why);
+    Emit(p, generation, AC_EVENT_STATUS, 0, status);
+}
+
+void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
+{
+    DWORD eapType = EapTypeOf(EapValue(net, "method"));
+    bool clientCert = EapValue(net, "cert") == "required";
+    {
+        Lock lock;
+        p->answers = Answers();
+    }
+    if (!Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATING, 0)) return;
+    for (const Step& step : Conversation(eapType, clientCert)) {
+        int r = Ask(p, generation, step.type, step.subKind);
+        if (r < 0) return;
+        if (r == 0) {
+            Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
+            return;
+        }
+    }
+    Answers a;
+    {
+        Lock lock;
+        a = p->answers;
+    }
+    bool tunnelled = eapType == 25 || eapType == 21 || eapType == 43;
+    bool methodOk = eapType != 0 && a.outerType == eapType && a.serverVerified != 0 && (!clientCert || a.userCert);
+    if (eapType == 13 && !a.userCert) methodOk = false;
+    if (!methodOk) {
+        Fail(p, generation, AC_STATUS_EAP_FAILURE, "method, server or certificate refused");
+        return;
+    }
+    std::string identity = tunnelled && !a.innerIdentity.empty() ? a.innerIdentity : a.outerIdentity;
+    // "domain\user" and "user@realm" name the account's user.
+    size_t slash = identity.rfind('\\');
+    if (slash != std::string::npos) identity = identity.substr(slash + 1);
+    bool credentialsOk = eapType == 13 ||
+                         (identity == EapValue(net, "identity") && a.password == EapValue(net, "password"));
+    if (!credentialsOk) {
+        Fail(p, generation, AC_STATUS_BAD_CREDENTIAL, "identity or password");
+        return;
+    }
+    if (!Alive(p, generation)) return;
+    Report(p, true, "account");
+    Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATED, 0);
+}
+
+bool IsPskFamily(unsigned s)
+{
+    return s == KQSIM_SEC_WPA_PSK || s == KQSIM_SEC_WPA2_PSK || s == KQSIM_SEC_WPA_WPA2_PSK;
+}
+
+bool Is1xFamily(unsigned s)
+{
+    return s == KQSIM_SEC_WPA_1X || s == KQSIM_SEC_WPA2_1X || s == KQSIM_SEC_WPA_WPA2_1X || s == KQSIM_SEC_WEP_1X;
+}
+
+void RunSession(Port* p, unsigned generation)
+{
+    if (!Emit(p, generation, AC_EVENT_STATE, AC_STATE_STATUS_CHANGED, AC_STATUS_STARTING)) return;
+    if (!Emit(p, generation, AC_EVENT_STATE, AC_STATE_CONNECTING, 0)) return;
+    DWORD waitMs;
+    {
+        Lock lock;
+        waitMs = g_settings.assocWaitMs;
+    }
+    // The program sets the SSID after starting the port: wait for the join.
+    KQSIM_NETWORK net = {};
+    bool joined = false;
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::string guid = p->guid;
+        joined = WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); });
+        if (joined || GetTickCount() - start >= waitMs) break;
+        if (!Pause(p, generation, 50)) return;
+    }
+    if (!Alive(p, generation)) return;
+    if (!joined) {
+        LogCall(p->slot, 0, "verdict failed: no association");
+        Emit(p, generation, AC_EVENT_STATUS, 0, AC_STATUS_LINK_DOWN);
+        return;
+    }
+    Emit(p, generation, AC_EVENT_LINK, 0, 0);
+    if (IsPskFamily(net.security)) RunPsk(p, generation, net);
+    else if (Is1xFamily(net.security)) Run8021x(p, generation, net);
+}
+
+DWORD WINAPI PortThread(void* arg)
+{
+    Port* p = (Port*)arg;
+    for (;;) {
+        unsigned generation = 0;
+        bool run = false;
+        {
+            Lock lock;
+            if (p->detached) break;
+            if (p->startPending) {
+                p->startPending = false;
+                generation = p->generation;
+                run = true;
+            }
+        }
+        // The flags are read again after every wake: a session may have
+        // taken the wake-up meant for the detach.
+        if (run) RunSession(p, generation);
+        else WaitForSingleObject(p->wake, INFINITE);
+    }
+    Release(p);
+    InterlockedDecrement(&g_liveThreads);
+    return 0;
+}
+
+// Ends the port's session: every wait of its thread returns.
+void EndSession(Port* p)
+{
+    ++p->generation;
+    p->startPending = false;
+    p->authCalled = false;
+    p->pendingId = 0;
+    SetEvent(p->wake);
+}
+
+const char* Text(const char* s) { return s ? s : "(null)"; }
+
+// Answers of a credential request: the port and the request must be the
+// outstanding one.
+template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F record)
+{
+    int injected = 0;
+    bool inject = Injected(call, &injected);
+    AC_STATUS st = 0;
+    int slot = -1;
+    if (inject && injected != AC_ALSO_OK && injected != AC_RETRY_COMPLETE) {
+        st = injected;
+    } else {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (!p || !p->pendingId || p->pendingId != id) st = -1;
+        else {
+            slot = p->slot;
+            record(p);
+        }
+        if (inject) st = injected;
+    }
+    if (slot < 0) slot = SlotOf(h);
+    LogCall(slot, st, "%s h=%u id=%lu", call, h, (unsigned long)id);
+    return st;
+}
+
+// A call that only reports its result (and takes an injected one).
+AC_STATUS Plain(const char* call, int slot, const char* detail = "")
+{
+    int st = 0;
+    Injected(call, &st);
+    LogCall(slot, st, "%s%s%s", call, detail[0] ? " " : "", detail);
+    return st;
+}
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        InitializeCriticalSection(&g_cs);
+        InitializeCriticalSection(&g_simCs);
+    }
+    return TRUE;
+}
+
+// ---- test controls ------------------------------------------------------
+
+AC_EXPORT void kqsimAcAuthConfigure(const char* settings) { ApplySettings(settings); }
+
+AC_EXPORT void kqsimAcAuthReset()
+{
+    Lock lock;
+    g_settings = Settings();
+}
+
+// Threads of the library that are still running.
+AC_EXPORT int kqsimAcAuthThreadCount() { return (int)g_liveThreads; }
+
+// Ports attached and not yet detached.
+AC_EXPORT int kqsimAcAuthPortCount()
+{
+    Lock lock;
+    return (int)g_ports.size();
+}
+
+// ---- start --------------------------------------------------------------
+
+AC_EXPORT AC_STATUS acInit(AC_INIT_RECORD* init)
+{
+    static bool environmentRead = false;
+    if (!environmentRead) {
+        environmentRead = true;
+        char buf[1024];
+        DWORD n = GetEnvironmentVariableA("KQSIM_ACAUTH", buf, sizeof(buf));
+        if (n > 0 && n < sizeof(buf)) ApplySettings(buf);
+    }
+    int st = init && init->zero == 0 ? 0 : -1;
+    Injected("acInit", &st);
+    LogCall(-1, st, "acInit");
+    return st;
+}
+
+AC_EXPORT AC_STATUS ac8021xInit() { return Plain("ac8021xInit", -1); }
+AC_EXPORT AC_STATUS acRsnInit() { return Plain("acRsnInit", -1); }
+AC_EXPORT AC_STATUS acEapInitAll() { return Plain("acEapInitAll", -1); }
+AC_EXPORT AC_STATUS acCcxInit() { return Plain("acCcxInit", -1); }
+
+AC_EXPORT const char* acEventString(int event)
+{
+    static const char* const names[] = {"AC_EVENT_NONE", "AC_EVENT_LINK", "AC_EVENT_STATE", "AC_EVENT_STATUS"};
+    const char* s = event >= 0 && event < 4 ? names[event] : "AC_EVENT_UNKNOWN";
+    LogCall(-1, 0, "acEventString %d", event);
+    return s;
+}
+
+AC_EXPORT AC_STATUS acDebugEnable(int category, int on)
+{
+    char d[32];
+    std::snprintf(d, sizeof(d), "%d %d", category, on);
+    return Plain("acDebugEnable", -1, d);
+}
+
+AC_EXPORT AC_STATUS acNetCallback(void*, int) { return Plain("acNetCallback", -1); }
+
+// ---- ports --------------------------------------------------------------
+
+AC_EXPORT AC_STATUS acGetNextPortSymName(const char* previous, char* next, int size)
+{
+    std::vector<kqsim::AdapterState> all;
+    std::string prev = previous ? previous : "";
+    int st = 1;
+    std::string found;
+    bool repeat;
+    {
+        Lock lock;
+        repeat = g_settings.repeatNames;
+    }
+    if (next && size > 0 && Adapters(all)) {
+        bool take = prev.empty() || repeat;
+        for (const auto& a : all) {
+            if (!a.present) continue;
+            std::string name = PortSymName(a);
+            if (take) {
+                found = name;
+                break;
+            }
+            if (_stricmp(name.c_str(), prev.c_str()) == 0) take = true;
+        }
+        if (!found.empty() && (int)found.size() < size) {
+            std::strcpy(next, found.c_str());
+            st = 0;
+        }
+    }
+    Injected("acGetNextPortSymName", &st);
+    LogCall(-1, st, "acGetNextPortSymName %s -> %s", prev.c_str(), found.c_str());
+    return st;
+}
+
+AC_EXPORT AC_STATUS acGetPortAttr(const char* symName, PORT_ATTRIBUTES* attr)
+{
+    kqsim::AdapterState a;
+    int st = -1;
+    int slot = -1;
+    if (attr && AdapterOfSymName(symName, a)) {
+        std::memset(attr, 0, sizeof(*attr));
+        Lock lock;
+        if (g_settings.noTerminator) std::memset(attr->name, 'N', sizeof(attr->name));
+        else std::strncpy(attr->name, a.config.guid, sizeof(attr->name) - 1);
+        std::memcpy(attr->mac, a.config.mac, 6);
+        attr->mtu = 1500;
+        attr->caps = AC_CAP_80211_MASK | 0xF00 | 0x3F0000;
+        attr->ccxVersion = g_settings.ccxVersion;
+        attr->extra = 0;
+        st = 0;
+        slot = (int)a.slot;
+    }
+    Injected("acGetPortAttr", &st);
+    LogCall(slot, st, "acGetPortAttr %s", Text(symName));
+    return st;
+}
+
+AC_EXPORT AC_STATUS acPortAttach(AC_HANDLE* handle, const char* symName, AC_CALLBACK_BLOCK* callbacks)
+{
+    int st = 0;
+    int slot = -1;
+    kqsim::AdapterState a;
+    if (Injected("acPortAttach", &st) && st != AC_ALSO_OK) {
+        // refused as told
+    } else if (!handle || !callbacks || !AdapterOfSymName(symName, a)) {
+        st = -1;
+    } else {
+        Port* p = new Port();
+        p->guid = a.config.guid;
+        p->slot = (int)a.slot;
+        p->callbacks = callbacks;
+        p->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        {
+            Lock lock;
+            p->handle = ++g_nextPort;
+            g_ports[p->handle] = p;
+        }
+        InterlockedIncrement(&g_liveThreads);
+        p->thread = CreateThread(nullptr, 0, PortThread, p, 0, &p->threadId);
+        if (!p->thread) {
+            InterlockedDecrement(&g_liveThreads);
+            Lock lock;
+            g_ports.erase(p->handle);
+            CloseHandle(p->wake);
+            delete p;
+            st = -1;
+        } else {
+            *handle = p->handle;
+            slot = p->slot;
+        }
+    }
+    LogCall(slot, st, "acPortAttach %s h=%u", Text(symName), handle && st == 0 ? *handle : 0);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acPortDetach(AC_HANDLE* handle)
+{
+    int st = 0;
+    int slot = -1;
+    Port* p = nullptr;
+    AC_HANDLE h = handle ? *handle : 0;
+    if (Injected("acPortDetach", &st) && st != AC_ALSO_OK) {
+        // refused as told
+    } else {
+        Lock lock;
+        p = PortOf(h);
+        if (!p) {
+            st = -1;
+        } else {
+            g_ports.erase(h);
+            p->detached = true;
+            EndSession(p);
+            slot = p->slot;
+            InterlockedIncrement(&p->refs);   // kept while waiting below
+        }
+    }
+    if (p) {
+        // A callback that is running ends before the port is gone; a thread
+        // stuck in one is left to end on its own rather than waited for ever.
+        if (GetCurrentThreadId() != p->threadId) WaitForSingleObject(p->thread, 5000);
+        Release(p);   // the port table's reference
+        Release(p);
+        *handle = 0;
+    }
+    LogCall(slot, st, "acPortDetach h=%u", h);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acPortAuth(AC_HANDLE h)
+{
+    int st = 0;
+    int slot = -1;
+    if (Injected("acPortAuth", &st) && st != AC_ALSO_OK) {
+    } else {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (!p) st = -1;
+        else {
+            p->authCalled = true;
+            slot = p->slot;
+        }
+    }
+    LogCall(slot, st, "acPortAuth h=%u", h);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acPortAssociate(AC_HANDLE h, AUTH_ASSOC_PARAMS* params)
+{
+    int st = 0;
+    int slot = -1;
+    AUTH_ASSOC_PARAMS copy = {};
+    if (Injected("acPortAssociate", &st) && st != AC_ALSO_OK) {
+    } else {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (!p || !params) st = -1;
+        else {
+            p->assoc = *params;
+            copy = *params;
+            slot = p->slot;
+            // The session runs on the port's thread, never inside this call.
+            EndSession(p);
+            p->startPending = true;
+            SetEvent(p->wake);
+        }
+    }
+    char ssid[33] = {};
+    std::memcpy(ssid, copy.ssid, copy.ssidLength > 32 ? 32 : copy.ssidLength);
+    LogCall(slot, st, "acPortAssociate h=%u ssid=%s auth=%lu cipher=%lu", h, ssid, (unsigned long)copy.authCode,
+            (unsigned long)copy.cipherCode);
+    return st;
+}
+
+namespace {
+
+AC_STATUS StopPort(const char* call, AC_HANDLE h)
+{
+    int st = 0;
+    int slot = -1;
+    if (Injected(call, &st) && st != AC_ALSO_OK) {
+    } else {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (!p) st = -1;
+        else {
+            slot = p->slot;
+            EndSession(p);
+            p->state = 0;
+            p->status = 0;
+        }
+    }
+    LogCall(slot, st, "%s h=%u", call, h);
+    return st;
+}
+
+template <class F> AC_STATUS ReadPort(const char* call, AC_HANDLE h, F read)
+{
+    int st = 0;
+    int slot = -1;
+    {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (!p) st = -1;
+        else {
+            slot = p->slot;
+            st = read(p);
+        }
+    }
+    Injected(call, &st);
+    LogCall(slot, st, "%s h=%u", call, h);
+    return st;
+}
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acPortDisassociate(AC_HANDLE h) { return StopPort("acPortDisassociate", h); }
+AC_EXPORT AC_STATUS acPortStop(AC_HANDLE h) { return StopPort("acPortStop", h); }
+
+AC_EXPORT AC_STATUS acPortGetLinkState(AC_HANDLE h, DWORD* a, DWORD* b)
+{
+    std::string guid;
+    {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (p) guid = p->guid;
+    }
+    kqsim::AdapterState s = {};
+    bool known = !guid.empty() && FindAdapter(guid, s);
+    return ReadPort("acPortGetLinkState", h, [&](Port*) {
+        if (!a || !b) return -1;
+        *a = known ? s.associated : 0;
+        *b = known ? s.connected : 0;
+        return 0;
+    });
+}
+
+AC_EXPORT AC_STATUS acPortGetState(AC_HANDLE h, DWORD* state)
+{
+    return ReadPort("acPortGetState", h, [&](Port* p) {
+        if (!state) return -1;
+        *state = p->state;
+        return 0;
+    });
+}
+
+AC_EXPORT AC_STATUS acPortGetStatus(AC_HANDLE h, DWORD* status)
+{
+    return ReadPort("acPortGetStatus", h, [&](Port* p) {
+        if (!status) return -1;
+        *status = p->status;
+        return 0;
+    });
+}
+
+// ---- credential objects ---------------------------------------------------
+
+AC_EXPORT AC_STATUS acIdentityCreate(AC_HANDLE* h, const char* text, int length)
+{
+    Object o;
+    o.kind = OBJ_IDENTITY;
+    if (text && length > 0) o.text.assign(text, (size_t)length);
+    int st = text && length >= 0 ? CreateObject(h, o) : -1;
+    Injected("acIdentityCreate", &st);
+    LogCall(-1, st, "acIdentityCreate %s", o.text.c_str());
+    return st;
+}
+
+AC_EXPORT AC_STATUS acIdentityDestroy(AC_HANDLE* h)
+{
+    AC_HANDLE was = h ? *h : 0;
+    int st = DestroyObject(h, OBJ_IDENTITY);
+    LogCall(-1, st, "acIdentityDestroy %u", was);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acPasswordCreate(AC_HANDLE* h, const char* text, int length)
+{
+    Object o;
+    o.kind = OBJ_PASSWORD;
+    if (text && length > 0) o.text.assign(text, (size_t)length);
+    int st = text && length >= 0 ? CreateObject(h, o) : -1;
+    Injected("acPasswordCreate", &st);
+    LogCall(-1, st, "acPasswordCreate len=%d", length);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acPasswordDestroy(AC_HANDLE* h)
+{
+    AC_HANDLE was = h ? *h : 0;
+    int st = DestroyObject(h, OBJ_PASSWORD);
+    LogCall(-1, st, "acPasswordDestroy %u", was);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acRsnPskCreate(AC_HANDLE* h, const char* passphrase, const BYTE* ssid, int ssidLength)
+{
+    Object o;
+    o.kind = OBJ_PSK;
+    int st = -1;
+    if (passphrase && ssid && ssidLength >= 0 && ssidLength <= 32) {
+        o.text = passphrase;
+        o.ssid.assign((const char*)ssid, (size_t)ssidLength);
+        st = CreateObject(h, o);
+    }
+    Injected("acRsnPskCreate", &st);
+    LogCall(-1, st, "acRsnPskCreate passphrase=%s ssid=%s", Text(passphrase), o.ssid.c_str());
+    return st;
+}
+
+AC_EXPORT AC_STATUS acRsnBinPskCreate(AC_HANDLE* h, const BYTE* key, int length)
+{
+    Object o;
+    o.kind = OBJ_PSK;
+    o.binary = true;
+    int st = -1;
+    char hex[16] = {};
+    if (key && length == 32) {
+        std::memcpy(o.key, key, 32);
+        std::snprintf(hex, sizeof(hex), "%02x%02x%02x%02x", key[0], key[1], key[2], key[3]);
+        st = CreateObject(h, o);
+    }
+    Injected("acRsnBinPskCreate", &st);
+    LogCall(-1, st, "acRsnBinPskCreate len=%d key=%s...", length, hex);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acRsnPskDestroy(AC_HANDLE* h)
+{
+    AC_HANDLE was = h ? *h : 0;
+    int st = DestroyObject(h, OBJ_PSK);
+    LogCall(-1, st, "acRsnPskDestroy %u", was);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acCertUrlWin32String(int kind, const BYTE* hash, int hashLength, char* url, int* urlLength)
+{
+    int st = -1;
+    if (hash && hashLength > 0 && url && urlLength && *urlLength > 0) {
+        std::string s = kind == 3 ? "win32://ROOT/" : "win32://MY/";
+        for (int i = 0; i < hashLength && i < 20; ++i) {
+            char hx[3];
+            std::snprintf(hx, sizeof(hx), "%02x", hash[i]);
+            s += hx;
+        }
+        if ((int)s.size() < *urlLength) {
+            std::strcpy(url, s.c_str());
+            *urlLength = (int)s.size();
+            st = 0;
+        }
+    }
+    Injected("acCertUrlWin32String", &st);
+    LogCall(-1, st, "acCertUrlWin32String %d", kind);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acCertGetField(const char* url, int, int field, int, char* buffer, int* length)
+{
+    int st = -1;
+    if (url && buffer && length && *length > 0) {
+        int n = std::snprintf(buffer, (size_t)*length, "field %d of %s", field, url);
+        if (n >= *length) n = *length - 1;
+        *length = n;
+        st = 0;
+    }
+    Injected("acCertGetField", &st);
+    LogCall(-1, st, "acCertGetField %d", field);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acCertCreate(AC_HANDLE* h, const char* url, int)
+{
+    Object o;
+    o.kind = OBJ_CERT;
+    o.text = Text(url);
+    int st = url ? CreateObject(h, o) : -1;
+    Injected("acCertCreate", &st);
+    LogCall(-1, st, "acCertCreate %s", Text(url));
+    return st;
+}
+
+AC_EXPORT AC_STATUS acCertDestroy(AC_HANDLE* h)
+{
+    AC_HANDLE was = h ? *h : 0;
+    int st = DestroyObject(h, OBJ_CERT);
+    LogCall(-1, st, "acCertDestroy %u", was);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acEapFASTPacCreate(AC_HANDLE* h, const BYTE* key, int keyLength, const BYTE* opaque, int opaqueLength)
+{
+    Object o;
+    o.kind = OBJ_PAC;
+    int st = key && keyLength >= 0 && (opaque || opaqueLength == 0) ? CreateObject(h, o) : -1;
+    Injected("acEapFASTPacCreate", &st);
+    LogCall(-1, st, "acEapFASTPacCreate");
+    return st;
+}
+
+AC_EXPORT AC_STATUS acEapFASTPacDestroy(AC_HANDLE* h)
+{
+    AC_HANDLE was = h ? *h : 0;
+    int st = DestroyObject(h, OBJ_PAC);
+    LogCall(-1, st, "acEapFASTPacDestroy %u", was);
+    return st;
+}
+
+// ---- answers --------------------------------------------------------------
+
+AC_EXPORT AC_STATUS acCredDeferred(AC_HANDLE h, DWORD id)
+{
+    return Answer("acCredDeferred", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredComplete(AC_HANDLE h, DWORD id)
+{
+    return Answer("acCredComplete", h, id, [](Port* p) {
+        p->pendingDone = true;
+        SetEvent(p->wake);
+    });
+}
+
+AC_EXPORT AC_STATUS acCredSessionStart(AC_HANDLE h, DWORD id, DWORD)
+{
+    return Answer("acCredSessionStart", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredIdentity(AC_HANDLE h, DWORD id, AC_HANDLE identity)
+{
+    Object o;
+    bool known = GetObject(identity, OBJ_IDENTITY, o);
+    return Answer("acCredIdentity", h, id, [&](Port* p) {
+        // The sub-kind of the request tells outer from inner.
+        if (!known) return;
+        if (p->pendingSub == 0) p->answers.outerIdentity = o.text;
+        else p->answers.innerIdentity = o.text;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredPassword(AC_HANDLE h, DWORD id, AC_HANDLE password)
+{
+    Object o;
+    bool known = GetObject(password, OBJ_PASSWORD, o);
+    return Answer("acCredPassword", h, id, [&](Port* p) {
+        if (known) p->answers.password = o.text;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredRsnPsk(AC_HANDLE h, AC_HANDLE psk)
+{
+    int st = 0;
+    int slot = -1;
+    Object o;
+    bool known = GetObject(psk, OBJ_PSK, o);
+    if (Injected("acCredRsnPsk", &st) && st != AC_ALSO_OK) {
+    } else {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (!p || !known) st = -1;
+        else {
+            p->psk = psk;
+            slot = p->slot;
+        }
+    }
+    LogCall(slot, st, "acCredRsnPsk h=%u psk=%u", h, psk);
+    return st;
+}
+
+AC_EXPORT AC_STATUS acCredEapMethods(AC_HANDLE h, DWORD id, const AC_EAP_METHOD* methods, int count)
+{
+    return Answer("acCredEapMethods", h, id, [&](Port* p) {
+        if (!methods || count < 1) return;
+        if (p->pendingSub == 0) p->answers.outerType = methods[0].type;
+        else p->answers.innerType = methods[0].type;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredUserCert(AC_HANDLE h, DWORD id, AC_HANDLE cert)
+{
+    Object o;
+    bool known = GetObject(cert, OBJ_CERT, o);
+    return Answer("acCredUserCert", h, id, [&](Port* p) { p->answers.userCert = known; });
+}
+
+AC_EXPORT AC_STATUS acCredMachineIdentity(AC_HANDLE h, DWORD id, AC_HANDLE)
+{
+    return Answer("acCredMachineIdentity", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredEapFASTPacTypes(AC_HANDLE h, DWORD id, const DWORD*, int)
+{
+    return Answer("acCredEapFASTPacTypes", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredEapFASTProvisionModes(AC_HANDLE h, DWORD id, const DWORD*, int)
+{
+    return Answer("acCredEapFASTProvisionModes", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredEapTTLSTunnelMethod(AC_HANDLE h, DWORD id, DWORD)
+{
+    return Answer("acCredEapTTLSTunnelMethod", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredCcxRogueAP(AC_HANDLE h, DWORD id, int)
+{
+    return Answer("acCredCcxRogueAP", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredEapFASTPac(AC_HANDLE h, DWORD id, AC_HANDLE)
+{
+    return Answer("acCredEapFASTPac", h, id, [](Port*) {});
+}
+
+AC_EXPORT AC_STATUS acCredServerVerifyChain(AC_HANDLE h, DWORD id, int* ok)
+{
+    return Answer("acCredServerVerifyChain", h, id, [&](Port*) {
+        if (ok) *ok = 1;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredServerVerifyCA(AC_HANDLE h, DWORD id, const char*, int* ok)
+{
+    return Answer("acCredServerVerifyCA", h, id, [&](Port*) {
+        if (ok) *ok = 1;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredServerVerifyDomain(AC_HANDLE h, DWORD id, int, const char*, int, int* ok)
+{
+    return Answer("acCredServerVerifyDomain", h, id, [&](Port*) {
+        if (ok) *ok = 1;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredServerVerifyField(AC_HANDLE h, DWORD id, int, const char*, int, int* ok)
+{
+    return Answer("acCredServerVerifyField", h, id, [&](Port*) {
+        if (ok) *ok = 1;
+    });
+}
+
+AC_EXPORT AC_STATUS acCredServerVerified(AC_HANDLE h, DWORD id, int allPassed)
+{
+    return Answer("acCredServerVerified", h, id, [&](Port* p) { p->answers.serverVerified = allPassed ? 1 : 0; });
+}
+
+namespace {
+
+AC_STATUS PutText(const char* call, AC_HANDLE h, DWORD id, char* buffer, int* length, const std::string& text)
+{
+    return Answer(call, h, id, [&](Port*) {
+        if (!buffer || !length || *length <= 0) return;
+        int n = (int)text.size() < *length - 1 ? (int)text.size() : *length - 1;
+        std::memcpy(buffer, text.data(), (size_t)n);
+        buffer[n] = 0;
+        *length = n;
+    });
+}
+
+AC_STATUS PutWord(const char* call, AC_HANDLE h, DWORD id, DWORD* out, DWORD value)
+{
+    return Answer(call, h, id, [&](Port*) {
+        if (out) *out = value;
+    });
+}
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acCredServerGetField(AC_HANDLE h, DWORD id, int field, int index, char* buffer, int* length)
+{
+    if (index > 0) {
+        LogCall(SlotOf(h), AC_NO_VALUE, "acCredServerGetField h=%u id=%lu %d %d", h, (unsigned long)id, field, index);
+        return AC_NO_VALUE;
+    }
+    return PutText("acCredServerGetField", h, id, buffer, length, "radius.kestiq.test");
+}
+
+AC_EXPORT AC_STATUS acCredGetIdentityPrompt(AC_HANDLE h, DWORD id, char* buffer, int* length)
+{
+    return PutText("acCredGetIdentityPrompt", h, id, buffer, length, "Identity:");
+}
+
+AC_EXPORT AC_STATUS acCredGetPasswordPrompt(AC_HANDLE h, DWORD id, char* buffer, int* length)
+{
+    return PutText("acCredGetPasswordPrompt", h, id, buffer, length, "Password:");
+}
+
+AC_EXPORT AC_STATUS acCredGetEapNotification(AC_HANDLE h, DWORD id, char* buffer, int* length)
+{
+    return PutText("acCredGetEapNotification", h, id, buffer, length, "");
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacAIDInfo(AC_HANDLE h, DWORD id, char* buffer, int* length)
+{
+    return PutText("acCredGetEapFASTPacAIDInfo", h, id, buffer, length, "Kestiq test authority");
+}
+
+AC_EXPORT AC_STATUS acCredGetEapMethod(AC_HANDLE h, DWORD id, AC_EAP_METHOD* proposed, DWORD subKind)
+{
+    std::string guid;
+    {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (p) guid = p->guid;
+    }
+    KQSIM_NETWORK net = {};
+    bool joined = !guid.empty() && WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); });
+    DWORD type = joined ? EapTypeOf(EapValue(net, "method")) : 0;
+    if (subKind) type = 26;
+    return Answer("acCredGetEapMethod", h, id, [&](Port*) {
+        if (proposed) {
+            proposed->vendor = 0;
+            proposed->type = type;
+        }
+    });
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTMode(AC_HANDLE h, DWORD id, DWORD* mode)
+{
+    return PutWord("acCredGetEapFASTMode", h, id, mode, 0);
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacType(AC_HANDLE h, DWORD id, DWORD* type)
+{
+    return PutWord("acCredGetEapFASTPacType", h, id, type, 1);
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacLifeTime(AC_HANDLE h, DWORD id, DWORD* lifeTime)
+{
+    return PutWord("acCredGetEapFASTPacLifeTime", h, id, lifeTime, 86400);
+}
+
+namespace {
+
+AC_STATUS PutBytes(const char* call, AC_HANDLE h, DWORD id, BYTE* buffer, int* length, BYTE fill, int n)
+{
+    return Answer(call, h, id, [&](Port*) {
+        if (!buffer || !length) return;
+        int k = n < *length ? n : *length;
+        if (k > 0) std::memset(buffer, fill, (size_t)k);
+        *length = k < 0 ? 0 : k;
+    });
+}
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acCredGetEapFASTAID(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
+{
+    return PutBytes("acCredGetEapFASTAID", h, id, buffer, length, 0xA1, 16);
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacAID(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
+{
+    return PutBytes("acCredGetEapFASTPacAID", h, id, buffer, length, 0xA1, 16);
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacIID(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
+{
+    return PutBytes("acCredGetEapFASTPacIID", h, id, buffer, length, 'u', 5);
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacKey(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
+{
+    return PutBytes("acCredGetEapFASTPacKey", h, id, buffer, length, 0x5C, 32);
+}
+
+AC_EXPORT AC_STATUS acCredGetEapFASTPacOpaque(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
+{
+    return PutBytes("acCredGetEapFASTPacOpaque", h, id, buffer, length, 0x0F, 64);
+}
+
+// ---- CCX ---------------------------------------------------------------
+
+AC_EXPORT AC_STATUS acCcxRadioCfg(AC_HANDLE h, DWORD* flags)
+{
+    char d[32];
+    std::snprintf(d, sizeof(d), "h=%u flags=%lu", h, flags ? (unsigned long)*flags : 0ul);
+    return Plain("acCcxRadioCfg", SlotOf(h), d);
+}
+
+AC_EXPORT AC_STATUS acCcxGetRadioCfg(AC_HANDLE h, DWORD* flags)
+{
+    if (flags) *flags = 7;
+    return Plain("acCcxGetRadioCfg", SlotOf(h));
+}
+
+AC_EXPORT AC_STATUS acCcxRogueApTimeout(AC_HANDLE h, int seconds)
+{
+    char d[32];
+    std::snprintf(d, sizeof(d), "h=%u %d", h, seconds);
+    return Plain("acCcxRogueApTimeout", SlotOf(h), d);
+}
+
+AC_EXPORT AC_STATUS acCcxEnable(AC_HANDLE h, int on)
+{
+    char d[32];
+    std::snprintf(d, sizeof(d), "h=%u %d", h, on);
+    return Plain("acCcxEnable", SlotOf(h), d);
+}
+
+// ---- IP -----------------------------------------------------------------
+
+AC_EXPORT AC_STATUS acIpIsConnected(const char* name, int* connected)
+{
+    kqsim::AdapterState a;
+    int st = -1;
+    if (connected && AdapterOfName(name, a)) {
+        *connected = a.connected ? 1 : 0;
+        st = 0;
+    }
+    Injected("acIpIsConnected", &st);
+    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpIsConnected %s", Text(name));
+    return st;
+}
+
+AC_EXPORT AC_STATUS acIpDhcpIsEnabled(const char* name, int* enabled)
+{
+    kqsim::AdapterState a;
+    int st = -1;
+    if (enabled && AdapterOfName(name, a)) {
+        *enabled = 1;
+        st = 0;
+    }
+    Injected("acIpDhcpIsEnabled", &st);
+    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpDhcpIsEnabled %s", Text(name));
+    return st;
+}
+
+AC_EXPORT AC_STATUS acIpGetConfig(const char* name, BYTE* config)
+{
+    kqsim::AdapterState a;
+    int st = -1;
+    if (config && AdapterOfName(name, a)) {
+        std::memset(config, 0, AC_IP_CONFIG_SIZE);
+        KQSIM_NETWORK net = {};
+        std::string guid = a.config.guid;
+        if (a.connected && WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); }))
+            std::memcpy(config, &net.ipAddress, 4);
+        st = 0;
+    }
+    Injected("acIpGetConfig", &st);
+    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpGetConfig %s", Text(name));
+    return st;
+}
+
+AC_EXPORT AC_STATUS acIpDhcpRenew(const char* name)
+{
+    kqsim::AdapterState a;
+    int st = AdapterOfName(name, a) ? 0 : -1;
+    Injected("acIpDhcpRenew", &st);
+    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpDhcpRenew %s", Text(name));
+    return st;
+}

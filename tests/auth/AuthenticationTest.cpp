@@ -1,0 +1,243 @@
+// Authentications against the simulated air: the library decides against
+// the network the adapter joined and tells the driver, so the media state
+// follows; the status events write their lines; a failed 802.1X login of a
+// stored profile disconnects and asks for new credentials, that of a one-off
+// connection does neither.
+#include "auth/AuthFixture.h"
+#include "core/HideDlg.h"
+#include "core/PasswordHash.h"
+
+namespace {
+
+using kqtest::AuthTest;
+using kqtest::Stand;
+using kqtest::WaitUntil;
+
+const char kRelayClass[] = "KestiqAuthRelay";
+const UINT kRelayShowPage = WM_APP + 1;
+
+std::vector<AUTH_CRED_REQUEST> g_answered;
+
+// Answers every request at once from the port record.
+void AnswerRequest(void* context, AUTH_CRED_REQUEST* r)
+{
+    AUTH_PORT* port = (AUTH_PORT*)context;
+    g_answered.push_back(*r);
+    AC_HANDLE h = port->handle;
+    if (r->type == 3) g_ac.acCredIdentity(h, r->id, r->subKind ? port->innerIdentity : port->outerIdentity);
+    if (r->type == 4) {
+        AC_EAP_METHOD m = {0, r->subKind ? port->innerEapType : port->eapType};
+        g_ac.acCredEapMethods(h, r->id, &m, 1);
+    }
+    if (r->type == 5) g_ac.acCredPassword(h, r->id, port->password);
+    if (r->type == 8) g_ac.acCredServerVerified(h, r->id, 1);
+    g_ac.acCredComplete(h, r->id);
+}
+
+class AuthenticationTest : public AuthTest {
+protected:
+    void SetUp() override
+    {
+        AuthTest::SetUp();
+        KQSIM_NETWORK home = Network("Sim-Home", 1, KQSIM_SEC_WPA2_PSK);
+        std::strcpy(home.psk, "kestiq-secret");
+        home.pskLen = 13;
+        ASSERT_TRUE(m_sim.PutNetwork(home));
+        KQSIM_NETWORK corp = Network("Sim-Corp", 2, KQSIM_SEC_WPA2_1X);
+        std::strcpy(corp.eap, "method=peap identity=alice password=wonderland");
+        ASSERT_TRUE(m_sim.PutNetwork(corp));
+        g_bAutoConnect = 1;
+    }
+
+    StationConfig* PskProfile(const char* passphrase)
+    {
+        StationConfig* p = NewProfile("Sim-Home", 7, 6);
+        std::strcpy(p->wpaPsk, passphrase);
+        p->wpaPskLength = (DWORD)std::strlen(passphrase);
+        return p;
+    }
+    StationConfig* PeapProfile()
+    {
+        StationConfig* p = NewProfile("Sim-Corp", 6, 6);
+        p->eapMethod = 0;
+        p->innerMethod = 26;
+        std::strcpy(p->identity, "alice");
+        std::strcpy(p->tunnelId, "alice");
+        std::strcpy(p->tunnelPassword, "wonderland");
+        return p;
+    }
+    bool HasLine(const std::string& line)
+    {
+        for (const std::string& l : RingLines())
+            if (l == line) return true;
+        return false;
+    }
+    // Requests sent to the adapter since mark (sets only).
+    int Sets(DWORD mark, DWORD oid)
+    {
+        int n = 0;
+        for (const auto& e : kqsim::AdapterLog(m_sim, m_adapter->guid(), mark))
+            if (e.kind == KQSIM_LOG_SET && e.BaseOid() == oid) ++n;
+        return n;
+    }
+    // Show-page requests waiting for the user-interface thread.
+    std::vector<int> PageRequests()
+    {
+        std::vector<int> out;
+        HWND relay = FindWindowExA(HWND_MESSAGE, nullptr, kRelayClass, nullptr);
+        MSG msg;
+        while (relay && PeekMessageA(&msg, relay, kRelayShowPage, kRelayShowPage, PM_REMOVE)) out.push_back((int)msg.wParam);
+        return out;
+    }
+};
+
+TEST_F(AuthenticationTest, RightPassphraseConnectsAndWritesItsLinesInOrder)
+{
+    OpenPort();
+    g_pCurProfile = PskProfile("kestiq-secret");
+    DWORD mark = Mark();
+    Connect(*g_pCurProfile);
+    ASSERT_TRUE(WaitUntil([&] { return MediaConnected(); }));
+    EXPECT_TRUE(WaitUntil([&] { return HasLine("Wireless client is authenticated."); }));
+    std::vector<std::string> want = {"Starting network connection...", "Network is connecting...",
+                                     "Wireless client is authenticated."};
+    EXPECT_EQ(want, RingLines());
+    // The key went over on start, then the library authenticated and associated.
+    std::vector<std::string> starts;
+    for (const auto& e : Calls(mark))
+        if (e.text.compare(0, 12, "acCredRsnPsk") == 0 || e.text.compare(0, 10, "acPortAuth") == 0 ||
+            e.text.compare(0, 15, "acPortAssociate") == 0)
+            starts.push_back(e.text.substr(0, e.text.find(' ')));
+    EXPECT_EQ((std::vector<std::string>{"acCredRsnPsk", "acPortAuth", "acPortAssociate"}), starts);
+    EXPECT_TRUE(HasCall(mark, "acPortAssociate h=" + std::to_string(g_pAuthPort->handle) + " ssid=Sim-Home auth=21 cipher=4"));
+    EXPECT_TRUE(HasCall(mark, "verdict authorized"));
+}
+
+TEST_F(AuthenticationTest, BinaryKeyOfThePassphraseConnectsToo)
+{
+    // The 802.11i test vector's key would not fit this network; the key of
+    // "kestiq-secret" with "Sim-Home", given as 64 hex digits, does.
+    BYTE pmk[40];
+    ASSERT_TRUE(PasswordHash("kestiq-secret", (const BYTE*)"Sim-Home", 8, pmk));
+    char hex[65];
+    for (int i = 0; i < 32; ++i) std::snprintf(hex + 2 * i, 3, "%02X", pmk[i]);
+    OpenPort();
+    g_pCurProfile = PskProfile("");
+    std::memcpy(g_pCurProfile->wpaPsk, hex, 64);
+    g_pCurProfile->wpaPskLength = 64;
+    Connect(*g_pCurProfile);
+    EXPECT_TRUE(WaitUntil([&] { return MediaConnected(); }));
+}
+
+TEST_F(AuthenticationTest, WrongPassphraseNeverConnects)
+{
+    OpenPort();
+    g_pCurProfile = PskProfile("not-the-secret");
+    DWORD mark = Mark();
+    Connect(*g_pCurProfile);
+    ASSERT_TRUE(WaitUntil([&] { return HasCall(mark, "verdict failed: pre-shared key differs"); }));
+    kqsim::AdapterState s;
+    ASSERT_TRUE(m_sim.GetAdapter(m_adapter->guid(), s));
+    EXPECT_TRUE(s.associated);
+    EXPECT_FALSE(s.authorized);
+    EXPECT_FALSE(MediaConnected());
+    EXPECT_FALSE(HasLine("Wireless client is authenticated."));
+}
+
+TEST_F(AuthenticationTest, NoAssociationReportsTheLinkDown)
+{
+    Stand().configure("assocwait=300");
+    OpenPort();
+    g_pCurProfile = PskProfile("kestiq-secret");
+    g_pCurProfile->ssid = kqtest::MakeSsid("Nowhere");
+    Connect(*g_pCurProfile);
+    EXPECT_TRUE(WaitUntil([&] { return HasLine("Network Link is NOT connected."); }));
+}
+
+// Until the credential queue answers them, the library's requests go
+// unanswered and every 802.1X login ends in its time-out.
+TEST_F(AuthenticationTest, UnansweredLoginOfAStoredProfileDisconnectsAndAsksAgain)
+{
+    Stand().configure("timeout=300");
+    OpenPort();
+    g_pCurProfile = PeapProfile();
+    g_bConfigFromRegistry = 1;
+    g_nAuthFailReason = 99;
+    PageRequests();
+    Connect(*g_pCurProfile);
+    DWORD mark = Mark();
+    ASSERT_TRUE(WaitUntil([&] { return HasLine("Authenticating Timeout."); }));
+    std::vector<std::string> want = {"Starting network connection...", "Network is connecting...",
+                                     "PEAP Authenticating...", "Authenticating Timeout."};
+    EXPECT_EQ(want, RingLines());
+    EXPECT_EQ(0, g_nAuthFailReason);
+    EXPECT_EQ(0, g_bAutoConnect);
+    EXPECT_EQ(1, Sets(mark, OID_802_11_DISASSOCIATE));
+    // The SSID no network has: 32 bytes of 0x10.
+    bool blocked = false;
+    for (const auto& e : kqsim::AdapterLog(m_sim, m_adapter->guid(), mark))
+        if (e.kind == KQSIM_LOG_SET && e.BaseOid() == OID_802_11_SSID && e.data.size() >= 36 && e.data[0] == 32 &&
+            e.data[4] == 0x10 && e.data[35] == 0x10)
+            blocked = true;
+    EXPECT_TRUE(blocked);
+    EXPECT_EQ(std::vector<int>{PANEL_CREDENTIAL_PROMPT}, PageRequests());
+    EXPECT_FALSE(MediaConnected());
+}
+
+TEST_F(AuthenticationTest, FailedOneOffLoginWritesItsLineOnly)
+{
+    Stand().configure("timeout=300");
+    OpenPort();
+    // Picked in the site survey (by BSSID), and a one-off of the connect settings.
+    for (int oneOff = 0; oneOff < 2; ++oneOff) {
+        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+        FreeStationConfig(g_pCurProfile);
+        g_pCurProfile = PeapProfile();
+        g_pCurProfile->matchByBssid = oneOff == 0;
+        g_bConfigFromRegistry = oneOff == 0;
+        g_bAutoConnect = 1;
+        g_nAuthFailReason = 99;
+        PageRequests();
+        DWORD mark = Mark();
+        Connect(*g_pCurProfile);
+        ASSERT_TRUE(WaitUntil([&] { return HasLine("Authenticating Timeout."); })) << oneOff;
+        EXPECT_EQ(99, g_nAuthFailReason) << oneOff;
+        EXPECT_EQ(1, g_bAutoConnect) << oneOff;
+        EXPECT_EQ(0, Sets(mark, OID_802_11_DISASSOCIATE)) << oneOff;
+        EXPECT_EQ(1, Sets(mark, OID_802_11_SSID)) << oneOff;   // the test's own join only
+        EXPECT_TRUE(PageRequests().empty()) << oneOff;
+        ASSERT_TRUE(AuthPortStop(g_pAuthPort));
+    }
+}
+
+TEST_F(AuthenticationTest, StatusEventsOfTheLibraryReadAsTheirLines)
+{
+    // Requests answered by hand, as the credential worker will: the library
+    // then decides on the account.
+    for (const char* password : {"wonderland", "looking-glass"}) {
+        g_answered.clear();
+        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+        ShutdownAuthLibrary();
+        ASSERT_TRUE(InitAuthLibrary());
+        ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
+        FreeStationConfig(g_pCurProfile);
+        g_pCurProfile = PeapProfile();
+        std::strcpy(g_pCurProfile->tunnelPassword, password);
+        g_bConfigFromRegistry = 0;
+        Connect(*g_pCurProfile);
+        bool right = std::strcmp(password, "wonderland") == 0;
+        const char* last = right ? "Wireless client is authenticated."
+                                 : "Authentication failed - Identity or password is invalid.";
+        ASSERT_TRUE(WaitUntil([&] { return HasLine(last); })) << password;
+        std::vector<std::string> want = {"Starting network connection...", "Network is connecting...",
+                                         "PEAP Authenticating...", last};
+        EXPECT_EQ(want, RingLines());
+        EXPECT_EQ(right, WaitUntil([&] { return MediaConnected(); }, right ? 5000 : 300)) << password;
+        // One request at a time, in the PEAP order.
+        std::vector<DWORD> types;
+        for (const auto& r : g_answered) types.push_back(r.type * 10 + r.subKind);
+        EXPECT_EQ((std::vector<DWORD>{20, 30, 40, 80, 31, 41, 50}), types);
+    }
+}
+
+}  // namespace
