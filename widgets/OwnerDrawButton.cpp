@@ -444,8 +444,10 @@ void COwnerDrawButton::OnEnable(BOOL enable)
 {
     Default();
     if (!enable) {
+        // The system has taken the focus from a disabled window by now; it goes
+        // to the next tab stop of the dialog (or the dialog itself).
         HWND parent = ::GetParent(m_hWnd);
-        if (parent && ::GetFocus() == m_hWnd) {
+        if (parent) {
             HWND next = ::GetNextDlgTabItem(parent, m_hWnd, FALSE);
             ::SetFocus(next && next != m_hWnd ? next : parent);
         }

@@ -176,6 +176,19 @@ void COwnerDrawMenu::DrawRadioMark(HDC dc, int x, int y, COLORREF c)
     ::DeleteObject(brush);
 }
 
+// A radio mark when the item's menu information has a checked-state bitmap, else a check mark.
+void COwnerDrawMenu::DrawItemMark(HDC dc, LPDRAWITEMSTRUCT dis, int checkX, int radioX, int y, COLORREF c)
+{
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_CHECKMARKS;
+    ::GetMenuItemInfoA((HMENU)dis->hwndItem, dis->itemID, FALSE, &mii);
+    if (mii.hbmpChecked)
+        DrawRadioMark(dc, radioX, y, c);
+    else
+        DrawCheckMark(dc, checkX, y, c);
+}
+
 // ---- Building --------------------------------------------------------------
 
 BOOL COwnerDrawMenu::LoadMenu(UINT resourceId)
@@ -287,14 +300,7 @@ void COwnerDrawMenu::Register()
 
 BOOL COwnerDrawMenu::DestroyMenu()
 {
-    {
-        std::lock_guard<std::mutex> lock(g_menuLock);
-        if (m_hMenu)
-            MenuList().erase(m_hMenu);
-    }
-    // Submenu handles go with their parent's; their objects only forget them.
-    for (auto& sub : m_subMenus)
-        sub->ForgetHandles();
+    Unregister(false);
     m_subMenus.clear();
     m_items.clear();
     if (m_pCheckMarks && !m_bCheckMarksShared)
@@ -304,7 +310,9 @@ BOOL COwnerDrawMenu::DestroyMenu()
     return CMenu::DestroyMenu();
 }
 
-void COwnerDrawMenu::ForgetHandles()
+// Takes this menu's and its submenus' handles out of the list. The submenu
+// handles go with their parent's, so their objects forget them.
+void COwnerDrawMenu::Unregister(bool forget)
 {
     {
         std::lock_guard<std::mutex> lock(g_menuLock);
@@ -312,8 +320,9 @@ void COwnerDrawMenu::ForgetHandles()
             MenuList().erase(m_hMenu);
     }
     for (auto& sub : m_subMenus)
-        sub->ForgetHandles();
-    Detach();
+        sub->Unregister(true);
+    if (forget)
+        Detach();
 }
 
 BOOL COwnerDrawMenu::IsOwnerDrawMenu(HMENU menu)
@@ -631,14 +640,7 @@ void COwnerDrawMenu::DrawClassic(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item)
                 RECT edge = box;
                 ::DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
             }
-            MENUITEMINFOA mii = {};
-            mii.cbSize = sizeof(mii);
-            mii.fMask = MIIM_CHECKMARKS;
-            ::GetMenuItemInfoA((HMENU)dis->hwndItem, dis->itemID, FALSE, &mii);
-            if (mii.hbmpChecked)
-                DrawRadioMark(dc, box.left + 5, box.top + 4, text);
-            else
-                DrawCheckMark(dc, box.left + 4, box.top + 4, text);
+            DrawItemMark(dc, dis, box.left + 4, box.left + 5, box.top + 4, text);
         }
     }
 
@@ -731,14 +733,7 @@ void COwnerDrawMenu::DrawXp(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item)
             RECT box = { r.left + bx, r.top + by, r.left + bx + 16, r.top + by + 16 };
             FillRect(dc, box, Lighten(highlight, 0.85));
             FrameRect(dc, box, highlight);
-            MENUITEMINFOA mii = {};
-            mii.cbSize = sizeof(mii);
-            mii.fMask = MIIM_CHECKMARKS;
-            ::GetMenuItemInfoA((HMENU)dis->hwndItem, dis->itemID, FALSE, &mii);
-            if (mii.hbmpChecked)
-                DrawRadioMark(dc, box.left + 5, box.top + 4, textColour);
-            else
-                DrawCheckMark(dc, box.left + 5, box.top + 4, textColour);
+            DrawItemMark(dc, dis, box.left + 5, box.left + 5, box.top + 4, textColour);
         }
         RECT tr = { r.left + colW + 8, r.top + 1, r.right, r.bottom - 1 };
         COLORREF tc = textColour;

@@ -70,13 +70,14 @@ public:
     // The marks, in the given colour.
     static void DrawCheckMark(HDC dc, int x, int y, COLORREF c);
     static void DrawRadioMark(HDC dc, int x, int y, COLORREF c);
+    static void DrawItemMark(HDC dc, LPDRAWITEMSTRUCT dis, int checkX, int radioX, int y, COLORREF c);
 
 private:
     BOOL LoadFromTemplate(const BYTE* data, DWORD size);
     BOOL BuildLevel(const BYTE*& p, const BYTE* end, int depth);
     void AddItem(UINT flags, UINT id, const std::wstring& text, COwnerDrawMenu* sub);
     void Register();
-    void ForgetHandles();
+    void Unregister(bool forget);
     void ApplyImages(const std::vector<WORD>& ids, int perImage);
     void DrawClassic(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item);
     void DrawXp(LPDRAWITEMSTRUCT dis, COwnerDrawMenuItem* item);

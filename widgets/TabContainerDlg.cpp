@@ -1,8 +1,5 @@
 #include "widgets/TabContainerDlg.h"
 
-BEGIN_MESSAGE_MAP(CTabContainerDlg, CDialog)
-END_MESSAGE_MAP()
-
 CTabContainerDlg::CTabContainerDlg(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
 
 CTabContainerDlg::~CTabContainerDlg()

@@ -29,9 +29,6 @@ public:
     BOOL OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void DoDataExchange(CDataExchange* pDX) override;
 
-protected:
-    DECLARE_MESSAGE_MAP()
-
 private:
     int m_nTabCount = 0;
     int m_nForwardCount = 0;

@@ -173,18 +173,16 @@ TEST_F(ButtonTest, OutIconCopiesAreGreyOrDarkerAndKeepBlack)
         EXPECT_GT(checked, 300) << c.name;
         EXPECT_GT(black, 50) << c.name;
         // the in-icon itself while the mouse is over the button
-        SetCursorPos(120 + 40, 160);
-        POINT pt = {40, 40};
-        b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
-        PumpPending();
+        HoverOver(b, 40, 40);
         ASSERT_TRUE(b.IsHovered()) << c.name;
         Paint(b);
         Capture in(b);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 DWORD p = px[(size_t)y * w + x];
-                if ((p >> 24) == 0xFF)
+                if ((p >> 24) == 0xFF) {
                     ASSERT_EQ(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF), in.At(14 + x, 14 + y));
+                }
             }
         b.CancelHover();
     }
@@ -221,8 +219,7 @@ TEST_F(ButtonTest, BorderAndFaceOfEachStateFollowTheLinesAndColours)
         if (c.state == Pressed)
             b.SendMessage(BM_SETSTATE, TRUE);
         if (c.state == Hovered) {
-            SetCursorPos(120 + 60, 160);
-            b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(40, 15));
+            HoverOver(b, 40, 15);
             ASSERT_TRUE(b.IsHovered()) << c.name;
         }
         Paint(b);
@@ -234,8 +231,7 @@ TEST_F(ButtonTest, BorderAndFaceOfEachStateFollowTheLinesAndColours)
         }
         if (c.state == Hovered) {
             // the cursor leaves: the border goes
-            SetCursorPos(5, 5);
-            b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-100, -100));
+            MoveMouseAway(b);
             EXPECT_FALSE(b.IsHovered());
             Paint(b);
             EXPECT_EQ(kOut, Capture(b).At(0, 15));
@@ -355,6 +351,58 @@ TEST_F(ButtonTest, DefaultButtonStateFollowsTheDialogManager)
     EXPECT_EQ((LRESULT)DLGC_UNDEFPUSHBUTTON, def.SendMessage(WM_GETDLGCODE) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
     Paint(def);
     EXPECT_EQ(GetSysColor(COLOR_3DHILIGHT), Capture(def).At(50, 0));
+}
+
+TEST_F(ButtonTest, DisabledCaptionIsEmbossedAndTheFocusMovesOn)
+{
+    COwnerDrawButton b, next;
+    Make(b, 350, BS_PUSHBUTTON, CRect(10, 10, 130, 40), "Disabled");
+    Make(next, 351, BS_PUSHBUTTON, CRect(10, 50, 130, 80), "Next");
+    b.SetFocus();
+    b.EnableWindow(FALSE);
+    EXPECT_EQ((HWND)next, GetFocus());
+    Paint(b);
+    Capture shot(b);
+    shot.SavePng("button_disabled");
+    const COLORREF hi = GetSysColor(COLOR_3DHILIGHT), sh = GetSysColor(COLOR_3DSHADOW);
+    int shadow = 0, lit = 0;
+    for (int y = 0; y + 1 < shot.Height(); ++y)
+        for (int x = 0; x + 1 < shot.Width(); ++x)
+            if (shot.At(x, y) == sh && x > 2 && y > 2 && x < shot.Width() - 3 && y < shot.Height() - 3) {
+                ++shadow;
+                lit += shot.At(x + 1, y + 1) == hi || shot.At(x + 1, y + 1) == sh;
+            }
+    EXPECT_GT(shadow, 20);
+    EXPECT_EQ(shadow, lit);
+}
+
+TEST_F(ButtonTest, TooltipCarriesTheTextOverTheWholeButton)
+{
+    COwnerDrawButton b;
+    Make(b, 360, BS_PUSHBUTTON, CRect(10, 10, 40, 40));
+    EXPECT_EQ(0u, b.SetTooltipText("Radio on / off"));
+    HWND tip = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+        char cls[64] = "";
+        GetClassNameA(w, cls, sizeof(cls));
+        if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) *(HWND*)p = w;
+        return TRUE;
+    }, (LPARAM)&tip);
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(1, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+    char text[128] = "";
+    TOOLINFOA ti = {sizeof(ti)};
+    ti.hwnd = b;
+    ti.uId = 1;
+    ti.lpszText = text;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof(text), (LPARAM)&ti);
+    EXPECT_STREQ("Radio on / off", text);
+    ASSERT_TRUE(SendMessageA(tip, TTM_GETTOOLINFOA, 0, (LPARAM)&ti));
+    EXPECT_EQ(CRect(0, 0, 30, 30), CRect(ti.rect));
+    b.SetTooltipText("About");
+    SendMessageA(tip, TTM_GETTEXTA, sizeof(text), (LPARAM)&ti);
+    EXPECT_STREQ("About", text);
+    EXPECT_EQ(1, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
 }
 
 // Drives the popup menu of this process from another thread, as a user would.

@@ -29,7 +29,10 @@ Capture::Capture(HWND hwnd)
     HGDIOBJ old = ::SelectObject(mem, dib);
     ::BitBlt(mem, 0, 0, m_w, m_h, wnd, 0, 0, SRCCOPY);
     ::GdiFlush();
-    m_px.assign((const DWORD*)bits, (const DWORD*)bits + (size_t)m_w * m_h);
+    if (bits)
+        m_px.assign((const DWORD*)bits, (const DWORD*)bits + (size_t)m_w * m_h);
+    else
+        m_w = m_h = 0;
     ::SelectObject(mem, old);
     ::DeleteObject(dib);
     ::DeleteDC(mem);
@@ -158,6 +161,11 @@ HostDialog::HostDialog(int cx, int cy, int x, int y, const char* title)
     SubclassWindow(CreateHostDialog(cx, cy, x, y, title));
 }
 
+HostDialog::~HostDialog()
+{
+    DestroyWindow();
+}
+
 BOOL HostDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     if (CDialog::OnWndMsg(msg, wParam, lParam, pResult))
@@ -173,6 +181,22 @@ BOOL HostDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResu
         return TRUE;
     }
     return FALSE;
+}
+
+void HoverOver(CWnd& w, int x, int y)
+{
+    POINT p = { x, y };
+    ::ClientToScreen(w, &p);
+    ::SetCursorPos(p.x, p.y);
+    w.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    PumpPending();
+}
+
+void MoveMouseAway(CWnd& w)
+{
+    ::SetCursorPos(1, 1);
+    w.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-1000, -1000));
+    PumpPending();
 }
 
 std::string Rgb(COLORREF c)

@@ -44,6 +44,7 @@ HWND CreateHostDialog(int cx, int cy, int x = 40, int y = 40, const char* title 
 // their notifications reflected (owner drawing, colours, clicks).
 class HostDialog : public CDialog {
 public:
+    ~HostDialog() override;
     explicit HostDialog(int cx = 300, int cy = 200, int x = 40, int y = 40, const char* title = "widgets");
     // Commands the dialog received, in order (id, code).
     std::vector<std::pair<UINT, UINT>> commands;
@@ -51,6 +52,11 @@ public:
     std::vector<MSG> appMessages;
     BOOL OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
+
+// The cursor put on (x, y) of the window's client area, and the window told so.
+void HoverOver(CWnd& w, int x, int y);
+// The cursor taken far from the window, and the window told so.
+void MoveMouseAway(CWnd& w);
 
 // Three components of a COLORREF, for messages.
 std::string Rgb(COLORREF c);
