@@ -434,8 +434,6 @@ TEST_F(ApplyProfile, SingleSignOnDecidesWhetherTheProfileIsApplied)
         } else {
             ASSERT_TRUE(SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1));
         }
-        // Set where no binding would open one, so that the case decides.
-        g_nWzcMode = WZC_MANAGES;
         g_hAuthPort = c.port;
         g_bSsoPending = TRUE;
         DWORD from = Mark();
@@ -445,7 +443,6 @@ TEST_F(ApplyProfile, SingleSignOnDecidesWhetherTheProfileIsApplied)
         EXPECT_EQ(c.applied, !apply.empty() && apply[0].oid == OID_802_11_DISASSOCIATE);
         EXPECT_FALSE(g_bSsoPending);
         EXPECT_EQ(std::string(c.cancelledAfter), sso.Get("SSOAuthenticationCancelled"));
-        g_nWzcMode = WZC_NOT_INVOLVED;
     }
 }
 

@@ -178,6 +178,12 @@ CHideDlg& SharedController()
     return dlg;
 }
 
+void CloseAnyAuthPort()
+{
+    // Stopping a port waits a second: tests that want one open it themselves.
+    if (AuthPortObjectExists() || g_hAuthPort) CloseAuthPort();
+}
+
 void EngineTest::SetUp()
 {
     ASSERT_TRUE(m_sim.IsOpen());
@@ -190,6 +196,7 @@ void EngineTest::SetUp()
     m_dlg.KillAllTimers();
     ResetEngine();
     ClearOidRetryList();
+    CloseAnyAuthPort();
     m_dlg.m_nPollCount = 0;
     m_dlg.m_bWepCheck = FALSE;
     m_dlg.m_bAdapterChanged = FALSE;
@@ -209,7 +216,9 @@ void EngineTest::SetUp()
     g_strAdapterRegPath = kScratchKey;
 
     // An 802.11n dual-band adapter with driver 5.1 whose regions are fixed,
-    // managed by this program with no 802.1X port open.
+    // with no 802.1X port: Zero Configuration holds the adapter as far as
+    // the supplicant is concerned, so that SetOidFromReg opens none (the
+    // timer events read the mode afresh).
     Set(g_bHtDevice, TRUE);
     Set(g_bDualBand, TRUE);
     Set(g_nModelIndex, 7);
@@ -219,7 +228,7 @@ void EngineTest::SetUp()
     Set(g_bRegionBgFlag, FALSE);
     Set(g_bRegionAFlag, FALSE);
     Set(g_nWirelessMode, 5);
-    Set(g_nWzcMode, 0);
+    Set(g_nWzcMode, WZC_MANAGES);
     Set(g_hAuthPort, 0);
     Set(g_nAuthState, 0);
     Set(g_bAutoConnect, TRUE);
@@ -248,6 +257,7 @@ void EngineTest::TearDown()
     m_dlg.KillAllTimers();
     ResetEngine();
     ClearOidRetryList();
+    CloseAnyAuthPort();
     if (g_pCurProfile) {
         FreeStationConfig(g_pCurProfile);
         g_pCurProfile = nullptr;

@@ -88,6 +88,8 @@ inline RegValue Raw(const std::string& name, DWORD type, const std::vector<BYTE>
 // The controller made on first use on the installed adapter, its timers
 // stopped; destroyed when the program's tests end.
 CHideDlg& SharedController();
+// Detaches the 802.1X port and shuts the library down when one is open.
+void CloseAnyAuthPort();
 
 class EngineTest : public ::testing::Test {
 protected:
