@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "auth/AcAuthLibrary.h"
+#include "auth/AuthPort.h"
 #include "auth/SupplicantBinding.h"
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
@@ -78,7 +80,9 @@ bool ProfileRunsThroughPort(const StationConfig* p)
 // a port the answer counts as not connected.
 bool PortReportsConnected()
 {
-    return false;
+    if (!g_pAuthPort || !AcAuthLibraryLoaded()) return false;
+    int connected = 0;
+    return g_ac.acIpIsConnected(g_pAuthPort->symName, &connected) == AC_OK && connected != 0;
 }
 
 // Before a rescan the supplicant lets the link go: poll it for up to 10 s
