@@ -11,7 +11,6 @@
 namespace {
 
 const DWORD kListHeader = offsetof(NDIS_802_11_BSSID_LIST_EX, Bssid);
-const DWORD kEntryFixedPart = offsetof(NDIS_WLAN_BSSID_EX, IEs);
 
 // Field `index` of a section of the formatter is exactly "TRUE".
 bool SectionFlag(const NDIS_WLAN_BSSID_EX* e, int section, size_t index)
@@ -21,28 +20,11 @@ bool SectionFlag(const NDIS_WLAN_BSSID_EX* e, int section, size_t index)
     return fields.size() > index && fields[index] == "TRUE";
 }
 
-int EntryChannel(const NDIS_WLAN_BSSID_EX* e)
-{
-    return FrequencyToChannel(e->Configuration.DSConfig);
-}
-
 } // namespace
 
 std::vector<const NDIS_WLAN_BSSID_EX*> SurveyRecords(const BssidListBuffer* list)
 {
-    std::vector<const NDIS_WLAN_BSSID_EX*> out;
-    if (!list) return out;
-    const BYTE* base = reinterpret_cast<const BYTE*>(list);
-    DWORD offset = kListHeader;
-    for (ULONG i = 0; i < list->NumberOfItems; ++i) {
-        if (BSSID_LIST_BUFFER_SIZE - offset < kEntryFixedPart) break;
-        const NDIS_WLAN_BSSID_EX* e = reinterpret_cast<const NDIS_WLAN_BSSID_EX*>(base + offset);
-        ULONGLONG need = (ULONGLONG)kEntryFixedPart + e->IELength;
-        if (e->Length < need || e->Length > BSSID_LIST_BUFFER_SIZE - offset) break;
-        out.push_back(e);
-        offset += e->Length;
-    }
-    return out;
+    return BssidListEntries(list, BSSID_LIST_BUFFER_SIZE);
 }
 
 CString EntrySsid(const NDIS_WLAN_BSSID_EX* e)
@@ -64,7 +46,7 @@ SurveyEntry MakeSurveyEntry(const NDIS_WLAN_BSSID_EX* e)
     s.networkTypeImage = e->InfrastructureMode;
     s.ssid = EntrySsid(e);
     s.band = e->NetworkTypeInUse;
-    int channel = EntryChannel(e);
+    int channel = BssidEntryChannel(e);
     if (channel >= 0) s.channel = FormatChannelNumber((DWORD)channel);
     s.secured = e->Privacy != 0 || FormatBssIeInfo(e, BSS_IE_SECURITY) != "Unknown;None";
     s.wps = SectionFlag(e, BSS_IE_WPS, 8);
@@ -89,7 +71,7 @@ void SortBssidList(BssidListBuffer* list, FILETIME* lastSeen, int key)
     for (size_t i = 0; i < records.size(); ++i) {
         Keyed k{ i, CString(), 0 };
         if (key == SURVEY_SORT_SSID) k.ssid = EntrySsid(records[i]);
-        else if (key == SURVEY_SORT_CHANNEL) k.number = EntryChannel(records[i]);
+        else if (key == SURVEY_SORT_CHANNEL) k.number = BssidEntryChannel(records[i]);
         else k.number = SurveySignal(records[i]->Rssi);
         keyed.push_back(k);
     }

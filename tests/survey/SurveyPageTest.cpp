@@ -11,19 +11,23 @@
 #include <thread>
 #include <vector>
 
+#include "auth/SupplicantBinding.h"
 #include "core/ConnectEngine.h"
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
+#include "core/RegistryStore.h"
 #include "core/Oids.h"
 #include "core/StationConfig.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
+#include "mainwnd/ProfilePage.h"
 #include "mainwnd/WindowProbe.h"
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "resource.h"
 #include "sim/client/SimClient.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/ListProbe.h"
 #include "support/Restore.h"
 #include "tray/AdapterFixture.h"
 
@@ -78,6 +82,10 @@ protected:
         ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
         ASSERT_TRUE(m_dlg.m_bAdapterFound);
         m_dlg.KillAllTimers();
+        ClearConnectRequests();        // the start-up apply of the stored configuration: not these tests' business
+        // A mode and an a-band region that scan channel 36: the default air has a 5 GHz network.
+        g_nWirelessMode = 5;
+        g_dwCountryRegion &= 0xFF;
         g_bIsAdmin = TRUE;
         g_bRadioOn = TRUE;
         g_nWzcMode = 0;
@@ -91,6 +99,8 @@ protected:
     }
     void TearDown() override
     {
+        ClearConnectRequests();
+        g_bScanPending = FALSE;
         m_dlg.m_bSwitchedToAp = TRUE;   // no Default written to the adapter key
         m_dlg.DestroyWindow();
         kqtest::DefaultAdapterTest::TearDown();
@@ -118,17 +128,44 @@ protected:
         Pump();
     }
 
-    // What the engine does around a scan: the driver scans, and its list
-    // becomes the aged list.
-    void ScanEnds()
+    // The connection engine's timer 2 once the driver has scanned: the scan
+    // result is merged into the aged list.
+    void EngineTakesScan()
     {
-        ASSERT_TRUE(SetOid(OID_802_11_BSSID_LIST_SCAN, nullptr, 0, nullptr, 1));
+        ASSERT_TRUE(g_bScanPending);
         kqsim::AdapterState st;
         for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
         ASSERT_FALSE(st.scanPending);
+        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
+        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+        ASSERT_FALSE(g_bScanPending);
+    }
+    // A scan asked of the engine (unless one is pending) and its result taken.
+    void ScanEnds()
+    {
+        if (!g_bScanPending) ConnectIfRequested();
+        EngineTakesScan();
+    }
+    // A tick of the page, and the engine's scan timer when the tick asked for a scan.
+    void TickAndScan(CSiteSurveyPage* p)
+    {
+        Tick(p);
+        if (g_bScanPending) EngineTakesScan();
+    }
+    static DWORD ScanSets(const std::vector<kqsim::LogEntry>& log)
+    {
         DWORD n = 0;
-        ASSERT_TRUE(QueryOid(OID_802_11_BSSID_LIST, g_pBssidListCache, BSSID_LIST_BUFFER_SIZE, &n));
-        g_bScanPending = FALSE;
+        for (const kqsim::LogEntry& e : log)
+            if (e.kind == KQSIM_LOG_SET && e.BaseOid() == OID_802_11_BSSID_LIST_SCAN) ++n;
+        return n;
+    }
+    // The aged-list entry of a BSSID, or -1.
+    static int AgedIndex(BYTE last)
+    {
+        std::vector<const NDIS_WLAN_BSSID_EX*> v = SurveyRecords(g_pBssidListCache);
+        for (size_t i = 0; i < v.size(); ++i)
+            if (v[i]->MacAddress[5] == last && v[i]->MacAddress[0] == 0x00 && v[i]->MacAddress[1] == 0x11) return (int)i;
+        return -1;
     }
 
     // Joins a network of the air and lets the controller's poll see the link.
@@ -154,27 +191,9 @@ protected:
     }
 
     static HWND List(CSiteSurveyPage* p) { return GetDlgItem(p->m_hWnd, IDC_SURVEY_LIST); }
-    static int Rows(CSiteSurveyPage* p) { return (int)SendMessageA(List(p), LVM_GETITEMCOUNT, 0, 0); }
-    static std::string Text(CSiteSurveyPage* p, int row, int col)
-    {
-        char buf[128] = {};
-        LVITEMA item = {};
-        item.iSubItem = col;
-        item.pszText = buf;
-        item.cchTextMax = sizeof(buf);
-        SendMessageA(List(p), LVM_GETITEMTEXTA, row, (LPARAM)&item);
-        return buf;
-    }
-    static int Image(CSiteSurveyPage* p, int row, int col)
-    {
-        LVITEMA item = {};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        item.iSubItem = col;
-        item.iImage = -1;
-        SendMessageA(List(p), LVM_GETITEMA, 0, (LPARAM)&item);
-        return item.iImage;
-    }
+    static int Rows(CSiteSurveyPage* p) { return kqtest::ListRowCount(List(p)); }
+    static std::string Text(CSiteSurveyPage* p, int row, int col) { return kqtest::ListCellText(List(p), row, col); }
+    static int Image(CSiteSurveyPage* p, int row, int col) { return kqtest::ListCellImage(List(p), row, col); }
     static std::vector<std::string> Ssids(CSiteSurveyPage* p)
     {
         std::vector<std::string> out;
@@ -193,12 +212,11 @@ protected:
         Pump();
     }
     static bool Enabled(CSiteSurveyPage* p, UINT id) { return IsWindowEnabled(GetDlgItem(p->m_hWnd, id)) != FALSE; }
+    // Focuses a row and sends the list's notification of a click (or double
+    // click) on its SSID, as the list-view does.
     static void Focus(CSiteSurveyPage* p, int row, UINT code)
     {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(List(p), LVM_SETITEMSTATE, row, (LPARAM)&item);
+        kqtest::SelectListRow(List(p), row);
         RECT rc = {};
         rc.left = LVIR_BOUNDS;
         SendMessageA(List(p), LVM_GETITEMRECT, row, (LPARAM)&rc);
@@ -219,13 +237,14 @@ protected:
         CSiteSurveyPage* p = OpenPage();
         if (!p) return nullptr;
         ScanEnds();
-        Tick(p);
-        Tick(p);
+        TickAndScan(p);
+        TickAndScan(p);
         return p;
     }
 
     kqtest::Restore<BOOL> m_radio{ g_bRadioOn }, m_admin{ g_bIsAdmin }, m_pending{ g_bScanPending }, m_dbm{ g_bShowDbm };
-    kqtest::Restore<int> m_wzc{ g_nWzcMode };
+    kqtest::Restore<int> m_wzc{ g_nWzcMode }, m_mode{ g_nWirelessMode };
+    kqtest::Restore<DWORD> m_region{ g_dwCountryRegion };
     CHideDlg m_dlg;
 };
 
@@ -318,7 +337,7 @@ TEST_F(SurveyPageTest, SortsByEachKeyInBothUnits)
         if ((g_bShowDbm != FALSE) != c.dbm) Click(p, IDC_SURVEY_SHOW_DBM);
         Click(p, c.radio);
         EXPECT_TRUE(p->m_bScanning);
-        Tick(p);
+        TickAndScan(p);
         EXPECT_FALSE(p->m_bScanning);
         EXPECT_EQ(c.order, Ssids(p));
         std::vector<std::string> signal;
@@ -345,7 +364,7 @@ TEST_F(SurveyPageTest, EqualSignalsKeepTheEnginesOrderAndOddReadingsShowSensibly
                      std::find(before.begin(), before.end(), "Kestiq-Twin");
 
     Click(p, IDC_SURVEY_SORT_SIGNAL);
-    Tick(p);
+    TickAndScan(p);
     std::vector<std::string> order = Ssids(p);
     ASSERT_EQ(11u, order.size());
     EXPECT_EQ("Kestiq-Loud", order[0]);
@@ -363,39 +382,98 @@ TEST_F(SurveyPageTest, EqualSignalsKeepTheEnginesOrderAndOddReadingsShowSensibly
 
 // ---- Timer and scans ------------------------------------------------------------
 
-TEST_F(SurveyPageTest, ATickWaitsForAPendingScanAndRebuildsWhenItEnds)
+TEST_F(SurveyPageTest, RescanAsksTheEngineAndTheListFollowsWhenTheScanEnds)
 {
     CSiteSurveyPage* p = OpenPage();
     ASSERT_NE(nullptr, p);
     EXPECT_TRUE(p->m_bScanning);
     for (UINT id : kAllControls) EXPECT_FALSE(Enabled(p, id)) << id;
 
-    ScanEnds();
-    g_bScanPending = TRUE;         // the engine has not taken the result yet
+    // A scan the engine has not finished: the tick waits.
+    ConnectIfRequested();
+    ASSERT_TRUE(g_bScanPending);
     Tick(p);
     EXPECT_EQ(0, Rows(p));
     EXPECT_TRUE(p->m_bScanning);
-
-    g_bScanPending = FALSE;
-    Tick(p);
+    EngineTakesScan();
+    TickAndScan(p);                 // rebuilt; the link is down, so the first disconnected tick asks
     EXPECT_EQ(8, Rows(p));
-    EXPECT_TRUE(p->m_bScanning);   // the link is down: the first disconnected tick asks
-    Tick(p);
+    TickAndScan(p);
     EXPECT_FALSE(p->m_bScanning);
     for (UINT id : kAllControls) EXPECT_TRUE(Enabled(p, id)) << id;
 
-    // Rescan: controls off until the next list; a network that left the air
-    // shows once the engine's list no longer holds it.
+    // Rescan goes to the engine, which sends the driver one scan request;
+    // the controls stay off until the list is rebuilt.
+    DWORD seq = 0;
+    ASSERT_TRUE(m_sim.NextSeq(seq));
     Click(p, IDC_SURVEY_RESCAN);
     EXPECT_TRUE(p->m_bScanning);
+    EXPECT_TRUE(g_bScanPending);
+    EXPECT_EQ(1u, ScanSets(kqsim::AdapterLog(m_sim, kGuid, seq)));
     for (UINT id : kAllControls) EXPECT_FALSE(Enabled(p, id)) << id;
     EXPECT_FALSE(Enabled(p, IDC_SURVEY_CONNECT));
+
+    // A network that leaves the air stays while it was seen less than 15 s
+    // ago, and goes with the first scan after that.
     BYTE wep[6] = { 0x00, 0x11, 0x22, 0x33, 0x44, 0x02 };
     ASSERT_TRUE(m_sim.RemoveNetwork(wep));
-    ScanEnds();
+    EngineTakesScan();
+    Tick(p);
+    EXPECT_FALSE(p->m_bScanning);
+    EXPECT_EQ(8, Rows(p));
+    EXPECT_NE(-1, RowOf(p, "Kestiq-WEP"));
+
+    auto secondsAgo = [](int seconds) {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER t;
+        t.LowPart = now.dwLowDateTime;
+        t.HighPart = now.dwHighDateTime;
+        t.QuadPart -= (ULONGLONG)seconds * 10000000ull;
+        FILETIME out = { t.LowPart, t.HighPart };
+        return out;
+    };
+    int aged = AgedIndex(0x02);
+    ASSERT_NE(-1, aged);
+    g_BssidLastSeen[aged] = secondsAgo(14);
+    Click(p, IDC_SURVEY_RESCAN);
+    EngineTakesScan();
+    Tick(p);
+    EXPECT_NE(-1, RowOf(p, "Kestiq-WEP"));
+
+    aged = AgedIndex(0x02);
+    ASSERT_NE(-1, aged);
+    g_BssidLastSeen[aged] = secondsAgo(15);
+    Click(p, IDC_SURVEY_RESCAN);
+    EngineTakesScan();
     Tick(p);
     EXPECT_EQ(7, Rows(p));
     EXPECT_EQ(-1, RowOf(p, "Kestiq-WEP"));
+}
+
+TEST_F(SurveyPageTest, SortingKeepsEachLastSeenTimeWithItsNetwork)
+{
+    CSiteSurveyPage* p = FilledPage();
+    ASSERT_NE(nullptr, p);
+    BYTE wep[6] = { 0x00, 0x11, 0x22, 0x33, 0x44, 0x02 };
+    ASSERT_TRUE(m_sim.RemoveNetwork(wep));
+    ScanEnds();
+    int aged = AgedIndex(0x02);
+    ASSERT_NE(-1, aged);
+    FILETIME old = g_BssidLastSeen[aged];
+    old.dwHighDateTime -= 1;                      // long gone
+    g_BssidLastSeen[aged] = old;
+
+    // The signal sort moves the vanished network; its time moves with it.
+    Click(p, IDC_SURVEY_SORT_SIGNAL);
+    Tick(p);
+    aged = AgedIndex(0x02);
+    ASSERT_NE(-1, aged);
+    EXPECT_EQ(old.dwHighDateTime, g_BssidLastSeen[aged].dwHighDateTime);
+    EXPECT_EQ(old.dwLowDateTime, g_BssidLastSeen[aged].dwLowDateTime);
+    ScanEnds();
+    EXPECT_EQ(-1, AgedIndex(0x02));
+    EXPECT_EQ(7u, SurveyRecords(g_pBssidListCache).size());
 }
 
 TEST_F(SurveyPageTest, DisconnectedTicksAskForScansOnTheirCount)
@@ -403,19 +481,25 @@ TEST_F(SurveyPageTest, DisconnectedTicksAskForScansOnTheirCount)
     CSiteSurveyPage* p = OpenPage();
     ASSERT_NE(nullptr, p);
     ScanEnds();
+    DWORD seq = 0;
+    ASSERT_TRUE(m_sim.NextSeq(seq));
     Tick(p);                       // the list is filled; the first disconnected tick asks
     EXPECT_TRUE(p->m_bScanning);
+    EXPECT_TRUE(g_bScanPending);
     EXPECT_EQ(1, p->DisconnectedTicks());
+    EngineTakesScan();
 
-    // Ticks 1..89 ask nothing; tick 90 asks again.
+    // Ticks 1..89 ask nothing; tick 90 asks again, and 180.
     std::vector<int> asked;
     for (int i = 1; i <= 181; ++i) {
         Tick(p);
-        if (p->m_bScanning) asked.push_back(i);
+        if (g_bScanPending) {
+            asked.push_back(i);
+            EngineTakesScan();
+        }
     }
-    // A tick that finds the scanning flag set rebuilds and clears it first,
-    // so only the counter's own asks leave it set at the end of a tick.
     EXPECT_EQ((std::vector<int>{ 90, 180 }), asked);
+    EXPECT_EQ(3u, ScanSets(kqsim::AdapterLog(m_sim, kGuid, seq)));
 
     // The link comes and goes: the counter restarts at -3 and the fourth
     // disconnected tick asks.
@@ -423,11 +507,15 @@ TEST_F(SurveyPageTest, DisconnectedTicksAskForScansOnTheirCount)
     Tick(p);
     EXPECT_EQ(-3, p->DisconnectedTicks());
     EXPECT_FALSE(p->m_bScanning);
+    EXPECT_FALSE(g_bScanPending);
     Disconnect();
     asked.clear();
     for (int i = 1; i <= 6; ++i) {
         Tick(p);
-        if (p->m_bScanning) asked.push_back(i);
+        if (g_bScanPending) {
+            asked.push_back(i);
+            EngineTakesScan();
+        }
     }
     EXPECT_EQ((std::vector<int>{ 4 }), asked);
 }
@@ -452,12 +540,20 @@ TEST_F(SurveyPageTest, ASecuredRowWithoutAPortDisablesConnect)
 {
     CSiteSurveyPage* p = FilledPage();
     ASSERT_NE(nullptr, p);
+    ASSERT_NE(0, g_hAuthPort);       // the controller's timer opened the 802.1X port
+    Focus(p, RowOf(p, "Kestiq-Home"), NM_CLICK);
+    EXPECT_EQ(1u, p->m_dwSecurityCode);
+    EXPECT_TRUE(Enabled(p, IDC_SURVEY_CONNECT));
+    EXPECT_TRUE(Enabled(p, IDC_SURVEY_ADD_PROFILE));
+
+    CloseAuthPort();
+    ASSERT_EQ(0, g_hAuthPort);
     Focus(p, RowOf(p, "Kestiq-Open"), NM_CLICK);
+    EXPECT_EQ(0u, p->m_dwSecurityCode);
     EXPECT_TRUE(Enabled(p, IDC_SURVEY_CONNECT));
     EXPECT_TRUE(Enabled(p, IDC_SURVEY_ADD_PROFILE));
 
     Focus(p, RowOf(p, "Kestiq-Home"), NM_CLICK);
-    EXPECT_EQ(1u, p->m_dwSecurityCode);
     EXPECT_FALSE(Enabled(p, IDC_SURVEY_CONNECT));
     EXPECT_FALSE(Enabled(p, IDC_SURVEY_ADD_PROFILE));
 
@@ -471,6 +567,50 @@ TEST_F(SurveyPageTest, ASecuredRowWithoutAPortDisablesConnect)
     g_nWzcMode = WZC_MANAGES;
     p->UpdateButtons();
     EXPECT_FALSE(Enabled(p, IDC_SURVEY_CONNECT));
+}
+
+// The link checks out against the list: same BSSID and channel, and with a
+// stored profile's security in force, the applied profile's SSID.  Three
+// misses in a row ask for a scan when there is a current profile.
+TEST_F(SurveyPageTest, ALinkThatDoesNotMatchItsProfileAsksForAScanOnTheThirdMiss)
+{
+    Join("Kestiq-Open");
+    CSiteSurveyPage* p = FilledPage();
+    ASSERT_NE(nullptr, p);
+    CProfilePage* profiles = m_dlg.OpenedMainWindow()->m_pProfilePage;
+    kqtest::Restore<BOOL> security(g_bUseRegistryProfileSecurity);
+    kqtest::Restore<StationConfig*> current(g_pCurProfile);
+    g_bUseRegistryProfileSecurity = TRUE;
+
+    profiles->m_strAppliedSsid = "Kestiq-Open";
+    g_pCurProfile = nullptr;
+    for (int i = 0; i < 4; ++i) {
+        Tick(p);
+        EXPECT_FALSE(g_bScanPending) << i;
+    }
+
+    // A different SSID: misses.  Without a current profile nothing is asked.
+    profiles->m_strAppliedSsid = "Kestiq-Elsewhere";
+    for (int i = 0; i < 4; ++i) {
+        Tick(p);
+        EXPECT_FALSE(g_bScanPending) << i;
+    }
+    EXPECT_EQ(6, Image(p, RowOf(p, "Kestiq-Open"), COL_CONNECTED));   // the row still carries the mark
+
+    // An open profile: the third miss asks at once.
+    StationConfig open = {};
+    open.authMode = Ndis802_11AuthModeOpen;
+    open.encryption = Ndis802_11EncryptionDisabled;
+    g_pCurProfile = &open;
+    CSiteSurveyPage::s_nLinkMisses = 0;
+    Tick(p);
+    Tick(p);
+    EXPECT_FALSE(g_bScanPending);
+    Tick(p);
+    EXPECT_TRUE(g_bScanPending);
+    EXPECT_TRUE(p->m_bScanning);
+    EXPECT_EQ(0, CSiteSurveyPage::s_nLinkMisses);
+    EngineTakesScan();
 }
 
 TEST_F(SurveyPageTest, DoubleClickGivesTheNetworkInformationPanelItsNetwork)
@@ -528,7 +668,7 @@ TEST_F(SurveyPageTest, FiveHundredTwelveNetworksLongAndOddSsidsShowWithoutOverru
 
     for (UINT radio : { IDC_SURVEY_SORT_SIGNAL, IDC_SURVEY_SORT_CHANNEL, IDC_SURVEY_SORT_SSID }) {
         Click(p, radio);
-        Tick(p);
+        TickAndScan(p);
         EXPECT_EQ(rows, Rows(p));
     }
     SendMessageA(List(p), LVM_ENSUREVISIBLE, rows - 1, FALSE);
