@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "core/HideDlg.h"
-#include "mainwnd/ConfigMainDlg.h"
+#include "auth/AuthUiRelay.h"
 
 AuthLogRing g_AuthLogRing;
 
@@ -14,10 +13,8 @@ void AppendAuthLogLine(const char* text)
     char* line = g_AuthLogRing.lines[index];
     std::strncpy(line, text ? text : "", 255);
     line[255] = 0;
-    CHideDlg* hide = g_pHideDlg;
-    if (hide && hide->m_pMainDlg && hide->m_pMainDlg->IsWindow()) {
-        CWnd* page = hide->m_pMainDlg->GetPanel(PANEL_AUTH_STATUS);
-        if (page && page->IsWindow()) ::PostMessageA(page->m_hWnd, WM_APP_AUTH_LOG_LINE, (WPARAM)index, 0);
-    }
+    // Writers are the library's threads: the windows are looked up on the
+    // user-interface thread.
+    PostAuthLogLine(index);
     g_AuthLogRing.writeIndex = index + 1 >= AUTH_LOG_LINES ? 0 : index + 1;
 }

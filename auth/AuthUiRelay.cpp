@@ -1,17 +1,28 @@
 #include "auth/AuthUiRelay.h"
 
+#include "auth/AuthLogRing.h"
 #include "core/HideDlg.h"
+#include "mainwnd/ConfigMainDlg.h"
 
 namespace {
 
 const char kRelayClass[] = "KestiqAuthRelay";
 const UINT WM_RELAY_SHOW_PAGE = WM_APP + 1;
+const UINT WM_RELAY_LOG_LINE = WM_APP + 2;
 HWND g_hRelay = nullptr;
 
 LRESULT CALLBACK RelayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_RELAY_SHOW_PAGE) {
         if (g_pHideDlg) g_pHideDlg->ShowPage((int)wParam);
+        return 0;
+    }
+    if (msg == WM_RELAY_LOG_LINE) {
+        CHideDlg* hide = g_pHideDlg;
+        if (hide && hide->m_pMainDlg && hide->m_pMainDlg->IsWindow()) {
+            CWnd* page = hide->m_pMainDlg->GetPanel(PANEL_AUTH_STATUS);
+            if (page && page->IsWindow()) ::PostMessageA(page->m_hWnd, WM_APP_AUTH_LOG_LINE, wParam, 0);
+        }
         return 0;
     }
     if (msg == WM_DESTROY && hwnd == g_hRelay) g_hRelay = nullptr;
@@ -35,4 +46,10 @@ bool PostShowPage(int n)
 {
     HWND h = g_hRelay;
     return h && PostMessageA(h, WM_RELAY_SHOW_PAGE, (WPARAM)n, 0);
+}
+
+bool PostAuthLogLine(int index)
+{
+    HWND h = g_hRelay;
+    return h && PostMessageA(h, WM_RELAY_LOG_LINE, (WPARAM)index, 0);
 }

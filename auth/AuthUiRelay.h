@@ -10,3 +10,6 @@ void CreateAuthUiRelay();
 // Asks the UI thread to show lower panel n of the configuration window
 // (CHideDlg::ShowPage); false when no relay exists.
 bool PostShowPage(int n);
+// Asks the UI thread to announce line index of the authentication log to
+// the status page, when that page exists.
+bool PostAuthLogLine(int index);

@@ -26,12 +26,26 @@ namespace {
 
 AC_INIT_RECORD g_initRecord;
 
-// EAP type numbers by the profile's method (0 PEAP .. 5 LEAP).
+// Whether the connection the port was last configured for is a stored
+// profile; taken when the port is configured, on the user-interface thread,
+// so that the status callback never reads the current profile, which that
+// thread may replace at any time.
+volatile LONG g_bPortForStoredProfile = 0;
+
+// EAP type numbers by the profile's method (0 PEAP .. 5 LEAP), and the line
+// each writes when it starts authenticating.
 const DWORD kEapTypes[] = { 25, 13, 21, 43, 4, 17 };
 const char* const kAuthenticatingLines[] = {
     "PEAP Authenticating...", "TLS Authenticating...", "TTLS Authenticating...",
     "EAP-FAST Authenticating...", "MD5 Authenticating...", "LEAP Authenticating...",
 };
+
+const char* AuthenticatingLine(DWORD eapType)
+{
+    for (int i = 0; i < 6; ++i)
+        if (kEapTypes[i] == eapType) return kAuthenticatingLines[i];
+    return nullptr;
+}
 
 // A text field of the record: at most its size less one, even when the
 // record carries no terminator.
@@ -178,6 +192,7 @@ void ApplyProfileToPort()
     if (!port) return;
     DestroyPortCredentials(port);
     if (g_pCurProfile) ConfigurePortAssociation(port, g_pCurProfile);
+    InterlockedExchange(&g_bPortForStoredProfile, IsStoredProfile(g_pCurProfile) ? 1 : 0);
     EnableAuthDebug(port);
 }
 
@@ -399,8 +414,9 @@ void OnAuthPortStatus(void* context, int event)
         if (state == AC_STATE_CONNECTING) {
             AppendAuthLogLine("Network is connecting...");
         } else if (state == AC_STATE_AUTHENTICATING) {
-            const StationConfig* p = g_pCurProfile;
-            if (p && p->eapMethod < 6) AppendAuthLogLine(kAuthenticatingLines[p->eapMethod]);
+            // The method the port was configured with, from the profile's AuthenProtocol.
+            const char* line = AuthenticatingLine(port->eapType);
+            if (line) AppendAuthLogLine(line);
         } else if (state == AC_STATE_AUTHENTICATED) {
             AppendAuthLogLine("Wireless client is authenticated.");
             StartNetworkCheckThread();
@@ -426,7 +442,7 @@ void OnAuthPortStatus(void* context, int event)
     case AC_STATUS_PAC_REJECTED_B: DeletePacFile(); return;
     default: return;
     }
-    if (IsStoredProfile(g_pCurProfile)) {
+    if (g_bPortForStoredProfile) {
         DisconnectAfterFailure();
         g_nAuthFailReason = reason;
         // The credential panel belongs to the user-interface thread.

@@ -9,6 +9,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/HideDlg.h"
+#include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "mainwnd/ChannelTable.h"
@@ -101,46 +102,6 @@ DWORD StoredCcxWord()
     return word;
 }
 
-BssidListBuffer* AllocScanBuffer()
-{
-    HGLOBAL h = GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) GlobalFree(h);
-    return (BssidListBuffer*)p;
-}
-
-void FreeScanBuffer(BssidListBuffer*& p)
-{
-    if (!p) return;
-    HGLOBAL h = GlobalHandle(p);
-    GlobalUnlock(h);
-    GlobalFree(h);
-    p = nullptr;
-}
-
-void* CopyToMovable(const void* src, SIZE_T size)
-{
-    HGLOBAL h = GlobalAlloc(GHND, size);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) {
-        GlobalFree(h);
-        return nullptr;
-    }
-    std::memcpy(p, src, size);
-    return p;
-}
-
-void FreeMovable(void* p)
-{
-    if (!p) return;
-    HGLOBAL h = GlobalHandle(p);
-    if (!h) return;
-    GlobalUnlock(h);
-    GlobalFree(h);
-}
-
 void FreeRequest(ConnectRequest& q)
 {
     if (q.kind == CONNECT_APPLY) FreeStationConfig(static_cast<StationConfig*>(q.data));
@@ -190,14 +151,15 @@ private:
 
 void AllocScanBuffers()
 {
-    g_pBssidList = AllocScanBuffer();
-    g_pBssidListCache = AllocScanBuffer();
+    g_pBssidList = static_cast<BssidListBuffer*>(AllocMovable(BSSID_LIST_BUFFER_SIZE));
+    g_pBssidListCache = static_cast<BssidListBuffer*>(AllocMovable(BSSID_LIST_BUFFER_SIZE));
 }
 
 void FreeScanBuffers()
 {
-    FreeScanBuffer(g_pBssidList);
-    FreeScanBuffer(g_pBssidListCache);
+    FreeMovable(g_pBssidList);
+    FreeMovable(g_pBssidListCache);
+    g_pBssidList = g_pBssidListCache = nullptr;
 }
 
 std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes)

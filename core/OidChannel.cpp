@@ -2,6 +2,7 @@
 // IOCTL_NDIS_QUERY_GLOBAL_STATS and closes it again.  Failed sets with a try
 // count are retried every 500 ms from a thread timer of the UI thread.
 #include "core/OidChannel.h"
+#include "core/MovableMemory.h"
 
 #include <cstring>
 #include <vector>
@@ -32,33 +33,11 @@ HANDLE OpenDevice()
     return CreateFileA(g_szDevicePath, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-void* CopyToGlobal(const void* buf, DWORD len)
-{
-    if (len == 0) return nullptr;
-    HGLOBAL h = GlobalAlloc(GHND, len);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) {
-        GlobalFree(h);
-        return nullptr;
-    }
-    if (buf) std::memcpy(p, buf, len);
-    return p;
-}
-
-void FreeGlobal(void* p)
-{
-    if (!p) return;
-    HGLOBAL h = GlobalHandle(p);
-    GlobalUnlock(h);
-    GlobalFree(h);
-}
-
 // Frees the record's copy, kills its timer and takes it out of the list.
 void DropRecord(size_t i)
 {
     OidRetryRecord r = g_retries[i];
-    if (r.size != 0) FreeGlobal(r.data);
+    if (r.size != 0) FreeMovable(r.data);
     KillTimer(nullptr, r.timerId);
     g_retries.erase(g_retries.begin() + i);
 }
@@ -70,11 +49,11 @@ void QueueRetry(DWORD setOid, const void* buf, DWORD len, DWORD returned, int tr
     r.size = len;
     r.bytesReturned = returned;
     r.triesLeft = triesLeft;
-    r.data = CopyToGlobal(buf, len);
+    r.data = CopyToMovable(buf, len);
     if (len != 0 && !r.data) return;            // no memory for the copy: no retry
     r.timerId = SetTimer(nullptr, 0, kRetryMs, OidRetryTimerProc);
     if (r.timerId == 0) {
-        FreeGlobal(r.data);
+        FreeMovable(r.data);
         return;
     }
     g_retries.push_back(r);

@@ -85,27 +85,12 @@ BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size)
     return TRUE;
 }
 
-BOOL ReadRegInt(HKEY key, const char* name, int* value)
-{
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    if (!value || !QueryWhole(key, name, &type, data)) return FALSE;
-    if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
-        DWORD d;
-        std::memcpy(&d, data.data(), sizeof(d));
-        *value = (int)d;
-        return TRUE;
-    }
-    if (!IsTextType(type)) return FALSE;
-    data.push_back(0);
-    long long v = std::strtoll(reinterpret_cast<const char*>(data.data()), nullptr, 10);
-    if (v > INT_MAX) v = INT_MAX;
-    if (v < INT_MIN) v = INT_MIN;
-    *value = (int)v;
-    return TRUE;
-}
+namespace {
 
-BOOL ReadRegNumber(HKEY key, const char* name, int* value)
+// A number kept as a REG_DWORD or as decimal text.  Loose reads the text
+// like atoi (clamped to int); strict takes only a text of at most 127
+// characters with a digit after its sign and a value within int.
+BOOL ReadNumberValue(HKEY key, const char* name, int* value, bool strict)
 {
     DWORD type = 0;
     std::vector<BYTE> data;
@@ -119,17 +104,34 @@ BOOL ReadRegNumber(HKEY key, const char* name, int* value)
     if (!IsTextType(type)) return FALSE;
     size_t len = 0;
     while (len < data.size() && data[len] != 0) ++len;
-    if (len > 127) return FALSE;
     std::string text(reinterpret_cast<const char*>(data.data()), len);
     const char* p = text.c_str();
-    while (*p == ' ' || *p == '\t') ++p;
-    const char* digits = (*p == '+' || *p == '-') ? p + 1 : p;
-    if (*digits < '0' || *digits > '9') return FALSE;
+    if (strict) {
+        if (len > 127) return FALSE;
+        const char* digits = p;
+        while (*digits == ' ' || *digits == '\t') ++digits;
+        if (*digits == '+' || *digits == '-') ++digits;
+        if (*digits < '0' || *digits > '9') return FALSE;
+    }
     errno = 0;
     long long v = std::strtoll(p, nullptr, 10);
-    if (errno == ERANGE || v > INT_MAX || v < INT_MIN) return FALSE;
+    if (strict && (errno == ERANGE || v > INT_MAX || v < INT_MIN)) return FALSE;
+    if (v > INT_MAX) v = INT_MAX;
+    if (v < INT_MIN) v = INT_MIN;
     *value = (int)v;
     return TRUE;
+}
+
+}  // namespace
+
+BOOL ReadRegInt(HKEY key, const char* name, int* value)
+{
+    return ReadNumberValue(key, name, value, false);
+}
+
+BOOL ReadRegNumber(HKEY key, const char* name, int* value)
+{
+    return ReadNumberValue(key, name, value, true);
 }
 
 BOOL ReadRegWord(HKEY key, const char* name, DWORD* value)

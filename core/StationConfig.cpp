@@ -2,27 +2,11 @@
 
 #include <cstring>
 
+#include "core/MovableMemory.h"
+
 StationConfig* g_pCurProfile = nullptr;
 
 namespace {
-
-void* AllocMovable(SIZE_T size)
-{
-    HGLOBAL h = GlobalAlloc(GHND, size);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) GlobalFree(h);
-    return p;
-}
-
-void FreeMovable(void* p)
-{
-    if (!p) return;
-    HGLOBAL h = GlobalHandle(p);
-    if (!h) return;
-    GlobalUnlock(h);
-    GlobalFree(h);
-}
 
 const DWORD kKeyHeader = 39;     // NDIS_802_11_KEY without its key material, as the driver counts it
 const DWORD kKeyMaterialOffset = FIELD_OFFSET(NDIS_802_11_KEY, KeyMaterial);

@@ -1,13 +1,211 @@
-// Placeholder of the Zero Configuration hand-over: nothing is handed over.
+// Zero Configuration hand-over and the switch to access-point mode.
 #include "core/ZeroConfig.h"
+
+#include "auth/SupplicantBinding.h"
+#include "core/AdapterDiscovery.h"
+#include "core/ApplyConfig.h"
 #include "core/HideDlg.h"
+#include "core/RegistryStore.h"
+#include "mainwnd/ConfigMainDlg.h"
 
 int g_nWzcMode = -1;
 
-int GetWzcMode() { return 0; }
-void EnableWzcOnAdapter() {}
-void StopWzcService(BOOL) {}
+namespace {
 
-void CHideDlg::OnUseWzc() {}
-void CHideDlg::OnUseOwnTool() {}
-void CHideDlg::OnSwitchToAp() {}
+// Navigation buttons of the configuration window (children of its page
+// container, so they are looked up among all descendants).
+const int kNavProfileButton = 1124;
+const int kNavNetworkButton = 1125;
+
+// How long a hand-over waits for the service to finish stopping before it
+// starts it again.
+const DWORD kStopWaitMs = 5000;
+
+// A service-manager handle that closes itself.
+class CServiceHandle {
+public:
+    explicit CServiceHandle(SC_HANDLE h = nullptr) : m_h(h) {}
+    ~CServiceHandle() { if (m_h) CloseServiceHandle(m_h); }
+    CServiceHandle(const CServiceHandle&) = delete;
+    CServiceHandle& operator=(const CServiceHandle&) = delete;
+    operator SC_HANDLE() const { return m_h; }
+private:
+    SC_HANDLE m_h;
+};
+
+// The service with the given access, through a manager opened for it.
+struct WzcService {
+    CServiceHandle scm;
+    CServiceHandle svc;
+    explicit WzcService(DWORD scmAccess, DWORD access)
+        : scm(OpenSCManagerA(nullptr, nullptr, scmAccess)),
+          svc(scm ? OpenServiceA(scm, WZC_SERVICE_NAME, access) : nullptr) {}
+};
+
+DWORD ServiceState(SC_HANDLE svc)
+{
+    SERVICE_STATUS st = {};
+    if (!svc || !QueryServiceStatus(svc, &st)) return 0;
+    return st.dwCurrentState;
+}
+
+// The 64-bit registry view where a 32-bit build would otherwise be redirected.
+REGSAM InterfaceKeyView()
+{
+    return (g_nOsVersion >= OS_WINXP_X64 && g_bIsWow64) ? KEY_WOW64_64KEY : 0;
+}
+
+CString InterfaceKeyPath()
+{
+    return CString(WZC_INTERFACES_KEY) + g_strNetCfgInstanceId;
+}
+
+// The interface key of the adapter; NULL when it cannot be opened (or no
+// adapter is known, which would otherwise open the parent key).
+HKEY OpenInterfaceKey(REGSAM access, bool create)
+{
+    if (g_strNetCfgInstanceId.IsEmpty()) return nullptr;
+    HKEY key = nullptr;
+    LONG rc = create ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, InterfaceKeyPath(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       access | InterfaceKeyView(), nullptr, &key, nullptr)
+                     : RegOpenKeyExA(HKEY_LOCAL_MACHINE, InterfaceKeyPath(), 0, access | InterfaceKeyView(), &key);
+    return rc == ERROR_SUCCESS ? key : nullptr;
+}
+
+DWORD ReadControlFlags(HKEY key)
+{
+    DWORD flags = 0;
+    if (!ReadRegDword(key, WZC_CONTROL_FLAGS, &flags)) flags = 0;
+    return flags;
+}
+
+// Sends the stop control when the service is not stopped.
+void SendStop(SC_HANDLE svc)
+{
+    if (!svc || ServiceState(svc) == SERVICE_STOPPED) return;
+    SERVICE_STATUS st = {};
+    ControlService(svc, SERVICE_CONTROL_STOP, &st);
+}
+
+void SetStartType(SC_HANDLE svc, DWORD type)
+{
+    if (!svc) return;
+    ChangeServiceConfigA(svc, SERVICE_NO_CHANGE, type, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+}
+
+bool WaitStopped(SC_HANDLE svc, DWORD ms)
+{
+    ULONGLONG start = GetTickCount64();
+    for (;;) {
+        DWORD s = ServiceState(svc);
+        if (s == SERVICE_STOPPED || s == 0) return true;
+        if (GetTickCount64() - start > ms) return false;
+        Sleep(20);
+    }
+}
+
+HWND FindDescendant(HWND parent, int id)
+{
+    struct Search { int id; HWND found; } search{id, nullptr};
+    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
+        Search* s = (Search*)lp;
+        if (GetDlgCtrlID(h) != s->id) return TRUE;
+        s->found = h;
+        return FALSE;
+    }, (LPARAM)&search);
+    return search.found;
+}
+
+}  // namespace
+
+int GetWzcMode()
+{
+    if (g_nOsVersion < OS_WINXP) return WZC_NOT_INVOLVED;
+    WzcService wzc(SC_MANAGER_CONNECT, SERVICE_QUERY_STATUS);
+    if (ServiceState(wzc.svc) != SERVICE_RUNNING) return WZC_NOT_INVOLVED;
+    HKEY key = OpenInterfaceKey(KEY_QUERY_VALUE, false);
+    if (!key) return WZC_MANAGES;
+    DWORD flags = ReadControlFlags(key);
+    RegCloseKey(key);
+    return (flags & WZC_FLAG_MANAGES) ? WZC_MANAGES : WZC_OWN_TOOL;
+}
+
+void EnableWzcOnAdapter()
+{
+    WzcService wzc(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
+
+    // The service reads the flag when it starts: stop it before setting the
+    // bit.  The interface key is created when the service never had one.
+    HKEY key = OpenInterfaceKey(KEY_QUERY_VALUE | KEY_SET_VALUE, true);
+    if (key) {
+        DWORD flags = ReadControlFlags(key);
+        if (!(flags & WZC_FLAG_MANAGES)) {
+            DWORD s = ServiceState(wzc.svc);
+            if (s == SERVICE_RUNNING || s == SERVICE_START_PENDING) StopWzcService(FALSE);
+            flags |= WZC_FLAG_MANAGES;
+            RegSetValueExA(key, WZC_CONTROL_FLAGS, 0, REG_DWORD, (const BYTE*)&flags, sizeof(flags));
+        }
+        RegCloseKey(key);
+    }
+    if (!wzc.svc) return;
+
+    // A service still stopping cannot be started; without the wait the
+    // hand-over would leave it stopped.
+    DWORD s = ServiceState(wzc.svc);
+    if (s == SERVICE_STOP_PENDING) WaitStopped(wzc.svc, kStopWaitMs);
+    s = ServiceState(wzc.svc);
+    if (s != SERVICE_RUNNING && s != SERVICE_START_PENDING) StartServiceA(wzc.svc, 0, nullptr);
+    SetStartType(wzc.svc, SERVICE_AUTO_START);
+}
+
+void StopWzcService(BOOL bDemand)
+{
+    WzcService wzc(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
+    if (!wzc.svc) return;
+    SendStop(wzc.svc);
+    if (bDemand) SetStartType(wzc.svc, SERVICE_DEMAND_START);
+}
+
+// ---- The controller's commands ----------------------------------------------
+
+void CHideDlg::OnUseWzc()
+{
+    if (m_bBusy) return;
+    g_nWzcMode = WZC_MANAGES;
+    // Closing the port stops its authentication first.
+    if (AuthPortObjectExists()) CloseAuthPort();
+    EnableWzcOnAdapter();
+    if (m_pMainDlg && m_pMainDlg->IsWindow()) {
+        HWND profile = FindDescendant(m_pMainDlg->m_hWnd, kNavProfileButton);
+        if (profile) ::EnableWindow(profile, FALSE);
+        HWND network = FindDescendant(m_pMainDlg->m_hWnd, kNavNetworkButton);
+        if (network) ::SendMessageA(network, BM_CLICK, 0, 0);
+    }
+}
+
+void CHideDlg::OnUseOwnTool()
+{
+    if (m_bBusy) return;
+    StopWzcService(TRUE);
+    if (!AuthPortObjectExists()) InitAuthLibrary();
+    g_nWzcMode = WZC_NOT_INVOLVED;
+    SetOidFromReg(TRUE);
+    if (m_pMainDlg && m_pMainDlg->IsWindow()) {
+        HWND profile = FindDescendant(m_pMainDlg->m_hWnd, kNavProfileButton);
+        if (profile) ::EnableWindow(profile, TRUE);
+    }
+}
+
+void CHideDlg::OnSwitchToAp()
+{
+    if (m_bBusy) return;
+    if (AuthPortObjectExists()) CloseAuthPort();
+    StopWzcService(TRUE);
+    OnExit();
+    m_bSwitchedToAp = TRUE;
+    SaveConfigAsDefault();
+    LoadApDefaultConfig();
+    SetApOpMode();
+    WinExec(SWITCH_TO_AP_COMMAND, SW_MINIMIZE);
+}

@@ -1,4 +1,6 @@
-// Zero Configuration hand-over.  Not built yet: the mode reads 0.
+// Zero Configuration hand-over: who manages the adapter, this program or the
+// Windows Zero Configuration service (WZCSVC), and the commands that hand it
+// from one to the other.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +16,19 @@ enum WzcMode {
 // and by the hand-over commands OnUseWzc and OnUseOwnTool.
 extern int g_nWzcMode;
 
+constexpr char WZC_SERVICE_NAME[] = "WZCSVC";
+// Followed by the adapter's NetCfgInstanceId.
+constexpr char WZC_INTERFACES_KEY[] = "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\";
+constexpr char WZC_CONTROL_FLAGS[] = "ControlFlags";
+constexpr DWORD WZC_FLAG_MANAGES = 0x8000;
+
 int GetWzcMode();
+// Sets the interface's manage bit and has the service run (automatic start).
 void EnableWzcOnAdapter();
+// Stops the service; bDemand also sets it to on-demand start.
 void StopWzcService(BOOL bDemand);
+
+// The sibling tools in the program's folder.
+constexpr char AP_TOOL_EXE[] = "Fendrel.exe";
+constexpr char MODE_SWITCH_EXE[] = "Miskor.exe";
+constexpr char SWITCH_TO_AP_COMMAND[] = "\"Miskor.exe\" ON Kestiq Fendrel \"Obrint Wireless\"";

@@ -70,11 +70,44 @@ kq_start_wineserver() {
     KQ_STARTED_WINESERVER=1
 }
 
+# Without a window manager, Wine waits about 2 s for the manager every time a
+# captioned top-level window is shown or hidden (its own notification-area
+# window, message boxes, dialogs).  On the virtual display started here its
+# windows are left unmanaged, which needs no manager; on a person's own
+# display they stay managed, so the setting is taken back there (only when
+# it was set here).  Programs read it when they start: after a change the
+# wineserver started here is started again, so that Wine's own programs
+# (explorer with the notification area) start with it.  Run after
+# kq_warm_up, so that Wine's services never hold the query's pipe open.
+kq_window_management() {
+    local key='HKCU\Software\Wine\X11 Driver' mark="$WINEPREFIX/.kq-unmanaged" have changed=""
+    have=$(wine reg query "$key" /v Managed 2>/dev/null | awk '$1 == "Managed" { print $3 }' | tr -d '\r' || true)
+    if [ -n "$KQ_STARTED_XVFB" ]; then
+        if [ "$have" != "N" ]; then
+            wine reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+            changed=1
+        fi
+        touch "$mark"
+    elif [ -f "$mark" ]; then
+        [ "$have" = "N" ] && wine reg delete "$key" /v Managed /f >/dev/null 2>&1 && changed=1
+        rm -f "$mark"
+    fi
+    if [ -n "$changed" ] && [ -n "$KQ_STARTED_WINESERVER" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+        wineserver -p
+        kq_warm_up
+    fi
+}
+
 kq_warm_up() {
-    # The first program starts Wine's own services (services.exe, explorer,
-    # winedevice); start them here with their output going nowhere, so that
-    # they never hold a test's output pipe open.
+    # The first program starts Wine's own services (services.exe,
+    # winedevice), the first that asks for the desktop window starts the
+    # desktop (explorer, with the notification area); start them here with
+    # their output going nowhere, so that they never hold a test's output
+    # pipe open (ctest would wait for them to end).
     wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
 }
 
 kq_make_prefix() {
@@ -88,6 +121,19 @@ kq_make_prefix() {
     fi
 }
 
+KQ_DESKTOP_KEEPER=""
+
+# Wine's desktop process ends a few seconds after its last program, and the
+# next program to open a window starts it again with that program's output,
+# which ctest then waits on.  A hidden program of the test bed holds the
+# desktop for the whole run, started with its output going nowhere.
+kq_keep_desktop() {
+    local keeper="$KQ_BUILD/tests/support/kqdesktopkeeper.exe"
+    [ -f "$keeper" ] || return 0
+    wine "$keeper" </dev/null >/dev/null 2>&1 &
+    KQ_DESKTOP_KEEPER=$!
+}
+
 kq_install_standins() {
     if [ -x "$KQ_ROOT/sim/install-standins.sh" ]; then
         kq_log "installing the stand-ins"
@@ -96,6 +142,10 @@ kq_install_standins() {
 }
 
 kq_stop_all() {
+    if [ -n "$KQ_DESKTOP_KEEPER" ]; then
+        kill "$KQ_DESKTOP_KEEPER" 2>/dev/null || true
+        wait "$KQ_DESKTOP_KEEPER" 2>/dev/null || true
+    fi
     if [ -n "$KQ_STARTED_WINESERVER" ]; then
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true

@@ -497,30 +497,40 @@ LRESULT CCellListCtrl::OnGetDispInfo(NMLVDISPINFOA* disp)
     return 0;
 }
 
-LRESULT CCellListCtrl::OnFindItem(NMLVFINDITEMA* find)
+LRESULT CCellListCtrl::OnFindItem(int start, UINT flags, const char* text)
 {
     if (m_nSearchColumn == SEARCH_NONE)
         return -1;
     int column = m_nSearchColumn == SEARCH_FOCUS_COLUMN ? m_nFocusColumn : m_nSearchColumn;
-    if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz)
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !text)
         return -1;
     int count = GetItemCount();
     if (count <= 0)
         return -1;
-    int start = find->iStart;
     if (start < 0 || start >= count)
         start = 0;
-    CString search = find->lvfi.psz;
+    CString search = text;
     int n = search.GetLength();
     int row = start;
     do {
-        CString text = GetCellInfo(row, column)->m_strText;
-        if (text.GetLength() >= n &&
-            ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text, n, search, n) == CSTR_EQUAL)
+        CString cell = GetCellInfo(row, column)->m_strText;
+        if (cell.GetLength() >= n &&
+            ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, cell, n, search, n) == CSTR_EQUAL)
             return row;
         row = (row + 1) % count;
     } while (row != start);
     return -1;
+}
+
+// The list-view asks in its own character set whatever the parent's is.
+LRESULT CCellListCtrl::OnFindItemW(NMLVFINDITEMW* find)
+{
+    if (!find->lvfi.psz)
+        return OnFindItem(find->iStart, find->lvfi.flags, nullptr);
+    char text[256] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, text, sizeof(text), nullptr, nullptr);
+    text[sizeof(text) - 1] = 0;
+    return OnFindItem(find->iStart, find->lvfi.flags, text);
 }
 
 BOOL CCellListCtrl::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -532,7 +542,12 @@ BOOL CCellListCtrl::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
     case NM_CUSTOMDRAW:     *pResult = OnCustomDraw((NMLVCUSTOMDRAW*)hdr); return TRUE;
     case NM_CLICK:          *pResult = OnClick((NMITEMACTIVATE*)hdr); return TRUE;
     case LVN_GETDISPINFOA:  *pResult = OnGetDispInfo((NMLVDISPINFOA*)hdr); return TRUE;
-    case LVN_ODFINDITEMA:   *pResult = OnFindItem((NMLVFINDITEMA*)hdr); return TRUE;
+    case LVN_ODFINDITEMA: {
+        NMLVFINDITEMA* find = (NMLVFINDITEMA*)hdr;
+        *pResult = OnFindItem(find->iStart, find->lvfi.flags, find->lvfi.psz);
+        return TRUE;
+    }
+    case LVN_ODFINDITEMW:   *pResult = OnFindItemW((NMLVFINDITEMW*)hdr); return TRUE;
     case LVN_HOTTRACK:      *pResult = -1; return TRUE;   // no selection by hovering
     default:                return FALSE;
     }

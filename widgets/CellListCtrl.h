@@ -137,7 +137,8 @@ private:
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* cd);
     LRESULT OnClick(NMITEMACTIVATE* item);
     LRESULT OnGetDispInfo(NMLVDISPINFOA* info);
-    LRESULT OnFindItem(NMLVFINDITEMA* find);
+    LRESULT OnFindItem(int start, UINT flags, const char* text);
+    LRESULT OnFindItemW(NMLVFINDITEMW* find);
     void OnHeaderRClick();
     BOOL OnNeedToolText(NMHDR* hdr);
     void RelayToolTip(MSG* msg);

@@ -9,6 +9,12 @@
 // media state and the keys follow.  Every call goes into the driver's request
 // log.
 //
+// A network's 802.1X account is its scenario key eap="...", items
+//   method=peap|tls|ttls|fast|md5|leap   the method it accepts
+//   identity=... password=...            the account (a "domain\" prefix is ignored)
+//   cert=required                        a client certificate must be given
+//   pac=stale                            an EAP-FAST PAC in hand is rejected
+//
 // Tests steer it with kqsimAcAuthConfigure (in-process) or the environment
 // variable KQSIM_ACAUTH (read at acInit), a list of "key=value" items:
 //   <call>=<status>[x<count>]  the call returns status (count times, else always);
@@ -216,6 +222,8 @@ struct Answers {
     DWORD outerType = 0, innerType = 0;
     int serverVerified = -1;
     bool userCert = false;
+    bool pac = false;                // a PAC came with the PAC request
+    bool provisioning = false;       // PAC types or provisioning modes were offered
 };
 
 struct Port {
@@ -434,7 +442,7 @@ std::vector<Step> Conversation(DWORD eapType, bool clientCert)
     }
     case 13: return {{2, 0}, {3, 0}, {4, 0}, {8, 0}, {9, 0}};
     case 21: return {{2, 0}, {3, 0}, {4, 0}, {8, 0}, {15, 0}, {3, 1}, {5, 0}};
-    case 43: return {{2, 0}, {3, 0}, {4, 0}, {12, 0}, {18, 0}, {11, 0}, {4, 1}, {3, 1}, {5, 0}};
+    case 43: return {{2, 0}, {3, 0}, {4, 0}, {12, 0}, {18, 0}, {11, 0}};   // then by the PAC
     case 4: return {{2, 0}, {3, 0}, {4, 0}, {5, 0}};
     case 17: return {{3, 0}, {4, 0}, {5, 0}};
     default: return {{2, 0}, {3, 0}, {4, 0}};
@@ -448,6 +456,48 @@ void Fail(Port* p, unsigned generation, DWORD status, const char* why)
     Emit(p, generation, AC_EVENT_STATUS, 0, status);
 }
 
+// The requests in their order: false when the session ended or a request
+// went unanswered (then the time-out is reported).
+bool AskAll(Port* p, unsigned generation, const std::vector<Step>& steps)
+{
+    for (const Step& step : steps) {
+        int r = Ask(p, generation, step.type, step.subKind);
+        if (r < 0) return false;
+        if (r == 0) {
+            Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
+            return false;
+        }
+    }
+    return true;
+}
+
+Answers TakeAnswers(Port* p)
+{
+    Lock lock;
+    return p->answers;
+}
+
+// EAP-FAST after the PAC request: a PAC in hand opens the tunnel (unless the
+// network calls it stale); without one the tunnel is provisioned when the
+// program allowed it.  false when the session ended or failed.
+bool RunFastTunnel(Port* p, unsigned generation, const KQSIM_NETWORK& net)
+{
+    Answers a = TakeAnswers(p);
+    if (a.pac) {
+        if (EapValue(net, "pac") == "stale") {
+            Fail(p, generation, AC_STATUS_PAC_REJECTED_A, "PAC rejected");
+            return false;
+        }
+        return AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}});
+    }
+    if (!a.provisioning) {
+        Fail(p, generation, AC_STATUS_EAP_FAILURE, "no PAC and no provisioning");
+        return false;
+    }
+    if (!AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}, {13, 0}})) return false;
+    return Emit(p, generation, AC_EVENT_STATE, AC_STATE_STATUS_CHANGED, AC_STATUS_PAC_PROVISIONED);
+}
+
 void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
 {
     DWORD eapType = EapTypeOf(EapValue(net, "method"));
@@ -457,19 +507,9 @@ void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
         p->answers = Answers();
     }
     if (!Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATING, 0)) return;
-    for (const Step& step : Conversation(eapType, clientCert)) {
-        int r = Ask(p, generation, step.type, step.subKind);
-        if (r < 0) return;
-        if (r == 0) {
-            Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
-            return;
-        }
-    }
-    Answers a;
-    {
-        Lock lock;
-        a = p->answers;
-    }
+    if (!AskAll(p, generation, Conversation(eapType, clientCert))) return;
+    if (eapType == 43 && !RunFastTunnel(p, generation, net)) return;
+    Answers a = TakeAnswers(p);
     bool tunnelled = eapType == 25 || eapType == 21 || eapType == 43;
     bool methodOk = eapType != 0 && a.outerType == eapType && a.serverVerified != 0 && (!clientCert || a.userCert);
     if (eapType == 13 && !a.userCert) methodOk = false;
@@ -478,7 +518,7 @@ void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
         return;
     }
     std::string identity = tunnelled && !a.innerIdentity.empty() ? a.innerIdentity : a.outerIdentity;
-    // "domain\user" and "user@realm" name the account's user.
+    // "domain\user" names the account's user.
     size_t slash = identity.rfind('\\');
     if (slash != std::string::npos) identity = identity.substr(slash + 1);
     bool credentialsOk = eapType == 13 ||
@@ -929,43 +969,45 @@ AC_EXPORT AC_STATUS acPortGetStatus(AC_HANDLE h, DWORD* status)
 
 // ---- credential objects ---------------------------------------------------
 
-AC_EXPORT AC_STATUS acIdentityCreate(AC_HANDLE* h, const char* text, int length)
+namespace {
+
+// An identity or password of length bytes; the log shows an identity's text
+// and a password's length only.
+AC_STATUS CreateText(const char* call, AC_HANDLE* h, int kind, const char* text, int length)
 {
     Object o;
-    o.kind = OBJ_IDENTITY;
+    o.kind = kind;
     if (text && length > 0) o.text.assign(text, (size_t)length);
     int st = text && length >= 0 ? CreateObject(h, o) : -1;
-    Injected("acIdentityCreate", &st);
-    LogCall(-1, st, "acIdentityCreate %s", o.text.c_str());
+    Injected(call, &st);
+    if (kind == OBJ_IDENTITY) LogCall(-1, st, "%s %s", call, o.text.c_str());
+    else LogCall(-1, st, "%s len=%d", call, length);
     return st;
 }
 
-AC_EXPORT AC_STATUS acIdentityDestroy(AC_HANDLE* h)
+AC_STATUS Destroy(const char* call, AC_HANDLE* h, int kind)
 {
     AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_IDENTITY);
-    LogCall(-1, st, "acIdentityDestroy %u", was);
+    int st = DestroyObject(h, kind);
+    LogCall(-1, st, "%s %u", call, was);
     return st;
 }
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acIdentityCreate(AC_HANDLE* h, const char* text, int length)
+{
+    return CreateText("acIdentityCreate", h, OBJ_IDENTITY, text, length);
+}
+
+AC_EXPORT AC_STATUS acIdentityDestroy(AC_HANDLE* h) { return Destroy("acIdentityDestroy", h, OBJ_IDENTITY); }
 
 AC_EXPORT AC_STATUS acPasswordCreate(AC_HANDLE* h, const char* text, int length)
 {
-    Object o;
-    o.kind = OBJ_PASSWORD;
-    if (text && length > 0) o.text.assign(text, (size_t)length);
-    int st = text && length >= 0 ? CreateObject(h, o) : -1;
-    Injected("acPasswordCreate", &st);
-    LogCall(-1, st, "acPasswordCreate len=%d", length);
-    return st;
+    return CreateText("acPasswordCreate", h, OBJ_PASSWORD, text, length);
 }
 
-AC_EXPORT AC_STATUS acPasswordDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_PASSWORD);
-    LogCall(-1, st, "acPasswordDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acPasswordDestroy(AC_HANDLE* h) { return Destroy("acPasswordDestroy", h, OBJ_PASSWORD); }
 
 AC_EXPORT AC_STATUS acRsnPskCreate(AC_HANDLE* h, const char* passphrase, const BYTE* ssid, int ssidLength)
 {
@@ -999,13 +1041,7 @@ AC_EXPORT AC_STATUS acRsnBinPskCreate(AC_HANDLE* h, const BYTE* key, int length)
     return st;
 }
 
-AC_EXPORT AC_STATUS acRsnPskDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_PSK);
-    LogCall(-1, st, "acRsnPskDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acRsnPskDestroy(AC_HANDLE* h) { return Destroy("acRsnPskDestroy", h, OBJ_PSK); }
 
 AC_EXPORT AC_STATUS acCertUrlWin32String(int kind, const BYTE* hash, int hashLength, char* url, int* urlLength)
 {
@@ -1053,13 +1089,7 @@ AC_EXPORT AC_STATUS acCertCreate(AC_HANDLE* h, const char* url, int)
     return st;
 }
 
-AC_EXPORT AC_STATUS acCertDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_CERT);
-    LogCall(-1, st, "acCertDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acCertDestroy(AC_HANDLE* h) { return Destroy("acCertDestroy", h, OBJ_CERT); }
 
 AC_EXPORT AC_STATUS acEapFASTPacCreate(AC_HANDLE* h, const BYTE* key, int keyLength, const BYTE* opaque, int opaqueLength)
 {
@@ -1071,13 +1101,7 @@ AC_EXPORT AC_STATUS acEapFASTPacCreate(AC_HANDLE* h, const BYTE* key, int keyLen
     return st;
 }
 
-AC_EXPORT AC_STATUS acEapFASTPacDestroy(AC_HANDLE* h)
-{
-    AC_HANDLE was = h ? *h : 0;
-    int st = DestroyObject(h, OBJ_PAC);
-    LogCall(-1, st, "acEapFASTPacDestroy %u", was);
-    return st;
-}
+AC_EXPORT AC_STATUS acEapFASTPacDestroy(AC_HANDLE* h) { return Destroy("acEapFASTPacDestroy", h, OBJ_PAC); }
 
 // ---- answers --------------------------------------------------------------
 
@@ -1161,14 +1185,18 @@ AC_EXPORT AC_STATUS acCredMachineIdentity(AC_HANDLE h, DWORD id, AC_HANDLE)
     return Answer("acCredMachineIdentity", h, id, [](Port*) {});
 }
 
-AC_EXPORT AC_STATUS acCredEapFASTPacTypes(AC_HANDLE h, DWORD id, const DWORD*, int)
+AC_EXPORT AC_STATUS acCredEapFASTPacTypes(AC_HANDLE h, DWORD id, const DWORD* types, int count)
 {
-    return Answer("acCredEapFASTPacTypes", h, id, [](Port*) {});
+    return Answer("acCredEapFASTPacTypes", h, id, [&](Port* p) {
+        if (types && count > 0) p->answers.provisioning = true;
+    });
 }
 
-AC_EXPORT AC_STATUS acCredEapFASTProvisionModes(AC_HANDLE h, DWORD id, const DWORD*, int)
+AC_EXPORT AC_STATUS acCredEapFASTProvisionModes(AC_HANDLE h, DWORD id, const DWORD* modes, int count)
 {
-    return Answer("acCredEapFASTProvisionModes", h, id, [](Port*) {});
+    return Answer("acCredEapFASTProvisionModes", h, id, [&](Port* p) {
+        if (modes && count > 0) p->answers.provisioning = true;
+    });
 }
 
 AC_EXPORT AC_STATUS acCredEapTTLSTunnelMethod(AC_HANDLE h, DWORD id, DWORD)
@@ -1181,9 +1209,11 @@ AC_EXPORT AC_STATUS acCredCcxRogueAP(AC_HANDLE h, DWORD id, int)
     return Answer("acCredCcxRogueAP", h, id, [](Port*) {});
 }
 
-AC_EXPORT AC_STATUS acCredEapFASTPac(AC_HANDLE h, DWORD id, AC_HANDLE)
+AC_EXPORT AC_STATUS acCredEapFASTPac(AC_HANDLE h, DWORD id, AC_HANDLE pac)
 {
-    return Answer("acCredEapFASTPac", h, id, [](Port*) {});
+    Object o;
+    bool known = pac && GetObject(pac, OBJ_PAC, o);
+    return Answer("acCredEapFASTPac", h, id, [&](Port* p) { p->answers.pac = known; });
 }
 
 AC_EXPORT AC_STATUS acCredServerVerifyChain(AC_HANDLE h, DWORD id, int* ok)
@@ -1375,54 +1405,55 @@ AC_EXPORT AC_STATUS acCcxEnable(AC_HANDLE h, int on)
 
 // ---- IP -----------------------------------------------------------------
 
-AC_EXPORT AC_STATUS acIpIsConnected(const char* name, int* connected)
+namespace {
+
+// A call on the adapter named by its port's name: fill(adapter) answers it
+// (false: bad arguments).
+template <class F> AC_STATUS ByName(const char* call, const char* name, F fill)
 {
     kqsim::AdapterState a;
-    int st = -1;
-    if (connected && AdapterOfName(name, a)) {
-        *connected = a.connected ? 1 : 0;
-        st = 0;
-    }
-    Injected("acIpIsConnected", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpIsConnected %s", Text(name));
+    bool found = AdapterOfName(name, a);
+    int st = found && fill(a) ? 0 : -1;
+    Injected(call, &st);
+    LogCall(found ? (int)a.slot : -1, st, "%s %s", call, Text(name));
     return st;
+}
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acIpIsConnected(const char* name, int* connected)
+{
+    return ByName("acIpIsConnected", name, [&](const kqsim::AdapterState& a) {
+        if (!connected) return false;
+        *connected = a.connected ? 1 : 0;
+        return true;
+    });
 }
 
 AC_EXPORT AC_STATUS acIpDhcpIsEnabled(const char* name, int* enabled)
 {
-    kqsim::AdapterState a;
-    int st = -1;
-    if (enabled && AdapterOfName(name, a)) {
+    return ByName("acIpDhcpIsEnabled", name, [&](const kqsim::AdapterState&) {
+        if (!enabled) return false;
         *enabled = 1;
-        st = 0;
-    }
-    Injected("acIpDhcpIsEnabled", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpDhcpIsEnabled %s", Text(name));
-    return st;
+        return true;
+    });
 }
 
+// The joined network's address while the link is up, else zeros.
 AC_EXPORT AC_STATUS acIpGetConfig(const char* name, BYTE* config)
 {
-    kqsim::AdapterState a;
-    int st = -1;
-    if (config && AdapterOfName(name, a)) {
+    return ByName("acIpGetConfig", name, [&](const kqsim::AdapterState& a) {
+        if (!config) return false;
         std::memset(config, 0, AC_IP_CONFIG_SIZE);
         KQSIM_NETWORK net = {};
         std::string guid = a.config.guid;
         if (a.connected && WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); }))
             std::memcpy(config, &net.ipAddress, 4);
-        st = 0;
-    }
-    Injected("acIpGetConfig", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpGetConfig %s", Text(name));
-    return st;
+        return true;
+    });
 }
 
 AC_EXPORT AC_STATUS acIpDhcpRenew(const char* name)
 {
-    kqsim::AdapterState a;
-    int st = AdapterOfName(name, a) ? 0 : -1;
-    Injected("acIpDhcpRenew", &st);
-    LogCall(st == 0 ? (int)a.slot : -1, st, "acIpDhcpRenew %s", Text(name));
-    return st;
+    return ByName("acIpDhcpRenew", name, [](const kqsim::AdapterState&) { return true; });
 }

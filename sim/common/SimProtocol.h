@@ -158,6 +158,7 @@ enum {
     KQSIM_PARAM_EEPROM_WORD36 = 9,
     KQSIM_PARAM_DUAL_BAND = 10,
     KQSIM_PARAM_ASSOC_DELAY = 11,   /* ms between the join request and the association */
+    KQSIM_PARAM_ADVANCE_FRAMES = 12,/* moves the counters on by that many frames at once */
     KQSIM_PARAM_RCV_OK = 20,
     KQSIM_PARAM_RCV_NO_BUFFER = 21,
     KQSIM_PARAM_TX_BYTES = 22,      /* LINK_STATUS byte counters (wrap modulo 2^32) */

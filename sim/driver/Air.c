@@ -267,10 +267,9 @@ void KqAirChanged(void)
 
 /* ---- counters -------------------------------------------------------- */
 
-static void AdvanceCounters(KQ_ADAPTER *ad, ULONGLONG now)
+/* t frames of air time: sent always, received only with the right keys. */
+void KqAdvanceFrames(KQ_ADAPTER *ad, ULONGLONG t)
 {
-    ULONGLONG t = now / 50 - ad->lastAdvance / 50;  /* 20 frames a second */
-    ad->lastAdvance = now;
     if (!t || !ad->traffic || !ad->associated || !ad->radioOn) return;
     ad->stats[0] += t;                               /* transmitted fragments */
     ad->stats[5] += t / 4;                           /* RTS successes */
@@ -283,6 +282,13 @@ static void AdvanceCounters(KQ_ADAPTER *ad, ULONGLONG now)
     ad->stats[9] += t;                               /* received fragments */
     ad->rcvOk += (ULONG)t;
     ad->rxBytes += (ULONG)(t * 1400);
+}
+
+static void AdvanceCounters(KQ_ADAPTER *ad, ULONGLONG now)
+{
+    ULONGLONG t = now / 50 - ad->lastAdvance / 50;  /* 20 frames a second */
+    ad->lastAdvance = now;
+    KqAdvanceFrames(ad, t);
 }
 
 void KqTick(KQ_ADAPTER *ad)

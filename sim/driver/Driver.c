@@ -362,6 +362,7 @@ static NTSTATUS SetParam(KQ_ADAPTER *ad, const KQSIM_PARAM_REQUEST *r)
     case KQSIM_PARAM_EEPROM_WORD36: ad->eepromWord36 = v; break;
     case KQSIM_PARAM_DUAL_BAND: ad->cfg.dualBand = v; break;
     case KQSIM_PARAM_ASSOC_DELAY: ad->assocDelayMs = v; break;
+    case KQSIM_PARAM_ADVANCE_FRAMES: KqTick(ad); KqAdvanceFrames(ad, v); break;
     case KQSIM_PARAM_RCV_OK: KqTick(ad); ad->rcvOk = v; break;
     case KQSIM_PARAM_RCV_NO_BUFFER: KqTick(ad); ad->rcvNoBuf = v; break;
     case KQSIM_PARAM_TX_BYTES: KqTick(ad); ad->txBytes = v; break;

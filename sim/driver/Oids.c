@@ -304,30 +304,31 @@ static NTSTATUS Q_BaTable(KQ_ADAPTER *ad, const UCHAR *in, ULONG inLen, UCHAR *o
 
 ANSWER32(Q_WscStatus, KqWpsCode(ad) | (ad->wpsRunning && ad->wpsPin ? 0x10000000u : 0))
 
+/* A registrar hands out one authentication and one encryption type, the
+ * strongest the access point offers: a mixed WPA/WPA2 network gives WPA2
+ * with AES when it offers AES (as hostapd's registrar does). */
 static ULONG WpsAuth(ULONG sec)
 {
     switch (sec) {
     case KQSIM_SEC_WEP_SHARED: return 0x0004;
     case KQSIM_SEC_WPA_PSK: return 0x0002;
-    case KQSIM_SEC_WPA2_PSK: return 0x0020;
-    case KQSIM_SEC_WPA_WPA2_PSK: return 0x0022;
+    case KQSIM_SEC_WPA2_PSK:
+    case KQSIM_SEC_WPA_WPA2_PSK: return 0x0020;
     case KQSIM_SEC_WPA_1X: return 0x0008;
-    case KQSIM_SEC_WPA2_1X: return 0x0010;
-    case KQSIM_SEC_WPA_WPA2_1X: return 0x0018;
+    case KQSIM_SEC_WPA2_1X:
+    case KQSIM_SEC_WPA_WPA2_1X: return 0x0010;
     default: return 0x0001;
     }
 }
 
 static ULONG WpsEncr(const KQSIM_NETWORK *n)
 {
-    ULONG c = n->ciphers, e = 0;
+    ULONG c = n->ciphers;
     if (n->security == KQSIM_SEC_OPEN) return 0x0001;
     if (n->security <= KQSIM_SEC_WEP_SHARED || n->security == KQSIM_SEC_WEP_1X) return 0x0002;
-    if (!c) c = (n->security == KQSIM_SEC_WPA_PSK || n->security == KQSIM_SEC_WPA_1X) ? 1 :
-                (n->security == KQSIM_SEC_WPA2_PSK || n->security == KQSIM_SEC_WPA2_1X) ? 2 : 3;
-    if (c & KQSIM_CIPHER_TKIP) e |= 0x0004;
-    if (c & KQSIM_CIPHER_AES) e |= 0x0008;
-    return e;
+    if (!c) c = (n->security == KQSIM_SEC_WPA_PSK || n->security == KQSIM_SEC_WPA_1X) ? KQSIM_CIPHER_TKIP
+                                                                                     : KQSIM_CIPHER_AES;
+    return (c & KQSIM_CIPHER_AES) ? 0x0008 : 0x0004;
 }
 
 /* The credential of the WPS access point: the one named by WSC_START, else
@@ -348,6 +349,25 @@ static const KQSIM_NETWORK *WpsTarget(KQ_ADAPTER *ad)
     return best;
 }
 
+/* A WEP key as a registrar gives it, as text: the key's own characters when
+ * they are all printable, else two hex digits per byte. */
+static ULONG WepKeyText(const UCHAR *key, ULONG len, UCHAR *out)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    ULONG i, printable = 1;
+    for (i = 0; i < len; ++i)
+        if (key[i] < 0x20 || key[i] > 0x7E) printable = 0;
+    if (printable) {
+        RtlCopyMemory(out, key, len);
+        return len;
+    }
+    for (i = 0; i < len; ++i) {
+        out[2 * i] = hex[key[i] >> 4];
+        out[2 * i + 1] = hex[key[i] & 15];
+    }
+    return 2 * len;
+}
+
 static void BuildCredentials(KQ_ADAPTER *ad, UCHAR *out)
 {
     const KQSIM_NETWORK *n = WpsTarget(ad);
@@ -360,13 +380,15 @@ static void BuildCredentials(KQ_ADAPTER *ad, UCHAR *out)
     RtlCopyMemory(c + 4, n->ssid, n->ssidLen);
     Put32(c + 36, WpsAuth(n->security));
     Put32(c + 40, WpsEncr(n));
-    Put32(c + 44, 1);
+    /* the key index counts from 0, the transmit key's slot for WEP */
+    Put32(c + 44, 0);
     if (n->security == KQSIM_SEC_WEP || n->security == KQSIM_SEC_WEP_SHARED) {
-        keyLen = n->wepKeyLen[n->wepTxKey & 3];
-        RtlCopyMemory(c + 52, n->wepKey[n->wepTxKey & 3], keyLen);
-        Put32(c + 44, (n->wepTxKey & 3) + 1);
+        ULONG tx = n->wepTxKey & 3, len = n->wepKeyLen[tx];
+        if (len > 13) len = 13;
+        keyLen = WepKeyText(n->wepKey[tx], len, c + 52);
+        Put32(c + 44, tx);
     } else if (n->security != KQSIM_SEC_OPEN) {
-        keyLen = n->pskLen;
+        keyLen = n->pskLen > 64 ? 64 : n->pskLen;
         RtlCopyMemory(c + 52, n->psk, keyLen);
     }
     Put32(c + 48, keyLen);

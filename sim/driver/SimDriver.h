@@ -120,6 +120,7 @@ void KqStartWps(KQ_ADAPTER *ad, int role, int pin);
 
 /* Air.c */
 void KqTick(KQ_ADAPTER *ad);
+void KqAdvanceFrames(KQ_ADAPTER *ad, ULONGLONG frames);
 void KqJoin(KQ_ADAPTER *ad, int byBssid, const UCHAR *bssid, ULONG ssidLen, const UCHAR *ssid);
 void KqDisassociate(KQ_ADAPTER *ad, ULONG extraInfo);
 void KqAuthorize(KQ_ADAPTER *ad, int authorized);

@@ -12,6 +12,7 @@
 #include "sim/client/SimClient.h"
 #include "sim/setup/HardwareIds.h"
 #include "sim/setup/Machine.h"
+#include "sim/setup/ZeroConfigSetup.h"
 
 using namespace kqsetup;
 
@@ -34,6 +35,12 @@ const char kUsage[] =
     "  clear-log               clear the request log\n"
     "  start                   start the driver when it is not running\n";
 
+void PrintUsage(FILE* f)
+{
+    std::fputs(kUsage, f);
+    std::fputs(kWzcUsage, f);
+}
+
 struct Args {
     std::string command;
     std::map<std::string, std::string> options;
@@ -42,7 +49,7 @@ struct Args {
 
 bool ParseArgs(int argc, char** argv, Args& a, std::string& error)
 {
-    static const char* const flags[] = {"--all", "--clear", "--single-band"};
+    static const char* const flags[] = {"--all", "--clear", "--single-band", "--remove"};
     if (argc < 2) return false;
     a.command = argv[1];
     for (int i = 2; i < argc; ++i) {
@@ -394,7 +401,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!ParseArgs(argc, argv, a, error)) {
         if (!error.empty()) std::fprintf(stderr, "kqsetup: %s\n", error.c_str());
-        std::fputs(kUsage, stderr);
+        PrintUsage(stderr);
         return 1;
     }
     const std::string& c = a.command;
@@ -408,10 +415,16 @@ int main(int argc, char** argv)
     if (c == "log") return Log(a);
     if (c == "clear-log" || c == "button") return SimpleCall(a, c);
     if (c == "start") return Start();
+    if (c == "wzcsvc") {
+        std::string guid;
+        PickGuid(a, guid, error);
+        return WzcCommand(a.positional, a.options, guid);
+    }
     if (c == "help" || c == "--help") {
-        std::fputs(kUsage, stdout);
+        PrintUsage(stdout);
         return 0;
     }
-    std::fprintf(stderr, "kqsetup: unknown command \"%s\"\n%s", c.c_str(), kUsage);
+    std::fprintf(stderr, "kqsetup: unknown command \"%s\"\n", c.c_str());
+    PrintUsage(stderr);
     return 1;
 }

@@ -116,6 +116,21 @@ protected:
         return kqsim::MakeNetwork(ssid, bssid, 6, -50, security);
     }
 
+    void PutPskNetwork(const std::string& ssid, int n, const char* psk)
+    {
+        KQSIM_NETWORK net = Network(ssid, n, KQSIM_SEC_WPA2_PSK);
+        std::strcpy(net.psk, psk);
+        net.pskLen = (unsigned char)std::strlen(psk);
+        ASSERT_TRUE(m_sim.PutNetwork(net));
+    }
+    // eap: the network's accounts, "method=peap identity=alice password=wonderland".
+    void Put8021xNetwork(const std::string& ssid, int n, const char* eap)
+    {
+        KQSIM_NETWORK net = Network(ssid, n, KQSIM_SEC_WPA2_1X);
+        std::strcpy(net.eap, eap);
+        ASSERT_TRUE(m_sim.PutNetwork(net));
+    }
+
     // The library started and the adapter's port attached, as at start-up.
     void OpenPort()
     {

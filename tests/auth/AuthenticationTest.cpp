@@ -17,6 +17,8 @@ const char kRelayClass[] = "KestiqAuthRelay";
 const UINT kRelayShowPage = WM_APP + 1;
 
 std::vector<AUTH_CRED_REQUEST> g_answered;
+bool g_offerProvisioning = false;
+bool g_givePac = false;
 
 // Answers every request at once from the port record.
 void AnswerRequest(void* context, AUTH_CRED_REQUEST* r)
@@ -31,6 +33,17 @@ void AnswerRequest(void* context, AUTH_CRED_REQUEST* r)
     }
     if (r->type == 5) g_ac.acCredPassword(h, r->id, port->password);
     if (r->type == 8) g_ac.acCredServerVerified(h, r->id, 1);
+    if (r->type == 12) {
+        DWORD types[1] = {1};
+        g_ac.acCredEapFASTPacTypes(h, r->id, types, g_offerProvisioning ? 1 : 0);
+    }
+    if (r->type == 11) {
+        AC_HANDLE pac = 0;
+        BYTE key[32] = {}, opaque[16] = {};
+        if (g_givePac) g_ac.acEapFASTPacCreate(&pac, key, 32, opaque, 16);
+        g_ac.acCredEapFASTPac(h, r->id, pac);
+        g_ac.acEapFASTPacDestroy(&pac);
+    }
     g_ac.acCredComplete(h, r->id);
 }
 
@@ -39,13 +52,8 @@ protected:
     void SetUp() override
     {
         AuthTest::SetUp();
-        KQSIM_NETWORK home = Network("Sim-Home", 1, KQSIM_SEC_WPA2_PSK);
-        std::strcpy(home.psk, "kestiq-secret");
-        home.pskLen = 13;
-        ASSERT_TRUE(m_sim.PutNetwork(home));
-        KQSIM_NETWORK corp = Network("Sim-Corp", 2, KQSIM_SEC_WPA2_1X);
-        std::strcpy(corp.eap, "method=peap identity=alice password=wonderland");
-        ASSERT_TRUE(m_sim.PutNetwork(corp));
+        PutPskNetwork("Sim-Home", 1, "kestiq-secret");
+        Put8021xNetwork("Sim-Corp", 2, "method=peap identity=alice password=wonderland");
         g_bAutoConnect = 1;
     }
 
@@ -210,33 +218,63 @@ TEST_F(AuthenticationTest, FailedOneOffLoginWritesItsLineOnly)
     }
 }
 
-TEST_F(AuthenticationTest, StatusEventsOfTheLibraryReadAsTheirLines)
+TEST_F(AuthenticationTest, VerdictsOnTheAccountReadAsTheirLines)
 {
-    // Requests answered by hand, as the credential worker will: the library
-    // then decides on the account.
-    for (const char* password : {"wonderland", "looking-glass"}) {
+    // Requests answered at once, as the credential worker will: the library
+    // then decides on the network's account.
+    struct {
+        const char* name;
+        const char* eap;          // the network's account
+        DWORD method, inner;      // the profile's
+        const char* password;
+        bool offerProvisioning, givePac;
+        std::vector<std::string> lines;   // after "<method> Authenticating..."
+        std::vector<DWORD> requests;      // type * 10 + sub-kind
+        bool connected;
+    } cases[] = {
+        {"PEAP", "method=peap identity=alice password=wonderland", 0, 26, "wonderland", false, false,
+         {"Wireless client is authenticated."}, {20, 30, 40, 80, 31, 41, 50}, true},
+        {"PEAP wrong password", "method=peap identity=alice password=wonderland", 0, 26, "looking-glass", false,
+         false, {"Authentication failed - Identity or password is invalid."}, {20, 30, 40, 80, 31, 41, 50}, false},
+        {"method refused", "method=ttls identity=alice password=wonderland", 0, 26, "wonderland", false, false,
+         {"EAP failure reason is not known."}, {20, 30, 40, 80, 150, 31, 50}, false},
+        {"EAP-FAST provisioned", "method=fast identity=alice password=wonderland", 3, 26, "wonderland", true, false,
+         {"EAP-FAST Provisioning is successful.", "Wireless client is authenticated."},
+         {20, 30, 40, 120, 180, 110, 41, 31, 50, 130}, true},
+        {"EAP-FAST stale PAC", "method=fast identity=alice password=wonderland pac=stale", 3, 26, "wonderland",
+         false, true, {}, {20, 30, 40, 120, 180, 110}, false},
+        {"EAP-FAST no PAC", "method=fast identity=alice password=wonderland", 3, 26, "wonderland", false, false,
+         {"EAP failure reason is not known."}, {20, 30, 40, 120, 180, 110}, false},
+    };
+    const char* methodLines[] = {"PEAP Authenticating...", "", "", "EAP-FAST Authenticating..."};
+    for (auto& c : cases) {
         g_answered.clear();
+        g_offerProvisioning = c.offerProvisioning;
+        g_givePac = c.givePac;
         std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+        Put8021xNetwork("Sim-Corp", 2, c.eap);
         ShutdownAuthLibrary();
         ASSERT_TRUE(InitAuthLibrary());
         ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
         FreeStationConfig(g_pCurProfile);
         g_pCurProfile = PeapProfile();
-        std::strcpy(g_pCurProfile->tunnelPassword, password);
+        g_pCurProfile->eapMethod = c.method;
+        g_pCurProfile->innerMethod = c.inner;
+        std::strcpy(g_pCurProfile->tunnelPassword, c.password);
         g_bConfigFromRegistry = 0;
+        DWORD mark = Mark();
         Connect(*g_pCurProfile);
-        bool right = std::strcmp(password, "wonderland") == 0;
-        const char* last = right ? "Wireless client is authenticated."
-                                 : "Authentication failed - Identity or password is invalid.";
-        ASSERT_TRUE(WaitUntil([&] { return HasLine(last); })) << password;
+        ASSERT_TRUE(WaitUntil([&] { return HasCall(mark, "verdict"); })) << c.name;
         std::vector<std::string> want = {"Starting network connection...", "Network is connecting...",
-                                         "PEAP Authenticating...", last};
-        EXPECT_EQ(want, RingLines());
-        EXPECT_EQ(right, WaitUntil([&] { return MediaConnected(); }, right ? 5000 : 300)) << password;
-        // One request at a time, in the PEAP order.
+                                         methodLines[c.method]};
+        want.insert(want.end(), c.lines.begin(), c.lines.end());
+        EXPECT_TRUE(WaitUntil([&] { return RingLines().size() >= want.size(); }, 2000)) << c.name;
+        EXPECT_EQ(want, RingLines()) << c.name;
+        EXPECT_EQ(c.connected, WaitUntil([&] { return MediaConnected(); }, c.connected ? 5000 : 200)) << c.name;
+        // One request at a time, in the method's order.
         std::vector<DWORD> types;
         for (const auto& r : g_answered) types.push_back(r.type * 10 + r.subKind);
-        EXPECT_EQ((std::vector<DWORD>{20, 30, 40, 80, 31, 41, 50}), types);
+        EXPECT_EQ(c.requests, types) << c.name;
     }
 }
 

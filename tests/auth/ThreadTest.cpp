@@ -53,13 +53,8 @@ protected:
     void SetUp() override
     {
         AuthTest::SetUp();
-        KQSIM_NETWORK home = Network("Sim-Threads", 3, KQSIM_SEC_WPA2_PSK);
-        std::strcpy(home.psk, "thread-secret");
-        home.pskLen = 13;
-        ASSERT_TRUE(m_sim.PutNetwork(home));
-        KQSIM_NETWORK corp = Network("Sim-Threads-1X", 4, KQSIM_SEC_WPA2_1X);
-        std::strcpy(corp.eap, "method=md5 identity=alice password=wonderland");
-        ASSERT_TRUE(m_sim.PutNetwork(corp));
+        PutPskNetwork("Sim-Threads", 3, "thread-secret");
+        Put8021xNetwork("Sim-Threads-1X", 4, "method=md5 identity=alice password=wonderland");
         g_watch.testThread = GetCurrentThreadId();
         g_watch.detachedPort = nullptr;
         g_watch.callbacks = g_watch.onTestThread = g_watch.afterDetach = 0;

@@ -164,8 +164,9 @@ std::string TextOf(HWND w)
 }
 
 // Runs discovery while a watcher looks for the selection dialog; when it
-// shows, the watcher reads it, picks item `pick` like a user and presses OK.
-BOOL DiscoverWatching(CHideDlg& hide, DialogSeen& seen, int pick)
+// shows, the watcher reads it, picks item `pick` (or the item named
+// `pickName`) like a user and presses OK.
+BOOL DiscoverWatching(CHideDlg& hide, DialogSeen& seen, int pick, const std::string& pickName = "")
 {
     std::atomic<bool> done{false};
     std::thread watcher([&] {
@@ -186,6 +187,7 @@ BOOL DiscoverWatching(CHideDlg& hide, DialogSeen& seen, int pick)
                 if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < (LRESULT)sizeof(buf))
                     SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)buf);
                 seen.items.push_back(buf);
+                if (!pickName.empty() && pickName == buf) pick = i;
             }
             for (int e = 0; e < 4; ++e) seen.edits[e] = TextOf(GetDlgItem(dlg, kEditIds[e]));
             if (pick >= 0) {
@@ -441,19 +443,20 @@ TEST_F(DiscoveryTest, TwoAdaptersAskTheUserAndTakeTheChosenOne)
 
 TEST_F(DiscoveryTest, TheSecondCardCanBePickedWhicheverPlaceItHas)
 {
-    // Item 0 taken as it is: discovery goes on with the card listed first.
+    // The card is picked by its name, wherever enumeration put it in the list.
     std::string second = Install(2, "--model 5 --desc \"Other Test Card\"");
     CHideDlg hide;
     DialogSeen seen;
-    ASSERT_TRUE(DiscoverWatching(hide, seen, -1));
+    ASSERT_TRUE(DiscoverWatching(hide, seen, -1, "Other Test Card"));
     ASSERT_TRUE(seen.shown);
     ASSERT_EQ(2u, seen.items.size());
-    if (seen.items[0] == m_defaultDesc) {
-        ExpectDefaultChosen();
-    } else {
-        EXPECT_STREQ(("\\\\.\\" + second).c_str(), g_szDevicePath);
-        EXPECT_EQ(5, g_nModelIndex);
-    }
+    EXPECT_TRUE(seen.items[0] == "Other Test Card" || seen.items[1] == "Other Test Card");
+    EXPECT_STREQ(("\\\\.\\" + second).c_str(), g_szDevicePath);
+    EXPECT_STREQ(second.c_str(), (const char*)g_strNetCfgInstanceId);
+    EXPECT_STREQ(RegPathOf(DriverKeyOf(second)).c_str(), (const char*)g_strAdapterRegPath);
+    EXPECT_EQ(5, g_nModelIndex);
+    EXPECT_TRUE(g_bIsUsb);
+    EXPECT_FALSE(g_bHtDevice);
 }
 
 TEST_F(DiscoveryTest, TheSameAdapterBackLeavesTheChangeFlagClear)

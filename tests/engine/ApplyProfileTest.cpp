@@ -477,14 +477,17 @@ TEST_F(ApplyProfile, WscReadsTheStoredCredentialsAndNoRegistryProfile)
         PutValue(Text("Key", "secret-key-and-more"), sub.c_str());
         PutValue(Raw("MacAddress", REG_BINARY, Bytes({ 0, 0x11, 0x22, 0x33, 0x44, i })), sub.c_str());
     }
-    StationConfig* before = g_pCurProfile;
     DWORD from = Mark();
     SetOidFromReg(TRUE);
 
     EXPECT_TRUE(g_bWscInUse);
     EXPECT_FALSE(g_bConfigFromRegistry);
-    EXPECT_EQ(before, g_pCurProfile) << "the registry profile is not read";
+    // The current credential is applied in place of the registry profile.
+    ASSERT_NE(nullptr, g_pCurProfile);
+    EXPECT_EQ("Wps-One", std::string((const char*)g_pCurProfile->ssid.Ssid, g_pCurProfile->ssid.SsidLength));
+    bool credentialSsid = false;
     for (const Req& r : RequestsSince(from)) {
+        credentialSsid |= r.kind == KQSIM_LOG_SET && r.oid == OID_802_11_SSID && r.data.size() >= 11 && std::memcmp(&r.data[4], "Wps-One", 7) == 0;
         bool registrySsid = r.oid == OID_802_11_SSID && r.data.size() >= 20 &&
                             std::memcmp(&r.data[4], "Registry-Profile", 16) == 0;
         EXPECT_FALSE(registrySsid);
@@ -503,6 +506,7 @@ TEST_F(ApplyProfile, WscReadsTheStoredCredentialsAndNoRegistryProfile)
         EXPECT_EQ(0, std::memcmp(c.Key, "secret-key\0\0", 12)) << "KeyLength bytes of the text";
         EXPECT_EQ(i, c.MacAddress[5]);
     }
+    EXPECT_TRUE(credentialSsid);
     // Timer 4 rotates through the credentials.
     EXPECT_TRUE(KillTimer(m_dlg.m_hWnd, IDT_WPS_CREDENTIAL));
 }

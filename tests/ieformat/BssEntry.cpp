@@ -1,5 +1,7 @@
 #include "BssEntry.h"
 
+#include "support/TestDataDir.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -17,7 +19,7 @@ std::string Trim(const std::string& s)
 
 std::vector<Beacon> LoadBeacons(std::string* where)
 {
-    const std::string dir = std::string(KQ_TESTDATA_DIR) + "/beacons";
+    const std::string dir = kqtest::TestDataDir() + "/beacons";
     *where = dir;
     std::vector<Beacon> beacons;
     WIN32_FIND_DATAA fd;

@@ -8,6 +8,7 @@
 
 #include "BssEntry.h"
 #include "core/BssIeFormatter.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -118,9 +119,10 @@ class RealBeacons : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(kqtest::TestDataPresent("beacons"));
         std::string where;
         beacons = LoadBeacons(&where);
-        ASSERT_FALSE(beacons.empty()) << "no beacon files found; looked in " << where;
+        ASSERT_FALSE(beacons.empty()) << "no beacon bodies in " << where;
     }
     std::vector<Beacon> beacons;
 };

@@ -9,6 +9,7 @@
 
 #include "BssEntry.h"
 #include "core/BssIeFormatter.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -127,7 +128,6 @@ protected:
             if (!CheckText(FormatBssIeInfo(bss, s), s, &why))
                 ADD_FAILURE() << g_currentCase << " entry " << index << " section " << s << ": " << why;
         }
-        ++calls;
     }
 
     Bytes RandomBytes(size_t n)
@@ -211,7 +211,6 @@ protected:
     static PVOID s_handler;
     GuardedPage page;
     std::mt19937 rng{ 0 };
-    long calls = 0;
 };
 
 PVOID Fuzz::s_handler = nullptr;
@@ -294,9 +293,10 @@ TEST_F(Fuzz, RandomElements)
 TEST_F(Fuzz, MutatedRealBeacons)
 {
     ASSERT_TRUE(page.ok());
+    ASSERT_TRUE(kqtest::TestDataPresent("beacons"));
     std::string where;
     std::vector<Beacon> beacons = LoadBeacons(&where);
-    ASSERT_FALSE(beacons.empty()) << "no beacon files found; looked in " << where;
+    ASSERT_FALSE(beacons.empty()) << "no beacon bodies in " << where;
     rng.seed(42);
     g_currentCase = "mutated beacons";
     for (long i = 0; i < 400000; ++i) {

@@ -33,6 +33,24 @@ void PumpUntilNoRetries(DWORD maxMs)
     while (OidRetryPendingCount() != 0 && GetTickCount() - start < maxMs) PumpFor(20);
 }
 
+std::vector<UINT_PTR> PendingTimers()
+{
+    std::vector<UINT_PTR> ids;
+    for (size_t i = 0; i < OidRetryPendingCount(); ++i) ids.push_back(OidRetryPendingAt(i)->timerId);
+    return ids;
+}
+
+// The retry timers fired directly, as their 500 ms period would fire them:
+// `rounds` times each pending record's procedure runs once.
+void FireRetryTimers(int rounds = 1)
+{
+    for (int r = 0; r < rounds; ++r)
+        for (UINT_PTR id : PendingTimers()) OidRetryTimerProc(nullptr, WM_TIMER, id, GetTickCount());
+}
+
+// A thread timer that still exists can be killed; one already killed cannot.
+bool TimerStillSet(UINT_PTR id) { return KillTimer(nullptr, id) != FALSE; }
+
 const DWORD kNoQuery = 0;
 const DWORD kNoSet = 0xFFFFFFFF;
 
@@ -165,6 +183,15 @@ protected:
 
     std::vector<LogEntry> Log() { return kqsim::AdapterLog(client(), adapter->guid(), mark); }
 
+    // Every device handle opened on the adapter was closed again.
+    void ExpectEveryHandleClosed()
+    {
+        kqsim::AdapterState s;
+        ASSERT_TRUE(client().GetAdapter(adapter->guid(), s));
+        EXPECT_EQ(0u, s.openHandles);
+        EXPECT_EQ(s.creates, s.closes);
+    }
+
     std::vector<LogEntry> Sets(DWORD oid)
     {
         std::vector<LogEntry> out;
@@ -242,11 +269,10 @@ TEST_F(OidChannelTest, QueryIntoTooSmallBufferFailsCleanly)
             ASSERT_EQ(0xCD, buf[i]) << "byte " << i << " written";
     }
     // a list that does not fit fails too
+    ASSERT_TRUE(client().PutNetwork(kqsim::MakeNetwork("Small", "00:11:22:33:66:01", 1, -50, KQSIM_SEC_OPEN)));
     BYTE small[8];
     DWORD returned = 0;
-    if (!air->saved().empty()) {
-        EXPECT_FALSE(QueryOid(OID_802_11_BSSID_LIST, small, sizeof(small), &returned));
-    }
+    EXPECT_FALSE(QueryOid(OID_802_11_BSSID_LIST, small, sizeof(small), &returned));
 }
 
 TEST_F(OidChannelTest, SetReachesTheDriverWithItsData)
@@ -293,6 +319,7 @@ TEST_F(OidChannelTest, EveryRequestOpensAndClosesTheDevice)
     EXPECT_EQ(0u, s.openHandles);
 }
 
+// The one test of the retry timer's real period; the others fire it directly.
 TEST_F(OidChannelTest, FailedSetIsRetriedEvery500MsUntilItGoesThrough)
 {
     ASSERT_TRUE(client().FailNext(adapter->guid(), OID_802_11_RTS_THRESHOLD, 2, KQSIM_KIND_SET));
@@ -318,9 +345,10 @@ TEST_F(OidChannelTest, FailedSetIsRetriedEvery500MsUntilItGoesThrough)
     }
     for (size_t i = 1; i < sets.size(); ++i) {
         DWORD gap = sets[i].timeMs - sets[i - 1].timeMs;
-        EXPECT_GE(gap, 400u) << "attempt " << i;
-        EXPECT_LE(gap, 1000u) << "attempt " << i;
+        EXPECT_GE(gap, 475u) << "attempt " << i;
+        EXPECT_LE(gap, 700u) << "attempt " << i;
     }
+    ExpectEveryHandleClosed();
 }
 
 TEST_F(OidChannelTest, SetThatKeepsFailingIsDroppedAfterItsTries)
@@ -328,10 +356,15 @@ TEST_F(OidChannelTest, SetThatKeepsFailingIsDroppedAfterItsTries)
     ASSERT_TRUE(client().FailAlways(adapter->guid(), OID_VENDOR_TX_POWER, KQSIM_KIND_SET));
     DWORD value = 50, returned = 0;
     EXPECT_FALSE(SetOid(OID_VENDOR_TX_POWER, &value, 4, &returned, 3));
-    PumpUntilNoRetries(4000);
+    std::vector<UINT_PTR> timers = PendingTimers();
+    ASSERT_EQ(1u, timers.size());
+    FireRetryTimers();
+    EXPECT_EQ(1u, OidRetryPendingCount()) << "one try left";
+    FireRetryTimers();
     EXPECT_EQ(0u, OidRetryPendingCount());
-    PumpFor(700);
+    EXPECT_FALSE(TimerStillSet(timers[0])) << "the dropped record's timer runs on";
     EXPECT_EQ(3u, Sets(OID_VENDOR_TX_POWER).size());
+    ExpectEveryHandleClosed();
 }
 
 TEST_F(OidChannelTest, TriesOfOneOrLessNeverQueueARetry)
@@ -344,7 +377,6 @@ TEST_F(OidChannelTest, TriesOfOneOrLessNeverQueueARetry)
         DWORD returned = 0;
         EXPECT_FALSE(SetOid(OID_802_11_ADD_KEY, key.data(), (DWORD)key.size(), &returned, tries));
         EXPECT_EQ(0u, OidRetryPendingCount());
-        PumpFor(650);
         EXPECT_EQ(1u, Sets(OID_802_11_ADD_KEY).size());
     }
 }
@@ -357,7 +389,8 @@ TEST_F(OidChannelTest, ZeroSizeFailedSetHoldsNoDataCopy)
     ASSERT_EQ(1u, OidRetryPendingCount());
     EXPECT_EQ(nullptr, OidRetryPendingAt(0)->data);
     EXPECT_EQ(0u, OidRetryPendingAt(0)->size);
-    PumpUntilNoRetries(3000);
+    FireRetryTimers();
+    EXPECT_EQ(0u, OidRetryPendingCount());
     std::vector<LogEntry> sets = Sets(OID_802_11_DISASSOCIATE);
     ASSERT_EQ(2u, sets.size());
     EXPECT_EQ(0u, sets[1].bufLen);
@@ -375,13 +408,12 @@ TEST_F(OidChannelTest, AdapterGoneWhileRetriesPendDropsThemAllAtTheNextTick)
         EXPECT_FALSE(SetOid(OID_VENDOR_PREAMBLE, &value, 4, &returned, 3));
         EXPECT_FALSE(SetOid(OID_802_11_SSID, ssid, 36, &returned, 3));
         ASSERT_EQ(2u, OidRetryPendingCount());
+        std::vector<UINT_PTR> timers = PendingTimers();
         ASSERT_TRUE(removeIt ? client().RemoveAdapter(adapter->guid()) : client().Vanish(adapter->guid()));
-        DWORD start = GetTickCount();
-        PumpUntilNoRetries(2000);
+        // The first timer to fire finds the device gone and drops every record.
+        OidRetryTimerProc(nullptr, WM_TIMER, timers[0], GetTickCount());
         EXPECT_EQ(0u, OidRetryPendingCount());
-        EXPECT_LT(GetTickCount() - start, 1000u);
-        PumpFor(600);
-        EXPECT_EQ(0u, OidRetryPendingCount());
+        for (UINT_PTR id : timers) EXPECT_FALSE(TimerStillSet(id));
         adapter.reset();
         adapter.reset(new kqsim::TestAdapter(client(), 1));
         ASSERT_TRUE(adapter->ok());
@@ -401,7 +433,6 @@ TEST_F(OidChannelTest, FailedSetOfAnotherThreadIsNotRetried)
     worker.join();
     EXPECT_FALSE(result);
     EXPECT_EQ(0u, OidRetryPendingCount());
-    PumpFor(650);
     EXPECT_EQ(1u, Sets(OID_802_11_SSID).size());
 }
 

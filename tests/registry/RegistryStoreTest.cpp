@@ -14,6 +14,7 @@
 #include "core/RegistryStore.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/Restore.h"
+#include "tests/registry/RegistryWrites.h"
 
 using kqsim::LogEntry;
 
@@ -512,10 +513,17 @@ TEST_F(ApDefaultTest, WrittenOnceWithEveryValueInOrder)
 {
     g_bDualBand = FALSE;   // 5 -> 9 -> 0 on this adapter
     g_bHtDevice = FALSE;
-    ASSERT_EQ((int)(sizeof(kApDefaultOrder) / sizeof(kApDefaultOrder[0])), g_nApDefaultValueCount);
-    for (int i = 0; i < g_nApDefaultValueCount; ++i) EXPECT_STREQ(kApDefaultOrder[i], g_ApDefaultValues[i].name);
 
-    EXPECT_TRUE(WriteSoftApDefaults());
+    // The writes as they reach the registry, one by one.
+    std::vector<std::string> written;
+    {
+        kqtest::RegistryWriteRecorder recorder;
+        ASSERT_TRUE(recorder.ok());
+        EXPECT_TRUE(WriteSoftApDefaults());
+        written = recorder.names();
+    }
+    EXPECT_EQ(std::vector<std::string>(std::begin(kApDefaultOrder), std::end(kApDefaultOrder)), written);
+
     std::map<std::string, RawValue> ap = AllValues(REGSTR_KEY_AP_DEFAULT);
     EXPECT_EQ(36u, ap.size());   // TXPower is written twice
     const std::map<std::string, std::string> expected = {

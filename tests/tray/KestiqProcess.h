@@ -2,7 +2,9 @@
 // window, the state it reports, and its end.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,7 +17,8 @@ namespace kqtest {
 // Where the build put Kestiq.exe.
 inline std::string BuiltProgram() { return std::string(KQ_BINARY_DIR) + "/Kestiq.exe"; }
 
-// Waits until pred() holds or ms pass, pumping this thread's messages.
+// Waits until pred() holds or ms pass, pumping this thread's messages and
+// looking again at once when one arrives, else every few milliseconds.
 template <class Pred>
 bool WaitFor(Pred pred, DWORD ms = 10000)
 {
@@ -25,7 +28,7 @@ bool WaitFor(Pred pred, DWORD ms = 10000)
         if (GetTickCount() - start > ms) return false;
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        Sleep(20);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
     }
 }
 
@@ -56,8 +59,9 @@ public:
     KestiqProcess(const KestiqProcess&) = delete;
     KestiqProcess& operator=(const KestiqProcess&) = delete;
 
-    // Starts exe with the command-line text args ("" for none) in the exe's folder.
-    bool Start(const std::string& exe, const std::string& args = "")
+    // Starts exe with the command-line text args ("" for none) in the exe's
+    // folder; with CREATE_SUSPENDED in flags it waits for Resume().
+    bool Start(const std::string& exe, const std::string& args = "", DWORD flags = 0)
     {
         std::string cmd = "\"" + exe + "\"";
         if (!args.empty()) cmd += " " + args;
@@ -66,7 +70,7 @@ public:
         si.cb = sizeof(si);
         std::vector<char> buf(cmd.begin(), cmd.end());
         buf.push_back(0);
-        if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &m_pi))
+        if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, flags, nullptr, folder.c_str(), &si, &m_pi))
             return false;
         m_started = true;
         return true;
@@ -80,6 +84,8 @@ public:
             return m_hwnd && Query(KQ_STATE_ICON) != 0;
         }, ms);
     }
+
+    void Resume() const { ResumeThread(m_pi.hThread); }
 
     HWND Hwnd() const { return m_hwnd; }
     DWORD Pid() const { return m_pi.dwProcessId; }
@@ -100,15 +106,24 @@ public:
         if (mirror) SendMessageTimeoutA(mirror, WM_GETTEXT, sizeof(buf), (LPARAM)buf, SMTO_BLOCK, 5000, &r);
         return buf;
     }
-    // One timer event, handled as the timer would be: posted, so that it
-    // queues behind the real ones, and waited for with a mark behind it.
-    void Tick(UINT id = IDT_ADAPTER_POLL) const
+    // A round trip: a mark posted behind whatever was posted to the program
+    // before; once it comes back, all of that has been handled.  A program
+    // that does not answer fails the test.
+    bool Sync() const
     {
         static LONG mark = 0;
         LONG m = ++mark;
+        bool back = m_hwnd && PostMessageA(m_hwnd, WM_KQ_MARK, 0, m) &&
+                    WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 10000);
+        EXPECT_TRUE(back) << "Kestiq.exe did not handle its messages within 10 s";
+        return back;
+    }
+    // One timer event, handled as the timer would be: posted, so that it
+    // queues behind the real ones, and waited for with a mark behind it.
+    bool Tick(UINT id = IDT_ADAPTER_POLL) const
+    {
         PostMessageA(m_hwnd, WM_TIMER, id, 0);
-        PostMessageA(m_hwnd, WM_KQ_MARK, 0, m);
-        WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 10000);
+        return Sync();
     }
 
     // The start-up apply of the adapter key's profile waits for timer 2
@@ -146,6 +161,27 @@ private:
     PROCESS_INFORMATION m_pi = {};
     bool m_started = false;
     HWND m_hwnd = nullptr;
+};
+
+// The program's version under Wine (for Kestiq.exe started after it), by
+// Wine's per-program key: "winxp" (code 8), "win2k" (code 7) and so on.
+class WineVersionKey {
+public:
+    explicit WineVersionKey(const char* version)
+    {
+        HKEY k;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
+            ERROR_SUCCESS) {
+            RegSetValueExA(k, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)strlen(version) + 1);
+            RegCloseKey(k);
+        }
+    }
+    ~WineVersionKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+    WineVersionKey(const WineVersionKey&) = delete;
+    WineVersionKey& operator=(const WineVersionKey&) = delete;
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Kestiq.exe";
 };
 
 // A scratch folder with a copy of Kestiq.exe (and whatever tools a test adds).

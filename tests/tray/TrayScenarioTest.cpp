@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/HideDlg.h"
 #include "core/StateQuery.h"
@@ -15,6 +17,7 @@
 #include "sim/client/SimTestSupport.h"
 #include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
+#include "tray/TrayPictures.h"
 #include "widgets/MessageBoxDlg.h"
 
 using kqtest::KestiqProcess;
@@ -60,6 +63,30 @@ bool ShellHasIcon(HWND hwnd)
     return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
 }
 
+// The six state pictures of Kestiq.exe at the size the shell shows them.
+const std::vector<std::pair<UINT, kqtest::Pixels>>& StatePictures()
+{
+    static std::vector<std::pair<UINT, kqtest::Pixels>> pictures;
+    if (pictures.empty()) {
+        HMODULE program = LoadLibraryExA(kqtest::BuiltProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        int size = GetSystemMetrics(SM_CXSMICON);
+        for (UINT id : { 131u, 132u, 159u, 160u, 161u, 162u }) {
+            HICON icon = program ? (HICON)LoadImageA(program, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0) : nullptr;
+            if (icon) pictures.push_back({ id, kqtest::RenderIcon(icon, size) });
+            if (icon) DestroyIcon(icon);
+        }
+        if (program) FreeLibrary(program);
+    }
+    return pictures;
+}
+
+// The picture in the shell's notification area is the one of state `id`
+// (the shell draws it a moment after it was handed over).
+bool ShellShowsPicture(UINT id)
+{
+    return WaitFor([&] { return kqtest::ShellShows(StatePictures()) == id; }, 3000);
+}
+
 class TrayScenario : public kqtest::DefaultAdapterTest {
 protected:
     void TearDown() override
@@ -97,6 +124,7 @@ TEST_F(TrayScenario, IconAndTooltipFollowTheSignal)
         ASSERT_TRUE(m_sim.SetNetworkRssi(Mac(kOpenBssid), c.rssi));
         m_kestiq.Tick();
         EXPECT_EQ(c.icon, m_kestiq.Icon()) << c.rssi << " dBm";
+        EXPECT_TRUE(ShellShowsPicture(c.icon)) << c.rssi << " dBm";
         EXPECT_EQ(TipFor(c.status, "Kestiq-Open"), m_kestiq.Tip()) << c.rssi << " dBm";
     }
 }
@@ -134,6 +162,7 @@ TEST_F(TrayScenario, DisconnectedShows132)
     ASSERT_TRUE(SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1));
     m_kestiq.Tick();
     EXPECT_EQ(132, m_kestiq.Icon());
+    EXPECT_TRUE(ShellShowsPicture(132));
     EXPECT_EQ(kTipHead + "Disconnected", m_kestiq.Tip());
 }
 
@@ -145,6 +174,7 @@ TEST_F(TrayScenario, VanishedAdapterShows161AndIsLookedForOnEveryPoll)
     for (int i = 0; i < 3; ++i) {
         m_kestiq.Tick();
         EXPECT_EQ(161, m_kestiq.Icon());
+        EXPECT_TRUE(ShellShowsPicture(161));
         EXPECT_EQ(kTipHead + "Not exist", m_kestiq.Tip());
         EXPECT_EQ(0, m_kestiq.Query(KQ_STATE_ADAPTER_FOUND));
     }
@@ -182,10 +212,19 @@ TEST_F(TrayScenario, ExitRemovesIconEndsAndLeavesNoHandleOpen)
     StartKestiq();
     HWND h = m_kestiq.Hwnd();
     ASSERT_TRUE(ShellHasIcon(h));
+    // While it runs: every poll opens the device and closes it again.
+    ASSERT_TRUE(Join("Kestiq-Open"));
+    kqsim::AdapterState st;
+    for (UINT id : { IDT_ADAPTER_POLL, IDT_WPS_BUTTON, IDT_ADAPTER_POLL }) {
+        ASSERT_TRUE(m_kestiq.Tick(id));
+        // (a poll of the program's own timer may be under way a moment longer)
+        EXPECT_TRUE(WaitFor([&] { return m_sim.GetAdapter(kGuid, st) && st.openHandles == 0; }, 1000))
+            << st.openHandles << " handles open after a poll of timer " << id;
+    }
+    EXPECT_GT(st.creates, 0u);
     PostMessageA(h, WM_COMMAND, ID_TRAY_EXIT, 0);
     ASSERT_TRUE(m_kestiq.WaitExit(10000));
     EXPECT_FALSE(ShellHasIcon(h));
-    kqsim::AdapterState st;
     // The driver sees the last close a moment after the process is gone.
     WaitFor([&] { return m_sim.GetAdapter(kGuid, st) && st.openHandles == 0; }, 10000);
     EXPECT_EQ(0u, st.openHandles);
@@ -198,12 +237,14 @@ TEST(CommandLine, OnlyExactDashSKeepsTheWindowClosed)
     struct { const char* args; bool window; } cases[] = {
         { "-s", false }, { "-S", false }, { "-s ", true }, { "/s", true }, { "-s x", true }, { "", true },
     };
+    // The window is opened, or not, before the icon is added: once the
+    // program is ready the decision shows.
     for (const auto& c : cases) {
         KestiqProcess k;
         ASSERT_TRUE(k.Start(kqtest::BuiltProgram(), c.args));
         ASSERT_TRUE(k.WaitReady()) << "\"" << c.args << "\"";
         if (c.window) {
-            EXPECT_TRUE(WaitFor([&] { return k.Query(KQ_STATE_MAIN_WINDOW) > 0; }, 5000)) << "\"" << c.args << "\"";
+            EXPECT_GT(k.Query(KQ_STATE_MAIN_WINDOW), 0) << "\"" << c.args << "\"";
             HWND w = (HWND)k.Query(KQ_STATE_MAIN_WINDOW);
             RECT r = {};
             GetWindowRect(w, &r);
@@ -213,7 +254,6 @@ TEST(CommandLine, OnlyExactDashSKeepsTheWindowClosed)
             GetWindowTextA(w, title, sizeof(title));
             EXPECT_STREQ("Tolvane Wireless Utility", title);
         } else {
-            Sleep(1500);
             EXPECT_EQ(0, k.Query(KQ_STATE_MAIN_WINDOW)) << "\"" << c.args << "\"";
         }
         k.Stop();
@@ -225,13 +265,22 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndLeavesTheFirstAlone)
     KestiqProcess first, second;
     ASSERT_TRUE(first.Start(kqtest::BuiltProgram(), "-s"));
     ASSERT_TRUE(first.WaitReady());
-    ASSERT_TRUE(second.Start(kqtest::BuiltProgram(), ""));
-    EXPECT_TRUE(second.WaitExit(5000));
-    EXPECT_EQ(0, kqtest::FindProcessWindow(second.Pid(), "HideDlg") != nullptr);
+    LRESULT adds = first.Query(KQ_STATE_ICON_ADDS);
+    // Watched from its first instruction to its end: it never makes a controller window.
+    ASSERT_TRUE(second.Start(kqtest::BuiltProgram(), "", CREATE_SUSPENDED));
+    second.Resume();
+    bool controllerSeen = false;
+    DWORD start = GetTickCount();
+    while (!second.WaitExit(1) && GetTickCount() - start < 5000)
+        controllerSeen = controllerSeen || kqtest::FindProcessWindow(second.Pid(), "HideDlg") != nullptr;
+    EXPECT_TRUE(second.WaitExit(0)) << "the second copy did not end within 5 s";
+    EXPECT_FALSE(controllerSeen);
     EXPECT_TRUE(first.Running());
-    // No message box was open, so nothing reached the first copy.
-    Sleep(500);
+    // No message box was open: whatever the second copy posted is handled
+    // once a mark behind it comes back, and nothing opened.
+    ASSERT_TRUE(first.Sync());
     EXPECT_EQ(0, first.Query(KQ_STATE_MAIN_WINDOW));
+    EXPECT_EQ(adds, first.Query(KQ_STATE_ICON_ADDS));
 }
 
 // This process plays the first copy: it owns "QX60" and has its message box
@@ -327,21 +376,6 @@ TEST_F(TrayScenario, AccessPointModeAtStartIsSetBackAndCardToolStarted)
     EXPECT_TRUE(setToStation);
 }
 
-// The program's version under Wine, per program name.
-class WineVersionKey {
-public:
-    explicit WineVersionKey(const char* version)
-    {
-        HKEY k;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Kestiq.exe", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &k, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(k, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)std::strlen(version) + 1);
-            RegCloseKey(k);
-        }
-    }
-    ~WineVersionKey() { RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Kestiq.exe"); }
-};
-
 HWND VisibleMenuOf(DWORD pid)
 {
     HWND found = nullptr;
@@ -363,7 +397,7 @@ TEST_F(TrayScenario, TrayMenuFollowsToolsAndOsCode)
         { "win2k", false, 150 },
     };
     for (const auto& c : cases) {
-        std::unique_ptr<WineVersionKey> version(c.version ? new WineVersionKey(c.version) : nullptr);
+        std::unique_ptr<kqtest::WineVersionKey> version(c.version ? new kqtest::WineVersionKey(c.version) : nullptr);
         kqtest::ScratchFolder dir("menu");
         if (c.tools) {
             ASSERT_TRUE(dir.Add(KQ_RECORD_TOOL, "Fendrel.exe"));

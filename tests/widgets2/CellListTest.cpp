@@ -299,6 +299,15 @@ TEST_F(CellList, CheckBoxesAndImagesAreDrawnAndHitFromTheRecord)
         EXPECT_EQ(row == 1 ? 0x2000u : 0x1000u, disp.item.state & 0xF000);
     }
 
+    // and the list-view itself gets its texts and images that way
+    EXPECT_EQ("text", std::string(list.GetItemText(2, 1)));
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 1;
+    item.iSubItem = 0;
+    ASSERT_TRUE(list.SendMessage(LVM_GETITEMA, 0, (LPARAM)&item));
+    EXPECT_EQ(1, item.iImage);
+
     // clicks tell the parent where they landed
     struct { int row, col, x; BYTE onImage, onCheck; } clicks[] = {
         {2, 0, h / 2, 0, 1}, {2, 0, h + 8, 1, 0}, {1, 1, 9, 1, 0}, {0, 1, 80, 0, 0}};
@@ -475,11 +484,11 @@ TEST_F(CellList, TypeAheadSearchFindsRowsByTheFocusColumnAndWraps)
     list.m_nSearchColumn = -1;
     EXPECT_EQ(-1, find(0, nullptr, LVFI_PARAM)) << "no text to look for";
 
-    // typed into the list: from the last row the search wraps to row 0
+    // typed into the list: from the last row the search wraps to row 0 and goes on from there
     Focus();
     Select(3);
-    list.SendMessage(WM_CHAR, 'a', 1);
-    EXPECT_EQ(0, list.GetFocusedItem());
+    list.SendMessage(WM_CHAR, 'b', 1);
+    EXPECT_EQ(1, list.GetFocusedItem());
 }
 
 TEST_F(CellList, AHeaderRightClickReachesTheParentWithItsColumn)
