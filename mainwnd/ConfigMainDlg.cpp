@@ -210,7 +210,7 @@ BOOL CConfigMainDlg::BuildNavBar()
 
     for (int blank : { NAV_BLANK_6249, NAV_BLANK_1128, NAV_HELP, NAV_BLANK_6254 })
         m_pNavButtons[blank]->EnableWindow(FALSE);
-    if (g_nWzcMode == 2 || !g_bIsAdmin) m_pNavButtons[NAV_PROFILE]->EnableWindow(FALSE);
+    if (g_nWzcMode == WZC_MANAGES || !g_bIsAdmin) m_pNavButtons[NAV_PROFILE]->EnableWindow(FALSE);
     return TRUE;
 }
 
@@ -243,7 +243,7 @@ void CConfigMainDlg::OnRadioOnOff()
     DWORD state = g_bRadioOn ? 1 : 0;
     SetOid(OID_VENDOR_RADIO_STATE, &state, sizeof(state), nullptr, 3);
     SetRadioIcon(g_bRadioOn);
-    if (g_bRadioOn && g_nWzcMode != 2) SetOidFromReg(TRUE);
+    if (g_bRadioOn && g_nWzcMode != WZC_MANAGES) SetOidFromReg(TRUE);
     if (g_bIsAdmin) WriteAdapterText(REGSTR_RADIO, g_bRadioOn ? "0" : "1");
     if (m_pSiteSurveyPage) m_pSiteSurveyPage->m_bScanning = TRUE;
     ConnectIfRequested();

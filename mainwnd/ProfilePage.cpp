@@ -188,8 +188,9 @@ void CProfilePage::SetGridRowCount()
 LRESULT CProfilePage::OnGetCellInfo(WPARAM, LPARAM lParam)
 {
     CListCellInfo* cell = (CListCellInfo*)lParam;
+    if (!cell) return 0;
     int row = cell->GetRow();
-    if (!cell || row < 0 || row >= (int)m_rows.size()) return 0;
+    if (row < 0 || row >= (int)m_rows.size()) return 0;
     const ProfileListRow& r = m_rows[row];
     switch (cell->GetColumn()) {
     case COL_STATE:
@@ -282,7 +283,7 @@ void CProfilePage::ShowProfileDetails()
 
 BOOL CProfilePage::ButtonsMayAct()
 {
-    return g_nWzcMode != 2 && g_bRadioOn && g_pHideDlg && g_pHideDlg->FindAndOpenAdapter();
+    return g_nWzcMode != WZC_MANAGES && g_bRadioOn && g_pHideDlg && g_pHideDlg->FindAndOpenAdapter();
 }
 
 int CProfilePage::SelectedRowOrTell()
@@ -319,7 +320,7 @@ void CProfilePage::OnApply()
 
 void CProfilePage::MakeNewProfileName(CString& name) const
 {
-    CString prefix(IDS_PROFILE_NAME_PREFIX);
+    CString prefix = StringFromTable(IDS_PROFILE_NAME_PREFIX);
     int largest = 0;
     for (const ProfileListRow& r : m_rows) {
         CString upper = r.name;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/AdapterDiscovery.h"
+#include "core/ConnectEngine.h"
 #include "core/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
@@ -22,62 +23,40 @@
 #include "pages/WpsPage.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
-#include "tray/AdapterFixture.h"
+#include "WindowFixture.h"
 #include "widgets/SkinButton.h"
 #include "widgets/TabContainerDlg.h"
 #include "WindowProbe.h"
 
 namespace {
 
+// Without a window manager, Wine's X11 driver waits two seconds for every
+// shown top-level window it destroys; windows it does not hand to a manager
+// go at once.  Set for this program before it makes its first window.
+class UnmanagedWindows : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        char module[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, module, MAX_PATH);
+        const char* exe = std::strrchr(module, '\\') ? std::strrchr(module, '\\') + 1 : module;
+        std::string key = std::string("Software\\Wine\\AppDefaults\\") + exe + "\\X11 Driver";
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Managed", REG_SZ, "N", 2);
+    }
+};
+::testing::Environment* const g_unmanaged = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
+
 using kqtest::Capture;
 using kqtest::CaptureWindow;
 
-// Restores the shared flags a test changes.
-struct SavedGlobals {
-    BOOL admin = g_bIsAdmin, radio = g_bRadioOn, legacy = g_bLegacyModel;
-    int wzc = g_nWzcMode;
-    ~SavedGlobals()
-    {
-        g_bIsAdmin = admin;
-        g_bRadioOn = radio;
-        g_bLegacyModel = legacy;
-        g_nWzcMode = wzc;
-    }
-};
-
-class ConfigWindowTest : public kqtest::DefaultAdapterTest {
+class ConfigWindowTest : public kqtest::ControllerWindowTest {
 protected:
-    void SetUp() override
-    {
-        kqtest::DefaultAdapterTest::SetUp();
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        // Only the test ticks the controller.
-        m_dlg.KillAllTimers();
-    }
-    void TearDown() override
-    {
-        m_dlg.m_bSwitchedToAp = TRUE;   // leave the Default copy alone
-        m_dlg.DestroyWindow();
-        kqtest::DefaultAdapterTest::TearDown();
-    }
-    CConfigMainDlg* Open()
-    {
-        m_dlg.OpenMainWindow();
-        return m_dlg.OpenedMainWindow();
-    }
     static RECT RectIn(HWND child, HWND parent)
     {
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
         return r;
-    }
-    static void Pump()
-    {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     }
     // The page in front: the one visible page of the container.
     static std::vector<HWND> VisiblePages(CConfigMainDlg* w)
@@ -90,9 +69,6 @@ protected:
         }
         return out;
     }
-
-    SavedGlobals m_saved;
-    CHideDlg m_dlg;
 };
 
 struct NavPlace {

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "core/HideDlg.h"
@@ -22,7 +23,8 @@
 #include "mainwnd/ProfileStore.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
-#include "tray/AdapterFixture.h"
+#include "WindowFixture.h"
+#include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
 
 namespace {
@@ -35,7 +37,7 @@ public:
     ~BoxAnswer()
     {
         m_done = true;
-        m_thread.join();
+        if (m_thread.joinable()) m_thread.join();
     }
     std::string Text()
     {
@@ -68,30 +70,11 @@ private:
     std::thread m_thread;
 };
 
-struct SavedGlobals {
-    BOOL radio = g_bRadioOn, fromRegistry = g_bConfigFromRegistry, autoConnect = g_bAutoConnect;
-    BOOL wsc = g_bWscInUse, admin = g_bIsAdmin;
-    int wzc = g_nWzcMode;
-    ~SavedGlobals()
-    {
-        g_bRadioOn = radio;
-        g_bConfigFromRegistry = fromRegistry;
-        g_bAutoConnect = autoConnect;
-        g_bWscInUse = wsc;
-        g_bIsAdmin = admin;
-        g_nWzcMode = wzc;
-    }
-};
-
-class ProfilePageTest : public kqtest::DefaultAdapterTest {
+class ProfilePageTest : public kqtest::ControllerWindowTest {
 protected:
     void SetUp() override
     {
-        kqtest::DefaultAdapterTest::SetUp();
-        m_dlg.m_bShowOnStart = FALSE;
-        ASSERT_TRUE(m_dlg.Create(IDD_HIDE_DLG));
-        ASSERT_TRUE(m_dlg.m_bAdapterFound);
-        m_dlg.KillAllTimers();
+        kqtest::ControllerWindowTest::SetUp();
         m_adapterPath = g_strAdapterRegPath.GetString();
         ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         RemoveProfiles();
@@ -103,9 +86,7 @@ protected:
     {
         RemoveProfiles();
         WriteAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
-        m_dlg.m_bSwitchedToAp = TRUE;
-        m_dlg.DestroyWindow();
-        kqtest::DefaultAdapterTest::TearDown();
+        kqtest::ControllerWindowTest::TearDown();
     }
     void RemoveProfiles()
     {
@@ -113,16 +94,10 @@ protected:
     }
     CProfilePage* OpenPage()
     {
-        m_dlg.OpenMainWindow();
-        CConfigMainDlg* w = m_dlg.OpenedMainWindow();
+        CConfigMainDlg* w = Open();
         if (!w) return nullptr;
         SendMessageA(w->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
         return w->m_pProfilePage;
-    }
-    static void Pump()
-    {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     }
     static HWND Grid(CProfilePage* p) { return GetDlgItem(p->m_hWnd, IDC_PROFILE_LIST); }
     static std::string CellText(CProfilePage* p, int row, int col)
@@ -175,8 +150,6 @@ protected:
         return ReadAdapterText(value, t) ? t.GetString() : "<missing>";
     }
 
-    SavedGlobals m_saved;
-    CHideDlg m_dlg;
     std::string m_adapterPath;
     CString m_savedCurProfile;
 };
@@ -430,6 +403,39 @@ TEST_F(ProfilePageTest, ActivateCopiesTheProfileIntoTheAdapterKey)
     EXPECT_EQ(CString("Home"), p->CurrentProfileName());
     EXPECT_EQ(CString("Kestiq-Home"), p->m_strAppliedSsid);
     EXPECT_TRUE(g_bAutoConnect);
+}
+
+TEST_F(ProfilePageTest, ActivatedProfileConnectsAndItsRowFollowsTheLink)
+{
+    ASSERT_TRUE(WriteProfile("Cafe", OpenCafe()));
+    ASSERT_TRUE(WriteProfile("Home", Wpa2Home()));
+    CProfilePage* p = OpenPage();
+    ASSERT_NE(nullptr, p);
+    int row = RowOf(p, "Home");
+    Select(p, row);
+    Click(p, IDC_PROFILE_APPLY);
+
+    // The engine applies the copied values: the adapter joins the WPA2-PSK network.
+    KQSIM_NETWORK joined = {};
+    ASSERT_TRUE(kqtest::WaitFor([&] { return m_sim.JoinedNetwork(kGuid, joined); }, 15000));
+    EXPECT_EQ("Kestiq-Home", std::string((const char*)joined.ssid, joined.ssidLen));
+    ASSERT_TRUE(kqtest::WaitFor([&] { return g_pCurProfile != nullptr; }, 5000));
+
+    // The row-state tick marks the row connected.
+    ASSERT_TRUE(kqtest::WaitFor([&] {
+        p->SendMessage(WM_TIMER, 2);
+        return p->Rows()[row].state == 0;
+    }, 10000));
+    EXPECT_EQ(PROFILE_IMAGE_CONNECTED, CellImage(p, row, 0));
+    EXPECT_EQ(-1, CellImage(p, RowOf(p, "Cafe"), 0));
+    UpdateWindow(p->m_pMainDlg->m_hWnd);
+    kqtest::SavePng(kqtest::CaptureWindow(p->m_pMainDlg->m_hWnd), kqtest::ScreenshotPath("window-profile-connected"));
+
+    // The link goes: not connected.
+    ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_LINK_LOSS, 1));
+    p->SendMessage(WM_TIMER, 2);
+    EXPECT_EQ(1, p->Rows()[row].state);
+    EXPECT_EQ(PROFILE_IMAGE_NOT_CONNECTED, CellImage(p, row, 0));
 }
 
 TEST_F(ProfilePageTest, ActivatingAHandWrittenProfileTakesTheDefaultsForWhatItLacks)

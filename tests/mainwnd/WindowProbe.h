@@ -110,7 +110,11 @@ inline std::string ScreenshotPath(const std::string& name)
 inline int CountGdiObjects()
 {
 #ifdef _WIN64
-    BYTE* peb = (BYTE*)NtCurrentTeb()->ProcessEnvironmentBlock;
+    typedef NTSTATUS(NTAPI * InfoFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    InfoFn info = (InfoFn)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
+    PROCESS_BASIC_INFORMATION pbi = {};
+    if (!info || info(GetCurrentProcess(), ProcessBasicInformation, &pbi, sizeof(pbi), nullptr) != 0) return -1;
+    BYTE* peb = (BYTE*)pbi.PebBaseAddress;
     BYTE* table = *(BYTE**)(peb + 0xF8);
     if (!table) return -1;
     int n = 0;
