@@ -28,7 +28,6 @@ BOOL g_bHiddenSsidCancelled = FALSE;
 BOOL g_bConfigFromRegistry = FALSE;
 BOOL g_bAutoConnect = TRUE;
 BOOL g_bWscInUse = FALSE;
-BOOL g_bUseRegistryProfileSecurity = FALSE;
 CString g_strCurProfileName;
 
 namespace {
