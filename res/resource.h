@@ -150,3 +150,29 @@
 #define IDS_LABEL_CHANNEL       13116
 #define IDS_LABEL_POWER_SAVE    13117
 #define IDS_LABEL_TX_POWER      13118
+
+// ---- Site survey page (dialog 144 in res/mainwnd.rc, strings in res/survey.rc) ----
+// The survey list's images are bitmap 167, shared with the profile list.
+#define IDB_LIST_IMAGES         IDB_PROFILE_LIST
+#define IDC_SURVEY_LIST         1014
+#define IDC_SURVEY_RESCAN       1015
+#define IDC_SURVEY_CONNECT      1016
+#define IDC_SURVEY_TITLE        1045
+#define IDC_SURVEY_SORT_SSID    1062
+#define IDC_SURVEY_SORT_CHANNEL 1063
+#define IDC_SURVEY_SORT_SIGNAL  1064
+#define IDC_SURVEY_SHOW_DBM     1065
+#define IDC_SURVEY_SORTED_BY    1066
+#define IDC_SURVEY_ADD_PROFILE  1067
+#define IDC_SURVEY_LABEL_SSID   1287
+#define IDC_SURVEY_LABEL_CHANNEL 1288
+#define IDC_SURVEY_LABEL_SIGNAL 1289
+#define IDC_SURVEY_LABEL_DBM    1290
+#define IDS_SURVEY_SSID         14001
+#define IDS_SURVEY_CHANNEL      14002
+#define IDS_SURVEY_SIGNAL       14003
+#define IDS_SURVEY_SHOW_DBM     14004
+#define IDS_SURVEY_TITLE        14005
+#define IDS_SURVEY_RESCAN       14006
+#define IDS_SURVEY_CONNECT      14007
+#define IDS_SURVEY_ADD_PROFILE  14008
