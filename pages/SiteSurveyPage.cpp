@@ -10,6 +10,7 @@
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/StationConfig.h"
+#include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ChannelTable.h"
 #include "mainwnd/ConfigMainDlg.h"

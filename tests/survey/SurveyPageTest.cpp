@@ -19,6 +19,7 @@
 #include "core/Oids.h"
 #include "core/StationConfig.h"
 #include "core/ZeroConfig.h"
+#include "core/WpsRuntime.h"
 #include "mainwnd/ConfigMainDlg.h"
 #include "mainwnd/ProfilePage.h"
 #include "mainwnd/WindowProbe.h"
