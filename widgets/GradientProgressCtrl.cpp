@@ -26,12 +26,12 @@ CString FormatProgressText(const char* format, int value)
         while (*q >= '0' && *q <= '9' && q - p < 12)
             ++q;
         if (*q == 'd' || *q == 'i' || *q == 'u') {
-            char spec[16] = {0};
+            char conversion[16] = {0};
             size_t n = (size_t)(q - p);
-            memcpy(spec, p, n);
-            spec[n] = 'd';
+            memcpy(conversion, p, n);
+            conversion[n] = 'd';
             char buf[64];
-            snprintf(buf, sizeof(buf), spec, value);
+            snprintf(buf, sizeof(buf), conversion, value);
             out += buf;
             p = q;
         } else {
