@@ -28,6 +28,7 @@
 #include "resource.h"
 #include "sim/client/SimClient.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/BoxAnswer.h"
 #include "support/ListProbe.h"
 #include "support/Restore.h"
 #include "tray/AdapterFixture.h"
@@ -36,43 +37,7 @@ namespace {
 
 enum { COL_CONNECTED, COL_SSID, COL_TYPE, COL_CHANNEL, COL_A, COL_B, COL_G, COL_N, COL_SECURITY, COL_SIGNAL, COL_BAR };
 
-// Answers the program's message box once it shows, from a second thread.
-class BoxAnswer {
-public:
-    BoxAnswer() : m_thread([this] { Run(); }) {}
-    ~BoxAnswer() { Stop(); }
-    std::string Text()
-    {
-        Stop();
-        return m_text;
-    }
-
-private:
-    void Stop()
-    {
-        m_done = true;
-        if (m_thread.joinable()) m_thread.join();
-    }
-    void Run()
-    {
-        for (int i = 0; i < 500 && !m_done; ++i) {
-            HWND box = FindWindowA("#32770", "Kestiq");
-            DWORD pid = 0;
-            if (box) GetWindowThreadProcessId(box, &pid);
-            if (box && pid == GetCurrentProcessId() && IsWindowVisible(box)) {
-                char text[256] = {};
-                GetWindowTextA(GetDlgItem(box, IDC_MESSAGE_TEXT), text, sizeof(text));
-                m_text = text;
-                PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    }
-    std::atomic<bool> m_done{false};
-    std::string m_text;
-    std::thread m_thread;
-};
+using kqtest::BoxAnswer;
 
 class SurveyPageTest : public kqtest::DefaultAdapterTest {
 protected:
