@@ -11,24 +11,16 @@
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
 #include "resource.h"
+#include "support/Restore.h"
 #include "tray/AdapterFixture.h"
 
 namespace kqtest {
 
+// The shared flags a window test may change, put back when it ends.
 struct SavedControllerFlags {
-    BOOL admin = g_bIsAdmin, radio = g_bRadioOn, legacy = g_bLegacyModel;
-    BOOL fromRegistry = g_bConfigFromRegistry, autoConnect = g_bAutoConnect, wsc = g_bWscInUse;
-    int wzc = g_nWzcMode;
-    ~SavedControllerFlags()
-    {
-        g_bIsAdmin = admin;
-        g_bRadioOn = radio;
-        g_bLegacyModel = legacy;
-        g_bConfigFromRegistry = fromRegistry;
-        g_bAutoConnect = autoConnect;
-        g_bWscInUse = wsc;
-        g_nWzcMode = wzc;
-    }
+    Restore<BOOL> admin{g_bIsAdmin}, radio{g_bRadioOn}, legacy{g_bLegacyModel};
+    Restore<BOOL> fromRegistry{g_bConfigFromRegistry}, autoConnect{g_bAutoConnect}, wsc{g_bWscInUse};
+    Restore<int> wzc{g_nWzcMode};
 };
 
 class ControllerWindowTest : public DefaultAdapterTest {
