@@ -15,7 +15,7 @@
 #include "core/RegistryStore.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 
 BOOL g_bSsoPending = FALSE;
 BYTE g_LastBssid[6] = {};

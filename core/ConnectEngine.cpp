@@ -12,7 +12,7 @@
 #include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 #include "mainwnd/ConfigMainDlg.h"
 
 std::vector<ConnectRequest> g_ConnectRequests;

@@ -12,7 +12,7 @@
 #include "classlib/Handles.h"
 #include "core/AdapterDiscovery.h"
 #include "core/OidChannel.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 #include "core/HideDlg.h"
 
 int g_nOsVersion = 0;

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "auth/AuthStatusListDlg.h"
-#include "auth/CredentialPromptDlg.h"
-#include "auth/PeapSettingDlg.h"
+#include "pages/AuthStatusListDlg.h"
+#include "pages/CredentialPromptDlg.h"
+#include "pages/PeapSettingDlg.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/ConnectEngine.h"
@@ -12,10 +12,10 @@
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
-#include "mainwnd/ConnectSettingsDlg.h"
-#include "mainwnd/HiddenSsidDlg.h"
-#include "mainwnd/ProfileEditDlg.h"
-#include "mainwnd/ProfilePage.h"
+#include "pages/ConnectSettingsDlg.h"
+#include "pages/HiddenSsidDlg.h"
+#include "pages/ProfileEditDlg.h"
+#include "pages/ProfilePage.h"
 #include "pages/AboutPage.h"
 #include "pages/AdvancedPage.h"
 #include "pages/LinkStatusPage.h"

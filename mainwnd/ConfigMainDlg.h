@@ -6,7 +6,8 @@
 #pragma once
 
 #include "classlib/ClassLib.h"
-#include "mainwnd/ChildPage.h"
+#include "pagebase/ChildPage.h"
+#include "pagebase/Panels.h"
 
 class CTabContainerDlg;
 class CSkinButton;
@@ -17,20 +18,6 @@ class CStatisticsPage;
 class CWmmPage;
 class CWpsPage;
 class CAboutPage;
-
-// Lower panels by index (the argument of CHideDlg::ShowPage).
-enum {
-    PANEL_LINK_STATUS = 0,
-    PANEL_HIDDEN_SSID = 1,
-    PANEL_PROFILE_EDIT = 2,
-    PANEL_CONNECT_SETTINGS = 3,
-    PANEL_NETWORK_INFO = 4,
-    PANEL_AUTH_STATUS = 5,
-    PANEL_WPS_PROFILE_DETAIL = 6,
-    PANEL_CREDENTIAL_PROMPT = 7,
-    PANEL_PEAP_SETTING = 8,
-    PANEL_COUNT = 9
-};
 
 // Navigation buttons by index, in the order they are created.
 enum {

@@ -5,7 +5,7 @@
 
 #include <ntddndis.h>
 
-#include "mainwnd/ChildPage.h"
+#include "pagebase/ChildPage.h"
 #include "resource.h"
 
 class CNetworkInfoDlg : public CChildPage {

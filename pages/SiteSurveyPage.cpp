@@ -12,9 +12,9 @@
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 #include "mainwnd/ConfigMainDlg.h"
-#include "mainwnd/ProfilePage.h"
+#include "pages/ProfilePage.h"
 #include "pages/NetworkInfoDlg.h"
 #include "widgets/MessageBoxDlg.h"
 

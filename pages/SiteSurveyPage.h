@@ -9,7 +9,7 @@
 #include "classlib/ClassLib.h"
 #include "classlib/ImageList.h"
 #include "core/ConnectEngine.h"
-#include "mainwnd/ChildPage.h"
+#include "pagebase/ChildPage.h"
 #include "pages/SurveyList.h"
 #include "widgets/CellListCtrl.h"
 #include "widgets/EtchedStatic.h"

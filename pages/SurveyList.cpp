@@ -6,7 +6,7 @@
 
 #include "core/BssIeFormatter.h"
 #include "core/HideDlg.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 
 namespace {
 

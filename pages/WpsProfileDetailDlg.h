@@ -3,7 +3,7 @@
 // configuration window has all its pages and panels.
 #pragma once
 
-#include "mainwnd/ChildPage.h"
+#include "pagebase/ChildPage.h"
 #include "resource.h"
 
 class CWpsProfileDetailDlg : public CChildPage {

@@ -29,8 +29,12 @@ kq_ensure_packages() {
 
 kq_build() {
     if [ ! -f "$KQ_BUILD/CMakeCache.txt" ]; then
-        cmake -S "$KQ_ROOT" -B "$KQ_BUILD" -DCMAKE_TOOLCHAIN_FILE="$KQ_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+        # ccache, where the machine has it, lets several checkouts share compiled objects.
+        local launcher=()
+        command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        cmake -S "$KQ_ROOT" -B "$KQ_BUILD" -DCMAKE_TOOLCHAIN_FILE="$KQ_ROOT/cmake/mingw-w64-x86_64.cmake" "${launcher[@]}" >/dev/null
     fi
+    export CCACHE_BASEDIR="$KQ_ROOT" CCACHE_NOHASHDIR=1
     # Progress lines are hidden; warnings and errors show, and the build's own result decides.
     local log="$KQ_BUILD/build.log" rc=0
     cmake --build "$KQ_BUILD" -j"$(nproc)" >"$log" 2>&1 || rc=$?

@@ -11,7 +11,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/Restore.h"
 

@@ -4,7 +4,7 @@
 #include "engine/EngineFixture.h"
 
 #include "core/StationConfig.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 
 namespace kqengine {
 namespace {

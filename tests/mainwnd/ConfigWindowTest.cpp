@@ -14,7 +14,7 @@
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
-#include "mainwnd/ProfilePage.h"
+#include "pages/ProfilePage.h"
 #include "pages/AboutPage.h"
 #include "pages/AdvancedPage.h"
 #include "pages/SiteSurveyPage.h"

@@ -10,7 +10,7 @@
 
 #include "core/AdapterDiscovery.h"
 #include "core/RegistryStore.h"
-#include "mainwnd/ProfileStore.h"
+#include "core/ProfileStore.h"
 #include "mainwnd/ScratchAdapterKey.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "core/ZeroConfig.h"
 #include "core/WpsRuntime.h"
 #include "mainwnd/ConfigMainDlg.h"
-#include "mainwnd/ProfilePage.h"
+#include "pages/ProfilePage.h"
 #include "mainwnd/WindowProbe.h"
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"

@@ -1,4 +1,4 @@
-#include "mainwnd/ProfilePage.h"
+#include "pages/ProfilePage.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -12,9 +12,9 @@
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 #include "mainwnd/ConfigMainDlg.h"
-#include "mainwnd/ProfileStore.h"
+#include "core/ProfileStore.h"
 #include "widgets/MessageBoxDlg.h"
 #include "resource.h"
 

@@ -1,4 +1,4 @@
-#include "mainwnd/ChildPage.h"
+#include "pagebase/ChildPage.h"
 
 BEGIN_MESSAGE_MAP(CChildPage, CDialog)
     ON_WM_PAINT()

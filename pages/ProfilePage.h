@@ -7,7 +7,7 @@
 
 #include "classlib/ClassLib.h"
 #include "classlib/ImageList.h"
-#include "mainwnd/ChildPage.h"
+#include "pagebase/ChildPage.h"
 #include "widgets/CellListCtrl.h"
 #include "widgets/SkinButton.h"
 

@@ -1,4 +1,4 @@
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "mainwnd/ProfileStore.h"
+#include "core/ProfileStore.h"
 
 #include <cctype>
 #include <climits>
@@ -8,7 +8,7 @@
 
 #include "core/HexUtil.h"
 #include "core/RegistryStore.h"
-#include "mainwnd/ChannelTable.h"
+#include "core/ChannelTable.h"
 
 namespace {
 
