@@ -1,7 +1,7 @@
 #include "auth/AuthUiRelay.h"
 
 #include "auth/AuthLogRing.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "mainwnd/ConfigMainDlg.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "auth/PacFiles.h"
 #include "core/ConnectEngine.h"
 #include "core/HexUtil.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 
 int g_hAuthPort = 0;

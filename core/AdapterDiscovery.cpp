@@ -7,7 +7,7 @@
 #include <setupapi.h>
 
 #include "classlib/Handles.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "mainwnd/SelectAdapterDlg.h"

@@ -9,7 +9,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "core/HexUtil.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/PasswordHash.h"
 #include "core/RegistryStore.h"

@@ -8,7 +8,7 @@
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"

@@ -13,7 +13,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/OidChannel.h"
 #include "core/ChannelTable.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 
 int g_nOsVersion = 0;
 BOOL g_bIsWow64 = FALSE;

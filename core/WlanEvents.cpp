@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "core/AdapterDiscovery.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 
 namespace {

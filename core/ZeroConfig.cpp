@@ -4,7 +4,7 @@
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/RegistryStore.h"
 #include "mainwnd/ConfigMainDlg.h"
 

@@ -6,7 +6,7 @@
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthPort.h"
 #include "auth/SupplicantBinding.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/StationConfig.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/HideDlg.h"   // g_bButtonClicked, read by the link poll
+#include "app/HideDlg.h"   // g_bButtonClicked, read by the link poll
 
 BEGIN_MESSAGE_MAP(COwnerDrawButton, CButton)
     ON_WM_SETCURSOR()

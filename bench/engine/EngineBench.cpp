@@ -17,7 +17,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/ConnectEngine.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"

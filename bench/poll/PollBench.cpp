@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "mainwnd/ConfigMainDlg.h"
 #include "resource.h"
 

@@ -4,7 +4,7 @@
 // stored profile disconnects and asks for new credentials, that of a one-off
 // connection does neither.
 #include "auth/AuthFixture.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/PasswordHash.h"
 
 namespace {

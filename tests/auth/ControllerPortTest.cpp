@@ -3,7 +3,7 @@
 // without the library when its folder lacks it.
 #include "auth/AuthFixture.h"
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "resource.h"
 #include "tray/KestiqProcess.h"
 

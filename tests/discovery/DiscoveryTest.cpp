@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/AdapterDiscovery.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "resource.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/AdapterDiscovery.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/RegistryStore.h"
 
 namespace {

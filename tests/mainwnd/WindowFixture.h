@@ -7,7 +7,7 @@
 
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
 #include "resource.h"

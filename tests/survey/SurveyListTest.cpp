@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "ScanListBuilder.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "pages/SurveyList.h"
 
 namespace {

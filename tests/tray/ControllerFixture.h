@@ -7,7 +7,7 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/ConnectEngine.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/StateQuery.h"
 #include "core/StationConfig.h"
 #include "resource.h"

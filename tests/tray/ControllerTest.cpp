@@ -6,7 +6,7 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/StateQuery.h"
 #include "resource.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "auth/SupplicantBinding.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/StateQuery.h"
 #include "core/StationConfig.h"

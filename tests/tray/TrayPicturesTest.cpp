@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "resource.h"
 #include "tray/KestiqProcess.h"
 #include "tray/TrayPictures.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "resource.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/StateQuery.h"
 #include "core/OidChannel.h"
 #include "resource.h"

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "WidgetTestSupport.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "resource.h"
 #include "widgets/OwnerDrawButton.h"
 

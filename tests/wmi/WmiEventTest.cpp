@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/AdapterDiscovery.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/Oids.h"
 #include "core/WlanEvents.h"
 #include "resource.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ConnectEngine.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/Oids.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"

@@ -1,6 +1,6 @@
 // The invisible controller dialog: adapter start-up, the link poll, the
 // notification icon and its menus, power events and the configuration window.
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 
 #include <cstdio>
 #include <cstring>

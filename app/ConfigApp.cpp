@@ -1,7 +1,7 @@
 // The application object: one running copy, the command line, and the
 // controller dialog whose modal loop is the program's main loop.
 #include "classlib/ClassLib.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "resource.h"
 
