@@ -18,20 +18,15 @@
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
+#include "mainwnd/SelectAdapterDlg.h"
+#include "pages/PeapSettingDlg.h"
+#include "pages/ProfilePage.h"
 #include "widgets/MessageBoxDlg.h"
+#include "widgets/OwnerDrawButton.h"
+#include "widgets/SkinButton.h"
 #include "resource.h"
 
 CHideDlg* g_pHideDlg = nullptr;
-NDIS_802_11_SSID g_CurSsid;
-BYTE g_CurBssid[6];
-BOOL g_bIcvError = FALSE;
-BOOL g_bButtonClicked = FALSE;
-BOOL g_bAuthPortCurrent = TRUE;
-BOOL g_bIsAdmin = FALSE;
-BOOL g_bDebugTrace = FALSE;
-BOOL g_bRadioOn = TRUE;
-BOOL g_bEepromWord36Bit8Clear = FALSE;
-BOOL g_bEepromWord36Bit9Clear = FALSE;
 
 namespace {
 
@@ -93,15 +88,6 @@ CString ProgramFolder()
 } // namespace
 
 // ---- Shared helpers ---------------------------------------------------------
-
-int RssiToPercent(int dBm)
-{
-    // Integer arithmetic: x * 2.6 truncated is x * 26 / 10 for x >= 0.
-    if (dBm >= -50) return 100;
-    if (dBm >= -80) return (dBm + 80) * 26 / 10 + 24;
-    if (dBm >= -90) return (dBm + 90) * 26 / 10;
-    return 0;
-}
 
 void CheckAdminPrivilege()
 {
@@ -217,6 +203,8 @@ CHideDlg::~CHideDlg()
 {
     m_EventWatcher.Disconnect();
     if (g_pHideDlg == this) g_pHideDlg = nullptr;
+    if (g_pControllerDoor == &m_doors) g_pControllerDoor = nullptr;
+    if (g_pPanelDoor == &m_doors) g_pPanelDoor = nullptr;
 }
 
 void CHideDlg::DoDataExchange(CDataExchange*) {}
@@ -226,6 +214,8 @@ BOOL CHideDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText("HideDlg");
     g_pHideDlg = this;
+    g_pControllerDoor = &m_doors;
+    g_pPanelDoor = &m_doors;
     ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     m_tipMirror.Create("", SS_LEFT, CRect(0, 0, 0, 0), this, IDC_TRAY_TIP_MIRROR);
 
@@ -500,7 +490,7 @@ void CHideDlg::ReconnectTest()
         StationConfig* copy = nullptr;
         if (!CopyStationConfig(&copy, g_pCurProfile) || !copy) return;
         copy->applyRadioSettings = 0;
-        if (UpdateConnectRequest(1, copy)) {
+        if (UpdateConnectRequest(CONNECT_APPLY, copy)) {
             CConfigMainDlg* window = OpenedMainWindow();
             CWnd* peap = window ? window->GetPanel(PANEL_PEAP_SETTING) : nullptr;
             if (!peap || !peap->IsWindow() || !peap->IsWindowVisible()) ConnectProfile();
@@ -744,4 +734,143 @@ LRESULT CHideDlg::OnQueryState(WPARAM wParam, LPARAM)
     case KQ_STATE_ICON_ADDS: return m_nIconAdds;
     default: return -1;
     }
+}
+
+// ---- Adapter discovery, driver events, Zero Configuration ---------------------
+
+namespace {
+
+// The user's choice among several candidates; the first when the dialog is
+// closed without one.  The controller is busy while the dialog is up.
+DWORD ChooseAdapterWithDialog(HDEVINFO set, const CDWordArray& candidates, void* context)
+{
+    CHideDlg* controller = static_cast<CHideDlg*>(context);
+    controller->m_bBusy = TRUE;
+    CSelectAdapterDlg dlg;
+    dlg.SetDeviceInfoSet(set);
+    for (INT_PTR i = 0; i < candidates.GetSize(); ++i) dlg.m_arrDeviceIndex.Add(candidates[i]);
+    DWORD chosen = dlg.DoModal() == IDOK ? dlg.m_dwChosenIndex : candidates[0];
+    controller->m_bBusy = FALSE;
+    return chosen;
+}
+
+}  // namespace
+
+BOOL CHideDlg::FindAndOpenAdapter()
+{
+    BOOL changed = FALSE;
+    if (!FindAdapter(ChooseAdapterWithDialog, this, &changed)) return FALSE;
+    if (changed) m_bAdapterChanged = TRUE;
+    return TRUE;
+}
+
+void CHideDlg::StartEventWatcher()
+{
+    m_EventWatcher.SetNotifyWindow(m_hWnd);
+    m_EventWatcher.Connect();
+}
+
+LRESULT CHideDlg::OnWlanEvent(WPARAM, LPARAM)
+{
+    m_EventWatcher.OnWlanEvent();
+    return 0;
+}
+
+void CHideDlg::OnUseWzc()
+{
+    if (m_bBusy) return;
+    HandOverToWzc();
+}
+
+void CHideDlg::OnUseOwnTool()
+{
+    if (m_bBusy) return;
+    TakeBackFromWzc();
+}
+
+void CHideDlg::OnSwitchToAp()
+{
+    if (m_bBusy) return;
+    if (AuthPortObjectExists()) CloseAuthPort();
+    StopWzcService(TRUE);
+    OnExit();
+    m_bSwitchedToAp = TRUE;
+    SaveConfigAsDefault();
+    LoadApDefaultConfig();
+    SetApOpMode();
+    WinExec(SWITCH_TO_AP_COMMAND, SW_MINIMIZE);
+}
+
+// ---- The doors below the controller -------------------------------------------------
+
+void CControllerDoors::SetControllerTimer(UINT_PTR id, UINT ms)
+{
+    if (m_c.IsWindow()) m_c.SetTimer(id, ms);
+}
+
+void CControllerDoors::KillControllerTimer(UINT_PTR id)
+{
+    if (m_c.IsWindow()) m_c.KillTimer(id);
+}
+
+BOOL CControllerDoors::IsWepCheckOn() const { return m_c.m_bWepCheck; }
+
+void CControllerDoors::SetWepCheck(BOOL on) { m_c.m_bWepCheck = on; }
+
+void CControllerDoors::TakeWepBaseline() { m_c.TakeWepBaseline(); }
+
+void CControllerDoors::ClearAdapterChanged() { m_c.m_bAdapterChanged = FALSE; }
+
+void CControllerDoors::ShowAuthStatusPanel() { m_c.ShowPage(PANEL_AUTH_STATUS); }
+
+void CControllerDoors::ShowCredentialPrompt() { m_c.ShowPage(PANEL_CREDENTIAL_PROMPT); }
+
+void CControllerDoors::PromptTunnelIdentity(const char* identity)
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    CPeapSettingDlg* peap = window ? static_cast<CPeapSettingDlg*>(window->GetPanel(PANEL_PEAP_SETTING)) : nullptr;
+    bool built = peap && peap->IsWindow();
+    if (built && peap->IsWindowVisible()) return;
+    if (built) peap->SeedIdentity(identity, "");
+    m_c.ShowPage(PANEL_PEAP_SETTING);
+}
+
+void CControllerDoors::AnnounceAuthLogLine(int index)
+{
+    CChildPage* page = OpenedPanel(PANEL_AUTH_STATUS);
+    if (page && page->IsWindow()) ::PostMessageA(page->m_hWnd, WM_APP_AUTH_LOG_LINE, (WPARAM)index, 0);
+}
+
+void CControllerDoors::EnableProfileButton(BOOL enable)
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    CSkinButton* profile = window ? window->GetNavButton(NAV_PROFILE) : nullptr;
+    if (profile && profile->IsWindow()) ::EnableWindow(profile->m_hWnd, enable);
+}
+
+void CControllerDoors::ShowNetworkPage()
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    CSkinButton* network = window ? window->GetNavButton(NAV_NETWORK) : nullptr;
+    if (network && network->IsWindow()) ::SendMessageA(network->m_hWnd, BM_CLICK, 0, 0);
+}
+
+void CControllerDoors::UseWzc() { m_c.OnUseWzc(); }
+
+void CControllerDoors::UseOwnTool() { m_c.OnUseOwnTool(); }
+
+void CControllerDoors::ShowPanel(int n) { m_c.ShowPage(n); }
+
+CChildPage* CControllerDoors::OpenedPanel(int n)
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    return window ? window->GetPanel(n) : nullptr;
+}
+
+BOOL CControllerDoors::ReopenAdapter() { return m_c.FindAndOpenAdapter(); }
+
+CString CControllerDoors::AppliedSsid()
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    return (window && window->m_pProfilePage) ? window->m_pProfilePage->m_strAppliedSsid : CString();
 }

@@ -5,22 +5,17 @@
 #include "classlib/ClassLib.h"
 #include <ntddndis.h>
 
+#include "core/ConnectEngine.h"
+#include "core/ControllerDoor.h"
+#include "core/LinkState.h"
 #include "core/WlanEvents.h"
 #include "mainwnd/ConfigMainDlg.h"
+#include "pagebase/PanelDoor.h"
 
 struct StationConfig;
+class CHideDlg;
 
 #define WM_TRAY_NOTIFY     (WM_USER + 100)   // 0x464, notification icon callback
-#define WM_APP_WMI_EVENT   (WM_APP + 1)      // 0x8001, driver event from the WMI sink
-
-// Timers of the controller's window
-#define IDT_ADAPTER_POLL    1
-#define IDT_RECONNECT       2
-#define IDT_WEP_CHECK       3
-#define IDT_WPS_CREDENTIAL  4
-#define IDT_WPS_BUTTON      5
-#define IDT_WPS_STATUS      6
-#define IDT_WPS_SCAN        7
 
 // The tray menu for a situation (resource 148 or 150-154).
 UINT ChooseTrayMenu(BOOL isAdmin, int wzcMode, int osCode, BOOL toolsPresent, BOOL modelOk,
@@ -34,11 +29,42 @@ void WepCheckDecide(long long d, BOOL rcvOkChanged, BOOL legacyModel, BOOL* pWep
 // (clamped to 32) as its argument, cut to cchMax - 1 characters.
 void FormatTrayTip(UINT iconId, const NDIS_802_11_SSID& ssid, char* out, size_t cchMax);
 
-int RssiToPercent(int dBm);
 void CheckAdminPrivilege();
 void DelayMs(DWORD n);
 
+// The controller's side of the doors that core, auth and the pages call up
+// through (core/ControllerDoor.h, pagebase/PanelDoor.h).
+class CControllerDoors final : public CControllerDoor, public CPanelDoor {
+public:
+    explicit CControllerDoors(CHideDlg& controller) : m_c(controller) {}
+
+    void SetControllerTimer(UINT_PTR id, UINT ms) override;
+    void KillControllerTimer(UINT_PTR id) override;
+    BOOL IsWepCheckOn() const override;
+    void SetWepCheck(BOOL on) override;
+    void TakeWepBaseline() override;
+    void ClearAdapterChanged() override;
+    void ShowAuthStatusPanel() override;
+    void ShowCredentialPrompt() override;
+    void PromptTunnelIdentity(const char* identity) override;
+    void AnnounceAuthLogLine(int index) override;
+    void EnableProfileButton(BOOL enable) override;
+    void ShowNetworkPage() override;
+    void UseWzc() override;
+    void UseOwnTool() override;
+
+    void ShowPanel(int n) override;
+    CChildPage* OpenedPanel(int n) override;
+    BOOL ReopenAdapter() override;
+    CString AppliedSsid() override;
+
+private:
+    CHideDlg& m_c;
+};
+
 class CHideDlg : public CDialog {
+    friend class CControllerDoors;
+
 public:
     explicit CHideDlg(CWnd* pParent = nullptr);
     ~CHideDlg() override;
@@ -64,9 +90,9 @@ public:
     void OnSwitchToAp();
     // WMI driver events.
     void StartEventWatcher();
-    // Connection engine.
-    BOOL UpdateConnectRequest(int kind, void* p);
-    void ConnectProfile();
+    // Connection engine (core/ConnectEngine.h).
+    BOOL UpdateConnectRequest(int kind, void* p) { return ::UpdateConnectRequest(kind, p); }
+    void ConnectProfile() { ::ConnectProfile(); }
 
     CConfigMainDlg* m_pMainDlg = nullptr;   // owned: made by OpenMainWindow, deleted by DestroyMainWindow
     int m_nCurPanel = 0;
@@ -118,13 +144,6 @@ private:
     UINT PickTrayMenu() const;
     void MirrorTrayState(UINT iconId, const char* tip);
 
-    // Connection engine steps (ConnectEngine.cpp).
-    void TakeScanResult();
-    void ApplyStationConfig(StationConfig* r);
-    void ApplyDot1x(StationConfig* r);
-    void ApplyRadioBlock(StationConfig* r);
-    void SetChannel(DWORD khz);
-
     NOTIFYICONDATAA m_nid = {};
     DWORD m_dwMediaStatus = 1;     // OID_GEN_MEDIA_CONNECT_STATUS at the last poll
     UINT m_nShownIcon = 0;
@@ -132,19 +151,10 @@ private:
     LONG m_nMark = 0;
     LONG m_nIconAdds = 0;
     UINT m_nLastMenu = 0;
-    BOOL m_bConnecting = FALSE;    // ConnectProfile is draining the queue
     CStatic m_tipMirror;
+    CControllerDoors m_doors{ *this };
 };
 
-// The controller's shared state and who writes it.
-extern CHideDlg* g_pHideDlg;              // the controller, from its OnInitDialog to its destruction
-extern NDIS_802_11_SSID g_CurSsid;        // the link poll
-extern BYTE g_CurBssid[6];                // the link poll
-extern BOOL g_bIcvError;                  // the link poll and its WEP check
-extern BOOL g_bButtonClicked;             // set by every owner-drawn button click; adapter loss clears it
-extern BOOL g_bAuthPortCurrent;           // the controller: 0 when the adapter went away
-extern BOOL g_bIsAdmin;                   // CheckAdminPrivilege, at start
-extern BOOL g_bDebugTrace;                // bCheckBuild, read on every event while the window is open
-extern BOOL g_bRadioOn;                   // InitAdapter, and the radio command of the window
-extern BOOL g_bEepromWord36Bit8Clear;     // InitAdapter
-extern BOOL g_bEepromWord36Bit9Clear;     // InitAdapter
+// The controller, from its OnInitDialog to its destruction.  Its shared
+// state lives in core/LinkState.h.
+extern CHideDlg* g_pHideDlg;

@@ -364,3 +364,10 @@ void DumpPortAttributes(const AUTH_PORT* port)
     }
     std::fflush(stdout);
 }
+
+bool AuthPortReportsConnected()
+{
+    if (!g_pAuthPort || !AcAuthLibraryLoaded()) return false;
+    int connected = 0;
+    return g_ac.acIpIsConnected(g_pAuthPort->symName, &connected) == AC_OK && connected != 0;
+}

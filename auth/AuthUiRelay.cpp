@@ -1,8 +1,7 @@
 #include "auth/AuthUiRelay.h"
 
 #include "auth/AuthLogRing.h"
-#include "app/HideDlg.h"
-#include "mainwnd/ConfigMainDlg.h"
+#include "core/ControllerDoor.h"
 
 namespace {
 
@@ -14,15 +13,11 @@ HWND g_hRelay = nullptr;
 LRESULT CALLBACK RelayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_RELAY_SHOW_PAGE) {
-        if (g_pHideDlg) g_pHideDlg->ShowPage((int)wParam);
+        if (g_pControllerDoor) g_pControllerDoor->ShowCredentialPrompt();
         return 0;
     }
     if (msg == WM_RELAY_LOG_LINE) {
-        CHideDlg* hide = g_pHideDlg;
-        if (hide && hide->m_pMainDlg && hide->m_pMainDlg->IsWindow()) {
-            CWnd* page = hide->m_pMainDlg->GetPanel(PANEL_AUTH_STATUS);
-            if (page && page->IsWindow()) ::PostMessageA(page->m_hWnd, WM_APP_AUTH_LOG_LINE, wParam, 0);
-        }
+        if (g_pControllerDoor) g_pControllerDoor->AnnounceAuthLogLine((int)wParam);
         return 0;
     }
     if (msg == WM_DESTROY && hwnd == g_hRelay) g_hRelay = nullptr;
@@ -42,10 +37,10 @@ void CreateAuthUiRelay()
     g_hRelay = CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 }
 
-bool PostShowPage(int n)
+bool PostShowCredentialPrompt()
 {
     HWND h = g_hRelay;
-    return h && PostMessageA(h, WM_RELAY_SHOW_PAGE, (WPARAM)n, 0);
+    return h && PostMessageA(h, WM_RELAY_SHOW_PAGE, 0, 0);
 }
 
 bool PostAuthLogLine(int index)

@@ -7,9 +7,9 @@
 
 // Creates the relay window on the calling thread unless it exists.
 void CreateAuthUiRelay();
-// Asks the UI thread to show lower panel n of the configuration window
-// (CHideDlg::ShowPage); false when no relay exists.
-bool PostShowPage(int n);
+// Asks the UI thread to show the credential prompt panel of the
+// configuration window; false when no relay exists.
+bool PostShowCredentialPrompt();
 // Asks the UI thread to announce line index of the authentication log to
 // the status page, when that page exists.
 bool PostAuthLogLine(int index);

@@ -12,7 +12,6 @@
 #include "auth/PacFiles.h"
 #include "core/ConnectEngine.h"
 #include "core/HexUtil.h"
-#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 
 int g_hAuthPort = 0;
@@ -446,7 +445,7 @@ void OnAuthPortStatus(void* context, int event)
         DisconnectAfterFailure();
         g_nAuthFailReason = reason;
         // The credential panel belongs to the user-interface thread.
-        PostShowPage(PANEL_CREDENTIAL_PROMPT);
+        PostShowCredentialPrompt();
     }
     AppendAuthLogLine(line);
 }

@@ -49,6 +49,9 @@ void CloseAuthPort();
 void ApplyProfileToPort();
 // An 802.1X port object exists (a port is attached).
 bool AuthPortObjectExists();
+// The supplicant library's view of the attached port: connected or not.
+// Without a port or the library the answer counts as not connected.
+bool AuthPortReportsConnected();
 
 void DestroyPortCredentials(AUTH_PORT* port);
 void ConfigurePortAssociation(AUTH_PORT* port, const StationConfig* profile);

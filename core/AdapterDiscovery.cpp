@@ -7,10 +7,8 @@
 #include <setupapi.h>
 
 #include "classlib/Handles.h"
-#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
-#include "mainwnd/SelectAdapterDlg.h"
 
 const HardwareIdRow g_PciHardwareIds[] = {
     { "PCI\\VEN_1814&DEV_0201", 0 },
@@ -177,16 +175,6 @@ void ListAdapterCandidates(HDEVINFO set, CDWordArray& candidates)
     }
 }
 
-// The user's choice among several candidates; the first when the dialog is
-// closed without one, as when it is the only one.
-DWORD ChooseAdapter(HDEVINFO set, const CDWordArray& candidates)
-{
-    CSelectAdapterDlg dlg;
-    dlg.SetDeviceInfoSet(set);
-    for (INT_PTR i = 0; i < candidates.GetSize(); ++i) dlg.m_arrDeviceIndex.Add(candidates[i]);
-    return dlg.DoModal() == IDOK ? dlg.m_dwChosenIndex : candidates[0];
-}
-
 // Makes the chosen device the adapter: model, flags, device path and adapter
 // key.  *pChanged tells that its key differs from the adapter found before.
 BOOL RecordAdapter(HDEVINFO set, DWORD chosen, BOOL* pChanged)
@@ -289,8 +277,9 @@ void ForgetAdapter()
     g_bIsUsb = FALSE;
 }
 
-BOOL CHideDlg::FindAndOpenAdapter()
+BOOL FindAdapter(AdapterChooser choose, void* context, BOOL* pChanged)
 {
+    *pChanged = FALSE;
     CDevInfoSet set(OpenNetDevices());
     if (!set.IsValid()) return FALSE;
     CDWordArray candidates;
@@ -298,13 +287,6 @@ BOOL CHideDlg::FindAndOpenAdapter()
     if (candidates.GetSize() == 0) return FALSE;
 
     DWORD chosen = candidates[0];
-    if (candidates.GetSize() > 1) {
-        m_bBusy = TRUE;
-        chosen = ChooseAdapter(set, candidates);
-        m_bBusy = FALSE;
-    }
-    BOOL changed = FALSE;
-    if (!RecordAdapter(set, chosen, &changed)) return FALSE;
-    if (changed) m_bAdapterChanged = TRUE;
-    return TRUE;
+    if (candidates.GetSize() > 1 && choose) chosen = choose(set, candidates, context);
+    return RecordAdapter(set, chosen, pChanged);
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 #include "classlib/CString.h"
+#include "classlib/Collections.h"
+#include <setupapi.h>
 
 struct HardwareIdRow {
     const char* hardwareId;
@@ -45,3 +47,12 @@ int FindHardwareIdRow(const HardwareIdRow* table, int count, const char* hardwar
 void ForgetAdapter();
 void DetectDualBand();
 void QueryDriverVersion();
+
+// Asks the user to choose among several candidates (members of set); returns
+// the chosen member index.
+typedef DWORD (*AdapterChooser)(HDEVINFO set, const CDWordArray& candidates, void* context);
+// Finds the one adapter among the present network devices whose device path
+// opens and makes it the adapter (model, flags, device path, adapter key).
+// With more than one candidate choose decides (the first without it).
+// *pChanged tells that its key differs from the adapter found before.
+BOOL FindAdapter(AdapterChooser choose, void* context, BOOL* pChanged);

@@ -9,7 +9,9 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "core/HexUtil.h"
-#include "app/HideDlg.h"
+#include "core/ControllerDoor.h"
+#include "core/EngineDoor.h"
+#include "core/LinkState.h"
 #include "core/OidChannel.h"
 #include "core/PasswordHash.h"
 #include "core/RegistryStore.h"
@@ -383,7 +385,7 @@ void SetOidFromReg(BOOL bApplyRadio)
         g_bWpsRotate = TRUE;
         if (g_WscCredentials.count >= 1) {
             ConnectWpsCredential();
-            if (g_pHideDlg) g_pHideDlg->SetTimer(IDT_WPS_CREDENTIAL, 10000);
+            if (g_pControllerDoor) g_pControllerDoor->SetControllerTimer(IDT_WPS_CREDENTIAL, 10000);
         }
         FreeStationConfig(r);
         return;
@@ -410,8 +412,8 @@ void SetOidFromReg(BOOL bApplyRadio)
         queue = media != 0 && g_hAuthPort == 1 && g_bAutoConnect == 1;
         g_bSsoPending = FALSE;
     }
-    if (usable && queue && g_pHideDlg) {
-        if (g_pHideDlg->UpdateConnectRequest(CONNECT_APPLY, r)) g_pHideDlg->ConnectProfile();
+    if (usable && queue) {
+        QueueAndConnect(CONNECT_APPLY, r);
     } else {
         FreeStationConfig(r);
     }

@@ -8,12 +8,13 @@
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
-#include "app/HideDlg.h"
+#include "core/ControllerDoor.h"
+#include "core/EngineDoor.h"
+#include "core/LinkState.h"
 #include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/ChannelTable.h"
-#include "mainwnd/ConfigMainDlg.h"
 
 std::vector<ConnectRequest> g_ConnectRequests;
 BssidListBuffer* g_pBssidList = nullptr;
@@ -118,6 +119,26 @@ bool ChannelAllowed(int channel, const BYTE* channels, int n)
     for (int i = 0; i < n; ++i)
         if (channels[i] == channel) return true;
     return false;
+}
+
+// ConnectProfile is draining the queue.
+BOOL s_bConnecting = FALSE;
+
+BOOL WepCheckOn() { return g_pControllerDoor && g_pControllerDoor->IsWepCheckOn(); }
+
+void SetControllerTimer(UINT_PTR id, UINT ms)
+{
+    if (g_pControllerDoor) g_pControllerDoor->SetControllerTimer(id, ms);
+}
+
+void KillControllerTimer(UINT_PTR id)
+{
+    if (g_pControllerDoor) g_pControllerDoor->KillControllerTimer(id);
+}
+
+void TakeWepBaseline()
+{
+    if (g_pControllerDoor) g_pControllerDoor->TakeWepBaseline();
 }
 
 ULONGLONG FileTimeValue(const FILETIME& t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
@@ -235,23 +256,14 @@ void RestartPskAuthentication()
 void RestartAuthentication(BOOL bRestart)
 {
     if (!bRestart) return;
-    if (g_bShowAuthStatus && g_pHideDlg) g_pHideDlg->ShowPage(PANEL_AUTH_STATUS);
+    if (g_bShowAuthStatus && g_pControllerDoor) g_pControllerDoor->ShowAuthStatusPanel();
     RestartPskAuthentication();
 }
 
 void CopyIdentityFromUi()
 {
-    if (!g_pHideDlg || !g_pCurProfile) return;
-    CConfigMainDlg* main = g_pHideDlg->m_pMainDlg;
-    CWnd* panel = (main && main->IsWindow()) ? main->GetPanel(PANEL_PEAP_SETTING) : nullptr;
-    bool built = panel && panel->IsWindow();
-    if (built && panel->IsWindowVisible()) return;
-    if (built) {
-        // The panel's tunnel identity and password edits.
-        ::SetDlgItemTextA(panel->m_hWnd, 3135, g_pCurProfile->tunnelId);
-        ::SetDlgItemTextA(panel->m_hWnd, 1105, "");
-    }
-    g_pHideDlg->ShowPage(PANEL_PEAP_SETTING);
+    if (!g_pControllerDoor || !g_pCurProfile) return;
+    g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId);
 }
 
 void CompleteIdentityPrompt(const char* identity, const char* password)
@@ -270,7 +282,7 @@ void CompleteIdentityPrompt(const char* identity, const char* password)
 
 void ConnectIfRequested()
 {
-    if (g_pHideDlg && g_pHideDlg->UpdateConnectRequest(CONNECT_SCAN, nullptr)) g_pHideDlg->ConnectProfile();
+    QueueAndConnect(CONNECT_SCAN, nullptr);
 }
 
 void ClearConnectRequests()
@@ -280,14 +292,14 @@ void ClearConnectRequests()
     g_bScanPending = FALSE;   // its scan request is gone with the list
 }
 
-BOOL CHideDlg::UpdateConnectRequest(int kind, void* p)
+BOOL UpdateConnectRequest(int kind, void* p)
 {
     if (kind < CONNECT_SCAN || kind > CONNECT_BSSID) return FALSE;
     if (kind != CONNECT_SCAN && !p) return FALSE;
 
     void* data = p;
     if (kind == CONNECT_APPLY) {
-        m_bAdapterChanged = FALSE;
+        if (g_pControllerDoor) g_pControllerDoor->ClearAdapterChanged();
         CopyStationConfig(&g_pCurProfile, static_cast<StationConfig*>(p));
     } else if (kind == CONNECT_SSID || kind == CONNECT_BSSID) {
         // The list keeps its own copy: callers pass their own records.
@@ -327,8 +339,11 @@ BOOL CHideDlg::UpdateConnectRequest(int kind, void* p)
 
 // ---- The engine ----------------------------------------------------------------
 
+static void ApplyStationConfig(StationConfig* r);
+static void SetChannel(DWORD khz);
+
 // Step A: the scan result joins the aged list.
-void CHideDlg::TakeScanResult()
+static void TakeScanResult()
 {
     g_bScanPending = FALSE;
     BYTE channels[kMaxChannelListSize] = {};
@@ -375,11 +390,11 @@ void CHideDlg::TakeScanResult()
         g_ConnectRequests.erase(g_ConnectRequests.begin());
 }
 
-void CHideDlg::ConnectProfile()
+void ConnectProfile()
 {
     // Requests queued while a step runs are taken by the running drain.
-    if (m_bConnecting) return;
-    m_bConnecting = TRUE;
+    if (s_bConnecting) return;
+    s_bConnecting = TRUE;
     if (g_bScanPending) TakeScanResult();
 
     while (!g_ConnectRequests.empty()) {
@@ -390,7 +405,7 @@ void CHideDlg::ConnectProfile()
             g_bScanPending = TRUE;
             DWORD mode = 0;
             QueryOid(OID_VENDOR_WIRELESS_MODE, &mode, sizeof(mode), nullptr);
-            SetTimer(IDT_RECONNECT, ScanWaitMs(mode));
+            SetControllerTimer(IDT_RECONNECT, ScanWaitMs(mode));
             break;   // the scan entry stays at the head until its result is taken
         }
         g_ConnectRequests.erase(g_ConnectRequests.begin());
@@ -403,19 +418,19 @@ void CHideDlg::ConnectProfile()
                 SetOid(OID_802_11_BSSID, q.data, 6, nullptr, kTries);
                 SetCcx2Control(0, StoredCcxWord());
             }
-            if (m_bWepCheck) TakeWepBaseline();
+            if (WepCheckOn()) TakeWepBaseline();
         } else if (q.kind == CONNECT_APPLY) {
             ApplyStationConfig(static_cast<StationConfig*>(q.data));
             q.data = nullptr;
         }
         FreeRequest(q);
     }
-    m_bConnecting = FALSE;
+    s_bConnecting = FALSE;
 }
 
 // Step 8: the credentials and certificates go to the 802.1X layer and the
 // port is configured and started.
-void CHideDlg::ApplyDot1x(StationConfig* r)
+static void ApplyDot1x(StationConfig* r)
 {
     g_b8021xInUse = TRUE;
     AuthCredentialTexts& t = g_AuthCredentialTexts;
@@ -453,7 +468,7 @@ void CHideDlg::ApplyDot1x(StationConfig* r)
 }
 
 // Step 16: wireless mode, advanced block, region, rates and CCX.
-void CHideDlg::ApplyRadioBlock(StationConfig* r)
+static void ApplyRadioBlock(StationConfig* r)
 {
     int mode = g_nWirelessMode;
     BYTE rates[8];
@@ -499,12 +514,12 @@ void CHideDlg::ApplyRadioBlock(StationConfig* r)
 
 // The kind-1 sequence.  Failed sets are retried by the channel and otherwise
 // ignored: the sequence always runs to its end.  Frees r.
-void CHideDlg::ApplyStationConfig(StationConfig* r)
+static void ApplyStationConfig(StationConfig* r)
 {
     if (!r) return;
     StopAuthentication();
     g_b8021xInUse = FALSE;
-    if (m_bWepCheck) KillTimer(IDT_WEP_CHECK);
+    if (WepCheckOn()) KillControllerTimer(IDT_WEP_CHECK);
 
     if (r->disassociateFirst) SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, kTries);
     SetDword(OID_VENDOR_WSC_IN_USE, g_bWscInUse ? 1 : 0);
@@ -597,18 +612,18 @@ void CHideDlg::ApplyStationConfig(StationConfig* r)
     g_bIcvError = FALSE;
     if ((r->authMode == Ndis802_11AuthModeOpen || r->authMode == Ndis802_11AuthModeShared) &&
         r->encryption == Ndis802_11WEPEnabled && r->infrastructureMode != Ndis802_11IBSS) {
-        m_bWepCheck = TRUE;
+        if (g_pControllerDoor) g_pControllerDoor->SetWepCheck(TRUE);
         TakeWepBaseline();
-        SetTimer(IDT_WEP_CHECK, 10000);
-    } else {
-        m_bWepCheck = FALSE;
+        SetControllerTimer(IDT_WEP_CHECK, 10000);
+    } else if (g_pControllerDoor) {
+        g_pControllerDoor->SetWepCheck(FALSE);
     }
     FreeStationConfig(r);
 }
 
 // Ad hoc and BSSID joins name their channel: the driver's configuration
 // record with DSConfig replaced.
-void CHideDlg::SetChannel(DWORD khz)
+static void SetChannel(DWORD khz)
 {
     NDIS_802_11_CONFIGURATION config = {};
     config.Length = sizeof(config);

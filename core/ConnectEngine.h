@@ -1,6 +1,6 @@
-// Connection engine: the connect-request list that CHideDlg::ConnectProfile
-// drains, the fixed sequence of OID sets that applies a StationConfig, and
-// the scan lists (the driver's latest answer and the aged list).
+// Connection engine: the connect-request list that ConnectProfile drains,
+// the fixed sequence of OID sets that applies a StationConfig, and the scan
+// lists (the driver's latest answer and the aged list).
 #pragma once
 
 #include <windows.h>
@@ -56,6 +56,13 @@ extern CString g_strCurProfileName;  // the profile last activated on the profil
 void AllocScanBuffers();
 void FreeScanBuffers();
 
+// Queues a request (CONNECT_APPLY: the list owns the record from here and it
+// becomes the current profile; SSID and BSSID are copied).  TRUE when it is
+// the only request, so the caller runs the engine.
+BOOL UpdateConnectRequest(int kind, void* p);
+// Drains the list: each request becomes the driver commands it stands for;
+// a scan stays at the head until timer 2 takes its result.
+void ConnectProfile();
 // Asks for a scan and, when the queue was empty, runs the engine.
 void ConnectIfRequested();
 // Empties the connect-request list, freeing what each entry owns.

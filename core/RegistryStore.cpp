@@ -13,7 +13,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/OidChannel.h"
 #include "core/ChannelTable.h"
-#include "app/HideDlg.h"
+#include "core/ControllerDoor.h"
 
 int g_nOsVersion = 0;
 BOOL g_bIsWow64 = FALSE;
@@ -27,12 +27,12 @@ namespace {
 
 void CallUseWzc()
 {
-    if (g_pHideDlg) g_pHideDlg->OnUseWzc();
+    if (g_pControllerDoor) g_pControllerDoor->UseWzc();
 }
 
 void CallUseOwnTool()
 {
-    if (g_pHideDlg) g_pHideDlg->OnUseOwnTool();
+    if (g_pControllerDoor) g_pControllerDoor->UseOwnTool();
 }
 
 // Reads a value of any type whole, sized by the registry itself.

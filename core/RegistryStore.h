@@ -221,7 +221,8 @@ int SetWirelessModeText(CString& text);
 
 // ---- Installer hand-over and region set-up ---------------------------------
 // The hand-over to Zero Configuration or to this program; by default they
-// call g_pHideDlg->OnUseWzc() / OnUseOwnTool() (nothing without the dialog).
+// ask the controller for OnUseWzc() / OnUseOwnTool() through its door
+// (nothing without the controller).
 // Never written by the program; tests put recorders in.
 extern void (*g_pfnUseWzc)();
 extern void (*g_pfnUseOwnTool)();

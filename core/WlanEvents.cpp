@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "core/AdapterDiscovery.h"
-#include "app/HideDlg.h"
+#include "core/LinkState.h"
 #include "core/OidChannel.h"
 
 namespace {
@@ -146,18 +146,4 @@ void CWlanEventWatcher::OnWlanEvent()
     QueryOid(OID_VENDOR_ICV_ERROR, &icv, sizeof(icv), nullptr);
     // Legacy models have no such event: the link poll's WEP check owns the flag.
     if (!g_bLegacyModel) g_bIcvError = (icv & 1) != 0;
-}
-
-// ---- The controller's side ----------------------------------------------------------
-
-void CHideDlg::StartEventWatcher()
-{
-    m_EventWatcher.SetNotifyWindow(m_hWnd);
-    m_EventWatcher.Connect();
-}
-
-LRESULT CHideDlg::OnWlanEvent(WPARAM, LPARAM)
-{
-    m_EventWatcher.OnWlanEvent();
-    return 0;
 }

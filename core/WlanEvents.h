@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <wbemidl.h>
 
+#define WM_APP_WMI_EVENT   (WM_APP + 1)      // 0x8001, driver event from the WMI sink
+
 // The driver's event class in the namespace ROOT\WMI.
 constexpr char WLAN_EVENT_CLASS[] = "ObWLANMessageEvent";
 

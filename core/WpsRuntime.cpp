@@ -8,7 +8,8 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "core/HexUtil.h"
-#include "app/HideDlg.h"
+#include "core/ControllerDoor.h"
+#include "core/EngineDoor.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 
@@ -76,24 +77,14 @@ DWORD CredentialCount()
     return g_WscCredentials.count > WPS_MAX_CREDENTIALS ? WPS_MAX_CREDENTIALS : g_WscCredentials.count;
 }
 
-void QueueConnect(StationConfig* record)
-{
-    if (!g_pHideDlg) {
-        FreeStationConfig(record);
-        return;
-    }
-    // The request list owns the record from here.
-    if (g_pHideDlg->UpdateConnectRequest(1, record)) g_pHideDlg->ConnectProfile();
-}
-
 void StartTimer(UINT_PTR id, UINT ms)
 {
-    if (g_pHideDlg && g_pHideDlg->IsWindow()) g_pHideDlg->SetTimer(id, ms);
+    if (g_pControllerDoor) g_pControllerDoor->SetControllerTimer(id, ms);
 }
 
 void StopTimer(UINT_PTR id)
 {
-    if (g_pHideDlg && g_pHideDlg->IsWindow()) g_pHideDlg->KillTimer(id);
+    if (g_pControllerDoor) g_pControllerDoor->KillControllerTimer(id);
 }
 
 // Timer 6 saw the run configured: take what the driver delivered.
@@ -283,7 +274,8 @@ BOOL ConnectWpsCredential()
         StationConfig* record = BuildWpsStationConfig(g_WscCredentials.cred[g_nWpsCredIndex]);
         if (g_bWpsRotate) g_nWpsCredNext = (g_nWpsCredIndex + 1) % count;
         if (record) {
-            QueueConnect(record);
+            // The request list owns the record from here.
+            QueueAndConnect(CONNECT_APPLY, record);
             return TRUE;
         }
         if (!g_bWpsRotate) return FALSE;

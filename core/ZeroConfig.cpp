@@ -4,18 +4,12 @@
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
-#include "app/HideDlg.h"
+#include "core/ControllerDoor.h"
 #include "core/RegistryStore.h"
-#include "mainwnd/ConfigMainDlg.h"
 
 int g_nWzcMode = -1;
 
 namespace {
-
-// Navigation buttons of the configuration window (children of its page
-// container, so they are looked up among all descendants).
-const int kNavProfileButton = 1124;
-const int kNavNetworkButton = 1125;
 
 // How long a hand-over waits for the service to finish stopping before it
 // starts it again.
@@ -105,18 +99,6 @@ bool WaitStopped(SC_HANDLE svc, DWORD ms)
     }
 }
 
-HWND FindDescendant(HWND parent, int id)
-{
-    struct Search { int id; HWND found; } search{id, nullptr};
-    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
-        Search* s = (Search*)lp;
-        if (GetDlgCtrlID(h) != s->id) return TRUE;
-        s->found = h;
-        return FALSE;
-    }, (LPARAM)&search);
-    return search.found;
-}
-
 }  // namespace
 
 int GetWzcMode()
@@ -167,45 +149,25 @@ void StopWzcService(BOOL bDemand)
     if (bDemand) SetStartType(wzc.svc, SERVICE_DEMAND_START);
 }
 
-// ---- The controller's commands ----------------------------------------------
+// ---- The hand-over commands ---------------------------------------------------
 
-void CHideDlg::OnUseWzc()
+void HandOverToWzc()
 {
-    if (m_bBusy) return;
     g_nWzcMode = WZC_MANAGES;
     // Closing the port stops its authentication first.
     if (AuthPortObjectExists()) CloseAuthPort();
     EnableWzcOnAdapter();
-    if (m_pMainDlg && m_pMainDlg->IsWindow()) {
-        HWND profile = FindDescendant(m_pMainDlg->m_hWnd, kNavProfileButton);
-        if (profile) ::EnableWindow(profile, FALSE);
-        HWND network = FindDescendant(m_pMainDlg->m_hWnd, kNavNetworkButton);
-        if (network) ::SendMessageA(network, BM_CLICK, 0, 0);
+    if (g_pControllerDoor) {
+        g_pControllerDoor->EnableProfileButton(FALSE);
+        g_pControllerDoor->ShowNetworkPage();
     }
 }
 
-void CHideDlg::OnUseOwnTool()
+void TakeBackFromWzc()
 {
-    if (m_bBusy) return;
     StopWzcService(TRUE);
     if (!AuthPortObjectExists()) InitAuthLibrary();
     g_nWzcMode = WZC_NOT_INVOLVED;
     SetOidFromReg(TRUE);
-    if (m_pMainDlg && m_pMainDlg->IsWindow()) {
-        HWND profile = FindDescendant(m_pMainDlg->m_hWnd, kNavProfileButton);
-        if (profile) ::EnableWindow(profile, TRUE);
-    }
-}
-
-void CHideDlg::OnSwitchToAp()
-{
-    if (m_bBusy) return;
-    if (AuthPortObjectExists()) CloseAuthPort();
-    StopWzcService(TRUE);
-    OnExit();
-    m_bSwitchedToAp = TRUE;
-    SaveConfigAsDefault();
-    LoadApDefaultConfig();
-    SetApOpMode();
-    WinExec(SWITCH_TO_AP_COMMAND, SW_MINIMIZE);
+    if (g_pControllerDoor) g_pControllerDoor->EnableProfileButton(TRUE);
 }

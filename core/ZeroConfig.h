@@ -28,6 +28,12 @@ void EnableWzcOnAdapter();
 // Stops the service; bDemand also sets it to on-demand start.
 void StopWzcService(BOOL bDemand);
 
+// The tray commands of the controller (OnUseWzc, OnUseOwnTool): the service
+// takes the adapter (the Profile button goes off, the Network page comes to
+// the front), or this program takes it back and applies the stored profile.
+void HandOverToWzc();
+void TakeBackFromWzc();
+
 // The sibling tools in the program's folder.
 constexpr char AP_TOOL_EXE[] = "Fendrel.exe";
 constexpr char MODE_SWITCH_EXE[] = "Miskor.exe";

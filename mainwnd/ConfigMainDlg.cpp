@@ -8,7 +8,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/ConnectEngine.h"
-#include "app/HideDlg.h"
+#include "core/LinkState.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
@@ -25,6 +25,7 @@
 #include "pages/WmmPage.h"
 #include "pages/WpsPage.h"
 #include "pages/WpsProfileDetailDlg.h"
+#include "pagebase/PanelDoor.h"
 #include "widgets/SkinButton.h"
 #include "widgets/TabContainerDlg.h"
 #include "resource.h"
@@ -89,7 +90,7 @@ BOOL CConfigMainDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     BuildLayout();
-    if (g_pHideDlg) g_pHideDlg->ShowPage(PANEL_LINK_STATUS);
+    if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
     return TRUE;
 }
 

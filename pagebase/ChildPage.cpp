@@ -1,4 +1,5 @@
 #include "pagebase/ChildPage.h"
+#include "pagebase/PanelDoor.h"
 
 BEGIN_MESSAGE_MAP(CChildPage, CDialog)
     ON_WM_PAINT()
@@ -23,3 +24,5 @@ void CChildPage::OnPaint()
     GetClientRect(&rc);
     DrawTopLine(&dc, rc.Width());
 }
+
+CPanelDoor* g_pPanelDoor = nullptr;

@@ -6,15 +6,16 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/ConnectEngine.h"
-#include "app/HideDlg.h"
+#include "core/EngineDoor.h"
+#include "core/LinkState.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
 #include "core/ChannelTable.h"
-#include "mainwnd/ConfigMainDlg.h"
 #include "core/ProfileStore.h"
+#include "pagebase/PanelDoor.h"
 #include "widgets/MessageBoxDlg.h"
 #include "resource.h"
 
@@ -284,7 +285,7 @@ void CProfilePage::ShowProfileDetails()
 
 BOOL CProfilePage::ButtonsMayAct()
 {
-    return g_nWzcMode != WZC_MANAGES && g_bRadioOn && g_pHideDlg && g_pHideDlg->FindAndOpenAdapter();
+    return g_nWzcMode != WZC_MANAGES && g_bRadioOn && g_pPanelDoor && g_pPanelDoor->ReopenAdapter();
 }
 
 int CProfilePage::SelectedRowOrTell()
@@ -298,14 +299,14 @@ void CProfilePage::OnAdd()
 {
     if (!ButtonsMayAct()) return;
     // The editor's tabs are filled by the editor itself once it is built.
-    if (g_pHideDlg) g_pHideDlg->ShowPage(PANEL_PROFILE_EDIT);
+    if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_PROFILE_EDIT);
 }
 
 void CProfilePage::OnEdit()
 {
     if (!ButtonsMayAct()) return;
     if (SelectedRowOrTell() < 0) return;
-    if (g_pHideDlg) g_pHideDlg->ShowPage(PANEL_PROFILE_EDIT);
+    if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_PROFILE_EDIT);
 }
 
 void CProfilePage::OnApply()
@@ -314,7 +315,6 @@ void CProfilePage::OnApply()
     int row = SelectedRowOrTell();
     if (row < 0) return;
     m_strCurProfile = m_rows[row].name;
-    g_strCurProfileName = m_strCurProfile;
     m_strAppliedSsid = m_rows[row].ssid;
     ActivateProfile(row);
 }
@@ -337,19 +337,7 @@ void CProfilePage::MakeNewProfileName(CString& name) const
 BOOL CProfilePage::ActivateProfile(int row)
 {
     if (row < 0 || row >= (int)m_rows.size()) return FALSE;
-    g_bWscInUse = FALSE;
-    CString name = m_rows[row].name;
-    HKEY adapter = OpenAdapterKey(KEY_ALL_ACCESS);
-    if (!adapter) return FALSE;
-    WriteRegText(adapter, REGSTR_CUR_PROFILE, name);
-    WriteRegInt(adapter, REGSTR_PROFILE_WPS, g_bWscInUse);
-    RegCloseKey(adapter);
-    if (!CopyProfileToAdapterKey(name, &m_strChannel)) return FALSE;
-    g_bUseRegistryProfileSecurity = TRUE;
-    g_bAutoConnect = TRUE;
-    g_bConfigFromRegistry = TRUE;
-    SetOidFromReg(FALSE);
-    return TRUE;
+    return ActivateStoredProfile(m_rows[row].name, &m_strChannel);
 }
 
 void CProfilePage::OnDelete()
@@ -357,18 +345,12 @@ void CProfilePage::OnDelete()
     if (!ButtonsMayAct()) return;
     int row = SelectedRowOrTell();
     if (row < 0) return;
-    CChildPage* editor = m_pMainDlg ? m_pMainDlg->GetPanel(PANEL_PROFILE_EDIT) : nullptr;
-    if (editor && editor->IsWindowVisible() && g_pHideDlg) g_pHideDlg->ShowPage(PANEL_LINK_STATUS);
+    CChildPage* editor = g_pPanelDoor ? g_pPanelDoor->OpenedPanel(PANEL_PROFILE_EDIT) : nullptr;
+    if (editor && editor->IsWindowVisible()) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
 
     if (IsActiveProfileRow(row) && g_bConfigFromRegistry) {
         if (ShowMessageDlg(StringFromTable(IDS_PROFILE_IN_USE)) != IDOK) return;
-        g_bConfigFromRegistry = FALSE;
-        g_bUseRegistryProfileSecurity = FALSE;
-        ResetCurrentConfig();
-        if (!g_bWscInUse) {
-            g_bAutoConnect = TRUE;
-            SetOidFromReg(FALSE);
-        }
+        DropActiveProfile();
     }
     CString name = m_rows[row].name;
     DeleteProfileKey(name);
@@ -395,25 +377,6 @@ BOOL CProfilePage::DeleteProfileKey(const char* name)
     }
     RegCloseKey(station);
     return DeleteProfile(name);
-}
-
-void CProfilePage::ResetCurrentConfig()
-{
-    HKEY adapter = OpenAdapterKey(KEY_ALL_ACCESS);
-    if (!adapter) return;
-    static const char* const kEmpty[] = {
-        REGSTR_PROFILE_SSID, REGSTR_CUR_PROFILE, REGSTR_PROFILE_WEP_KEY1_TYPE, REGSTR_PROFILE_WEP_KEY2_TYPE,
-        REGSTR_PROFILE_WEP_KEY3_TYPE, REGSTR_PROFILE_WEP_KEY4_TYPE, REGSTR_PROFILE_LEAP_ENABLED,
-        REGSTR_PROFILE_LEAP_USER_NAME, REGSTR_PROFILE_LEAP_PASSWORD, REGSTR_PROFILE_TUNNEL_ID,
-        REGSTR_PROFILE_TUNNEL_PROTOCOL, REGSTR_PROFILE_SERVER_CERT_DATA, REGSTR_PROFILE_CLIENT_CERT_DATA,
-    };
-    for (const char* name : kEmpty) WriteRegText(adapter, name, "");
-    static const struct { const char* name; const char* text; } kSet[] = {
-        { REGSTR_PROFILE_NETWORK_TYPE, "1" }, { REGSTR_PROFILE_AUTHEN_TYPE, "0" }, { REGSTR_PROFILE_ENCRYPTION, "1" },
-        { REGSTR_PROFILE_USE_8021X, "0" }, { REGSTR_PROFILE_SERVER_CERT_LEN, "0" }, { REGSTR_PROFILE_CLIENT_CERT_LEN, "0" },
-    };
-    for (const auto& v : kSet) WriteRegText(adapter, v.name, v.text);
-    RegCloseKey(adapter);
 }
 
 // ---- Row state ----------------------------------------------------------------------

@@ -47,7 +47,6 @@ public:
     void MakeNewProfileName(CString& name) const;
     BOOL ActivateProfile(int row);
     BOOL DeleteProfileKey(const char* name);
-    void ResetCurrentConfig();
     BOOL IsActiveProfileRow(int row) const;
     int FindActiveRow() const;
     void SetActiveRowState(int row, int state);

@@ -3,18 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "auth/AcAuthLibrary.h"
-#include "auth/AuthPort.h"
 #include "auth/SupplicantBinding.h"
-#include "app/HideDlg.h"
+#include "core/LinkState.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
 #include "core/ChannelTable.h"
-#include "mainwnd/ConfigMainDlg.h"
-#include "pages/ProfilePage.h"
+#include "pagebase/PanelDoor.h"
 #include "pages/NetworkInfoDlg.h"
 #include "widgets/MessageBoxDlg.h"
 
@@ -77,21 +74,12 @@ bool ProfileRunsThroughPort(const StationConfig* p)
            a == Ndis802_11AuthModeWPA2PSK || (a == Ndis802_11AuthModeOpen && p->use8021x == 1);
 }
 
-// The supplicant library's view of the open port: connected or not.  Without
-// a port the answer counts as not connected.
-bool PortReportsConnected()
-{
-    if (!g_pAuthPort || !AcAuthLibraryLoaded()) return false;
-    int connected = 0;
-    return g_ac.acIpIsConnected(g_pAuthPort->symName, &connected) == AC_OK && connected != 0;
-}
-
 // Before a rescan the supplicant lets the link go: poll it for up to 10 s
 // while it still reports connected, then give it one more second.
 void WaitForPortToLetGo()
 {
     ULONGLONG start = ::GetTickCount64();
-    while (PortReportsConnected()) {
+    while (AuthPortReportsConnected()) {
         if (::GetTickCount64() - start >= 10000) return;
         ::Sleep(50);
     }
@@ -300,8 +288,7 @@ int CSiteSurveyPage::FindLinkRow(bool* passed)
 
 bool CSiteSurveyPage::AppliedSsidMatches(const SurveyEntry& row) const
 {
-    CProfilePage* profiles = m_pMainDlg ? m_pMainDlg->m_pProfilePage : nullptr;
-    CString applied = profiles ? profiles->m_strAppliedSsid : CString();
+    CString applied = g_pPanelDoor ? g_pPanelDoor->AppliedSsid() : CString();
     if (applied.IsEmpty() || row.ssid.IsEmpty()) return true;
     size_t n = std::min<size_t>(std::max(applied.GetLength(), row.ssid.GetLength()), 32);
     return strncmp(applied, row.ssid, n) == 0;
@@ -477,9 +464,9 @@ void CSiteSurveyPage::OnDblclkList(NMHDR*, LRESULT* result)
     const NDIS_WLAN_BSSID_EX* bss = ChooseFocusedRow();
     if (!bss) return;
     m_pChosenBss = bss;
-    CNetworkInfoDlg* info = m_pMainDlg ? (CNetworkInfoDlg*)m_pMainDlg->GetPanel(PANEL_NETWORK_INFO) : nullptr;
-    if (!info || !g_pHideDlg) return;
+    CNetworkInfoDlg* info = g_pPanelDoor ? (CNetworkInfoDlg*)g_pPanelDoor->OpenedPanel(PANEL_NETWORK_INFO) : nullptr;
+    if (!info) return;
     info->m_pBss = bss;
     if (info->IsWindow() && info->IsWindowVisible()) info->ShowWindow(SW_HIDE);
-    g_pHideDlg->ShowPage(PANEL_NETWORK_INFO);
+    g_pPanelDoor->ShowPanel(PANEL_NETWORK_INFO);
 }

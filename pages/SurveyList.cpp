@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/BssIeFormatter.h"
-#include "app/HideDlg.h"
+#include "core/LinkState.h"
 #include "core/ChannelTable.h"
 
 namespace {

@@ -176,3 +176,5 @@
 #define IDS_SURVEY_RESCAN       14006
 #define IDS_SURVEY_CONNECT      14007
 #define IDS_SURVEY_ADD_PROFILE  14008
+
+#include "peap_ids.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/HideDlg.h"   // g_bButtonClicked, read by the link poll
+BOOL g_bButtonClicked = FALSE;
 
 BEGIN_MESSAGE_MAP(COwnerDrawButton, CButton)
     ON_WM_SETCURSOR()

@@ -7,6 +7,10 @@
 #include "classlib/ClassLib.h"
 #include "widgets/OwnerDrawMenu.h"
 
+// Set by every click of an owner-drawn button (one may hold a drop-down menu
+// open); the controller reads and clears it when the adapter goes away.
+extern BOOL g_bButtonClicked;
+
 class COwnerDrawButton : public CButton {
 public:
     // Colour indexes of SetColor and OffsetColor.

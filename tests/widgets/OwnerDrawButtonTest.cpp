@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "WidgetTestSupport.h"
-#include "app/HideDlg.h"
 #include "resource.h"
 #include "widgets/OwnerDrawButton.h"
 
