@@ -25,6 +25,7 @@
 //   repeatnames=1              acGetNextPortSymName repeats the first name
 //   noterminator=1             port names fill all 256 bytes without a NUL
 #include <windows.h>
+#include <bcrypt.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -35,7 +36,6 @@
 #include <vector>
 
 #include "auth/AcAuthApi.h"
-#include "core/PasswordHash.h"
 #include "sim/client/SimClient.h"
 
 #define AC_EXPORT extern "C" __declspec(dllexport)
@@ -362,11 +362,17 @@ bool HexKey(const char* text, size_t len, BYTE out[32])
 bool PmkOf(const char* passphrase, size_t len, const BYTE* ssid, int ssidLen, BYTE pmk[32])
 {
     if (HexKey(passphrase, len, pmk)) return true;
-    std::string pass(passphrase, len);
-    BYTE out[40];
-    if (!PasswordHash(pass.c_str(), ssid, ssidLen, out)) return false;
-    std::memcpy(pmk, out, 32);
-    return true;
+    // IEEE 802.11i: PBKDF2 with HMAC-SHA-1, the SSID as salt, 4096 rounds,
+    // derived by the system so that a wrong product hash cannot agree with it.
+    if (len > 63 || ssidLen < 0 || ssidLen > 32) return false;
+    BCRYPT_ALG_HANDLE alg = nullptr;
+    if (BCryptOpenAlgorithmProvider(&alg, BCRYPT_SHA1_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG) != 0)
+        return false;
+    BYTE empty = 0;
+    NTSTATUS st = BCryptDeriveKeyPBKDF2(alg, len ? (PUCHAR)passphrase : &empty, (ULONG)len,
+                                        ssidLen ? (PUCHAR)ssid : &empty, (ULONG)ssidLen, 4096, pmk, 32, 0);
+    BCryptCloseAlgorithmProvider(alg, 0);
+    return st == 0;
 }
 
 // The verdict goes to the driver (keys installed or not) and into its log.
