@@ -1,4 +1,303 @@
-// Placeholder of the post-authentication network check.
+#include <winsock2.h>
+#include <wsipx.h>
+
 #include "auth/NetworkCheck.h"
 
-void StartNetworkCheckThread() {}
+#include <lm.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "auth/AcAuthLibrary.h"
+#include "auth/AuthLogRing.h"
+#include "auth/AuthPort.h"
+
+namespace {
+
+volatile LONG g_busy = 0;
+HANDLE g_stop = nullptr;             // manual reset: set while a stop is asked for
+HANDLE g_thread = nullptr;           // the last check thread started
+CRITICAL_SECTION g_threadLock;       // g_stop and g_thread
+INIT_ONCE g_once = INIT_ONCE_STATIC_INIT;
+
+BOOL CALLBACK InitOnce(PINIT_ONCE, PVOID, PVOID*)
+{
+    InitializeCriticalSection(&g_threadLock);
+    g_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return TRUE;
+}
+
+void EnsureInit() { InitOnceExecuteOnce(&g_once, InitOnce, nullptr, nullptr); }
+
+bool RealPause(HANDLE stop, DWORD ms)
+{
+    if (!stop) {
+        Sleep(ms);
+        return true;
+    }
+    return WaitForSingleObject(stop, ms) == WAIT_TIMEOUT;
+}
+
+bool StopRequested() { return g_stop && WaitForSingleObject(g_stop, 0) == WAIT_OBJECT_0; }
+bool Pause(DWORD ms) { return !StopRequested() && g_NetworkCheckCalls.pause(g_stop, ms); }
+
+void Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Line(const char* format, ...)
+{
+    char text[AUTH_LOG_LINE_SIZE];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    AppendAuthLogLine(text);
+}
+
+// The port's two names, copied while a reference holds the record: the
+// check never touches the record itself again, so closing the port cannot
+// pull it away underneath.
+struct PortNames {
+    char name[256];
+    char symName[64];
+};
+
+bool SnapshotPortNames(PortNames& out)
+{
+    AUTH_PORT* port = g_pAuthPort;
+    if (!port || !AcAuthLibraryLoaded() || !AuthPortAddRef(port)) return false;
+    std::memcpy(out.name, port->attributes.name, sizeof(out.name));
+    out.name[sizeof(out.name) - 1] = 0;
+    std::memcpy(out.symName, port->symName, sizeof(out.symName));
+    out.symName[sizeof(out.symName) - 1] = 0;
+    AuthPortRelease(port);
+    return true;
+}
+
+// The port is still open and nobody asked the check to end.
+bool PortStillOpen() { return g_pAuthPort != nullptr && !StopRequested(); }
+
+void FormatAddress(char* out, size_t size, const BYTE* a)
+{
+    std::snprintf(out, size, "%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
+}
+
+bool IsDomainAnswer(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:          // 2
+    case ERROR_ACCESS_DENIED:           // 5
+    case ERROR_ACCOUNT_DISABLED:        // 1331
+    case ERROR_ACCOUNT_LOCKED_OUT:      // 1909
+    case ERROR_NO_LOGON_SERVERS:        // 1311
+    case ERROR_BAD_NET_NAME:            // 67
+        return true;
+    default:
+        return false;
+    }
+}
+
+DWORD WINAPI CheckThread(LPVOID)
+{
+    // The busy flag was taken by the starter.
+    DWORD result = 1;
+    CheckLinkAndIpAddress();
+    DetectIpxFrameType();
+    CheckSingleSignOnDomain();
+    Pause(2000);
+    AppendAuthLogEndMarker();
+    InterlockedExchange(&g_busy, 0);
+    return result;
+}
+
+} // namespace
+
+int ProbeIpxSocket()
+{
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 0), &data) != 0) return 9;
+    int result = 7;
+    SOCKET s = socket(AF_IPX, SOCK_DGRAM, NSPROTO_IPX);
+    if (s != INVALID_SOCKET) {
+        closesocket(s);
+        result = 0;
+    }
+    WSACleanup();
+    return result;
+}
+
+NetworkCheckCalls RealNetworkCheckCalls()
+{
+    NetworkCheckCalls c;
+    c.probeIpxSocket = ProbeIpxSocket;
+    c.dsGetDcName = DsGetDcNameA;
+    c.netApiBufferFree = NetApiBufferFree;
+    c.createFile = CreateFileA;
+    c.pause = RealPause;
+    return c;
+}
+
+NetworkCheckCalls g_NetworkCheckCalls = RealNetworkCheckCalls();
+
+void CheckLinkAndIpAddress()
+{
+    PortNames names;
+    if (!PortStillOpen() || !SnapshotPortNames(names)) return;
+
+    int connected = 0;
+    for (int i = 0; i < 15; ++i) {
+        if (!PortStillOpen()) return;
+        connected = 0;
+        if (g_ac.acIpIsConnected(names.name, &connected) == AC_OK && connected) break;
+        connected = 0;
+        if (!Pause(1000)) return;
+    }
+    Line(connected ? "Network Link is connected." : "Network Link is NOT connected.");
+
+    if (!PortStillOpen()) return;
+    int enabled = 0;
+    g_ac.acIpDhcpIsEnabled(names.name, &enabled);
+    BYTE config[AC_IP_CONFIG_SIZE] = {};
+    char address[32];
+    if (enabled) {
+        Line("DHCP is Enabled.");
+        bool got = false;
+        for (int i = 0; i < 30 && !got; ++i) {
+            if (!PortStillOpen()) return;
+            std::memset(config, 0, sizeof(config));
+            if (g_ac.acIpGetConfig(names.name, config) != AC_OK) continue;
+            got = config[0] || config[1] || config[2] || config[3];
+        }
+        if (got) {
+            FormatAddress(address, sizeof(address), config);
+            Line("Succeed. IP address is %s.", address);
+        } else {
+            g_ac.acIpDhcpRenew(names.symName);
+            int unused = 0;
+            g_ac.acIpIsConnected(names.symName, &unused);
+            Line("Network Link is NO IP address.");
+        }
+    } else {
+        Line("DHCP is Disabled - Static IP.");
+        g_ac.acIpGetConfig(names.symName, config);
+        FormatAddress(address, sizeof(address), config);
+        Line("Static IP address is %s.", address);
+    }
+}
+
+void DetectIpxFrameType()
+{
+    if (StopRequested()) return;
+    Line("Detecting IPX Frame Type.");
+    switch (g_NetworkCheckCalls.probeIpxSocket()) {
+    case 0: Line("IPX protocol is supported on this machine."); break;
+    case 7: Line("IPX protocol is not installed on this machine."); break;
+    case 9: Line("Winsock 2 is not supported on this machine."); break;
+    default: Line("Detecting IPX Frame Type: UNDEFINED ERROR!"); break;
+    }
+}
+
+void CheckSingleSignOnDomain()
+{
+    if (StopRequested()) return;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SSO_KEY_PATH, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        Line("Domain Controller is not found.");
+        return;
+    }
+    // Stored texts carry no terminator: 128 bytes of value read into 129.
+    char domain[129] = {};
+    DWORD type = 0, size = 128;
+    LONG st = RegQueryValueExA(key, REGSTR_SSO_INSTALL, nullptr, &type, (BYTE*)domain, &size);
+    RegCloseKey(key);
+    domain[128] = 0;
+    if (st != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        Line("Domain Controller is not found.");
+        return;
+    }
+    Line("Finding Domain Controller - %s", domain);
+    PDOMAIN_CONTROLLER_INFOA info = nullptr;
+    DWORD err = g_NetworkCheckCalls.dsGetDcName(nullptr, domain, nullptr, nullptr,
+                                                DS_RETURN_FLAT_NAME | DS_FORCE_REDISCOVERY, &info);
+    if (err != ERROR_SUCCESS || !info) {
+        Line("Domain Controller is not found.");
+        return;
+    }
+    Line("Domain Controller Name = %s", info->DomainControllerName ? info->DomainControllerName : "");
+    CheckDomainControllerReachable(info);
+    g_NetworkCheckCalls.netApiBufferFree(info);
+}
+
+void CheckDomainControllerReachable(const DOMAIN_CONTROLLER_INFOA* dcInfo)
+{
+    if (!dcInfo || !dcInfo->DomainControllerName) return;
+    // A name too long for a path is never probed under a cut name.
+    char path[MAX_PATH];
+    int n = std::snprintf(path, sizeof(path), "%s\\NETLOGON\\NonExist", dcInfo->DomainControllerName);
+    if (n < 0 || n >= (int)sizeof(path)) {
+        Line("Failed to access remote file.");
+        return;
+    }
+    for (int attempt = 0; attempt < 7; ++attempt) {
+        HANDLE h = g_NetworkCheckCalls.createFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD err = GetLastError();
+        Line("Create File - %s, returned - %d", path, (int)err);
+        if (IsDomainAnswer(err)) {
+            if (h != INVALID_HANDLE_VALUE && h) CloseHandle(h);
+            Line("Access remote file is succeed.");
+            return;
+        }
+        if (h != INVALID_HANDLE_VALUE && h) {
+            CloseHandle(h);
+            return;
+        }
+        if (attempt < 6 && !Pause(500)) return;
+    }
+    Line("Failed to access remote file.");
+}
+
+DWORD PostAuthDiagnosticsThread()
+{
+    EnsureInit();
+    if (InterlockedCompareExchange(&g_busy, 1, 0) != 0) return 999;
+    ResetEvent(g_stop);
+    return CheckThread(nullptr);
+}
+
+bool StartNetworkCheckThread()
+{
+    EnsureInit();
+    if (InterlockedCompareExchange(&g_busy, 1, 0) != 0) return false;
+    EnterCriticalSection(&g_threadLock);
+    if (g_thread) {
+        // The previous check has ended (the flag was free): let its handle go.
+        WaitForSingleObject(g_thread, INFINITE);
+        CloseHandle(g_thread);
+        g_thread = nullptr;
+    }
+    ResetEvent(g_stop);
+    g_thread = CreateThread(nullptr, 0, CheckThread, nullptr, 0, nullptr);
+    bool started = g_thread != nullptr;
+    if (!started) InterlockedExchange(&g_busy, 0);
+    LeaveCriticalSection(&g_threadLock);
+    return started;
+}
+
+bool StopNetworkCheck(DWORD waitMs)
+{
+    EnsureInit();
+    EnterCriticalSection(&g_threadLock);
+    bool ended = true;
+    if (g_thread) {
+        SetEvent(g_stop);
+        ended = WaitForSingleObject(g_thread, waitMs) == WAIT_OBJECT_0;
+        if (ended) {
+            CloseHandle(g_thread);
+            g_thread = nullptr;
+        }
+    }
+    LeaveCriticalSection(&g_threadLock);
+    return ended;
+}
+
+bool NetworkCheckBusy() { return g_busy != 0; }

@@ -139,6 +139,8 @@ bool InitAuthLibrary()
 
 void ShutdownAuthLibrary()
 {
+    // The network check reads the port's names and the library: it ends first.
+    StopNetworkCheck();
     // The worker may hold a port reference: it ends first, so that the
     // port layer's shut-down finds the list empty.
     StopCredentialUiThread();
@@ -400,7 +402,7 @@ void OnAuthPortStatus(void* context, int event)
 {
     AUTH_PORT* port = (AUTH_PORT*)context;
     if (!port || !AcAuthLibraryLoaded()) return;
-    if (g_AuthLogRing.writeIndex == 0) std::memset(g_AuthLogRing.lines, 0, sizeof(g_AuthLogRing.lines));
+    ClearAuthLogRingAtStart();
     AC_HANDLE h = port->handle;
     if (event == AC_EVENT_LINK) {
         DWORD a = 0, b = 0;
