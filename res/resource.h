@@ -176,3 +176,4 @@
 #define IDS_SURVEY_RESCAN       14006
 #define IDS_SURVEY_CONNECT      14007
 #define IDS_SURVEY_ADD_PROFILE  14008
+#include "linkstatus_ids.h"
