@@ -178,3 +178,4 @@
 #define IDS_SURVEY_ADD_PROFILE  14008
 
 #include "peap_ids.h"
+#include "linkstatus_ids.h"

@@ -1,0 +1,657 @@
+// The link status panel in the configuration window of a controller of this
+// process, against the installed default adapter and the simulated air: what
+// a connected, disconnected, radio-off and vanished adapter show, the
+// throughput histories and graphs, the driver's odd answers, and how many
+// requests one refresh costs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/AdapterDiscovery.h"
+#include "core/ConnectEngine.h"
+#include "core/HideDlg.h"
+#include "core/OidChannel.h"
+#include "core/Oids.h"
+#include "core/RegistryStore.h"
+#include "core/WpsRuntime.h"
+#include "mainwnd/ConfigMainDlg.h"
+#include "mainwnd/WindowFixture.h"
+#include "mainwnd/WindowProbe.h"
+#include "pages/LinkStatusPage.h"
+#include "pages/SiteSurveyPage.h"
+#include "widgets/TabContainerDlg.h"
+#include "resource.h"
+#include "sim/client/SimTestSupport.h"
+#include "core/ProfileStore.h"
+#include "support/AdapterKey.h"
+#include "support/Restore.h"
+
+namespace {
+
+using kqtest::Restore;
+
+const DWORD kGreen = 0x00FF00, kYellow = 0xFAE632, kRed = 0xFF0000, kBrightYellow = 0xFFFF00;
+const UINT kBarIds[] = { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_SIGNAL2_BAR, IDC_LINK_SIGNAL3_BAR,
+                         IDC_LINK_NOISE_BAR };
+
+class LinkStatusTest : public kqtest::ControllerWindowTest {
+protected:
+    void SetUp() override
+    {
+        kqtest::ControllerWindowTest::SetUp();
+        ClearConnectRequests();
+        g_bRadioOn = TRUE;
+        g_bShowDbm = FALSE;
+        g_bIcvError = FALSE;
+        g_bUseRegistryProfileSecurity = 0;
+        // A mode and an a-band region that scan channel 36.
+        g_nWirelessMode = 5;
+        g_dwCountryRegion &= 0xFF;
+        std::fill(std::begin(g_dTxThroughputHistory), std::end(g_dTxThroughputHistory), 0.0);
+        std::fill(std::begin(g_dRxThroughputHistory), std::end(g_dRxThroughputHistory), 0.0);
+        // The counters move only when a test moves them.
+        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_TRAFFIC, 0));
+        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_SCAN_LATENCY, 1));
+    }
+    void TearDown() override
+    {
+        ClearConnectRequests();
+        g_bScanPending = FALSE;
+        kqtest::ControllerWindowTest::TearDown();
+    }
+
+    // The window with the panel below; the panel's and the survey's own
+    // timers stopped, so that the test runs every tick itself.
+    CLinkStatusPage* OpenPanel()
+    {
+        CConfigMainDlg* w = Open();
+        if (!w) return nullptr;
+        CLinkStatusPage* p = (CLinkStatusPage*)w->GetPanel(PANEL_LINK_STATUS);
+        KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
+        KillTimer(w->m_pSiteSurveyPage->m_hWnd, IDT_SURVEY_REFRESH);
+        // The bars' gradients stand still, so that their colours can be read.
+        for (UINT id : kBarIds) KillTimer(GetDlgItem(p->m_hWnd, id), PBT_GRAD_ANIMATE);
+        Pump();
+        return p;
+    }
+    static void Tick(CLinkStatusPage* p)
+    {
+        SendMessageA(p->m_hWnd, WM_TIMER, IDT_LINK_STATUS_REFRESH, 0);
+        Pump();
+    }
+    static std::string Text(CLinkStatusPage* p, UINT id)
+    {
+        char buf[512] = {};
+        GetDlgItemTextA(p->m_hWnd, id, buf, sizeof(buf));
+        return buf;
+    }
+    static int Pos(CLinkStatusPage* p, UINT id) { return (int)SendDlgItemMessageA(p->m_hWnd, id, PBM_GETPOS, 0, 0); }
+    static bool Visible(CLinkStatusPage* p, UINT id) { return IsWindowVisible(GetDlgItem(p->m_hWnd, id)) != FALSE; }
+
+    // Joins a network of the air (802.1X and PSK networks authorised at
+    // once) and lets the controller's poll see the link.
+    void Join(const char* ssid, DWORD auth, DWORD encryption)
+    {
+        SetOid(OID_802_11_AUTHENTICATION_MODE, &auth, 4, nullptr, 1);
+        SetOid(OID_802_11_WEP_STATUS, &encryption, 4, nullptr, 1);
+        NDIS_802_11_SSID s = {};
+        s.SsidLength = (ULONG)strlen(ssid);
+        memcpy(s.Ssid, ssid, s.SsidLength);
+        ASSERT_TRUE(SetOid(OID_802_11_SSID, &s, sizeof(s), nullptr, 1));
+        if (auth >= 3) ASSERT_TRUE(m_sim.SetAuthorized(kGuid, true));
+        DWORD media = 1;
+        QueryOid(OID_GEN_MEDIA_CONNECT_STATUS, &media, sizeof(media), nullptr);
+        ASSERT_EQ(0u, media) << ssid;
+        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_ADAPTER_POLL, 0);
+        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
+        ClearConnectRequests();
+    }
+    void JoinOpen() { Join("Kestiq-Open", 0, 1); }
+    // A scan through the engine, taken into its aged list.
+    void Scan()
+    {
+        if (!g_bScanPending) ConnectIfRequested();
+        ASSERT_TRUE(g_bScanPending);
+        kqsim::AdapterState st;
+        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
+        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
+        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+        ASSERT_FALSE(g_bScanPending);
+        ClearConnectRequests();
+    }
+    void SetCounters(DWORD tx, DWORD rx)
+    {
+        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_TX_BYTES, tx));
+        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_RX_BYTES, rx));
+    }
+    void Answer(DWORD oid, DWORD value) { ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, &value, 4)); }
+    void Shot(CLinkStatusPage* p, const char* name)
+    {
+        kqtest::SavePng(kqtest::CaptureWindow(p->m_hWnd), kqtest::ScreenshotPath(name));
+    }
+    // Pixels of one colour inside a child's rectangle of the panel.
+    static int PixelsOf(CLinkStatusPage* p, UINT id, DWORD rgb)
+    {
+        kqtest::Capture c = kqtest::CaptureWindow(p->m_hWnd);
+        RECT r;
+        GetWindowRect(GetDlgItem(p->m_hWnd, id), &r);
+        MapWindowPoints(nullptr, p->m_hWnd, (POINT*)&r, 2);
+        int n = 0;
+        for (int y = r.top; y < r.bottom && y < c.height; ++y)
+            for (int x = r.left; x < r.right && x < c.width; ++x)
+                if (c.At(x, y) == rgb) ++n;
+        return n;
+    }
+    // The colour band at the start of a bar (the gradient's first colour):
+    // kRed, kYellow or kGreen, 0 for anything else.
+    static DWORD BarStart(CLinkStatusPage* p, UINT id)
+    {
+        kqtest::Capture c = kqtest::CaptureWindow(p->m_hWnd);
+        RECT r;
+        GetWindowRect(GetDlgItem(p->m_hWnd, id), &r);
+        MapWindowPoints(nullptr, p->m_hWnd, (POINT*)&r, 2);
+        DWORD px = c.At(r.left + 1, r.top + 1);
+        int red = (px >> 16) & 0xFF, green = (px >> 8) & 0xFF, blue = px & 0xFF;
+        if (red > 200 && green > 180 && blue < 150) return kYellow;
+        if (red > 200 && green < 150 && blue < 150) return kRed;
+        if (green > 200 && red < 150 && blue < 150) return kGreen;
+        return 0;
+    }
+
+    Restore<BOOL> m_dbm{ g_bShowDbm }, m_ht{ g_bHtDevice }, m_icv{ g_bIcvError }, m_pending{ g_bScanPending };
+    Restore<BOOL> m_regSecurity{ g_bUseRegistryProfileSecurity };
+    Restore<int> m_mode{ g_nWirelessMode };
+    Restore<DWORD> m_region{ g_dwCountryRegion };
+    Restore<double[kThroughputHistory]> m_txHistory{ g_dTxThroughputHistory }, m_rxHistory{ g_dRxThroughputHistory };
+};
+
+// ---- The default air, end to end ----------------------------------------------------
+
+TEST_F(LinkStatusTest, ConnectedToTheFiveGigahertzNetworkShowsEveryField)
+{
+    // The 802.11n network hands out an address while connected.
+    std::vector<KQSIM_NETWORK> air;
+    ASSERT_TRUE(m_sim.GetNetworks(air));
+    for (KQSIM_NETWORK& n : air)
+        if (std::string(n.ssid, n.ssidLen) == "Kestiq-5G-N") {
+            n.ipAddress = 192 | (168 << 8) | (50 << 16) | (20u << 24);
+            ASSERT_TRUE(m_sim.PutNetwork(n));
+        }
+    Join("Kestiq-5G-N", Ndis802_11AuthModeWPA2PSK, Ndis802_11Encryption3Enabled);
+    Scan();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    // The survey marks the connected row; its 802.11n flag brings the central channel.
+    SendMessageA(m_dlg.OpenedMainWindow()->m_pSiteSurveyPage->m_hWnd, WM_TIMER, IDT_SURVEY_REFRESH, 0);
+    Pump();
+
+    SetCounters(1000000, 2000000);
+    Tick(p);
+    EXPECT_EQ("Kestiq-5G-N <--> 00-11-22-33-44-08 [192.168.50.20]", Text(p, IDC_LINK_STATUS));
+    EXPECT_EQ("Link is Up [TxPower:100%]", Text(p, IDC_LINK_EXTRA));
+    EXPECT_EQ("36 <--> 5180 MHz; central channel : 38", Text(p, IDC_LINK_CHANNEL));
+    EXPECT_EQ("WPA2-PSK", Text(p, IDC_LINK_AUTH));
+    EXPECT_EQ("AES", Text(p, IDC_LINK_ENCRYPTION));
+    EXPECT_EQ("300.0 Mbps", Text(p, IDC_LINK_TX_RATE));
+    EXPECT_EQ("300.0 Mbps", Text(p, IDC_LINK_RX_RATE));
+    EXPECT_EQ("40", Text(p, IDC_LINK_BW));
+    EXPECT_EQ("short", Text(p, IDC_LINK_GI));
+    EXPECT_EQ("15", Text(p, IDC_LINK_MCS));
+    EXPECT_EQ("30", Text(p, IDC_LINK_SNR0));
+    EXPECT_EQ("28", Text(p, IDC_LINK_SNR1));
+    EXPECT_TRUE(Visible(p, IDC_LINK_BW));
+    EXPECT_FALSE(Visible(p, IDC_LINK_STBC));
+    // The first connected tick takes the counters and shows no throughput.
+    EXPECT_EQ("", Text(p, IDC_LINK_TX_TPUT));
+    EXPECT_EQ(0.0, g_dTxThroughputHistory[kThroughputHistory - 1]);
+
+    // -60 dBm: quality 100, chains 76, 70 and 65 %, noise -92 dBm (26 %).
+    const struct {
+        UINT id;
+        const char* text;
+        int pos;
+        DWORD colour;
+    } bars[] = {
+        { IDC_LINK_QUALITY_BAR, "Link Quality >> 100%", 100, kGreen },
+        { IDC_LINK_SIGNAL1_BAR, "Signal Strength 1 >> 76%", 76, kGreen },
+        { IDC_LINK_SIGNAL2_BAR, "Signal Strength 2 >> 70%", 70, kGreen },
+        { IDC_LINK_SIGNAL3_BAR, "Signal Strength 3 >> 65%", 65, kYellow },
+        { IDC_LINK_NOISE_BAR, "Noise Strength >> 26%", 26, kGreen },
+    };
+    for (const auto& b : bars) {
+        SCOPED_TRACE(b.text);
+        char text[128] = {};
+        GetDlgItemTextA(p->m_hWnd, b.id, text, sizeof(text));
+        EXPECT_STREQ(b.text, text);
+        EXPECT_EQ(b.pos, Pos(p, b.id));
+        EXPECT_EQ(b.colour, BarStart(p, b.id));
+    }
+
+    // Two seconds of traffic: 500000 and 250000 bytes are 2 and 1 Mbps.
+    SetCounters(1500000, 2250000);
+    Tick(p);
+    EXPECT_EQ("2.000 Mbps", Text(p, IDC_LINK_TX_TPUT));
+    EXPECT_EQ("1.000 Mbps", Text(p, IDC_LINK_RX_TPUT));
+    EXPECT_DOUBLE_EQ(2.0, g_dTxThroughputHistory[kThroughputHistory - 1]);
+    EXPECT_DOUBLE_EQ(1.0, g_dRxThroughputHistory[kThroughputHistory - 1]);
+    EXPECT_GT(PixelsOf(p, IDC_LINK_TX_GRAPH, kGreen), 20);
+    EXPECT_GT(PixelsOf(p, IDC_LINK_RX_GRAPH, kBrightYellow), 20);
+    Shot(p, "linkstatus-connected");
+    kqtest::SavePng(kqtest::CaptureWindow(m_dlg.OpenedMainWindow()->m_hWnd), kqtest::ScreenshotPath("linkstatus-window"));
+
+    // The dBm captions.
+    g_bShowDbm = TRUE;
+    Tick(p);
+    char text[128] = {};
+    GetDlgItemTextA(p->m_hWnd, IDC_LINK_SIGNAL1_BAR, text, sizeof(text));
+    EXPECT_STREQ("Signal Strength 1 >> -60 dBm", text);
+    GetDlgItemTextA(p->m_hWnd, IDC_LINK_NOISE_BAR, text, sizeof(text));
+    EXPECT_STREQ("Noise Strength >> -92 dBm", text);
+}
+
+TEST_F(LinkStatusTest, OneRefreshAsksTheDriverAtMostTwentyQuestionsAndSetsNothing)
+{
+    JoinOpen();
+    Scan();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    Tick(p);
+    for (int connected = 1; connected >= 0; --connected) {
+        SCOPED_TRACE(connected);
+        if (!connected) SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1);
+        DWORD seq = 0;
+        ASSERT_TRUE(m_sim.NextSeq(seq));
+        Tick(p);
+        int queries = 0, sets = 0, creates = 0, closes = 0;
+        for (const kqsim::LogEntry& e : kqsim::AdapterLog(m_sim, kGuid, seq)) {
+            queries += e.kind == KQSIM_LOG_QUERY;
+            sets += e.kind == KQSIM_LOG_SET;
+            creates += e.kind == KQSIM_LOG_CREATE;
+            closes += e.kind == KQSIM_LOG_CLOSE;
+        }
+        EXPECT_LE(queries, 20);
+        EXPECT_GE(queries, connected ? 15 : 3);
+        EXPECT_EQ(0, sets);
+        EXPECT_EQ(creates, closes);
+    }
+}
+
+TEST_F(LinkStatusTest, DisconnectedRadioOffAndNoAdapter)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    Tick(p);
+    SetCounters(400000, 400000);
+    Tick(p);
+    ASSERT_EQ("Kestiq-Open <--> 00-11-22-33-44-01 [192.168.1.100]", Text(p, IDC_LINK_STATUS));
+    ASSERT_NE("", Text(p, IDC_LINK_TX_TPUT));
+
+    // Link lost: "Disconnected", every other text empty, bars at 0, a 0.0 sample.
+    SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1);
+    Tick(p);
+    EXPECT_EQ("Disconnected", Text(p, IDC_LINK_STATUS));
+    for (UINT id : { IDC_LINK_EXTRA, IDC_LINK_CHANNEL, IDC_LINK_AUTH, IDC_LINK_ENCRYPTION, IDC_LINK_TX_RATE,
+                     IDC_LINK_TX_TPUT, IDC_LINK_RX_RATE, IDC_LINK_RX_TPUT, IDC_LINK_BW, IDC_LINK_MCS, IDC_LINK_SNR0 })
+        EXPECT_EQ("", Text(p, id)) << id;
+    for (UINT id : { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_NOISE_BAR }) EXPECT_EQ(0, Pos(p, id)) << id;
+    EXPECT_EQ(0.0, g_dTxThroughputHistory[kThroughputHistory - 1]);
+    EXPECT_DOUBLE_EQ(1.6, g_dTxThroughputHistory[kThroughputHistory - 2]);
+    Shot(p, "linkstatus-disconnected");
+
+    // The RF switch off (word 5 of the advanced record) with the radio on.
+    ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_RF_ON, 0));
+    Tick(p);
+    EXPECT_EQ("RF OFF", Text(p, IDC_LINK_STATUS));
+    ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_RF_ON, 1));
+    // A failed read of the advanced record says nothing about the switch.
+    ASSERT_TRUE(m_sim.FailNext(kGuid, OID_VENDOR_ADVANCED_CONFIG, 1));
+    Tick(p);
+    EXPECT_EQ("Disconnected", Text(p, IDC_LINK_STATUS));
+
+    // The window's radio button turns the radio off.
+    SendMessageA(GetDlgItem(m_dlg.OpenedMainWindow()->m_pPageContainer->m_hWnd, IDC_NAV_RADIO), BM_CLICK, 0, 0);
+    Pump();
+    ASSERT_FALSE(g_bRadioOn);
+    ClearConnectRequests();
+    Tick(p);
+    EXPECT_EQ("RF OFF", Text(p, IDC_LINK_STATUS));
+    Shot(p, "linkstatus-radio-off");
+
+    // The adapter gone.
+    ASSERT_TRUE(m_sim.Vanish(kGuid));
+    Tick(p);
+    EXPECT_EQ("NIC or driver not ready", Text(p, IDC_LINK_STATUS));
+    EXPECT_EQ("", Text(p, IDC_LINK_EXTRA));
+    Shot(p, "linkstatus-no-adapter");
+    ASSERT_TRUE(m_sim.Return(kGuid));
+}
+
+// ---- Throughput and its histories -----------------------------------------------------
+
+TEST_F(LinkStatusTest, ThroughputWrapsUnitsAndHistoriesOutliveTheWindow)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    const struct {
+        DWORD tx, rx;
+        const char* txText;
+        const char* rxText;
+    } steps[] = {
+        { 0xFFFFFF00u, 1000, "", "" },                       // first connected tick: no sample
+        { 0x00000100u, 251000, "2.048 Kbps", "1.000 Mbps" }, // transmit counter wrapped: 512 bytes
+        { 0x00000100u + 125000, 251000, "500.000 Kbps", "0.000 Kbps" },
+        { 0x00000100u + 125000 + 2500000, 251000 + 25000000, "10.000 Mbps", "100.000 Mbps" },
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.txText);
+        SetCounters(s.tx, s.rx);
+        Tick(p);
+        EXPECT_EQ(s.txText, Text(p, IDC_LINK_TX_TPUT));
+        EXPECT_EQ(s.rxText, Text(p, IDC_LINK_RX_TPUT));
+    }
+    const double expectTx[3] = { 0.002048, 0.5, 10.0 };
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(expectTx[i], g_dTxThroughputHistory[kThroughputHistory - 3 + i], 1e-9);
+
+    // Hidden and shown again: the next tick counts, it is not a first tick.
+    m_dlg.ShowPage(PANEL_HIDDEN_SSID);
+    m_dlg.ShowPage(PANEL_LINK_STATUS);
+    KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
+    SetCounters(0x00000100u + 125000 + 2500000 + 250000, 251000 + 25000000);
+    Tick(p);
+    EXPECT_EQ("1.000 Mbps", Text(p, IDC_LINK_TX_TPUT));
+
+    // A new window keeps the histories; its own first tick adds nothing.
+    m_dlg.DestroyMainWindow();
+    p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    Tick(p);
+    EXPECT_EQ("", Text(p, IDC_LINK_TX_TPUT));
+    EXPECT_DOUBLE_EQ(1.0, g_dTxThroughputHistory[kThroughputHistory - 1]);
+    EXPECT_DOUBLE_EQ(10.0, g_dTxThroughputHistory[kThroughputHistory - 2]);
+}
+
+// ---- The driver's answers as tables -----------------------------------------------------
+
+TEST_F(LinkStatusTest, LinkStateAndTransmitPowerTexts)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    const struct {
+        DWORD code;
+        DWORD power;
+        const char* text;
+    } cases[] = {
+        { 0, 0xFFFFFFFF, "Link is Up [TxPower:100%]" },
+        { 1, 100, "Link is Down [TxPower:100%]" },
+        { 2, 6, "Hardware radio off [TxPower:Lowest]" },
+        { 3, 0, "Software radio off [TxPower:Lowest]" },
+        { 4, 7, "Open authentication fail [TxPower:7%]" },
+        { 5, 50, "Shared authentication fail [TxPower:50%]" },
+        { 6, 75, "Association failed [TxPower:75%]" },
+        { 7, 25, "Deauthencation because MIC failure [TxPower:25%]" },
+        { 8, 10, "Deauthencation on 4-way handshake timeout [TxPower:10%]" },
+        { 9, 100, "Deauthencation on group key handshake timeout [TxPower:100%]" },
+        { 10, 100, "EAP succeed [TxPower:100%]" },
+        { 11, 100, " [TxPower:100%]" },
+        { 0xFFFFFFFF, 100, " [TxPower:100%]" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Answer(OID_VENDOR_EXTRA_INFO, c.code);
+        Answer(OID_VENDOR_TX_POWER, c.power);
+        Tick(p);
+        EXPECT_EQ(c.text, Text(p, IDC_LINK_EXTRA));
+    }
+    // A failed link-state query shows none; a failed power query no power;
+    // the ICV-error flag adds its note.
+    ASSERT_TRUE(m_sim.SetOidStatus(kGuid, OID_VENDOR_EXTRA_INFO, (LONG)0xC0000001));
+    ASSERT_TRUE(m_sim.SetOidStatus(kGuid, OID_VENDOR_TX_POWER, (LONG)0xC0000001));
+    g_bIcvError = TRUE;
+    Tick(p);
+    EXPECT_EQ(" -- ICV Error ", Text(p, IDC_LINK_EXTRA));
+}
+
+TEST_F(LinkStatusTest, QualitySignalAndNoiseFigures)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+
+    // Quality 75 is 100 %, 0 is 10 %; each tick is smoothed with the last.
+    const struct {
+        DWORD quality;
+        int shown;
+        DWORD colour;
+    } quality[] = { { 75, 100, kGreen }, { 0, 55, kYellow }, { 0, 33, kRed }, { 0xFFFFFFFF, 67, kYellow } };
+    for (const auto& q : quality) {
+        SCOPED_TRACE(q.shown);
+        LinkStatusRecord r = { 108, q.quality, 0, 0, 0 };
+        ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_VENDOR_LINK_STATUS, &r, sizeof(r)));
+        Tick(p);
+        EXPECT_EQ(q.shown, Pos(p, IDC_LINK_QUALITY_BAR));
+        EXPECT_EQ(q.colour, BarStart(p, IDC_LINK_QUALITY_BAR));
+    }
+
+    // Chains, signal-to-noise and noise on the 802.11n adapter, with an HT
+    // transmit rate (a legacy one turns every HT value into "n/a").
+    Answer(OID_VENDOR_TX_RATE, (2u << 14) | 7);
+    const struct {
+        LONG rssi[3];
+        DWORD snr[2];
+        const char* chain2;
+        int chain2Pos;
+        const char* noise;
+        int noisePos;
+        DWORD noiseColour;
+        const char* snrText[2];
+    } cases[] = {
+        { { -60, -62, -200 }, { 30, 28 }, "Signal Strength 2 >> 70%", 70, "Noise Strength >> 26%", 26, kGreen, { "30", "28" } },
+        { { -75, -200, -85 }, { 20, 25 }, "Signal Strength2 >>", 0, "Noise Strength >> 16%", 16, kGreen, { "20", "25" } },
+        { { -80, -90, -95 }, { 44, 5 }, "Signal Strength 2 >> 0%", 0, "Noise Strength >> 50%", 50, kYellow, { "n/a", "5" } },
+        { { -95, -95, -95 }, { 0xFFFFFFF0u, 44 }, "Signal Strength 2 >> 0%", 0, "Noise Strength >> 0%", 0, 0, { "-16", "n/a" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.noise);
+        Answer(OID_802_11_RSSI, (DWORD)c.rssi[0]);
+        Answer(OID_VENDOR_RSSI_1, (DWORD)c.rssi[1]);
+        Answer(OID_VENDOR_RSSI_2, (DWORD)c.rssi[2]);
+        Answer(OID_VENDOR_SNR_0, c.snr[0]);
+        Answer(OID_VENDOR_SNR_1, c.snr[1]);
+        Tick(p);
+        char text[128] = {};
+        GetDlgItemTextA(p->m_hWnd, IDC_LINK_SIGNAL2_BAR, text, sizeof(text));
+        EXPECT_STREQ(c.chain2, text);
+        EXPECT_EQ(c.chain2Pos, Pos(p, IDC_LINK_SIGNAL2_BAR));
+        GetDlgItemTextA(p->m_hWnd, IDC_LINK_NOISE_BAR, text, sizeof(text));
+        EXPECT_STREQ(c.noise, text);
+        EXPECT_EQ(c.noisePos, Pos(p, IDC_LINK_NOISE_BAR));
+        if (c.noiseColour) EXPECT_EQ(c.noiseColour, BarStart(p, IDC_LINK_NOISE_BAR));
+        EXPECT_EQ(c.snrText[0], Text(p, IDC_LINK_SNR0));
+        EXPECT_EQ(c.snrText[1], Text(p, IDC_LINK_SNR1));
+    }
+
+    // On other adapters the noise is the driver's value less 143; 0 is 0 %.
+    g_bHtDevice = FALSE;
+    const struct {
+        DWORD value;
+        int pos;
+        DWORD colour;
+    } legacy[] = { { 0, 0, 0 }, { 51, 26, kGreen }, { 63, 66, kYellow }, { 143, 100, kRed }, { 400, 100, kRed } };
+    for (const auto& l : legacy) {
+        SCOPED_TRACE(l.value);
+        Answer(OID_VENDOR_NOISE, l.value);
+        Tick(p);
+        EXPECT_EQ(l.pos, Pos(p, IDC_LINK_NOISE_BAR));
+        if (l.colour) EXPECT_EQ(l.colour, BarStart(p, IDC_LINK_NOISE_BAR));
+    }
+}
+
+TEST_F(LinkStatusTest, RatesFromTheHtWordAndTheLegacyIndex)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    const struct {
+        DWORD word;
+        const char* rate;
+        const char* bw;
+        const char* mcs;
+    } ht[] = {
+        { (0u << 14) | 3, "11.0 Mbps", "n/a", "n/a" },           // CCK
+        { (0u << 14) | 9, "2.0 Mbps", "n/a", "n/a" },
+        { (0u << 14) | 5, "0.0 Mbps", "n/a", "n/a" },
+        { (1u << 14) | 7, "54.0 Mbps", "n/a", "n/a" },           // OFDM
+        { (1u << 14) | 9, "0.0 Mbps", "n/a", "n/a" },
+        { (2u << 14) | 7, "65.0 Mbps", "20", "7" },              // HT 20 MHz, long GI
+        { (3u << 14) | 0x180 | 15, "300.0 Mbps", "40", "15" },
+        { (2u << 14) | 0x7F, "0.0 Mbps", "20", "127" },          // no such MCS
+        { (4u << 14) | 7, "0.0 Mbps", "20", "7" },               // no such PHY mode
+    };
+    for (const auto& h : ht) {
+        SCOPED_TRACE(h.word);
+        Answer(OID_VENDOR_TX_RATE, h.word);
+        Answer(OID_VENDOR_RX_RATE, h.word);
+        Tick(p);
+        EXPECT_EQ(h.rate, Text(p, IDC_LINK_TX_RATE));
+        EXPECT_EQ(h.rate, Text(p, IDC_LINK_RX_RATE));
+        EXPECT_EQ(h.bw, Text(p, IDC_LINK_BW));
+        EXPECT_EQ(h.mcs, Text(p, IDC_LINK_MCS));
+    }
+
+    // Other adapters: a legacy receive index, the record's transmit rate.
+    g_bHtDevice = FALSE;
+    const struct {
+        DWORD index;
+        const char* rx;
+    } legacy[] = { { 0, "1.0 Mbps" }, { 2, "5.5 Mbps" }, { 4, "6.0 Mbps" }, { 11, "54.0 Mbps" }, { 12, "1.0 Mbps" },
+                   { 0xFFFFFFFF, "1.0 Mbps" } };
+    LinkStatusRecord r = { 11, 50, 0, 0, 0 };
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_VENDOR_LINK_STATUS, &r, sizeof(r)));
+    for (const auto& l : legacy) {
+        SCOPED_TRACE(l.rx);
+        Answer(OID_VENDOR_RX_RATE, l.index);
+        Tick(p);
+        EXPECT_EQ(l.rx, Text(p, IDC_LINK_RX_RATE));
+        EXPECT_EQ("5.5 Mbps", Text(p, IDC_LINK_TX_RATE));
+    }
+}
+
+// ---- Bad answers ---------------------------------------------------------------------------
+
+TEST_F(LinkStatusTest, OddAnswersOfEverySizeNeverBreakThePanel)
+{
+    JoinOpen();
+    Scan();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    // An SSID length far beyond 32 shows the 32 bytes there are.
+    BYTE ssid[36];
+    memset(ssid, 'S', sizeof(ssid));
+    DWORD len = 200;
+    memcpy(ssid, &len, 4);
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_802_11_SSID, ssid, sizeof(ssid)));
+    Tick(p);
+    EXPECT_EQ(std::string(32, 'S') + " <--> 00-11-22-33-44-01 [192.168.1.100]", Text(p, IDC_LINK_STATUS));
+    ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_802_11_SSID));
+
+    const DWORD oids[] = { OID_VENDOR_EXTRA_INFO, OID_GEN_MEDIA_CONNECT_STATUS, OID_802_11_BSSID, OID_802_11_SSID,
+                           OID_VENDOR_IP_ADDRESS, OID_802_11_CONFIGURATION, OID_VENDOR_TX_POWER, OID_VENDOR_RX_RATE,
+                           OID_VENDOR_LINK_STATUS, OID_VENDOR_TX_RATE, OID_802_11_RSSI, OID_VENDOR_RSSI_1,
+                           OID_VENDOR_RSSI_2, OID_VENDOR_SNR_0, OID_VENDOR_SNR_1, OID_VENDOR_NOISE,
+                           OID_VENDOR_ADVANCED_CONFIG };
+    std::vector<BYTE> junk(300, 0xFF);
+    for (DWORD oid : oids) {
+        for (DWORD size : { 0u, 1u, 3u, 5u, 19u, 37u, 300u }) {
+            SCOPED_TRACE(testing::Message() << std::hex << oid << " " << std::dec << size);
+            ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, junk.data(), size));
+            Tick(p);
+            ASSERT_TRUE(IsWindow(p->m_hWnd));
+        }
+        ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, oid));
+        ASSERT_TRUE(m_sim.FailAlways(kGuid, oid));
+        Tick(p);
+        ASSERT_TRUE(m_sim.ClearFaults(kGuid));
+    }
+    Tick(p);
+    EXPECT_EQ("Kestiq-Open <--> 00-11-22-33-44-01 [192.168.1.100]", Text(p, IDC_LINK_STATUS));
+}
+
+TEST_F(LinkStatusTest, SecurityTextsComeFromTheScanOrTheActiveProfile)
+{
+    JoinOpen();
+    Scan();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    Tick(p);
+    EXPECT_EQ("Unknown", Text(p, IDC_LINK_AUTH));
+    EXPECT_EQ("None", Text(p, IDC_LINK_ENCRYPTION));
+
+    // The engine's aged list missing while its latest answer exists: no
+    // texts, nothing read from elsewhere.
+    {
+        Restore<BssidListBuffer*> cache(g_pBssidListCache);
+        g_pBssidListCache = nullptr;
+        ASSERT_NE(nullptr, g_pBssidList);
+        Tick(p);
+        EXPECT_EQ("", Text(p, IDC_LINK_AUTH));
+        EXPECT_EQ("", Text(p, IDC_LINK_ENCRYPTION));
+    }
+    // A damaged list (an entry of length 0) ends the walk instead of looping.
+    {
+        std::vector<BYTE> saved((BYTE*)g_pBssidListCache, (BYTE*)g_pBssidListCache + BSSID_LIST_BUFFER_SIZE);
+        g_pBssidListCache->NumberOfItems = 1000;
+        g_pBssidListCache->Bssid[0].Length = 0;
+        Tick(p);
+        EXPECT_EQ("", Text(p, IDC_LINK_AUTH));
+        memcpy(g_pBssidListCache, saved.data(), saved.size());
+    }
+
+    // From the active profile's key.
+    kqtest::KeyGuard guard(HKEY_LOCAL_MACHINE, std::string(g_strAdapterRegPath.GetString()));
+    Restore<CString> name(g_strCurProfileName);
+    g_strCurProfileName = "LinkTest";
+    g_bUseRegistryProfileSecurity = 1;
+    const struct {
+        const char* auth;
+        const char* leap;
+        const char* encryption;
+        const char* authText;
+        const char* encText;
+    } cases[] = {
+        { "0", "0", "1", "Open", "NONE" },       { "1", "0", "0", "Shared", "WEP" },
+        { "4", "0", "4", "WPA-PSK", "TKIP" },    { "7", "0", "6", "WPA2-PSK", "AES" },
+        { "6", "1", "4", "LEAP", "WPA-TKIP" },   { "3", "1", "6", "LEAP", "WPA2-AES" },
+        { "0", "1", "1", "LEAP", "WEP" },        { "5", "0", "1", "WPA-NONE", "NONE" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.authText);
+        HKEY k = CreateProfileKey("LinkTest");
+        ASSERT_NE(nullptr, k);
+        WriteRegText(k, "AuthenType", c.auth);
+        WriteRegText(k, "LeapEnabled", c.leap);
+        WriteRegText(k, "Encryption", c.encryption);
+        RegCloseKey(k);
+        Tick(p);
+        EXPECT_EQ(c.authText, Text(p, IDC_LINK_AUTH));
+        EXPECT_EQ(c.encText, Text(p, IDC_LINK_ENCRYPTION));
+    }
+    // Unknown numbers and a missing key leave the texts.
+    HKEY k = CreateProfileKey("LinkTest");
+    WriteRegText(k, "AuthenType", "2");
+    WriteRegText(k, "Encryption", "3");
+    RegCloseKey(k);
+    Tick(p);
+    EXPECT_EQ("WPA-NONE", Text(p, IDC_LINK_AUTH));
+    EXPECT_EQ("NONE", Text(p, IDC_LINK_ENCRYPTION));
+    g_strCurProfileName = "NoSuchProfile";
+    Tick(p);
+    EXPECT_EQ("WPA-NONE", Text(p, IDC_LINK_AUTH));
+    EXPECT_EQ("NONE", Text(p, IDC_LINK_ENCRYPTION));
+}
+
+}  // namespace
