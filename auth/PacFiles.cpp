@@ -1,4 +1,223 @@
-// Placeholder of the EAP-FAST PAC files.
 #include "auth/PacFiles.h"
 
-void DeletePacFile() {}
+#include <cstdio>
+#include <cstring>
+
+#include "auth/AcAuthLibrary.h"
+#include "auth/AuthPort.h"
+#include "auth/SupplicantBinding.h"
+#include "core/ProfileStore.h"
+#include "core/RegistryStore.h"
+
+namespace {
+
+SRWLOCK g_pathLock = SRWLOCK_INIT;
+char g_szPortPacPath[MAX_PATH] = "";
+
+// A failed answer ends the routine; after -35 the library wants one more
+// completion.
+bool AnswerFailed(AC_HANDLE h, DWORD id, AC_STATUS status)
+{
+    if (!IsAcFailure("pac", status)) return false;
+    if (status == AC_RETRY_COMPLETE) g_ac.acCredComplete(h, id);
+    return true;
+}
+
+void Complete(AC_HANDLE h, DWORD id)
+{
+    if (g_ac.acCredComplete(h, id) == AC_RETRY_COMPLETE) g_ac.acCredComplete(h, id);
+}
+
+// The profile name as a file name of the PAC folder: nothing in it may leave
+// the folder or name a device or stream.
+std::string FileNameOf(const char* name)
+{
+    std::string s(name);
+    for (char& c : s)
+        if ((unsigned char)c < 32 || std::strchr("\\/:*?\"<>|", c)) c = '_';
+    return s;
+}
+
+} // namespace
+
+BOOL GetPacFilePath(char* out, size_t size)
+{
+    if (!out || size == 0) return FALSE;
+    out[0] = 0;
+    char dir[MAX_PATH] = {};
+    DWORD n = GetCurrentDirectoryA(sizeof(dir), dir);
+    if (n == 0 || n >= sizeof(dir)) return FALSE;
+    if (n > 0 && dir[n - 1] == '\\') dir[--n] = 0;   // a drive's root
+    CString profile;
+    bool stored = PortConfiguredForStoredProfile() && ReadAdapterText(REGSTR_CUR_PROFILE, profile) &&
+                  !profile.IsEmpty();
+    std::string path = std::string(dir) + "\\" + (stored ? FileNameOf(profile) + ".pac" : "current.pac");
+    if (path.size() >= size) return FALSE;
+    std::memcpy(out, path.c_str(), path.size() + 1);
+    return TRUE;
+}
+
+void ExtractUserName(const char* text, size_t length, const char** user, size_t* userLength)
+{
+    if (!text) {
+        *user = "";
+        *userLength = 0;
+        return;
+    }
+    const char* at = (const char*)std::memchr(text, '@', length);
+    size_t n = at ? (size_t)(at - text) : length;
+    const char* slash = (const char*)std::memchr(text, '\\', n);
+    if (slash) {
+        *user = slash + 1;
+        *userLength = n - (size_t)(slash + 1 - text);
+    } else {
+        *user = text;
+        *userLength = n;
+    }
+}
+
+void SetPortPacFilePath(const char* path)
+{
+    AcquireSRWLockExclusive(&g_pathLock);
+    lstrcpynA(g_szPortPacPath, path ? path : "", sizeof(g_szPortPacPath));
+    ReleaseSRWLockExclusive(&g_pathLock);
+}
+
+std::string GetPortPacFilePath()
+{
+    AcquireSRWLockShared(&g_pathLock);
+    std::string s = g_szPortPacPath;
+    ReleaseSRWLockShared(&g_pathLock);
+    return s;
+}
+
+std::string GetPacInfo(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
+{
+    std::string aid = "<UNKNOWN>", type = "<UNKNOWN>", life = "<UNKNOWN>";
+    if (port && request) {
+        AC_HANDLE h = port->handle;
+        char text[129] = {};
+        int length = 128;
+        if (!IsAcFailure("acCredGetEapFASTPacAIDInfo", g_ac.acCredGetEapFASTPacAIDInfo(h, request->id, text, &length)) &&
+            length > 0) {
+            text[length < 128 ? length : 128] = 0;
+            if (text[0]) aid = text;
+        }
+        DWORD value = 0;
+        if (!IsAcFailure("acCredGetEapFASTPacType", g_ac.acCredGetEapFASTPacType(h, request->id, &value)))
+            type = std::to_string(value);
+        value = 0;
+        if (!IsAcFailure("acCredGetEapFASTPacLifeTime", g_ac.acCredGetEapFASTPacLifeTime(h, request->id, &value)))
+            life = std::to_string(value);
+    }
+    std::string info = "PAC A-ID info: " + aid + "\nPAC type: " + type + "\nPAC lifetime: " + life + "\n";
+    std::fputs(info.c_str(), stdout);
+    return info;
+}
+
+void SaveProvisionedPac(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
+{
+    if (!port || !request) return;
+    AC_HANDLE h = port->handle;
+    DWORD id = request->id;
+    SetPortPacFilePath("");
+
+    // The four parts one after the other; a length beyond the bytes still
+    // free is refused, never written past the record.
+    PAC_FILE_RECORD record;
+    std::memset(&record, 0, sizeof(record));
+    AC_STATUS (*const readers[4])(AC_HANDLE, DWORD, BYTE*, int*) = {
+        g_ac.acCredGetEapFASTPacAID, g_ac.acCredGetEapFASTPacIID, g_ac.acCredGetEapFASTPacKey,
+        g_ac.acCredGetEapFASTPacOpaque};
+    DWORD* lengths[4] = {&record.aidLength, &record.iidLength, &record.keyLength, &record.opaqueLength};
+    DWORD used = 0;
+    for (int i = 0; i < 4; ++i) {
+        int length = (int)(kPacDataSize - used);
+        if (AnswerFailed(h, id, readers[i](h, id, record.data + used, &length))) return;
+        if (length < 0 || (DWORD)length > kPacDataSize - used) {
+            Complete(h, id);   // nothing kept of a PAC the library described wrongly
+            return;
+        }
+        *lengths[i] = (DWORD)length;
+        used += (DWORD)length;
+    }
+
+    char path[MAX_PATH] = {};
+    if (!GetPacFilePath(path, sizeof(path))) {
+        Complete(h, id);
+        return;
+    }
+    SetPortPacFilePath(path);
+
+    // Only a stored profile keeps the path; a one-off connection leaves the
+    // adapter key's value to the next activation.
+    WriteAdapterText(REGSTR_PROFILE_PAC_FILE_PATH, path);
+    CString profile;
+    if (PortConfiguredForStoredProfile() && ReadAdapterText(REGSTR_CUR_PROFILE, profile) && !profile.IsEmpty())
+        WriteProfileValue(profile, PV_PAC_FILE_PATH, path);
+
+    GetPacInfo(port, request);
+
+    FILE* f = std::fopen(path, "wb");
+    if (f) {
+        size_t written = std::fwrite(&record, 1, sizeof(record), f);
+        bool closed = std::fclose(f) == 0;
+        // A file that did not take the whole record is no PAC; the request
+        // is completed all the same, so the library is not left waiting.
+        if (written != sizeof(record) || !closed) std::remove(path);
+    }
+    Complete(h, id);
+}
+
+void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
+{
+    if (!port || !request) return;
+    AC_HANDLE h = port->handle;
+    DWORD id = request->id;
+
+    BYTE aid[128] = {};
+    int aidLength = sizeof(aid);
+    if (AnswerFailed(h, id, g_ac.acCredGetEapFASTAID(h, id, aid, &aidLength))) return;
+    bool aidKnown = aidLength >= 0 && aidLength <= (int)sizeof(aid);
+
+    char outer[sizeof(port->outerIdentityText) + 1] = {};
+    std::memcpy(outer, port->outerIdentityText, sizeof(port->outerIdentityText));
+    const char* user = nullptr;
+    size_t userLength = 0;
+    ExtractUserName(outer, std::strlen(outer), &user, &userLength);
+
+    AC_HANDLE pac = 0;
+    std::string path = GetPortPacFilePath();
+    if (!path.empty() && aidKnown) {
+        PAC_FILE_RECORD r;
+        size_t got = 0;
+        if (FILE* f = std::fopen(path.c_str(), "rb")) {
+            got = std::fread(&r, 1, sizeof(r), f);
+            std::fclose(f);
+        }
+        if (got == sizeof(r)) {
+            unsigned long long total = (unsigned long long)r.aidLength + r.iidLength + r.keyLength + r.opaqueLength;
+            if (total > kPacDataSize) {
+                std::remove(path.c_str());
+            } else if (r.aidLength == (DWORD)aidLength && std::memcmp(r.data, aid, r.aidLength) == 0 &&
+                       r.iidLength == userLength && std::memcmp(r.data + r.aidLength, user, userLength) == 0) {
+                const BYTE* key = r.data + r.aidLength + r.iidLength;
+                const BYTE* opaque = key + r.keyLength;
+                g_ac.acEapFASTPacDestroy(&pac);
+                if (IsAcFailure("acEapFASTPacCreate",
+                                g_ac.acEapFASTPacCreate(&pac, key, (int)r.keyLength, opaque, (int)r.opaqueLength)))
+                    pac = 0;
+            }
+        }
+    }
+    // No PAC: the library provisions one.
+    AC_STATUS st = g_ac.acCredEapFASTPac(h, id, pac);
+    if (!AnswerFailed(h, id, st)) Complete(h, id);
+    if (pac) g_ac.acEapFASTPacDestroy(&pac);
+}
+
+void DeletePacFile(AUTH_PORT* port)
+{
+    char path[MAX_PATH] = {};
+    if (GetPacFilePath(path, sizeof(path))) DeleteFileA(path);
+}

@@ -193,9 +193,19 @@ void ApplyProfileToPort()
     if (!port) return;
     DestroyPortCredentials(port);
     if (g_pCurProfile) ConfigurePortAssociation(port, g_pCurProfile);
-    InterlockedExchange(&g_bPortForStoredProfile, IsStoredProfile(g_pCurProfile) ? 1 : 0);
+    NotePortProfile(g_pCurProfile);
     EnableAuthDebug(port);
 }
+
+void NotePortProfile(const StationConfig* profile)
+{
+    InterlockedExchange(&g_bPortForStoredProfile, IsStoredProfile(profile) ? 1 : 0);
+    char path[sizeof(profile->pacFilePath) + 1] = {};
+    if (profile) std::memcpy(path, profile->pacFilePath, sizeof(profile->pacFilePath));
+    SetPortPacFilePath(path);
+}
+
+bool PortConfiguredForStoredProfile() { return InterlockedCompareExchange(&g_bPortForStoredProfile, 0, 0) != 0; }
 
 void DestroyPortCredentials(AUTH_PORT* port)
 {
@@ -440,7 +450,7 @@ void OnAuthPortStatus(void* context, int event)
     case AC_STATUS_BAD_CREDENTIAL: line = "Authentication failed - Identity or password is invalid."; reason = 1; break;
     case AC_STATUS_TIMEOUT: line = "Authenticating Timeout."; reason = 0; break;
     case AC_STATUS_PAC_REJECTED_A:
-    case AC_STATUS_PAC_REJECTED_B: DeletePacFile(); return;
+    case AC_STATUS_PAC_REJECTED_B: DeletePacFile(port); return;
     default: return;
     }
     if (g_bPortForStoredProfile) {

@@ -47,6 +47,11 @@ void OpenAuthPortOrShutDown();
 void CloseAuthPort();
 // Configures the attached port from g_pCurProfile; then AuthPortStart(g_pAuthPort).
 void ApplyProfileToPort();
+// What the port is configured for, taken from profile (g_pCurProfile) on the
+// user-interface thread when the port is configured: whether it is a stored
+// profile (not a one-off, hidden-SSID or WPS connection) and its PAC file.
+void NotePortProfile(const StationConfig* profile);
+bool PortConfiguredForStoredProfile();
 // An 802.1X port object exists (a port is attached).
 bool AuthPortObjectExists();
 // The supplicant library's view of the attached port: connected or not.

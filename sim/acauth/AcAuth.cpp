@@ -14,6 +14,12 @@
 //   identity=... password=...            the account (a "domain\" prefix is ignored)
 //   cert=required                        a client certificate must be given
 //   pac=stale                            an EAP-FAST PAC in hand is rejected
+//   ca=<sha1 hex>                        the CA that issued the server's certificate: a CA
+//                                        check against another CA fails (none: any CA passes)
+//   server=<name>                        the name in the server's certificate
+//                                        (radius.kestiq.test); name checks are made against it
+// A provisioned PAC is issued to the user name of the outer identity (the
+// part before its first '@', of that the part after its first '\').
 //
 // Tests steer it with kqsimAcAuthConfigure (in-process) or the environment
 // variable KQSIM_ACAUTH (read at acInit), a list of "key=value" items:
@@ -27,6 +33,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -1229,24 +1236,71 @@ AC_EXPORT AC_STATUS acCredServerVerifyChain(AC_HANDLE h, DWORD id, int* ok)
     });
 }
 
-AC_EXPORT AC_STATUS acCredServerVerifyCA(AC_HANDLE h, DWORD id, const char*, int* ok)
+namespace {
+
+// The network the adapter of the port has joined; false when none.
+bool JoinedNetworkOf(AC_HANDLE h, KQSIM_NETWORK& net)
 {
+    std::string guid;
+    {
+        Lock lock;
+        Port* p = PortOf(h);
+        if (p) guid = p->guid;
+    }
+    return !guid.empty() && WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); });
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s) c = (char)tolower((unsigned char)c);
+    return s;
+}
+
+// The name the joined network's server presents in its certificate.
+std::string ServerNameOf(AC_HANDLE h)
+{
+    KQSIM_NETWORK net = {};
+    std::string name = JoinedNetworkOf(h, net) ? EapValue(net, "server") : "";
+    return name.empty() ? "radius.kestiq.test" : name;
+}
+
+// name passes: equal to the server's name, or (suffix) the end of it.
+bool NameMatches(const std::string& server, const char* name, bool suffix)
+{
+    if (!name || !*name) return false;
+    std::string s = Lower(server), n = Lower(name);
+    if (s == n) return true;
+    return suffix && s.size() > n.size() && s.compare(s.size() - n.size(), n.size(), n) == 0;
+}
+
+}  // namespace
+
+AC_EXPORT AC_STATUS acCredServerVerifyCA(AC_HANDLE h, DWORD id, const char* caUrl, int* ok)
+{
+    // The URL ends in the CA's hash: ".../<sha1 hex>".
+    KQSIM_NETWORK net = {};
+    std::string ca = JoinedNetworkOf(h, net) ? Lower(EapValue(net, "ca")) : "";
+    std::string url = caUrl ? Lower(caUrl) : "";
+    size_t slash = url.rfind('/');
+    bool match = ca.empty() || (slash != std::string::npos && url.substr(slash + 1) == ca);
     return Answer("acCredServerVerifyCA", h, id, [&](Port*) {
-        if (ok) *ok = 1;
+        if (ok) *ok = match ? 1 : 0;
     });
 }
 
-AC_EXPORT AC_STATUS acCredServerVerifyDomain(AC_HANDLE h, DWORD id, int, const char*, int, int* ok)
+AC_EXPORT AC_STATUS acCredServerVerifyDomain(AC_HANDLE h, DWORD id, int, const char* name, int, int* ok)
 {
+    bool match = NameMatches(ServerNameOf(h), name, true);
     return Answer("acCredServerVerifyDomain", h, id, [&](Port*) {
-        if (ok) *ok = 1;
+        if (ok) *ok = match ? 1 : 0;
     });
 }
 
-AC_EXPORT AC_STATUS acCredServerVerifyField(AC_HANDLE h, DWORD id, int, const char*, int, int* ok)
+AC_EXPORT AC_STATUS acCredServerVerifyField(AC_HANDLE h, DWORD id, int, const char* name, int rule, int* ok)
 {
+    bool match = NameMatches(ServerNameOf(h), name, rule != 0);
     return Answer("acCredServerVerifyField", h, id, [&](Port*) {
-        if (ok) *ok = 1;
+        if (ok) *ok = match ? 1 : 0;
     });
 }
 
@@ -1283,7 +1337,7 @@ AC_EXPORT AC_STATUS acCredServerGetField(AC_HANDLE h, DWORD id, int field, int i
         LogCall(SlotOf(h), AC_NO_VALUE, "acCredServerGetField h=%u id=%lu %d %d", h, (unsigned long)id, field, index);
         return AC_NO_VALUE;
     }
-    return PutText("acCredServerGetField", h, id, buffer, length, "radius.kestiq.test");
+    return PutText("acCredServerGetField", h, id, buffer, length, ServerNameOf(h));
 }
 
 AC_EXPORT AC_STATUS acCredGetIdentityPrompt(AC_HANDLE h, DWORD id, char* buffer, int* length)
@@ -1367,7 +1421,17 @@ AC_EXPORT AC_STATUS acCredGetEapFASTPacAID(AC_HANDLE h, DWORD id, BYTE* buffer, 
 
 AC_EXPORT AC_STATUS acCredGetEapFASTPacIID(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
 {
-    return PutBytes("acCredGetEapFASTPacIID", h, id, buffer, length, 'u', 5);
+    // Issued to the user name of the outer identity the session was given.
+    return Answer("acCredGetEapFASTPacIID", h, id, [&](Port* p) {
+        if (!buffer || !length) return;
+        std::string user = p->answers.outerIdentity;
+        user = user.substr(0, user.find('@'));
+        size_t slash = user.find('\\');
+        if (slash != std::string::npos) user = user.substr(slash + 1);
+        int k = (int)user.size() < *length ? (int)user.size() : *length;
+        if (k > 0) std::memcpy(buffer, user.data(), (size_t)k);
+        *length = k < 0 ? 0 : k;
+    });
 }
 
 AC_EXPORT AC_STATUS acCredGetEapFASTPacKey(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
