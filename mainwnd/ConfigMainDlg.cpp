@@ -106,7 +106,9 @@ BOOL CConfigMainDlg::BuildLayout()
     // The window opens with the Network page (site survey) in front.
     m_pPageContainer->PlacePages(CRect(0, kNavBarHeight, kPageAreaWidth, kPageAreaHeight), 90, 60, 1);
 
-    m_pPanels[PANEL_LINK_STATUS] = new CLinkStatusPage(this);
+    CLinkStatusPage* linkStatus = new CLinkStatusPage(this);
+    linkStatus->m_pSurveyPage = m_pSiteSurveyPage;
+    m_pPanels[PANEL_LINK_STATUS] = linkStatus;
     m_pPanels[PANEL_HIDDEN_SSID] = new CHiddenSsidDlg(this);
     m_pPanels[PANEL_PROFILE_EDIT] = new CProfileEditDlg(this);
     m_pPanels[PANEL_CONNECT_SETTINGS] = new CConnectSettingsDlg(this);

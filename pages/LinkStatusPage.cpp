@@ -10,14 +10,13 @@
 #include "core/AdapterDiscovery.h"
 #include "core/BssIeFormatter.h"
 #include "core/ChannelTable.h"
-#include "core/HideDlg.h"
+#include "core/LinkState.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/ProfileStore.h"
 #include "core/RegistryStore.h"
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
-#include "mainwnd/ConfigMainDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "widgets/MessageBoxDlg.h"
 
@@ -459,8 +458,8 @@ void CLinkStatusPage::ReadSecurityFromScan(const BYTE* bssid)
 
 void CLinkStatusPage::AppendCentralChannel(DWORD centralChannel)
 {
-    if (!m_pMainDlg || !m_pMainDlg->m_pSiteSurveyPage || !m_pMainDlg->m_pSiteSurveyPage->IsWindow()) return;
-    CSiteSurveyPage* survey = m_pMainDlg->m_pSiteSurveyPage;
+    CSiteSurveyPage* survey = m_pSurveyPage;
+    if (!survey || !survey->IsWindow()) return;
     HWND list = ::GetDlgItem(survey->m_hWnd, IDC_SURVEY_LIST);
     int items = list ? (int)::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) : 0;
     const std::vector<SurveyEntry>& entries = survey->Entries();

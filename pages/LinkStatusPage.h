@@ -46,9 +46,14 @@ inline DWORD PhyMode(DWORD w) { return w >> 14; }   // 0 CCK, 1 OFDM, 2 and 3 HT
 // A throughput sample as the panel writes it: Mbps from 1.0 up, else Kbps.
 CString FormatThroughput(double mbps);
 
+class CSiteSurveyPage;
+
 class CLinkStatusPage : public CChildPage {
 public:
     explicit CLinkStatusPage(CConfigMainDlg* pMainDlg);
+    // The window's site survey page, set by the window: the central channel
+    // is shown only while the survey lists the connected network as 802.11n.
+    CSiteSurveyPage* m_pSurveyPage = nullptr;
     ~CLinkStatusPage() override;
 
     // Byte counts of the last tick; the statistics page zeroes them when it

@@ -11,7 +11,7 @@
 
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
-#include "core/HideDlg.h"
+#include "app/HideDlg.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/RegistryStore.h"
