@@ -15,6 +15,7 @@
 #include "core/ChannelTable.h"
 #include "mainwnd/ConfigMainDlg.h"
 #include "core/ProfileStore.h"
+#include "pages/ProfileEditDlg.h"
 #include "widgets/MessageBoxDlg.h"
 #include "resource.h"
 
@@ -297,15 +298,22 @@ int CProfilePage::SelectedRowOrTell()
 void CProfilePage::OnAdd()
 {
     if (!ButtonsMayAct()) return;
-    // The editor's tabs are filled by the editor itself once it is built.
+    if (CProfileEditDlg* editor = Editor()) editor->PrepareAdd();
     if (g_pHideDlg) g_pHideDlg->ShowPage(PANEL_PROFILE_EDIT);
 }
 
 void CProfilePage::OnEdit()
 {
     if (!ButtonsMayAct()) return;
-    if (SelectedRowOrTell() < 0) return;
+    int row = SelectedRowOrTell();
+    if (row < 0) return;
+    if (CProfileEditDlg* editor = Editor()) editor->PrepareEdit(m_rows[row].name);
     if (g_pHideDlg) g_pHideDlg->ShowPage(PANEL_PROFILE_EDIT);
+}
+
+CProfileEditDlg* CProfilePage::Editor() const
+{
+    return m_pMainDlg ? static_cast<CProfileEditDlg*>(m_pMainDlg->GetPanel(PANEL_PROFILE_EDIT)) : nullptr;
 }
 
 void CProfilePage::OnApply()

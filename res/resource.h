@@ -176,3 +176,6 @@
 #define IDS_SURVEY_RESCAN       14006
 #define IDS_SURVEY_CONNECT      14007
 #define IDS_SURVEY_ADD_PROFILE  14008
+
+// ---- Profile editor and its tabs (res/profileedit.rc) ----
+#include "profileedit_ids.h"
