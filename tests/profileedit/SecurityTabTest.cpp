@@ -268,3 +268,55 @@ TEST_F(SecurityTab, OkChecksThePreSharedKeyAndTheDefaultWepKey)
 }
 
 }  // namespace
+
+namespace {
+
+// ---- What the site survey hands over --------------------------------------------------------
+
+TEST_F(SecurityTab, LoadsTheChoiceOfTheSurveysNetwork)
+{
+    const struct {
+        const char* what;
+        bool privacyRoad;
+        int infrastructure;
+        BOOL secured;
+        DWORD code;
+        const char* cipher;
+        int os;
+        const char* auth;
+        const char* encryption;
+    } cases[] = {
+        { "open network", true, 1, FALSE, 0, "None", OS_WIN6, "Open", "None" },
+        { "secured without WPA: WEP", true, 1, TRUE, 0, "None", OS_WIN6, "Open", "WEP" },
+        { "connect road does not test privacy", false, 1, FALSE, 0, "None", OS_WIN6, "Open", "WEP" },
+        { "WPA with TKIP", true, 1, TRUE, 1, "TKIP", OS_WIN6, "WPA", "TKIP" },
+        { "WPA-PSK, anything but TKIP is AES", true, 1, TRUE, 2, "TKIP AES", OS_WIN6, "WPA-PSK", "AES" },
+        { "WPA-None in ad hoc", true, 0, TRUE, 3, "TKIP", OS_WIN6, "WPA-None", "TKIP" },
+        { "WPA2", true, 1, TRUE, 4, "AES", OS_WIN6, "WPA2", "AES" },
+        { "WPA2 before Windows 2000 is WPA", true, 1, TRUE, 4, "AES", OS_NT4, "WPA", "AES" },
+        { "WPA2-PSK", false, 1, TRUE, 5, "AES", OS_WIN6, "WPA2-PSK", "AES" },
+        { "WPA2-PSK before Windows 2000 is WPA-PSK", false, 1, TRUE, 5, "TKIP", OS_NT4, "WPA-PSK", "TKIP" },
+    };
+    g_hAuthPort = 1;
+    for (const auto& c : cases) {
+        AddOnSecurityTab();
+        Type(m_sec, IDC_SEC_KEY1, "0123456789");
+        g_nOsVersion = c.os;
+        ChosenNetworkSecurity chosen;
+        chosen.infrastructure = c.infrastructure;
+        chosen.secured = c.secured;
+        chosen.authCode = c.code;
+        chosen.cipher = c.cipher;
+        m_sec->m_bInProfileEditor = FALSE;   // the page's own network type
+        if (c.privacyRoad) m_sec->LoadFromBssPrivacy(chosen);
+        else m_sec->LoadFromBss(chosen);
+        g_nOsVersion = OS_WIN6;
+        EXPECT_EQ(c.auth, TextOf(m_sec, IDC_SEC_AUTH)) << c.what;
+        EXPECT_EQ(c.encryption, TextOf(m_sec, IDC_SEC_ENCRYPTION)) << c.what;
+        EXPECT_EQ("", TextOf(m_sec, IDC_SEC_KEY1)) << c.what << ": the settings are cleared first";
+        EXPECT_EQ(c.infrastructure == 1, m_sec->m_bInfrastructure != FALSE) << c.what;
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+    }
+}
+
+}  // namespace

@@ -237,3 +237,52 @@ TEST_F(SystemConfigTab, FieldsHoldWhatTheStoreKeeps)
 }
 
 }  // namespace
+
+namespace {
+
+// ---- What the site survey hands over --------------------------------------------------------
+
+TEST_F(SystemConfigTab, LoadsTheSurveysNetwork)
+{
+    g_nModelIndex = 7;
+    g_nWirelessMode = 0;
+    g_dwCountryRegion = (10 << 8) | 1;
+    const struct {
+        const char* what;
+        std::string ssid;
+        NDIS_802_11_NETWORK_INFRASTRUCTURE mode;
+        DWORD freq;
+        const char* type;
+        const char* channel;
+    } cases[] = {
+        { "infrastructure on 11", "Kestiq-Home", Ndis802_11Infrastructure, 2462000, "Infrastructure", "11" },
+        { "ad hoc on 6", "Games", Ndis802_11IBSS, 2437000, "Adhoc", "6" },
+        { "ad hoc off the table: first channel", "Odd", Ndis802_11IBSS, 2999000, "Adhoc", "1" },
+        { "an SSID of 32 bytes", std::string(32, 'x'), Ndis802_11Infrastructure, 2412000, "Infrastructure", "1" },
+    };
+    for (const auto& c : cases) {
+        Add();
+        NDIS_WLAN_BSSID_EX bss = {};
+        bss.Length = sizeof(bss);
+        bss.Ssid.SsidLength = (ULONG)c.ssid.size();
+        std::memcpy(bss.Ssid.Ssid, c.ssid.data(), c.ssid.size());
+        bss.InfrastructureMode = c.mode;
+        bss.Configuration.DSConfig = c.freq;
+        m_sys->m_nAdhocMode = 0;
+        m_sys->LoadFromSurveyEntry(&bss);
+        EXPECT_EQ(c.ssid, TextOf(m_sys, IDC_SYS_SSID)) << c.what;
+        EXPECT_EQ(c.type, TextOf(m_sys, IDC_SYS_NETWORK_TYPE)) << c.what;
+        if (c.mode == Ndis802_11IBSS) EXPECT_EQ(c.channel, ComboSelection(m_sys, IDC_SYS_CHANNEL)) << c.what;
+        EXPECT_EQ(std::string("PROF1"), TextOf(m_sys, IDC_SYS_PROFILE_NAME)) << c.what;
+    }
+    // A driver's SSID length beyond 32 is read as 32.
+    NDIS_WLAN_BSSID_EX bss = {};
+    bss.Length = sizeof(bss);
+    bss.Ssid.SsidLength = 200;
+    std::memset(bss.Ssid.Ssid, 'y', 32);
+    bss.InfrastructureMode = Ndis802_11Infrastructure;
+    m_sys->LoadFromSurveyEntry(&bss);
+    EXPECT_EQ(std::string(32, 'y'), TextOf(m_sys, IDC_SYS_SSID));
+}
+
+}  // namespace
