@@ -869,6 +869,23 @@ CChildPage* CControllerDoors::OpenedPanel(int n)
 
 BOOL CControllerDoors::ReopenAdapter() { return m_c.FindAndOpenAdapter(); }
 
+void CControllerDoors::ShowProfileList()
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    if (!window) return;
+    CSkinButton* profile = window->GetNavButton(NAV_PROFILE);
+    if (profile && profile->IsWindow()) ::SendMessageA(profile->m_hWnd, BM_CLICK, 0, 0);
+    if (window->m_pProfilePage) window->m_pProfilePage->LoadProfileList();
+}
+
+CString CControllerDoors::NewProfileName()
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    CString name;
+    if (window && window->m_pProfilePage) window->m_pProfilePage->MakeNewProfileName(name);
+    return name;
+}
+
 CString CControllerDoors::AppliedSsid()
 {
     CConfigMainDlg* window = m_c.OpenedMainWindow();

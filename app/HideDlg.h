@@ -57,6 +57,8 @@ public:
     CChildPage* OpenedPanel(int n) override;
     BOOL ReopenAdapter() override;
     CString AppliedSsid() override;
+    void ShowProfileList() override;
+    CString NewProfileName() override;
 
 private:
     CHideDlg& m_c;

@@ -18,6 +18,11 @@ public:
     virtual BOOL ReopenAdapter() = 0;
     // The SSID of the profile the profile page activated last ("" when none).
     virtual CString AppliedSsid() = 0;
+    // Brings the Profile page to the front with its list read again (after
+    // the editor saved a profile).
+    virtual void ShowProfileList() = 0;
+    // A profile name no listed profile has yet ("PROF" and the next number).
+    virtual CString NewProfileName() = 0;
 
 protected:
     ~CPanelDoor() = default;

@@ -16,6 +16,7 @@
 #include "core/ChannelTable.h"
 #include "core/ProfileStore.h"
 #include "pagebase/PanelDoor.h"
+#include "pages/ProfileEditDlg.h"
 #include "widgets/MessageBoxDlg.h"
 #include "resource.h"
 
@@ -298,15 +299,22 @@ int CProfilePage::SelectedRowOrTell()
 void CProfilePage::OnAdd()
 {
     if (!ButtonsMayAct()) return;
-    // The editor's tabs are filled by the editor itself once it is built.
+    if (CProfileEditDlg* editor = Editor()) editor->PrepareAdd();
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_PROFILE_EDIT);
 }
 
 void CProfilePage::OnEdit()
 {
     if (!ButtonsMayAct()) return;
-    if (SelectedRowOrTell() < 0) return;
+    int row = SelectedRowOrTell();
+    if (row < 0) return;
+    if (CProfileEditDlg* editor = Editor()) editor->PrepareEdit(m_rows[row].name);
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_PROFILE_EDIT);
+}
+
+CProfileEditDlg* CProfilePage::Editor() const
+{
+    return g_pPanelDoor ? static_cast<CProfileEditDlg*>(g_pPanelDoor->OpenedPanel(PANEL_PROFILE_EDIT)) : nullptr;
 }
 
 void CProfilePage::OnApply()

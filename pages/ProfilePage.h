@@ -36,6 +36,8 @@ enum {
     PROFILE_IMAGE_NOT_CONNECTED = 7
 };
 
+class CProfileEditDlg;
+
 class CProfilePage : public CChildPage {
 public:
     explicit CProfilePage(CConfigMainDlg* pMainDlg);
@@ -77,6 +79,8 @@ protected:
 
 private:
     BOOL ButtonsMayAct();
+    // The profile editor panel, which Add and Edit fill before showing it.
+    CProfileEditDlg* Editor() const;
     // The selected row, or -1 after telling the user that none is selected.
     int SelectedRowOrTell();
     void EnableRowButtons(BOOL enable);

@@ -179,3 +179,5 @@
 
 #include "peap_ids.h"
 #include "linkstatus_ids.h"
+// ---- Profile editor and its tabs (res/profileedit.rc) ----
+#include "profileedit_ids.h"

@@ -1,0 +1,271 @@
+// The profile editor inside the configuration window of a controller of this
+// process, against the installed default adapter and the simulated air:
+// opened by the profile page's Add and Edit, driven as a person drives it
+// (clicks, typed characters, drop-down menus, menu commands from outside).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <shlwapi.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "auth/SupplicantBinding.h"
+#include "core/AdapterDiscovery.h"
+#include "core/ConnectEngine.h"
+#include "app/HideDlg.h"
+#include "core/ProfileStore.h"
+#include "core/RegistryStore.h"
+#include "mainwnd/ConfigMainDlg.h"
+#include "mainwnd/WindowFixture.h"
+#include "mainwnd/WindowProbe.h"
+#include "pages/AuthSecurityPage.h"
+#include "pages/ProfileEditDlg.h"
+#include "pages/ProfilePage.h"
+#include "pages/SystemConfigPage.h"
+#include "resource.h"
+#include "support/BoxAnswer.h"
+#include "support/Restore.h"
+#include "tray/KestiqProcess.h"
+
+namespace kqtest {
+
+// What a drop-down menu showed while it was open: its items' texts and states.
+struct MenuSeen {
+    bool shown = false;
+    std::vector<std::string> texts;
+    std::vector<UINT> ids;
+    std::vector<bool> grey;
+    bool Grey(UINT id) const
+    {
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (ids[i] == id) return grey[i];
+        return false;
+    }
+    std::vector<std::string> Offered() const
+    {
+        std::vector<std::string> out;
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (!grey[i]) out.push_back(texts[i]);
+        return out;
+    }
+};
+
+class EditorTest : public ControllerWindowTest {
+protected:
+    void SetUp() override
+    {
+        ControllerWindowTest::SetUp();
+        m_adapterPath = g_strAdapterRegPath.GetString();
+        ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
+        RemoveProfiles();
+        g_bIsAdmin = TRUE;
+        g_bRadioOn = TRUE;
+        g_nWzcMode = 0;
+        m_window = Open();
+        ASSERT_NE(nullptr, m_window);
+        SendMessageA(m_window->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
+        m_page = m_window->m_pProfilePage;
+        m_editor = static_cast<CProfileEditDlg*>(m_window->GetPanel(PANEL_PROFILE_EDIT));
+        ASSERT_NE(nullptr, m_editor);
+        m_sys = m_editor->SystemConfigTab();
+        m_sec = m_editor->SecurityTab();
+        ASSERT_NE(nullptr, m_sys);
+        ASSERT_NE(nullptr, m_sec);
+    }
+    void TearDown() override
+    {
+        RemoveProfiles();
+        WriteAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
+        ControllerWindowTest::TearDown();
+    }
+    void RemoveProfiles() { SHDeleteKeyA(HKEY_LOCAL_MACHINE, (m_adapterPath + "\\Profile\\Station").c_str()); }
+
+    // ---- Acting as a person ----
+    void ClickIn(CWnd* page, UINT id)
+    {
+        SendMessageA(GetDlgItem(page->m_hWnd, id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    void Add() { ClickIn(m_page, IDC_PROFILE_ADD); }
+    void Edit(const char* name)
+    {
+        for (size_t i = 0; i < m_page->Rows().size(); ++i) {
+            if (m_page->Rows()[i].name != name) continue;
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(GetDlgItem(m_page->m_hWnd, IDC_PROFILE_LIST), LVM_SETITEMSTATE, i, (LPARAM)&item);
+        }
+        ClickIn(m_page, IDC_PROFILE_EDIT);
+    }
+    void Ok() { ClickIn(m_editor, IDC_EDIT_OK); }
+    void Tab(int i)
+    {
+        SendMessageA(m_editor->TabButton(i)->m_hWnd, BM_CLICK, 0, 0);
+        Pump();
+    }
+    // A menu command as the drop-down button posts it.
+    static void Command(CWnd* page, UINT id)
+    {
+        PostMessageA(page->m_hWnd, WM_COMMAND, id, 0);
+        Pump();
+    }
+    // Replaces an edit's text by typing (a select-all first).
+    static void Type(CWnd* page, UINT id, const std::string& text)
+    {
+        HWND edit = GetDlgItem(page->m_hWnd, id);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+        for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
+        Pump();
+    }
+    static std::string TextOf(CWnd* page, UINT id)
+    {
+        char buf[300] = {};
+        GetDlgItemTextA(page->m_hWnd, id, buf, sizeof(buf));
+        return buf;
+    }
+    static bool Visible(CWnd* page, UINT id) { return IsWindowVisible(GetDlgItem(page->m_hWnd, id)) != FALSE; }
+    static bool Enabled(CWnd* page, UINT id) { return IsWindowEnabled(GetDlgItem(page->m_hWnd, id)) != FALSE; }
+    static bool Checked(CWnd* page, UINT id)
+    {
+        return SendMessageA(GetDlgItem(page->m_hWnd, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    // The items of a combo box.
+    static std::vector<std::string> ComboItems(CWnd* page, UINT id)
+    {
+        std::vector<std::string> out;
+        HWND combo = GetDlgItem(page->m_hWnd, id);
+        int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < n; ++i) {
+            char buf[64] = {};
+            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)buf);
+            out.push_back(buf);
+        }
+        return out;
+    }
+    static std::string ComboSelection(CWnd* page, UINT id)
+    {
+        HWND combo = GetDlgItem(page->m_hWnd, id);
+        int sel = (int)SendMessageA(combo, CB_GETCURSEL, 0, 0);
+        if (sel < 0) return "";
+        char buf[64] = {};
+        SendMessageA(combo, CB_GETLBTEXT, sel, (LPARAM)buf);
+        return buf;
+    }
+    // Picks an item of a combo box as a click in its list does.
+    static bool PickComboItem(CWnd* page, UINT id, const std::string& text)
+    {
+        HWND combo = GetDlgItem(page->m_hWnd, id);
+        int i = (int)SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text.c_str());
+        if (i < 0) return false;
+        SendMessageA(combo, CB_SETCURSEL, i, 0);
+        SendMessageA(page->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
+        Pump();
+        return true;
+    }
+
+    // Opens a drop-down button's menu as a click does, notes its items,
+    // saves a picture of it under `shot` (when given), then chooses the item
+    // at `choose` with the keyboard (or closes the menu for -1).
+    MenuSeen OpenMenu(CWnd* page, UINT buttonId, int choose, const char* shot)
+    {
+        MenuSeen seen;
+        std::atomic<bool> done{false};
+        std::thread driver([&] {
+            HWND menu = nullptr;
+            for (int i = 0; i < 500 && !menu; ++i) {
+                for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    if (pid == GetCurrentProcessId() && IsWindowVisible(w)) menu = w;
+                }
+                if (!menu) Sleep(10);
+            }
+            if (menu) {
+                HMENU h = (HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0);
+                for (int i = 0; h && i < GetMenuItemCount(h); ++i) {
+                    char text[64] = {};
+                    MENUITEMINFOA mi = {sizeof(mi)};
+                    mi.fMask = MIIM_ID | MIIM_STATE;
+                    GetMenuItemInfoA(h, i, TRUE, &mi);
+                    // Owner-drawn items keep their text in the widget's record.
+                    GetMenuStringA(h, i, text, sizeof(text), MF_BYPOSITION);
+                    seen.ids.push_back(mi.wID);
+                    seen.texts.push_back(text);
+                    seen.grey.push_back((mi.fState & (MFS_GRAYED | MFS_DISABLED)) != 0);
+                }
+                seen.shown = true;
+                Sleep(50);
+                if (shot) SavePng(CaptureWindow(menu), ScreenshotPath(shot));
+                if (choose >= 0) {
+                    for (int i = 0; i <= choose; ++i) {
+                        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                        Sleep(20);
+                    }
+                    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+                } else {
+                    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                }
+            }
+            done = true;
+        });
+        PostMessageA(GetDlgItem(page->m_hWnd, buttonId), BM_CLICK, 0, 0);
+        WaitFor([&] { return done.load(); }, 8000);
+        driver.join();
+        Pump();
+        WaitFor([] { return false; }, 50);
+        return seen;
+    }
+
+    // ---- Looking ----
+    std::string Stored(const char* profile, const char* value)
+    {
+        return ReadText(m_adapterPath + "\\Profile\\Station\\" + profile, value);
+    }
+    static std::string ReadText(const std::string& path, const char* name)
+    {
+        char buf[512] = {};
+        DWORD size = sizeof(buf) - 1;
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
+            return "<missing>";
+        return buf;
+    }
+    bool ProfileExists(const char* name) { return KeyExistsHklm(m_adapterPath + "\\Profile\\Station\\" + name); }
+    static bool KeyExistsHklm(const std::string& path)
+    {
+        HKEY k = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+        RegCloseKey(k);
+        return true;
+    }
+    bool EditorShown() { return IsWindowVisible(m_editor->m_hWnd) != FALSE; }
+    // The page of the editor's tabs that is in front.
+    CWnd* FrontTab()
+    {
+        if (IsWindowVisible(m_sys->m_hWnd)) return m_sys;
+        if (IsWindowVisible(m_sec->m_hWnd)) return m_sec;
+        return nullptr;
+    }
+    void Shot(const char* name)
+    {
+        RedrawWindow(m_window->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+        SavePng(CaptureWindow(m_window->m_hWnd), ScreenshotPath(name));
+    }
+
+    std::string m_adapterPath;
+    CString m_savedCurProfile;
+    CConfigMainDlg* m_window = nullptr;
+    CProfilePage* m_page = nullptr;
+    CProfileEditDlg* m_editor = nullptr;
+    CSystemConfigPage* m_sys = nullptr;
+    CAuthSecurityPage* m_sec = nullptr;
+    Restore<int> m_authPort{g_hAuthPort};
+    Restore<int> m_osVersion{g_nOsVersion};
+};
+
+}  // namespace kqtest
