@@ -4,6 +4,8 @@
 // (clicks, typed characters, drop-down menus, menu commands from outside).
 #pragma once
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -27,6 +29,7 @@
 #include "pages/SystemConfigPage.h"
 #include "resource.h"
 #include "support/BoxAnswer.h"
+#include "support/AdapterKey.h"
 #include "support/Restore.h"
 #include "tray/KestiqProcess.h"
 
@@ -59,6 +62,9 @@ protected:
     {
         ControllerWindowTest::SetUp();
         m_adapterPath = g_strAdapterRegPath.GetString();
+        // Activation copies a profile into the adapter key: later programs
+        // started against this adapter must find the key as it was.
+        m_adapterKey.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, m_adapterPath));
         ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         RemoveProfiles();
         g_bIsAdmin = TRUE;
@@ -80,6 +86,7 @@ protected:
         RemoveProfiles();
         WriteAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         ControllerWindowTest::TearDown();
+        m_adapterKey.reset();
     }
     void RemoveProfiles() { SHDeleteKeyA(HKEY_LOCAL_MACHINE, (m_adapterPath + "\\Profile\\Station").c_str()); }
 
@@ -264,6 +271,7 @@ protected:
     CProfileEditDlg* m_editor = nullptr;
     CSystemConfigPage* m_sys = nullptr;
     CAuthSecurityPage* m_sec = nullptr;
+    std::unique_ptr<kqtest::KeyGuard> m_adapterKey;
     Restore<int> m_authPort{g_hAuthPort};
     Restore<int> m_osVersion{g_nOsVersion};
 };
