@@ -709,7 +709,8 @@ BOOL CHideDlg::UpdateTrayIcon(UINT iconId)
 void CHideDlg::MirrorTrayState(UINT iconId, const char* tip)
 {
     m_nShownIcon = iconId;
-    if (m_tipMirror.IsWindow()) m_tipMirror.SetWindowText(tip);
+    // The poll shows the same tip tick after tick: the text goes over only when it changes.
+    if (m_tipMirror.IsWindow() && m_tipMirror.GetWindowText() != tip) m_tipMirror.SetWindowText(tip);
 }
 
 LRESULT CHideDlg::OnMark(WPARAM, LPARAM lParam)
