@@ -8,6 +8,8 @@
 #include "classlib/ImageList.h"
 #include "widgets/GradientFill.h"
 
+#include <vector>
+
 // Messages to the parent; wParam is the list's window, lParam the record.
 #define WM_CELLLIST_GETCELLINFO    (WM_USER + 1979)   // CListCellInfo*
 #define WM_CELLLIST_COLUMNCHANGING (WM_USER + 1980)   // ColumnChangeInfo*
@@ -127,6 +129,19 @@ private:
         CRect cell, check, image, text;
     };
     CellLayout LayoutCell(const CListCellInfo& info, const CRect& cell) const;
+    // What a cell's record takes from the list itself.
+    struct ListState {
+        bool focused = false;
+        DWORD exStyle = 0, style = 0;
+        int hotItem = -1;
+        HIMAGELIST images = nullptr;
+    };
+    struct PaintState {
+        ListState list;
+        std::vector<UINT> align;      // DT_ alignment of each header item
+    };
+    ListState ReadListState() const;
+    UINT ColumnAlignment(int column) const;
     void DrawCell(CDC* dc, int row, int column);
     void DrawCellText(CDC* dc, const CListCellInfo& info, const CString& text, CRect rect, UINT format);
     HFONT StyledFont(HFONT base, BOOL bold, BOOL italic);
@@ -153,4 +168,5 @@ private:
     HFONT m_hStyledBase = nullptr;    // the font the bold and italic fonts were made from
     HFONT m_hStyled[4] = {};          // [bold + 2 x italic]
     mutable CHeaderCtrl m_header;
+    PaintState* m_pPaint = nullptr;   // while the list paints
 };
