@@ -275,7 +275,7 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
         }
         p.cbSize = sizeof(p);
         p.himl = info.m_pImageList->GetSafeHandle();
-        ::ImageList_DrawIndirect(&p);
+        DrawImage(dc, p, plain ? normalBk : bk);
     }
 
     CString text = DoubleAmpersands(info.m_strText);
@@ -347,6 +347,71 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
         ::DrawFocusRect(dc->m_hDC, &l.text);
     }
     dc->RestoreDC(saved);
+}
+
+CCellListCtrl::PaintState::~PaintState()
+{
+    for (ImageTile& t : tiles)
+        ::DeleteObject(t.bitmap);
+    if (tileDC)
+        ::DeleteDC(tileDC);
+}
+
+// An image drawn over a cell's solid background looks the same wherever it
+// is drawn: during a paint each such picture is drawn once, into a bitmap
+// of its own over the same background, and copied to every cell that shows
+// it (the list draws most of its images many times in one paint).
+void CCellListCtrl::DrawImage(CDC* dc, IMAGELISTDRAWPARAMS& p, COLORREF background)
+{
+    const int kMaxTiles = 64;
+    PaintState* paint = m_pPaint;
+    if (!paint || background == CLR_NONE ||
+        ::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES) < 24) {
+        ::ImageList_DrawIndirect(&p);
+        return;
+    }
+    const ImageTile* tile = nullptr;
+    for (const ImageTile& t : paint->tiles) {
+        if (t.images == p.himl && t.index == p.i && t.cx == p.cx && t.cy == p.cy && t.style == p.fStyle &&
+            t.fg == p.rgbFg && t.background == background) {
+            tile = &t;
+            break;
+        }
+    }
+    if (!tile && (int)paint->tiles.size() < kMaxTiles) {
+        if (!paint->tileDC)
+            paint->tileDC = ::CreateCompatibleDC(dc->m_hDC);
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = p.cx;
+        bi.bmiHeader.biHeight = -p.cy;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bitmap = paint->tileDC ? ::CreateDIBSection(dc->m_hDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+        if (bitmap) {
+            HGDIOBJ old = ::SelectObject(paint->tileDC, bitmap);
+            RECT r = { 0, 0, p.cx, p.cy };
+            COLORREF was = ::SetBkColor(paint->tileDC, background);
+            ::ExtTextOutA(paint->tileDC, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+            ::SetBkColor(paint->tileDC, was);
+            IMAGELISTDRAWPARAMS q = p;
+            q.hdcDst = paint->tileDC;
+            q.x = 0;
+            q.y = 0;
+            ::ImageList_DrawIndirect(&q);
+            ::SelectObject(paint->tileDC, old);
+            paint->tiles.push_back({ p.himl, p.i, p.cx, p.cy, p.fStyle, p.rgbFg, background, bitmap });
+            tile = &paint->tiles.back();
+        }
+    }
+    if (!tile) {
+        ::ImageList_DrawIndirect(&p);
+        return;
+    }
+    HGDIOBJ old = ::SelectObject(paint->tileDC, tile->bitmap);
+    ::BitBlt(dc->m_hDC, p.x, p.y, p.cx, p.cy, paint->tileDC, 0, 0, SRCCOPY);
+    ::SelectObject(paint->tileDC, old);
 }
 
 LRESULT CCellListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* cd)
@@ -701,6 +766,8 @@ void CCellListCtrl::OnPaint()
         ~Scope() { current = outer; }
     } scope{ m_pPaint, m_pPaint };
     m_pPaint = &paint;
+    if (++m_nPaints == 0)
+        m_nPaints = 1;
     Default();
     if (GetItemCount() != 0 || m_strEmptyText.IsEmpty())
         return;
