@@ -55,8 +55,14 @@ wine_processes() {
 }
 
 # Resident KB of each mapping of a process, by file ("[anon]" for the rest).
+# The program's own image (MinGW's base 0x140000000) is "[program image]":
+# Wine copies the sections of an image whose file alignment is below a page
+# into private memory, the DWARF debug sections of a static build with them.
 mapping_rss() {
-    awk '/^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6) ? $6 : "[anon]"; sub(/.*\//, "", name); next }
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6) ? $6 : "[anon]"; sub(/.*\//, "", name)
+                                   split($1, range, "-"); start = range[1]
+                                   if (length(start) == 9 && substr(start, 1, 3) == "140") name = "[program image]"
+                                   next }
          /^Rss:/ { rss[name] += $2 }
          END { for (n in rss) if (rss[n] > 0) print n, rss[n] }' "/proc/$1/smaps" | sort
 }
