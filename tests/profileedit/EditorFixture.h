@@ -32,6 +32,7 @@
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
 #include "tray/KestiqProcess.h"
+#include "widgets/OwnerDrawMenu.h"
 
 namespace kqtest {
 
@@ -199,8 +200,13 @@ protected:
                     MENUITEMINFOA mi = {sizeof(mi)};
                     mi.fMask = MIIM_ID | MIIM_STATE;
                     GetMenuItemInfoA(h, i, TRUE, &mi);
-                    // Owner-drawn items keep their text in the widget's record.
                     GetMenuStringA(h, i, text, sizeof(text), MF_BYPOSITION);
+                    // Owner-drawn items keep their text in the widget's record.
+                    COwnerDrawMenu* od = COwnerDrawMenu::FromHandle(h);
+                    if (!text[0] && od)
+                        if (COwnerDrawMenuItem* item = od->FindItem(i, TRUE))
+                            WideCharToMultiByte(CP_ACP, 0, item->text.c_str(), -1, text, sizeof(text), nullptr,
+                                                nullptr);
                     seen.ids.push_back(mi.wID);
                     seen.texts.push_back(text);
                     seen.grey.push_back((mi.fState & (MFS_GRAYED | MFS_DISABLED)) != 0);
@@ -255,6 +261,7 @@ protected:
     {
         if (IsWindowVisible(m_sys->m_hWnd)) return m_sys;
         if (IsWindowVisible(m_sec->m_hWnd)) return m_sec;
+        if (IsWindowVisible(m_editor->Dot1xTab()->m_hWnd)) return m_editor->Dot1xTab();
         return nullptr;
     }
     void Shot(const char* name)

@@ -108,6 +108,8 @@ TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
     corp.dot1x.eapMethod = 2;
     corp.dot1x.ttlsInnerMethod = 5;
     corp.dot1x.identity = "alice";
+    corp.dot1x.password = "wonderland";
+    corp.dot1x.tunnelId = "alice";
     corp.dot1x.tunnelPassword = "wonderland";
     ASSERT_TRUE(WriteProfile("Corp", corp));
     m_page->LoadProfileList();
@@ -115,6 +117,14 @@ TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
     Edit("Corp");
     ASSERT_TRUE(EditorShown());
     EXPECT_EQ("Kestiq-Corp", TextOf(m_sys, IDC_SYS_SSID));
+    // The 8021X tab shows what the profile holds ...
+    Tab(EDIT_TAB_8021X);
+    CEapSettingsDlg* eap = m_editor->Dot1xTab();
+    EXPECT_EQ(eap, FrontTab());
+    EXPECT_EQ("TTLS", TextOf(eap, IDC_EAP_METHOD));
+    EXPECT_EQ("EAP-MD5", TextOf(eap, IDC_EAP_TUNNEL));
+    EXPECT_EQ("alice", TextOf(eap->CredentialPage(), IDC_CRED_ID));
+    // ... but without the port the profile keeps the defaults.
     Ok();
     EXPECT_FALSE(EditorShown());
     EXPECT_EQ("6", Stored("Corp", "AuthenType"));
