@@ -1,12 +1,5 @@
 #include "pages/EapPage.h"
 
-#include "resource.h"
-
-void CEapPage::StyleCheck(COwnerDrawButton& b, BOOL radio)
-{
-    b.SetIcon(radio ? IDI_OPTION_ON : IDI_CHECK_ON, radio ? IDI_OPTION_OFF : IDI_CHECK_OFF);
-    b.DrawBorder(FALSE);
-}
 
 void CEapPage::ShowItem(UINT id, BOOL show)
 {

@@ -5,7 +5,7 @@
 
 #include "classlib/ClassLib.h"
 #include "pagebase/ChildPage.h"
-#include "widgets/OwnerDrawButton.h"
+#include "pages/PageControls.h"
 
 class CEapPage : public CChildPage {
 public:
@@ -13,9 +13,6 @@ public:
 
     // Set by the EAP settings dialog when it creates its tabs.
     CWnd* m_pOwnTabButton = nullptr;
-
-    // An owner-drawn check box or radio with the check and option pictures.
-    static void StyleCheck(COwnerDrawButton& b, BOOL radio);
 
 protected:
     void ShowItem(UINT id, BOOL show);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "pages/AuthSecurityPage.h"
+#include "pages/PageControls.h"
 #include "widgets/MessageBoxDlg.h"
 #include "widgets/TabContainerDlg.h"
 #include "resource.h"
@@ -32,7 +33,6 @@ const int kRowTop = 4, kRowHeight = 24;
 const int kTabsTop = 34, kTabsWidth = 754, kTabsHeight = 191;
 const CRect kPageRect(0, 29, 754, 191);
 const int kTabLeft = 10, kTabTop = 2, kTabWidth = 170, kTabHeight = 25;
-const DWORD kTabButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
 int IndexOf(const UINT* ids, int count, UINT id)
 {
@@ -47,13 +47,6 @@ int InnerOfEapType(int type)
     for (int i = 0; i < CEapSettingsDlg::INNER_COUNT; ++i)
         if (kInnerEapTypes[i] == type) return i;
     return -1;
-}
-
-void StyleMenuButton(COwnerDrawButton& b, UINT menu, HWND owner)
-{
-    b.SetMenu(menu, owner, TRUE);
-    b.SetFlat(FALSE);
-    b.SetColor(COwnerDrawButton::COLOR_FG_IN, RGB(0, 0, 160));
 }
 
 void CopyHash(const CERT_INFO_RECORD& r, int* length, BYTE* out)
@@ -117,7 +110,7 @@ BOOL CEapSettingsDlg::OnInitDialog()
     m_btnMethod.SetMenuCallback(m_hWnd, WM_INIT_METHOD_MENU);
     StyleMenuButton(m_btnTunnel, IDR_MENU_EAP_INNER, m_hWnd);
     m_nTunnelMenu = IDR_MENU_EAP_INNER;
-    CEapPage::StyleCheck(m_checkSession, FALSE);
+    StyleCheck(m_checkSession, FALSE);
     CChildPage::OnInitDialog();
 
     m_pTabs = new CTabContainerDlg(IDD_TAB_CONTAINER, this);
@@ -149,17 +142,10 @@ BOOL CEapSettingsDlg::CreateTabs()
     };
     for (int i = 0; i < TAB_COUNT; ++i) {
         int x = kTabLeft + i * kTabWidth;
-        CSkinButton* button = new CSkinButton;
-        m_pTabButtons[i] = button;
-        if (!button->Create(tabs[i].text, kTabButtonStyle, CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight),
-                            m_pTabs, tabs[i].id))
-            return FALSE;
-        button->SetFont(&m_tabFont);
-        button->BuildSkin(4, 8, 40, 5, RGB(0, 0, 0), 0xB4B4B4, 0x00FF00);
-        button->SetAlign(COwnerDrawButton::ALIGN_VERT);
-        if (!tabs[i].page->CreatePage(m_pTabs)) return FALSE;
-        tabs[i].page->m_pOwnTabButton = button;
-        m_pTabs->AddPage(tabs[i].page, button);
+        m_pTabButtons[i] = AddSkinnedTab(m_pTabs, tabs[i].page, tabs[i].id, tabs[i].text,
+                                         CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight), &m_tabFont);
+        if (!m_pTabButtons[i]) return FALSE;
+        tabs[i].page->m_pOwnTabButton = m_pTabButtons[i];
     }
     return TRUE;
 }

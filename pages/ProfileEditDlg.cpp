@@ -6,6 +6,7 @@
 #include "core/HexUtil.h"
 #include "core/RegistryStore.h"
 #include "pagebase/PanelDoor.h"
+#include "pages/PageControls.h"
 #include "pages/ProfilePage.h"
 #include "widgets/MessageBoxDlg.h"
 #include "widgets/TabContainerDlg.h"
@@ -17,8 +18,6 @@ const int kTabAreaTop = 2, kTabAreaWidth = 794, kTabAreaHeight = 260;
 const CRect kPageRect(20, 35, 774, 270);
 const int kTabLeft = 20, kTabTop = 10, kTabWidth = 120, kTabHeight = 25;
 const int kButtonTop = 268, kButtonWidth = 100, kButtonHeight = 30;
-
-const DWORD kTabButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;   // 0x50010000
 
 bool IsWpaChoice(int a) { return a >= AUTH_CHOICE_WPA && a <= AUTH_CHOICE_WPA_NONE; }
 
@@ -113,16 +112,9 @@ BOOL CProfileEditDlg::CreateTabs()
     };
     for (int i = 0; i < EDIT_TAB_COUNT; ++i) {
         int x = kTabLeft + i * kTabWidth;
-        CSkinButton* button = new CSkinButton;
-        m_pTabButtons[i] = button;
-        if (!button->Create(StringFromTable(tabs[i].text), kTabButtonStyle,
-                            CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight), m_pTabs, tabs[i].id))
-            return FALSE;
-        button->SetFont(&m_tabFont);
-        button->BuildSkin(4, 8, 40, 5, RGB(0, 0, 0), 0xB4B4B4, 0x00FF00);
-        button->SetAlign(COwnerDrawButton::ALIGN_VERT);
-        if (!tabs[i].page->CreatePage(m_pTabs)) return FALSE;
-        m_pTabs->AddPage(tabs[i].page, button);
+        m_pTabButtons[i] = AddSkinnedTab(m_pTabs, tabs[i].page, tabs[i].id, StringFromTable(tabs[i].text),
+                                         CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight), &m_tabFont);
+        if (!m_pTabButtons[i]) return FALSE;
     }
     m_pTabButtons[EDIT_TAB_8021X]->EnableWindow(FALSE);
 

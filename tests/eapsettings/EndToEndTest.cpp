@@ -26,30 +26,11 @@ protected:
             return g_hAuthPort != 0;
         }, 10000);
     }
-    std::vector<std::string> SupplicantCalls(DWORD mark)
-    {
-        std::vector<kqsim::LogEntry> log;
-        m_sim.ReadLog(log, mark);
-        std::vector<std::string> calls;
-        for (const auto& e : log)
-            if (e.IsSupplicantCall()) calls.push_back(e.text);
-        return calls;
-    }
     static bool Has(const std::vector<std::string>& calls, const std::string& prefix)
     {
         for (const std::string& c : calls)
             if (c.compare(0, prefix.size(), prefix) == 0) return true;
         return false;
-    }
-    void Activate(const char* name)
-    {
-        for (size_t i = 0; i < m_page->Rows().size(); ++i) {
-            if (m_page->Rows()[i].name != name) continue;
-            LVITEMA item = {};
-            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageA(GetDlgItem(m_page->m_hWnd, IDC_PROFILE_LIST), LVM_SETITEMSTATE, i, (LPARAM)&item);
-        }
-        ClickIn(m_page, IDC_PROFILE_APPLY);
     }
 };
 

@@ -195,4 +195,40 @@ TEST_F(Methods, RadiosAndSessionResumptionAreStored)
     EXPECT_EQ("token-user", Stored(name.c_str(), "TunnelID"));
 }
 
+TEST_F(Methods, UnusableStoredValuesLeaveTheTabAsItWas)
+{
+    ProfileSettings corp;
+    corp.ssid = "Kestiq-Corp";
+    corp.networkType = 1;
+    corp.authChoice = AUTH_CHOICE_WPA2;
+    corp.encryptionChoice = ENCR_CHOICE_AES;
+    corp.use8021x = TRUE;
+    corp.dot1x.identity = "alice";
+    ASSERT_TRUE(WriteProfile("Corp", corp));
+    // Values written by hand that the tab cannot show.
+    HKEY key = OpenProfileKey("Corp", KEY_SET_VALUE);
+    ASSERT_NE(nullptr, key);
+    const std::pair<const char*, const char*> bad[] = {
+        { "AuthenProtocol", "7" }, { "TunnelProtocol", "99" }, { "ProvisioningTunnel", "abc" },
+        { "PasswordMode", "5" }, { "UseServerCert", "1" }, { "ServerCertLen", "500" }, { "ServerCertData", "zz" },
+        { "UseClientCert", "1" }, { "ClientCertLen", "-3" }, { "ClientCertData", "0102" },
+    };
+    for (const auto& v : bad) RegSetValueExA(key, v.first, 0, REG_SZ, (const BYTE*)v.second, (DWORD)strlen(v.second));
+    RegCloseKey(key);
+    m_page->LoadProfileList();
+    // The tab as Add leaves it: PEAP with EAP-MSCHAP v2.
+    AddWpa2();
+    m_dlg.ShowPage(PANEL_LINK_STATUS);
+    Edit("Corp");
+    Tab(EDIT_TAB_8021X);
+    EXPECT_EQ("PEAP", TextOf(m_eap, IDC_EAP_METHOD));
+    EXPECT_EQ("EAP-MSCHAP v2", TextOf(m_eap, IDC_EAP_TUNNEL));
+    EXPECT_EQ("alice", TextOf(m_cred, IDC_CRED_ID));
+    EXPECT_EQ(CTunnelCredentialPage::PASSWORD_MODE_STATIC, m_cred->m_nPasswordMode);
+    EXPECT_TRUE(Checked(m_server, IDC_SCERT_USE));
+    EXPECT_FALSE(m_server->HasSelection()) << "no hash could be read";
+    EXPECT_TRUE(Checked(m_client, IDC_CCERT_USE));
+    EXPECT_EQ(CEapFastPacPage::TUNNEL_MSCHAPV2, m_pac->m_nProvisioningTunnel);
+}
+
 }  // namespace

@@ -109,6 +109,33 @@ protected:
         ClickIn(m_page, IDC_PROFILE_EDIT);
     }
     void Ok() { ClickIn(m_editor, IDC_EDIT_OK); }
+    // The profile page's Activate on the named row.
+    void Activate(const char* name)
+    {
+        for (size_t i = 0; i < m_page->Rows().size(); ++i) {
+            if (m_page->Rows()[i].name != name) continue;
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(GetDlgItem(m_page->m_hWnd, IDC_PROFILE_LIST), LVM_SETITEMSTATE, i, (LPARAM)&item);
+        }
+        ClickIn(m_page, IDC_PROFILE_APPLY);
+    }
+    // The supplicant library's calls since mark, as its log names them.
+    std::vector<std::string> SupplicantCalls(DWORD mark)
+    {
+        std::vector<kqsim::LogEntry> log;
+        m_sim.ReadLog(log, mark);
+        std::vector<std::string> calls;
+        for (const auto& e : log)
+            if (e.IsSupplicantCall()) calls.push_back(e.text);
+        return calls;
+    }
+    bool SupplicantSaid(DWORD mark, const std::string& prefix)
+    {
+        for (const std::string& c : SupplicantCalls(mark))
+            if (c.compare(0, prefix.size(), prefix) == 0) return true;
+        return false;
+    }
     void Tab(int i)
     {
         SendMessageA(m_editor->TabButton(i)->m_hWnd, BM_CLICK, 0, 0);
