@@ -125,10 +125,7 @@ BOOL CEapSettingsDlg::OnInitDialog()
 
 BOOL CEapSettingsDlg::CreateTabs()
 {
-    LOGFONTA lf = {};
-    lf.lfHeight = 20;
-    std::strcpy(lf.lfFaceName, "Trebuchet MS");
-    m_tabFont.CreateFontIndirect(&lf);
+    CreateTabFont(m_tabFont, 20);
 
     m_pCredentialPage = new CTunnelCredentialPage(m_pMainDlg);
     m_pPacPage = new CEapFastPacPage(m_pMainDlg);

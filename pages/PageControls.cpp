@@ -17,6 +17,14 @@ void StyleCheck(COwnerDrawButton& b, BOOL radio)
     b.DrawBorder(FALSE);
 }
 
+void CreateTabFont(CFont& font, int height)
+{
+    LOGFONTA lf = {};
+    lf.lfHeight = height;
+    lstrcpynA(lf.lfFaceName, "Trebuchet MS", LF_FACESIZE);
+    font.CreateFontIndirect(&lf);
+}
+
 CSkinButton* AddSkinnedTab(CTabContainerDlg* tabs, CChildPage* page, UINT id, const char* text, const CRect& rect,
                            CFont* font)
 {

@@ -14,6 +14,8 @@ class CTabContainerDlg;
 void StyleMenuButton(COwnerDrawButton& button, UINT menu, HWND owner);
 // A check box or radio drawn with the check or option pictures.
 void StyleCheck(COwnerDrawButton& button, BOOL radio);
+// The tab buttons' font: "Trebuchet MS", height pixels.
+void CreateTabFont(CFont& font, int height);
 // Creates a skinned tab button at rect on the container, creates the page
 // as a child of the container and pairs the two; null when either fails.
 // The caller owns the button.

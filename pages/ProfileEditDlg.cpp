@@ -96,10 +96,7 @@ BOOL CProfileEditDlg::OnInitDialog()
 
 BOOL CProfileEditDlg::CreateTabs()
 {
-    LOGFONTA lf = {};
-    lf.lfHeight = 18;
-    std::strcpy(lf.lfFaceName, "Trebuchet MS");
-    m_tabFont.CreateFontIndirect(&lf);
+    CreateTabFont(m_tabFont, 18);
 
     m_pSystemConfig = new CSystemConfigPage(m_pMainDlg);
     m_pSecurity = new CAuthSecurityPage(m_pMainDlg);

@@ -191,12 +191,7 @@ TEST_F(CertPages, EditChoosesTheStoredCertificatesAgain)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ProfileSettings s;
-        s.ssid = "Kestiq-Corp";
-        s.networkType = 1;
-        s.authChoice = AUTH_CHOICE_WPA2;
-        s.encryptionChoice = ENCR_CHOICE_AES;
-        s.use8021x = TRUE;
+        ProfileSettings s = Wpa2Corp();
         s.dot1x.eapMethod = 1;   // TLS
         s.dot1x.identity = "alice";
         s.dot1x.useClientCert = 1;

@@ -197,12 +197,7 @@ TEST_F(Methods, RadiosAndSessionResumptionAreStored)
 
 TEST_F(Methods, UnusableStoredValuesLeaveTheTabAsItWas)
 {
-    ProfileSettings corp;
-    corp.ssid = "Kestiq-Corp";
-    corp.networkType = 1;
-    corp.authChoice = AUTH_CHOICE_WPA2;
-    corp.encryptionChoice = ENCR_CHOICE_AES;
-    corp.use8021x = TRUE;
+    ProfileSettings corp = Wpa2Corp();
     corp.dot1x.identity = "alice";
     ASSERT_TRUE(WriteProfile("Corp", corp));
     // Values written by hand that the tab cannot show.

@@ -261,6 +261,18 @@ protected:
         return seen;
     }
 
+    // A stored 802.1X profile for Kestiq-Corp: WPA2 with AES.
+    static ProfileSettings Wpa2Corp()
+    {
+        ProfileSettings corp;
+        corp.ssid = "Kestiq-Corp";
+        corp.networkType = 1;
+        corp.authChoice = AUTH_CHOICE_WPA2;
+        corp.encryptionChoice = ENCR_CHOICE_AES;
+        corp.use8021x = TRUE;
+        return corp;
+    }
+
     // ---- Looking ----
     std::string Stored(const char* profile, const char* value)
     {

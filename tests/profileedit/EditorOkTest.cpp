@@ -99,12 +99,7 @@ TEST_F(EditorOk, LeapNeedsAnIdentityAndAPassword)
 
 TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
 {
-    ProfileSettings corp;
-    corp.ssid = "Kestiq-Corp";
-    corp.networkType = 1;
-    corp.authChoice = AUTH_CHOICE_WPA2;
-    corp.encryptionChoice = ENCR_CHOICE_AES;
-    corp.use8021x = TRUE;
+    ProfileSettings corp = Wpa2Corp();
     corp.dot1x.eapMethod = 2;
     corp.dot1x.ttlsInnerMethod = 5;
     corp.dot1x.identity = "alice";
