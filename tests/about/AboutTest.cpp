@@ -53,6 +53,26 @@ std::string MacText(const BYTE* m)
     return text;
 }
 
+// What the About page shows on the default adapter (model 7) for the
+// program at programPath.
+struct AboutRow {
+    UINT id;
+    std::string text;
+};
+std::vector<AboutRow> ModelSevenRows(const std::string& programPath, const BYTE* mac)
+{
+    return {
+        { IDC_ABOUT_COPYRIGHT, kProgramCopyright },
+        { IDC_ABOUT_CONFIG_VERSION, kProgramVersion },
+        { IDC_ABOUT_CONFIG_DATE, FileDate(programPath) },
+        { IDC_ABOUT_DRIVER_VERSION, kDriverVersion },
+        { IDC_ABOUT_DRIVER_DATE, FileDate(InstalledDriverFile()) },
+        { IDC_ABOUT_EEPROM, "2.1\n" },     // the word 0x0102, bytes 0.1
+        { IDC_ABOUT_FIRMWARE, "2.3\n" },   // the word 0x0203, bytes 1.0
+        { IDC_ABOUT_MAC, MacText(mac) },
+    };
+}
+
 // A file a test puts into the system folder (a copy of the simulated
 // driver unless other bytes are given), changed on a day of its own; it
 // goes with the holder.  A file that was there already is left alone.
@@ -137,11 +157,20 @@ std::vector<BYTE> VersionRoot(DWORD signature, WORD valueLength, WORD declaredLe
 
 class AboutTest : public kqtest::LinkWindowTest {
 protected:
+    void SetUp() override
+    {
+        kqtest::LinkWindowTest::SetUp();
+        m_foundModel = g_nModelIndex;
+        m_foundOs = g_nOsVersion;
+    }
     // A new window with the About page brought to the front by its button,
     // for the adapter model and Windows version given (-1: as they are).
     CAboutPage* ShowAbout(int model = -1, int os = -1)
     {
         m_dlg.DestroyMainWindow();
+        // The window itself is built for the adapter as it was found.
+        g_nModelIndex = m_foundModel;
+        g_nOsVersion = m_foundOs;
         m_panel = OpenPanel();
         if (!m_panel) return nullptr;
         if (model >= 0) g_nModelIndex = model;
@@ -170,6 +199,7 @@ protected:
     }
 
     Restore<int> m_model{ g_nModelIndex }, m_os{ g_nOsVersion };
+    int m_foundModel = 0, m_foundOs = 0;
     Restore<BOOL> m_wow{ g_bIsWow64 };
     CLinkStatusPage* m_panel = nullptr;
 };
@@ -184,18 +214,10 @@ TEST_F(AboutTest, ModelSevenShowsTheInstalledDriverFileAndTheProgramsOwnVersion)
     CAboutPage* page = ShowAbout();
     ASSERT_NE(nullptr, page);
     Tick(m_panel);
-    const struct {
-        UINT id;
-        std::string text;
-    } rows[] = {
-        { IDC_ABOUT_COPYRIGHT, kProgramCopyright },
-        { IDC_ABOUT_CONFIG_VERSION, kProgramVersion },
-        { IDC_ABOUT_CONFIG_DATE, FileDate(ModulePath()) },
-        { IDC_ABOUT_DRIVER_VERSION, kDriverVersion },
-        { IDC_ABOUT_DRIVER_DATE, FileDate(InstalledDriverFile()) },
-        { IDC_ABOUT_EEPROM, "2.1\n" },     // the word 0x0102, bytes 0.1
-        { IDC_ABOUT_FIRMWARE, "2.3\n" },   // the word 0x0203, bytes 1.0
-        { IDC_ABOUT_MAC, AdapterMac() },
+    kqsim::AdapterState st;
+    ASSERT_TRUE(m_sim.GetAdapter(kGuid, st));
+    std::vector<AboutRow> rows = ModelSevenRows(ModulePath(), st.config.mac);
+    const AboutRow labels[] = {
         { IDC_ABOUT_CONFIG_LABEL, "Config Version >>" },
         { IDC_ABOUT_CONFIG_DATE_LABEL, "Date >>" },
         { IDC_ABOUT_DRIVER_LABEL, "Driver Version >>" },
@@ -205,7 +227,8 @@ TEST_F(AboutTest, ModelSevenShowsTheInstalledDriverFileAndTheProgramsOwnVersion)
         { IDC_ABOUT_MAC_LABEL, "Phy_Address >>" },
         { IDC_ABOUT_WEB_LINK, kSellerWebAddress },
     };
-    for (const auto& r : rows) {
+    rows.insert(rows.end(), std::begin(labels), std::end(labels));
+    for (const AboutRow& r : rows) {
         EXPECT_EQ(r.text, Text(page, r.id)) << r.id;
         EXPECT_TRUE(Visible(page, r.id)) << r.id;
     }
@@ -530,21 +553,6 @@ TEST_F(AboutTest, TheWebLinkOpensOnAThreadOfItsOwn)
 
 // ---- Kestiq.exe ----------------------------------------------------------------------------
 
-HWND FindChild(HWND parent, int id)
-{
-    struct Ctx {
-        int id;
-        HWND found;
-    } ctx{ id, nullptr };
-    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
-        Ctx* c = (Ctx*)lp;
-        if (GetDlgCtrlID(h) != c->id) return TRUE;
-        c->found = h;
-        return FALSE;
-    }, (LPARAM)&ctx);
-    return ctx.found;
-}
-
 std::string RemoteText(HWND w)
 {
     char buf[256] = {};
@@ -567,29 +575,17 @@ TEST_F(AboutInKestiq, ShowsTheProgramsAndTheInstalledDriversVersions)
         window = kqtest::FindProcessWindow(m_k.Pid(), "Tolvane Wireless Utility");
         return window && IsWindowVisible(window);
     }, 15000));
-    HWND about = FindChild(window, IDC_NAV_ABOUT);
+    HWND about = kqtest::FindChildById(window, IDC_NAV_ABOUT);
     ASSERT_NE(nullptr, about);
     DWORD_PTR r = 0;
     SendMessageTimeoutA(about, BM_CLICK, 0, 0, SMTO_BLOCK, 5000, &r);
-    HWND driverVersion = FindChild(window, IDC_ABOUT_DRIVER_VERSION);
+    HWND driverVersion = kqtest::FindChildById(window, IDC_ABOUT_DRIVER_VERSION);
     ASSERT_TRUE(kqtest::WaitFor([&] { return !RemoteText(driverVersion).empty(); }, 5000));
 
     kqsim::AdapterState st;
     ASSERT_TRUE(m_sim.GetAdapter(kGuid, st));
-    const struct {
-        UINT id;
-        std::string text;
-    } rows[] = {
-        { IDC_ABOUT_COPYRIGHT, kProgramCopyright },
-        { IDC_ABOUT_CONFIG_VERSION, kProgramVersion },
-        { IDC_ABOUT_CONFIG_DATE, FileDate(kqtest::BuiltProgram()) },
-        { IDC_ABOUT_DRIVER_VERSION, kDriverVersion },
-        { IDC_ABOUT_DRIVER_DATE, FileDate(InstalledDriverFile()) },
-        { IDC_ABOUT_EEPROM, "2.1\n" },
-        { IDC_ABOUT_FIRMWARE, "2.3\n" },
-        { IDC_ABOUT_MAC, MacText(st.config.mac) },
-    };
-    for (const auto& row : rows) EXPECT_EQ(row.text, RemoteText(FindChild(window, row.id))) << row.id;
+    std::vector<AboutRow> rows = ModelSevenRows(kqtest::BuiltProgram(), st.config.mac);
+    for (const AboutRow& row : rows) EXPECT_EQ(row.text, RemoteText(kqtest::FindChildById(window, row.id))) << row.id;
     m_k.Sync();
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     m_k.Sync();
