@@ -56,7 +56,16 @@ private:
         // The file name box: cmb13 in the explorer layout, edt1 in the old one.
         HWND name = GetDlgItem(dlg, 0x47c);
         if (!name) name = GetDlgItem(dlg, 0x480);
-        SendMessageA(name, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
+        // As a person browses: into the file's folder first, then the file.
+        size_t slash = m_path.find_last_of('\\');
+        if (slash != std::string::npos) {
+            std::string folder = m_path.substr(0, slash);
+            SendMessageA(name, WM_SETTEXT, 0, (LPARAM)folder.c_str());
+            SendMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+            SendMessageA(name, WM_SETTEXT, 0, (LPARAM)m_path.substr(slash + 1).c_str());
+        } else {
+            SendMessageA(name, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
+        }
         PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
     }
 
