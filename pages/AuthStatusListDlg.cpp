@@ -190,7 +190,13 @@ LRESULT CAuthStatusListDlg::OnGetCellInfo(WPARAM, LPARAM lParam)
     if (!cell) return 0;
     int row = cell->GetRow();
     if (row < 0 || row >= (int)m_rows.size()) return 0;
-    cell->m_strText = cell->GetColumn() == COL_TIME ? m_rows[row].time : m_rows[row].description;
+    if (cell->GetColumn() == COL_TIME) {
+        cell->m_strText = m_rows[row].time;
+        // The list keeps its first column to the left whatever the column says.
+        cell->m_nFormat = (cell->m_nFormat & ~(UINT)DT_CENTER) | DT_RIGHT;
+    } else {
+        cell->m_strText = m_rows[row].description;
+    }
     return 0;
 }
 
