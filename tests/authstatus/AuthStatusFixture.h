@@ -25,6 +25,7 @@
 #include "pages/AuthStatusListDlg.h"
 #include "resource.h"
 #include "support/AdapterKey.h"
+#include "support/ListProbe.h"
 #include "support/Restore.h"
 #include "tray/KestiqProcess.h"
 
@@ -93,17 +94,8 @@ protected:
     }
 
     // ---- Looking, through the list control ----
-    int RowCount() const { return (int)SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0); }
-    std::string Cell(int row, int column) const
-    {
-        char buf[300] = {};
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = buf;
-        item.cchTextMax = sizeof(buf);
-        SendMessageA(m_list, LVM_GETITEMTEXTA, row, (LPARAM)&item);
-        return buf;
-    }
+    int RowCount() const { return ListRowCount(m_list); }
+    std::string Cell(int row, int column) const { return ListCellText(m_list, row, column); }
     std::vector<std::string> Descriptions() const
     {
         std::vector<std::string> out;
