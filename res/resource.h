@@ -183,3 +183,5 @@
 #include "profileedit_ids.h"
 // ---- EAP settings dialog and its pages (res/eapsettings.rc) ----
 #include "eapsettings_ids.h"
+// ---- Authentication status list (res/authstatus.rc) ----
+#include "authstatus_ids.h"
