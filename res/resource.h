@@ -181,3 +181,7 @@
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"
+// ---- EAP settings dialog and its pages (res/eapsettings.rc) ----
+#include "eapsettings_ids.h"
+// ---- Authentication status list (res/authstatus.rc) ----
+#include "authstatus_ids.h"
