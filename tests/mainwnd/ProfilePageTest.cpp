@@ -245,6 +245,37 @@ TEST_F(ProfilePageTest, DetailsPaneShowsTheSelectedProfile)
     }
 }
 
+// A person clicks a row: the mouse reaches the grid, not the page's handler.
+TEST_F(ProfilePageTest, ClickingARowShowsThatProfilesDetails)
+{
+    ASSERT_TRUE(WriteProfile("Cafe", OpenCafe()));
+    ASSERT_TRUE(WriteProfile("Home", Wpa2Home()));
+    CProfilePage* p = OpenPage();
+    ASSERT_NE(nullptr, p);
+    struct { const char* name; const char* ssid; const char* authentication; } rows[] = {
+        { "Home", "Kestiq-Home", "WPA2-PSK " }, { "Cafe", "Kestiq-Open", "Open " }, { "Home", "Kestiq-Home", "WPA2-PSK " },
+    };
+    for (const auto& r : rows) {
+        int row = RowOf(p, r.name);
+        ASSERT_GE(row, 0);
+        RECT cell = {};
+        cell.top = 1;   // the name column
+        cell.left = LVIR_BOUNDS;
+        ASSERT_TRUE(SendMessageA(Grid(p), LVM_GETSUBITEMRECT, row, (LPARAM)&cell));
+        LPARAM at = MAKELPARAM(cell.left + 10, (cell.top + cell.bottom) / 2);
+        PostMessageA(Grid(p), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(Grid(p), WM_LBUTTONUP, 0, at);
+        Pump();
+        char shown[128] = {};
+        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_NAME, shown, sizeof(shown));
+        EXPECT_STREQ(r.name, shown);
+        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_SSID, shown, sizeof(shown));
+        EXPECT_STREQ(r.ssid, shown);
+        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_AUTHENTICATION, shown, sizeof(shown));
+        EXPECT_STREQ(r.authentication, shown);
+    }
+}
+
 TEST_F(ProfilePageTest, OverlongNameWrittenByHandHidesNothing)
 {
     ASSERT_TRUE(WriteProfile("A-first", OpenCafe()));
