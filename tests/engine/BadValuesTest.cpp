@@ -200,6 +200,7 @@ TEST_F(BadValues, EveryValueGivesWhatAMissingValueGives)
 
 TEST_F(BadValues, MissingValuesGiveTheirDefaults)
 {
+    Set(g_dwTransmitSetting, 0);
     DWORD advanced[8] = { 3, 4, 5, 6, 7, 1, 9, 10 };
     ASSERT_TRUE(m_sim.SetOidAnswer(Guid(), OID_VENDOR_ADVANCED_CONFIG, advanced, sizeof(advanced)));
     Outcome o = ApplyKey({});
@@ -229,13 +230,34 @@ TEST_F(BadValues, MissingValuesGiveTheirDefaults)
     EXPECT_EQ(0u, r.advanced[2]);
     EXPECT_EQ(6u, r.advanced[3]);
     EXPECT_EQ(5u, r.advanced[4]);
-    // No stored transmit setting: packed from the driver's HT_PHY (MCS 7, not 33).
+    // No stored transmit setting: the record's is packed from the driver's
+    // HT_PHY; g_dwTransmitSetting, which the rates follow, stays as it was.
     EXPECT_EQ(0xE07Fu, r.transmitSetting);
-    EXPECT_EQ(r.transmitSetting, g_dwTransmitSetting);
+    EXPECT_EQ(0u, g_dwTransmitSetting);
     const BYTE only54[8] = { 108 };
     EXPECT_EQ(0, std::memcmp(only54, r.desiredRates, 8));
     EXPECT_TRUE(g_bConfigFromRegistry);
     m_sim.ClearOidAnswer(Guid(), OID_VENDOR_ADVANCED_CONFIG);
+
+    // The driver's MCS 33 packed into the record does not open the rates.
+    BYTE mcs33[12];
+    std::memcpy(mcs33, kHt, sizeof(mcs33));
+    mcs33[7] = 33;
+    ASSERT_TRUE(m_sim.SetOidAnswer(Guid(), OID_VENDOR_HT_PHY, mcs33, sizeof(mcs33)));
+    ApplyKey({});
+    ASSERT_TRUE(g_pCurProfile);
+    EXPECT_EQ(0xE21Fu, g_pCurProfile->transmitSetting);
+    EXPECT_EQ(0u, g_dwTransmitSetting);
+    EXPECT_EQ(0, std::memcmp(only54, g_pCurProfile->desiredRates, 8));
+
+    // A stored setting is the one the rates follow.
+    ApplyKey({ Dword("TransmitSetting", 33u << 4) });
+    ASSERT_TRUE(g_pCurProfile);
+    EXPECT_EQ(33u << 4, g_pCurProfile->transmitSetting);
+    EXPECT_EQ(33u << 4, g_dwTransmitSetting);
+    const BYTE all11g[8] = { 108, 96, 72, 48, 22, 11, 4, 2 };
+    EXPECT_EQ(0, std::memcmp(all11g, g_pCurProfile->desiredRates, 8));
+    ASSERT_TRUE(m_sim.SetOidAnswer(Guid(), OID_VENDOR_HT_PHY, kHt, sizeof(kHt)));
 }
 
 TEST_F(BadValues, NoAdapterKeyLeavesEveryPreset)
