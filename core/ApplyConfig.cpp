@@ -45,7 +45,7 @@ public:
     CKeyReader(const CKeyReader&) = delete;
     CKeyReader& operator=(const CKeyReader&) = delete;
 
-    // A decimal text (empty, too long or not a number: missing).
+    // A number read like atoi, or a REG_DWORD (too long or beyond an int: missing).
     bool Number(const char* name, int* v) const { return m_key && ReadRegNumber(m_key, name, v); }
     bool Number(const char* name, DWORD* v) const
     {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <shlwapi.h>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "WindowFixture.h"
+#include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
 #include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
@@ -38,6 +40,9 @@ protected:
     {
         kqtest::ControllerWindowTest::SetUp();
         m_adapterPath = g_strAdapterRegPath.GetString();
+        // Activation copies a profile into the adapter key: later programs
+        // started against this adapter must find the key as it was.
+        m_adapterKey.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, m_adapterPath));
         ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         RemoveProfiles();
         g_bIsAdmin = TRUE;
@@ -49,6 +54,7 @@ protected:
         RemoveProfiles();
         WriteAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         kqtest::ControllerWindowTest::TearDown();
+        m_adapterKey.reset();
     }
     void RemoveProfiles()
     {
@@ -114,6 +120,7 @@ protected:
 
     std::string m_adapterPath;
     CString m_savedCurProfile;
+    std::unique_ptr<kqtest::KeyGuard> m_adapterKey;
 };
 
 ProfileSettings Wpa2Home()
@@ -221,10 +228,12 @@ TEST_F(ProfilePageTest, DetailsPaneShowsTheSelectedProfile)
           { { "NetworkType", "0" }, { "AuthenType", "12" }, { "Encryption", "0" } },
           { { DETAIL_NETWORK_TYPE, "Ad hoc" }, { DETAIL_AUTHENTICATION, "Open " }, { DETAIL_ENCRYPTION, "WEP" },
             { DETAIL_SSID, "" }, { DETAIL_CHANNEL, "" } } },
-        { "hand-written: bad numbers leave their texts empty",
-          { { "SSID", "x" }, { "NetworkType", "abc" }, { "Encryption", "3" }, { "TXPower", "9" }, { "RtsThresh", "" } },
-          { { DETAIL_NETWORK_TYPE, "" }, { DETAIL_ENCRYPTION, "" }, { DETAIL_TX_POWER, "" },
-            { DETAIL_RTS_THRESHOLD, "" }, { DETAIL_AUTHENTICATION, "" } } },
+        { "hand-written: numbers read as atoi reads them, unknown ones and missing values show nothing",
+          { { "SSID", "x" }, { "NetworkType", "abc" }, { "Encryption", "3" }, { "TXPower", "9" }, { "RtsThresh", "" },
+            { "FragThresh", "512 bytes" } },
+          { { DETAIL_NETWORK_TYPE, "Ad hoc" }, { DETAIL_ENCRYPTION, "" }, { DETAIL_TX_POWER, "" },
+            { DETAIL_RTS_THRESHOLD, "0" }, { DETAIL_FRAG_THRESHOLD, "512" }, { DETAIL_AUTHENTICATION, "" },
+            { DETAIL_CHANNEL, "" } } },
     };
     CProfilePage* p = OpenPage();
     ASSERT_NE(nullptr, p);
@@ -450,10 +459,17 @@ TEST_F(ProfilePageTest, ActivatingAHandWrittenProfileTakesTheDefaultsForWhatItLa
     Click(p, IDC_PROFILE_APPLY);
     EXPECT_EQ("Hand", Active(REGSTR_CUR_PROFILE));
     EXPECT_EQ("Kestiq-Open", Active("SSID"));
-    EXPECT_EQ("1", Active("NetworkType"));
-    EXPECT_EQ("0", Active("AuthenType"));
+    EXPECT_EQ("", Active("NetworkType")) << "copied as it is: the apply reads it as 0, ad hoc";
+    EXPECT_EQ("open", Active("AuthenType"));
     EXPECT_EQ("1", Active("Encryption"));
     EXPECT_EQ("", Active("WPAPSK"));
+    ASSERT_TRUE(kqtest::WaitFor([&] {
+        return g_pCurProfile && std::string((const char*)g_pCurProfile->ssid.Ssid, g_pCurProfile->ssid.SsidLength) ==
+                                    "Kestiq-Open";
+    }, 5000));
+    EXPECT_EQ(0u, g_pCurProfile->infrastructureMode);
+    EXPECT_EQ(0u, g_pCurProfile->authMode);
+    EXPECT_EQ(1u, g_pCurProfile->encryption);
     // The other profile is untouched.
     CString psk;
     HKEY home = OpenProfileKey("Home", KEY_READ);
