@@ -157,8 +157,8 @@ TEST(Layering, EveryIncludeOfTheTreePointsDown)
 // frees it for every record of the product.
 TEST(Layering, MovableMemoryIsAllocatedByItsModuleOnly)
 {
-    const char* const calls[] = { "GlobalAlloc", "GlobalLock", "GlobalUnlock", "GlobalFree", "GlobalHandle", "GlobalSize",
-                                  "GlobalReAlloc" };
+    const char* const calls[] = { "GlobalAlloc", "GlobalLock", "GlobalUnlock", "GlobalFree",
+                                  "GlobalHandle", "GlobalSize", "GlobalReAlloc" };
     std::vector<std::string> bad;
     for (const std::string& file : TreeFiles(kRoot)) {
         if (file == "core/MovableMemory.cpp" || FolderOf(file) == "sim") continue;
