@@ -27,6 +27,7 @@
 #include "WindowFixture.h"
 #include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
+#include "support/ImportHook.h"
 #include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
 
@@ -153,14 +154,30 @@ TEST_F(ProfilePageTest, ListsTheStoredProfilesThroughTheCellProtocol)
     ASSERT_TRUE(WriteProfile("Home", Wpa2Home()));
     ASSERT_TRUE(WriteProfile("Cafe", OpenCafe()));
     ASSERT_TRUE(WriteProfile("LAN party", adhoc));
+    // Written by hand: without Encryption a profile counts as unencrypted.
+    struct { const char* name; const char* authenType; const char* encryption; } hand[] = {
+        { "Bare", "0", nullptr }, { "Nothing", nullptr, nullptr }, { "Shared", "1", nullptr }, { "WEP", "0", "0" },
+    };
+    for (const auto& h : hand) {
+        HKEY k = CreateProfileKey(h.name);
+        ASSERT_NE(nullptr, k);
+        WriteRegText(k, "SSID", h.name);
+        if (h.authenType) WriteRegText(k, "AuthenType", h.authenType);
+        if (h.encryption) WriteRegText(k, "Encryption", h.encryption);
+        RegCloseKey(k);
+    }
     CProfilePage* p = OpenPage();
     ASSERT_NE(nullptr, p);
-    ASSERT_EQ(3, (int)SendMessageA(Grid(p), LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_EQ(7, (int)SendMessageA(Grid(p), LVM_GETITEMCOUNT, 0, 0));
 
     struct { const char* name; const char* ssid; int secured; int type; } rows[] = {
         { "Home", "Kestiq-Home", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_INFRASTRUCTURE },
         { "Cafe", "Kestiq-Open", -1, PROFILE_IMAGE_INFRASTRUCTURE },
         { "LAN party", "Games", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_ADHOC },
+        { "Bare", "Bare", -1, PROFILE_IMAGE_INFRASTRUCTURE },
+        { "Nothing", "Nothing", -1, PROFILE_IMAGE_INFRASTRUCTURE },
+        { "Shared", "Shared", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_INFRASTRUCTURE },
+        { "WEP", "WEP", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_INFRASTRUCTURE },
     };
     for (const auto& r : rows) {
         int row = RowOf(p, r.name);
@@ -305,6 +322,52 @@ TEST_F(ProfilePageTest, OverlongNameWrittenByHandHidesNothing)
     Select(p, 1);
     p->ShowProfileDetails();
     EXPECT_EQ(CString("Kestiq-Home"), p->Detail(DETAIL_SSID));
+}
+
+// The timers this program starts, while the recorder lives.
+class TimerRecorder {
+public:
+    struct Start {
+        HWND window;
+        UINT_PTR id;
+        UINT ms;
+    };
+    TimerRecorder() : m_hook("SetTimer", reinterpret_cast<void*>(&Record)) { s_active = this; }
+    ~TimerRecorder() { s_active = nullptr; }
+    bool ok() const { return m_hook.ok(); }
+    std::vector<Start> starts;
+
+private:
+    typedef UINT_PTR(WINAPI* SetTimerFn)(HWND, UINT_PTR, UINT, TIMERPROC);
+    static UINT_PTR WINAPI Record(HWND w, UINT_PTR id, UINT ms, TIMERPROC proc)
+    {
+        s_active->starts.push_back({ w, id, ms });
+        return s_active->m_hook.Real<SetTimerFn>()(w, id, ms, proc);
+    }
+    static inline TimerRecorder* s_active = nullptr;
+    kqtest::ImportHook m_hook;
+};
+
+TEST_F(ProfilePageTest, TheRowStateTimerRunsEveryThreeSeconds)
+{
+    std::vector<TimerRecorder::Start> starts;
+    CProfilePage* p = nullptr;
+    {
+        TimerRecorder timers;
+        ASSERT_TRUE(timers.ok());
+        p = OpenPage();
+        starts = timers.starts;
+    }
+    ASSERT_NE(nullptr, p);
+    int found = 0;
+    for (const auto& t : starts)
+        if (t.window == p->m_hWnd) {
+            ++found;
+            EXPECT_EQ(2u, t.id);
+            EXPECT_EQ(3000u, t.ms);
+        }
+    EXPECT_EQ(1, found) << "one timer of the page";
+    EXPECT_TRUE(KillTimer(p->m_hWnd, 2)) << "and it runs";
 }
 
 TEST_F(ProfilePageTest, CurProfileNamingNoProfileMarksNothing)
