@@ -74,6 +74,19 @@ protected:
         std::strcpy(p->tunnelPassword, "wonderland");
         return p;
     }
+    // The library started afresh with this account in the air, the port
+    // attached with every request answered at once, and a new PEAP profile.
+    void StartAnswering(const char* eap)
+    {
+        g_answered.clear();
+        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+        Put8021xNetwork("Sim-Corp", 2, eap);
+        ShutdownAuthLibrary();
+        ASSERT_TRUE(InitAuthLibrary());
+        ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
+        FreeStationConfig(g_pCurProfile);
+        g_pCurProfile = PeapProfile();
+    }
     bool HasLine(const std::string& line)
     {
         for (const std::string& l : RingLines())
@@ -244,15 +257,8 @@ TEST_F(AuthenticationTest, FailedLoginOfAStoredProfileRecordsItsReason)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        g_answered.clear();
         g_offerProvisioning = g_givePac = false;
-        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
-        Put8021xNetwork("Sim-Corp", 2, c.eap);
-        ShutdownAuthLibrary();
-        ASSERT_TRUE(InitAuthLibrary());
-        ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
-        FreeStationConfig(g_pCurProfile);
-        g_pCurProfile = PeapProfile();
+        ASSERT_NO_FATAL_FAILURE(StartAnswering(c.eap));
         std::strcpy(g_pCurProfile->tunnelPassword, c.password);
         g_bConfigFromRegistry = 1;
         g_bAutoConnect = 1;
@@ -298,16 +304,9 @@ TEST_F(AuthenticationTest, VerdictsOnTheAccountReadAsTheirLines)
     };
     const char* methodLines[] = {"PEAP Authenticating...", "", "", "EAP-FAST Authenticating..."};
     for (auto& c : cases) {
-        g_answered.clear();
         g_offerProvisioning = c.offerProvisioning;
         g_givePac = c.givePac;
-        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
-        Put8021xNetwork("Sim-Corp", 2, c.eap);
-        ShutdownAuthLibrary();
-        ASSERT_TRUE(InitAuthLibrary());
-        ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
-        FreeStationConfig(g_pCurProfile);
-        g_pCurProfile = PeapProfile();
+        ASSERT_NO_FATAL_FAILURE(StartAnswering(c.eap)) << c.name;
         g_pCurProfile->eapMethod = c.method;
         g_pCurProfile->innerMethod = c.inner;
         std::strcpy(g_pCurProfile->tunnelPassword, c.password);

@@ -24,6 +24,14 @@ protected:
         ASSERT_TRUE(graph.Create("", WS_VISIBLE, CRect(10, 10, 10 + w, 10 + h), &host, 200));
         graph.m_crBar = kBar;
     }
+    // Two labels in a small font that draws no shades.
+    void LabelTopAndBottom()
+    {
+        font.CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
+        graph.SetFont(&font);
+        graph.m_strLabels[0] = "54M";
+        graph.m_strLabels[1] = "0";
+    }
     // Height of the bar colour at the bottom of a column, and whether the rest above is black.
     int BarHeight(const Shot& s, int x, bool* blackAbove)
     {
@@ -67,10 +75,7 @@ TEST_F(Graph, AFullScaleOfZeroIsAllBlack)
 TEST_F(Graph, TheLegendBandHoldsTheLabelsAndColumnsRunOutwardFromIt)
 {
     Make(200, 62);
-    font.CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
-    graph.SetFont(&font);
-    graph.m_strLabels[0] = "54M";
-    graph.m_strLabels[1] = "0";
+    LabelTopAndBottom();
     graph.SetLabelCount(2);
     graph.SetLegendWidth(30);
     graph.SetScale(1.0);
@@ -102,10 +107,7 @@ TEST_F(Graph, TheLegendBandHoldsTheLabelsAndColumnsRunOutwardFromIt)
 TEST_F(Graph, LegendWidthAndLabelCountRepaintTheGraphAtOnce)
 {
     Make(100, 62);
-    font.CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
-    graph.SetFont(&font);
-    graph.m_strLabels[0] = "54M";
-    graph.m_strLabels[1] = "0";
+    LabelTopAndBottom();
     ASSERT_TRUE(graph.SetLabelCount(1));
     ASSERT_TRUE(graph.SetLegendWidth(60));
     ASSERT_TRUE(graph.SetScale(1.0));
