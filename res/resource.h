@@ -181,3 +181,5 @@
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"
+// ---- Authentication status list (res/authstatus.rc) ----
+#include "authstatus_ids.h"
