@@ -40,7 +40,7 @@ bool WaitForSurveyList(HWND w, int seconds)
 {
     const int kList = 1014, kRescan = 1015;
     for (int i = 0; i < seconds * 10; ++i) {
-        HWND list = FindChildById(w, kList), rescan = FindChildById(w, kRescan);
+        HWND list = kqtest::FindChildById(w, kList), rescan = kqtest::FindChildById(w, kRescan);
         if (list && rescan && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0 && IsWindowEnabled(rescan)) return true;
         Sleep(100);
     }
