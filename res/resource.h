@@ -181,3 +181,5 @@
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"
+// ---- Network information panel and the engineering dialogs (res/netinfo.rc) ----
+#include "netinfo_ids.h"

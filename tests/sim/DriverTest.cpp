@@ -806,10 +806,17 @@ TEST_F(SimDriverTest, RecordsWithHugeLengthFieldsAreRefused)
     Bytes start = withWords(56, {{12, 0xFFFFFFFF}});
     dev->Set(OID_VENDOR_WSC_START, start.data(), 56);
     Bytes session(14, 0x11);
-    for (int i = 0; i < 40; ++i) dev->Set(OID_VENDOR_BA_TABLE, session.data(), 14);
+    EXPECT_FALSE(dev->Set(OID_VENDOR_BA_TABLE, session.data(), 14));   // TID 17
+    session[0] = 0;
+    session[7] = 3;
+    for (int i = 0; i < 40; ++i) {
+        session[6] = (BYTE)i;
+        EXPECT_EQ(i < 32, dev->Set(OID_VENDOR_BA_TABLE, session.data(), 14)) << i;
+    }
     BYTE table[3076];
     ASSERT_TRUE(dev->Query(OID_VENDOR_BA_TABLE, table, sizeof(table)));
     EXPECT_EQ(32, table[3072]);
+    EXPECT_EQ(0, table[3073]);
     ExpectAlive(*dev, client());
 }
 
