@@ -73,6 +73,7 @@ std::vector<CString> CollectBaPeers()
 
 BEGIN_MESSAGE_MAP(CBaSessionDlg, CChildPage)
     ON_MESSAGE(WM_CELLLIST_GETCELLINFO, OnGetCellInfo)
+    ON_BN_CLICKED(IDC_BA_OK, OnOkButton)
     ON_BN_CLICKED(IDC_BA_CANCEL, OnCancelButton)
 END_MESSAGE_MAP()
 
@@ -146,6 +147,15 @@ void CBaSessionDlg::ReturnToLinkStatus()
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
 }
 
+void CBaSessionDlg::OnOkButton()
+{
+    if (!UpdateData(TRUE) || !TakeChoice()) return;
+    BaSessionRequest r = NewRequest();
+    CompleteRequest(r);
+    SetOid(m_dwRequestOid, &r, sizeof(r), nullptr, 3);
+    ReturnToLinkStatus();
+}
+
 void CBaSessionDlg::OnCancelButton()
 {
     ReturnToLinkStatus();
@@ -155,8 +165,9 @@ void CBaSessionDlg::OnCancelButton()
 
 BEGIN_MESSAGE_MAP(CAddBaDlg, CBaSessionDlg)
     ON_WM_SHOWWINDOW()
-    ON_BN_CLICKED(IDC_BA_OK, OnOkButton)
 END_MESSAGE_MAP()
+
+CAddBaDlg::CAddBaDlg(CConfigMainDlg* pMainDlg) : CBaSessionDlg(IDD_ADD_BA, OID_VENDOR_BA_TABLE, pMainDlg) {}
 
 void CAddBaDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -172,21 +183,18 @@ void CAddBaDlg::OnShowWindow(BOOL bShow, UINT)
     UpdateData(FALSE);
 }
 
-void CAddBaDlg::OnOkButton()
+void CAddBaDlg::CompleteRequest(BaSessionRequest& request) const
 {
-    if (!UpdateData(TRUE) || !TakeChoice()) return;
-    BaSessionRequest r = NewRequest();
-    r.windowSize = (BYTE)m_nWindowSize;
-    SetOid(OID_VENDOR_BA_TABLE, &r, sizeof(r), nullptr, 3);
-    ReturnToLinkStatus();
+    request.windowSize = (BYTE)m_nWindowSize;
 }
 
 // ---- Delete ------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CDeleteBaDlg, CBaSessionDlg)
     ON_WM_SHOWWINDOW()
-    ON_BN_CLICKED(IDC_BA_OK, OnOkButton)
 END_MESSAGE_MAP()
+
+CDeleteBaDlg::CDeleteBaDlg(CConfigMainDlg* pMainDlg) : CBaSessionDlg(IDD_DELETE_BA, OID_VENDOR_BA_DELETE, pMainDlg) {}
 
 void CDeleteBaDlg::OnShowWindow(BOOL bShow, UINT)
 {
@@ -202,11 +210,7 @@ void CDeleteBaDlg::OnShowWindow(BOOL bShow, UINT)
     }
 }
 
-void CDeleteBaDlg::OnOkButton()
+void CDeleteBaDlg::CompleteRequest(BaSessionRequest& request) const
 {
-    if (!UpdateData(TRUE) || !TakeChoice()) return;
-    BaSessionRequest r = NewRequest();
-    r.deleteAll = (BYTE)m_nDeleteAll;
-    SetOid(OID_VENDOR_BA_DELETE, &r, sizeof(r), nullptr, 3);
-    ReturnToLinkStatus();
+    request.deleteAll = (BYTE)m_nDeleteAll;
 }

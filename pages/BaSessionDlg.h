@@ -31,11 +31,17 @@ public:
     const std::vector<CString>& Peers() const { return m_peers; }
 
 protected:
-    CBaSessionDlg(UINT templateId, CConfigMainDlg* pMainDlg) : CChildPage(templateId, pMainDlg) {}
+    // requestOid: the set OID that OK sends the request with.
+    CBaSessionDlg(UINT templateId, DWORD requestOid, CConfigMainDlg* pMainDlg)
+        : CChildPage(templateId, pMainDlg), m_dwRequestOid(requestOid) {}
     DECLARE_MESSAGE_MAP()
     BOOL OnInitDialog() override;
     LRESULT OnGetCellInfo(WPARAM wParam, LPARAM lParam);
+    // OK: the choice taken, the request sent (3 tries), back to link status.
+    void OnOkButton();
     void OnCancelButton();
+    // The bytes of the request that only one of the dialogs fills.
+    virtual void CompleteRequest(BaSessionRequest& request) const = 0;
 
     void FillBssidList();
     // The chosen TID and peer into the members; FALSE after telling the user
@@ -48,12 +54,13 @@ protected:
     CCellListCtrl m_list;
 
 private:
+    const DWORD m_dwRequestOid;
     std::vector<CString> m_peers;
 };
 
 class CAddBaDlg : public CBaSessionDlg {
 public:
-    explicit CAddBaDlg(CConfigMainDlg* pMainDlg) : CBaSessionDlg(IDD_ADD_BA, pMainDlg) {}
+    explicit CAddBaDlg(CConfigMainDlg* pMainDlg);
 
     // The window size limit of the session (0-255: one byte of the request).
     int m_nWindowSize = 64;
@@ -62,12 +69,12 @@ protected:
     DECLARE_MESSAGE_MAP()
     void DoDataExchange(CDataExchange* pDX) override;
     void OnShowWindow(BOOL bShow, UINT status);
-    void OnOkButton();
+    void CompleteRequest(BaSessionRequest& request) const override;
 };
 
 class CDeleteBaDlg : public CBaSessionDlg {
 public:
-    explicit CDeleteBaDlg(CConfigMainDlg* pMainDlg) : CBaSessionDlg(IDD_DELETE_BA, pMainDlg) {}
+    explicit CDeleteBaDlg(CConfigMainDlg* pMainDlg);
 
     // 1: one TID (the TID list shows), 0: every TID.
     int m_nPerTid = 1;
@@ -82,7 +89,7 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
     void OnShowWindow(BOOL bShow, UINT status);
-    void OnOkButton();
+    void CompleteRequest(BaSessionRequest& request) const override;
 
 private:
     std::vector<BaTidEntry> m_entries;

@@ -45,13 +45,14 @@ void CRegisterToolDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_REG_EEPROM_VALUE, m_strEepromValue);
 }
 
-BOOL CRegisterToolDlg::QueryRegister(DWORD type, DWORD offset, DWORD* value)
+// The values are 32-bit registers: eight digits, whatever the width of a
+// pointer.  A query the driver does not answer leaves the value text alone.
+void CRegisterToolDlg::QueryRegister(DWORD type, DWORD offset, CString& value, const char* format, DWORD mask)
 {
     RegisterAccessRecord r = { type, offset, 0 };
     DWORD got = 0;
-    if (!QueryOid(OID_VENDOR_REGISTER_ACCESS, &r, sizeof(r), &got) || got < sizeof(r)) return FALSE;
-    *value = r.value;
-    return TRUE;
+    if (QueryOid(OID_VENDOR_REGISTER_ACCESS, &r, sizeof(r), &got) && got >= sizeof(r)) value.Format(format, r.value & mask);
+    UpdateData(FALSE);
 }
 
 void CRegisterToolDlg::SetRegister(DWORD type, DWORD offset, DWORD value)
@@ -60,47 +61,36 @@ void CRegisterToolDlg::SetRegister(DWORD type, DWORD offset, DWORD value)
     SetOid(OID_VENDOR_REGISTER_ACCESS, &r, sizeof(r), nullptr, 3);
 }
 
-// The values are 32-bit registers: eight digits, whatever the width of a pointer.
 void CRegisterToolDlg::OnMacQuery()
 {
-    if (!UpdateData(TRUE)) return;
-    DWORD v = 0;
-    if (QueryRegister(REGISTER_TYPE_MAC, HexTextValue(m_strMacOffset), &v)) m_strMacValue.Format("%08X", v);
-    UpdateData(FALSE);
+    if (UpdateData(TRUE)) QueryRegister(REGISTER_TYPE_MAC, HexTextValue(m_strMacOffset), m_strMacValue, "%08X", ~0u);
 }
 
 void CRegisterToolDlg::OnMacSet()
 {
-    if (!UpdateData(TRUE)) return;
-    SetRegister(REGISTER_TYPE_MAC, HexTextValue(m_strMacOffset), HexTextValue(m_strMacValue));
+    if (UpdateData(TRUE)) SetRegister(REGISTER_TYPE_MAC, HexTextValue(m_strMacOffset), HexTextValue(m_strMacValue));
 }
 
 void CRegisterToolDlg::OnBbpQuery()
 {
-    if (!UpdateData(TRUE)) return;
-    DWORD v = 0;
-    if (QueryRegister(REGISTER_TYPE_BBP, (DWORD)m_nBbpId, &v)) m_strBbpValue.Format("%02X", v % 256);
-    UpdateData(FALSE);
+    if (UpdateData(TRUE)) QueryRegister(REGISTER_TYPE_BBP, (DWORD)m_nBbpId, m_strBbpValue, "%02X", 0xFF);
 }
 
 void CRegisterToolDlg::OnBbpSet()
 {
-    if (!UpdateData(TRUE)) return;
-    SetRegister(REGISTER_TYPE_BBP, (DWORD)m_nBbpId, HexTextValue(m_strBbpValue));
+    if (UpdateData(TRUE)) SetRegister(REGISTER_TYPE_BBP, (DWORD)m_nBbpId, HexTextValue(m_strBbpValue));
 }
 
 void CRegisterToolDlg::OnEepromQuery()
 {
-    if (!UpdateData(TRUE)) return;
-    DWORD v = 0;
-    if (QueryRegister(REGISTER_TYPE_EEPROM, HexTextValue(m_strEepromOffset), &v)) m_strEepromValue.Format("%08X", v);
-    UpdateData(FALSE);
+    if (UpdateData(TRUE))
+        QueryRegister(REGISTER_TYPE_EEPROM, HexTextValue(m_strEepromOffset), m_strEepromValue, "%08X", ~0u);
 }
 
 void CRegisterToolDlg::OnEepromSet()
 {
-    if (!UpdateData(TRUE)) return;
-    SetRegister(REGISTER_TYPE_EEPROM, HexTextValue(m_strEepromOffset), HexTextValue(m_strEepromValue));
+    if (UpdateData(TRUE))
+        SetRegister(REGISTER_TYPE_EEPROM, HexTextValue(m_strEepromOffset), HexTextValue(m_strEepromValue));
 }
 
 void CRegisterToolDlg::OnRfSet()

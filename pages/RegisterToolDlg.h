@@ -69,7 +69,8 @@ protected:
     void OnBbpTuningSet();
 
 private:
-    // Reads one register; FALSE (value untouched) when the driver does not answer.
-    static BOOL QueryRegister(DWORD type, DWORD offset, DWORD* value);
+    // Reads one register into its value text (format of value & mask), then
+    // shows the members.
+    void QueryRegister(DWORD type, DWORD offset, CString& value, const char* format, DWORD mask);
     static void SetRegister(DWORD type, DWORD offset, DWORD value);
 };

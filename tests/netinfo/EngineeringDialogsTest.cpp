@@ -20,6 +20,7 @@
 #include "core/Oids.h"
 #include "core/RegistryStore.h"
 #include "mainwnd/WindowFixture.h"
+#include "netinfo/EngineScan.h"
 #include "pages/BaSessionDlg.h"
 #include "pages/HtAggregationPage.h"
 #include "pages/RegisterToolDlg.h"
@@ -106,15 +107,7 @@ protected:
     }
 
     // The driver's latest scan in g_pBssidList, through the engine.
-    void Scan()
-    {
-        if (!g_bScanPending) ConnectIfRequested();
-        kqsim::AdapterState st;
-        for (int k = 0; k < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++k) Sleep(1);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
-        ClearConnectRequests();
-    }
+    void Scan() { kqtest::ScanThroughEngine(m_dlg, m_sim, kGuid); }
     // Associates with a WPA2-PSK network of the air (its keys do not matter here).
     void Join(const char* ssid)
     {

@@ -18,6 +18,7 @@
 #include "mainwnd/ConfigMainDlg.h"
 #include "mainwnd/WindowFixture.h"
 #include "mainwnd/WindowProbe.h"
+#include "netinfo/EngineScan.h"
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "pages/SurveyList.h"
@@ -101,12 +102,7 @@ protected:
     void RefreshSurvey()
     {
         for (int i = 0; i < 2; ++i) {
-            if (!g_bScanPending) ConnectIfRequested();
-            kqsim::AdapterState st;
-            for (int k = 0; k < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++k) Sleep(1);
-            KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-            SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
-            ClearConnectRequests();
+            kqtest::ScanThroughEngine(m_dlg, m_sim, kGuid);
             m_survey->m_bScanning = TRUE;
             SendMessageA(m_survey->m_hWnd, WM_TIMER, IDT_SURVEY_REFRESH, 0);
             Pump();
