@@ -20,7 +20,7 @@
 #include "core/Oids.h"
 #include "core/RegistryStore.h"
 #include "mainwnd/WindowFixture.h"
-#include "netinfo/EngineScan.h"
+#include "netinfo/AirFixture.h"
 #include "pages/BaSessionDlg.h"
 #include "pages/HtAggregationPage.h"
 #include "pages/RegisterToolDlg.h"
@@ -85,29 +85,19 @@ private:
     std::thread m_thread;
 };
 
-class EngineeringTest : public kqtest::ControllerWindowTest {
+class EngineeringTest : public kqtest::DefaultAirTest {
 protected:
     void SetUp() override
     {
-        kqtest::ControllerWindowTest::SetUp();
-        ClearConnectRequests();
-        g_nWirelessMode = 5;
-        g_dwCountryRegion &= 0xFF;
-        g_bScanPending = FALSE;
+        kqtest::DefaultAirTest::SetUp();
         memset(g_CurBssid, 0, 6);
         m_key.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, g_strAdapterRegPath.GetString()));
-        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_SCAN_LATENCY, 1));
     }
     void TearDown() override
     {
-        ClearConnectRequests();
-        g_bScanPending = FALSE;
         m_key.reset();
-        kqtest::ControllerWindowTest::TearDown();
+        kqtest::DefaultAirTest::TearDown();
     }
-
-    // The driver's latest scan in g_pBssidList, through the engine.
-    void Scan() { kqtest::ScanThroughEngine(m_dlg, m_sim, kGuid); }
     // Associates with a WPA2-PSK network of the air (its keys do not matter here).
     void Join(const char* ssid)
     {
@@ -168,9 +158,6 @@ protected:
         widgettest::PumpPending();
     }
 
-    Restore<int> m_mode{ g_nWirelessMode };
-    Restore<DWORD> m_region{ g_dwCountryRegion };
-    Restore<BOOL> m_pending{ g_bScanPending };
     Restore<BYTE[6]> m_bssid{ g_CurBssid };
     std::unique_ptr<kqtest::KeyGuard> m_key;
 };

@@ -18,7 +18,7 @@
 #include "mainwnd/ConfigMainDlg.h"
 #include "mainwnd/WindowFixture.h"
 #include "mainwnd/WindowProbe.h"
-#include "netinfo/EngineScan.h"
+#include "netinfo/AirFixture.h"
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "pages/SurveyList.h"
@@ -60,29 +60,17 @@ const Expected kDefaultAir[] = {
     { "Kestiq-WPS", "Kestiq-WPS", "00-11-22-33-44-07", "WPA2-PSK", "AES", "8 <--> 2447 MHz", kBgRates, 89, false },
 };
 
-class NetworkInfoPanelTest : public kqtest::ControllerWindowTest {
+class NetworkInfoPanelTest : public kqtest::DefaultAirTest {
 protected:
     void SetUp() override
     {
-        kqtest::ControllerWindowTest::SetUp();
-        ClearConnectRequests();
-        // A mode and an a-band region that scan channel 36: the default air has a 5 GHz network.
-        g_nWirelessMode = 5;
-        g_dwCountryRegion &= 0xFF;
+        kqtest::DefaultAirTest::SetUp();
         g_bIsAdmin = TRUE;
         g_bRadioOn = TRUE;
         g_nWzcMode = 0;
-        g_bScanPending = FALSE;
         g_bShowDbm = FALSE;
-        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_SCAN_LATENCY, 1));
         ASSERT_TRUE(g_pBssidListCache);
         memset(g_pBssidListCache, 0, BSSID_LIST_BUFFER_SIZE);
-    }
-    void TearDown() override
-    {
-        ClearConnectRequests();
-        g_bScanPending = FALSE;
-        kqtest::ControllerWindowTest::TearDown();
     }
 
     // The window with the survey filled from a finished scan; the survey's
@@ -102,7 +90,7 @@ protected:
     void RefreshSurvey()
     {
         for (int i = 0; i < 2; ++i) {
-            kqtest::ScanThroughEngine(m_dlg, m_sim, kGuid);
+            Scan();
             m_survey->m_bScanning = TRUE;
             SendMessageA(m_survey->m_hWnd, WM_TIMER, IDT_SURVEY_REFRESH, 0);
             Pump();
@@ -153,9 +141,7 @@ protected:
         kqtest::SavePng(kqtest::CaptureWindow(m_window->m_hWnd), kqtest::ScreenshotPath(name));
     }
 
-    Restore<int> m_mode{ g_nWirelessMode };
-    Restore<DWORD> m_region{ g_dwCountryRegion };
-    Restore<BOOL> m_pending{ g_bScanPending }, m_dbm{ g_bShowDbm };
+    Restore<BOOL> m_dbm{ g_bShowDbm };
     CConfigMainDlg* m_window = nullptr;
     CSiteSurveyPage* m_survey = nullptr;
     CNetworkInfoDlg* m_info = nullptr;
