@@ -183,3 +183,5 @@
 #include "profileedit_ids.h"
 // ---- Network information panel and the engineering dialogs (res/netinfo.rc) ----
 #include "netinfo_ids.h"
+// ---- Authentication status list (res/authstatus.rc) ----
+#include "authstatus_ids.h"
