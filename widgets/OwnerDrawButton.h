@@ -122,6 +122,7 @@ protected:
     CDC m_dcBk;
     CBitmap m_bmpBk;
     HGDIOBJ m_pbmpOldBk = nullptr;
+    // The icons are shared by every button of the program (not owned).
     struct IconRecord {
         HICON icon = nullptr;
         DWORD width = 0, height = 0;
