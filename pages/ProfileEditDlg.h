@@ -9,6 +9,7 @@
 #include "pagebase/ChildPage.h"
 #include "pages/AuthSecurityPage.h"
 #include "pages/EapSettingsDlg.h"
+#include "pages/PendingSecurity.h"
 #include "pages/SystemConfigPage.h"
 #include "widgets/SkinButton.h"
 #include "resource.h"
@@ -27,6 +28,9 @@ public:
     // hosting flags, then the tabs filled.  The caller shows the panel.
     void PrepareAdd();
     void PrepareEdit(const CString& name);
+    // The site survey's "Add To Profile": the System Config tab from the
+    // chosen network, the security tab from its privacy, the 8021X tab cleared.
+    void PrepareFromSurvey(const NDIS_WLAN_BSSID_EX* bss, const ChosenNetworkSecurity& chosen);
 
     void ResetPendingSettings();
     // Reads the profile named in the System Config tab into the tabs.
@@ -40,18 +44,8 @@ public:
     CEapSettingsDlg* Dot1xTab() const { return m_pDot1x; }
     CSkinButton* TabButton(int i) const { return (i >= 0 && i < EDIT_TAB_COUNT) ? m_pTabButtons[i] : nullptr; }
 
-    // ---- Pending settings: what OK collects before it writes ----
-    int m_nAuthentication = 0;
-    int m_nEncryption = 0;
-    int m_nUse8021x = 0;
-    CString m_strPreSharedKey;
-    int m_nDefaultKey = 0;
-    int m_nKeyLength[4] = {};
-    BYTE m_keyBytes[4][14] = {};
-    Dot1xSettings m_dot1x;
-    CString m_strLeapIdentity, m_strLeapPassword, m_strLeapDomain;
-    int m_nLeapCipher = 0;
-    int m_nCcxBit0 = 0, m_nCcxBit1 = 0;
+    // What OK collects before it writes.
+    PendingSecurity m_pending;
 
     // ---- CSecurityPageHost ----
     CWnd* SecurityTabButton() override { return m_pTabButtons[EDIT_TAB_SECURITY]; }
