@@ -111,6 +111,7 @@ protected:
     // A scan ends and the survey lists its result.
     void FillSurvey()
     {
+        m_survey->m_bScanning = TRUE;
         if (!g_bScanPending) ConnectIfRequested();
         EngineTakesScan();
         Tick();

@@ -301,7 +301,6 @@ TEST_F(JoinScenario, ANetworkThatLeavesTheAirBeforeOkGivesAFailedJoinNeverAnothe
         t.dwLowDateTime = u.LowPart;
         t.dwHighDateTime = u.HighPart;
     }
-    m_survey->m_bScanning = TRUE;
     FillSurvey();
     ASSERT_EQ(-1, RowOf("Kestiq-Home"));
     ASSERT_NE("", kqtest::ListCellText(List(), row, 1)) << "another network stands in the clicked row";
