@@ -5,36 +5,23 @@
 // Nothing is stored as a profile.
 #pragma once
 
-#include "classlib/ClassLib.h"
-#include "pagebase/ChildPage.h"
-#include "pages/AuthSecurityPage.h"
-#include "pages/EapSettingsDlg.h"
-#include "widgets/SkinButton.h"
+#include "pages/SecurityTabsPanel.h"
 #include "resource.h"
 
 class CSiteSurveyPage;
-class CTabContainerDlg;
 
 // The panel's tabs by index.
-enum { CONNECT_TAB_SECURITY = 0, CONNECT_TAB_8021X = 1, CONNECT_TAB_COUNT = 2 };
+enum { CONNECT_TAB_SECURITY = 0, CONNECT_TAB_8021X = 1 };
 
-class CConnectSettingsDlg : public CChildPage, public CSecurityPageHost {
+class CConnectSettingsDlg : public CSecurityTabsPanel {
 public:
-    explicit CConnectSettingsDlg(CConfigMainDlg* pMainDlg) : CChildPage(IDD_CONNECT_SETTINGS, pMainDlg) {}
-    ~CConnectSettingsDlg() override;
+    explicit CConnectSettingsDlg(CConfigMainDlg* pMainDlg) : CSecurityTabsPanel(IDD_CONNECT_SETTINGS, pMainDlg) {}
 
     // The survey page whose join the panel serves (set by the survey).
     CSiteSurveyPage* m_pSurvey = nullptr;
 
-    CAuthSecurityPage* SecurityTab() const { return m_pSecurity; }
-    CEapSettingsDlg* Dot1xTab() const { return m_pDot1x; }
-    CSkinButton* TabButton(int i) const { return (i >= 0 && i < CONNECT_TAB_COUNT) ? m_pTabButtons[i] : nullptr; }
-
     // ---- CSecurityPageHost ----
-    CWnd* SecurityTabButton() override { return m_pTabButtons[CONNECT_TAB_SECURITY]; }
-    CWnd* Dot1xTabButton() override { return m_pTabButtons[CONNECT_TAB_8021X]; }
-    int EapMethod() override { return m_pDot1x ? m_pDot1x->m_nOuterMethod : 0; }
-    void SelectPeapMethod() override;
+    // No System Config tab: the security tab knows the network type itself.
     int HostNetworkType() override { return -1; }
 
 protected:
@@ -45,13 +32,5 @@ protected:
     void OnCancel();
 
 private:
-    BOOL CreateTabs();
-    void ClickTab(int i);
-
-    CTabContainerDlg* m_pTabs = nullptr;
-    CAuthSecurityPage* m_pSecurity = nullptr;
-    CEapSettingsDlg* m_pDot1x = nullptr;
-    CSkinButton* m_pTabButtons[CONNECT_TAB_COUNT] = {};
     CSkinButton m_btnOk, m_btnCancel;
-    CFont m_tabFont;
 };

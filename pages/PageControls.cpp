@@ -46,40 +46,11 @@ CSkinButton* AddSkinnedTab(CTabContainerDlg* tabs, CChildPage* page, UINT id, co
     return button;
 }
 
-namespace {
-
-// Layout of a settings panel (pixels of its client area).
-const int kTabAreaTop = 2, kTabAreaWidth = 794, kTabAreaHeight = 260;
-const CRect kPageRect(20, 35, 774, 270);
-const int kTabLeft = 20, kTabTop = 10, kTabWidth = 120, kTabHeight = 25;
-const int kButtonTop = 268, kButtonWidth = 100, kButtonHeight = 30;
-
-}  // namespace
-
-CTabContainerDlg* CreateSettingsTabs(CWnd* host, const SettingsTab* tabs, int n, CFont& font, CSkinButton** buttons)
-{
-    for (int i = 0; i < n; ++i) buttons[i] = nullptr;
-    CTabContainerDlg* container = new CTabContainerDlg(IDD_TAB_CONTAINER, host);
-    if (!container->Create(IDD_TAB_CONTAINER, host)) {
-        delete container;
-        return nullptr;
-    }
-    container->SetWindowPos(nullptr, 0, kTabAreaTop, kTabAreaWidth, kTabAreaHeight, SWP_NOZORDER);
-    container->ShowWindow(SW_SHOW);
-    CreateTabFont(font, 18);
-    for (int i = 0; i < n; ++i) {
-        int x = kTabLeft + i * kTabWidth;
-        buttons[i] = AddSkinnedTab(container, tabs[i].page, tabs[i].id, StringFromTable(tabs[i].text),
-                                   CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight), &font);
-        if (!buttons[i]) break;
-    }
-    container->PlacePages(kPageRect, kTabWidth, kTabHeight, 0);
-    return container;
-}
-
 void PlaceSettingsButtons(CSkinButton& ok, CSkinButton& cancel)
 {
-    PlaceControl(&ok, kTabAreaWidth - 2 * kButtonWidth - 40, kButtonTop, kButtonWidth, kButtonHeight, IDS_OK);
-    PlaceControl(&cancel, kTabAreaWidth - kButtonWidth - 20, kButtonTop, kButtonWidth, kButtonHeight, IDS_CANCEL);
+    // Pixels of the panel's client area, below the tab area.
+    const int top = 268, width = 100, height = 30, right = 794;
+    PlaceControl(&ok, right - 2 * width - 40, top, width, height, IDS_OK);
+    PlaceControl(&cancel, right - width - 20, top, width, height, IDS_CANCEL);
     for (CSkinButton* b : { &ok, &cancel }) b->BuildSkin(2, 8, 10, 0, RGB(0, 0, 0), 0, 0);
 }

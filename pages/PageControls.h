@@ -22,16 +22,5 @@ void CreateTabFont(CFont& font, int height);
 CSkinButton* AddSkinnedTab(CTabContainerDlg* tabs, CChildPage* page, UINT id, const char* text, const CRect& rect,
                            CFont* font);
 
-// The tabbed area of a settings panel (the profile editor, the connect
-// settings): a tab container across the top of the panel, one skinned tab
-// button per page side by side, the first page in front.
-struct SettingsTab {
-    UINT id;             // the tab button's control id
-    UINT text;           // its string
-    CChildPage* page;    // made by the caller, created here
-};
-// The container (null when it cannot be made); buttons[i] is the button of
-// tabs[i], null from the first tab that failed.  The caller owns them all.
-CTabContainerDlg* CreateSettingsTabs(CWnd* host, const SettingsTab* tabs, int n, CFont& font, CSkinButton** buttons);
-// The panel's OK and Cancel below the tab area, skinned.
+// A settings panel's OK and Cancel below its tab area, skinned.
 void PlaceSettingsButtons(CSkinButton& ok, CSkinButton& cancel);

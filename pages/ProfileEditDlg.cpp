@@ -4,30 +4,16 @@
 #include "pages/PageControls.h"
 #include "pages/ProfilePage.h"
 #include "widgets/MessageBoxDlg.h"
-#include "widgets/TabContainerDlg.h"
 
-BEGIN_MESSAGE_MAP(CProfileEditDlg, CChildPage)
+BEGIN_MESSAGE_MAP(CProfileEditDlg, CSecurityTabsPanel)
     ON_WM_SHOWWINDOW()
     ON_BN_CLICKED(IDC_EDIT_OK, OnOK)
     ON_BN_CLICKED(IDC_EDIT_CANCEL, OnCancel)
 END_MESSAGE_MAP()
 
-CProfileEditDlg::CProfileEditDlg(CConfigMainDlg* pMainDlg) : CChildPage(IDD_PROFILE_EDIT, pMainDlg)
+CProfileEditDlg::CProfileEditDlg(CConfigMainDlg* pMainDlg) : CSecurityTabsPanel(IDD_PROFILE_EDIT, pMainDlg)
 {
     ResetPendingSettings();
-}
-
-CProfileEditDlg::~CProfileEditDlg()
-{
-    // The pages and tab buttons are children of the container: they go first.
-    delete m_pSystemConfig;
-    delete m_pSecurity;
-    delete m_pDot1x;
-    for (CSkinButton*& b : m_pTabButtons) {
-        delete b;
-        b = nullptr;
-    }
-    delete m_pTabs;
 }
 
 void CProfileEditDlg::ResetPendingSettings()
@@ -51,37 +37,11 @@ BOOL CProfileEditDlg::OnInitDialog()
 BOOL CProfileEditDlg::CreateTabs()
 {
     m_pSystemConfig = new CSystemConfigPage(m_pMainDlg);
-    m_pSecurity = new CAuthSecurityPage(m_pMainDlg);
-    m_pDot1x = new CEapSettingsDlg(m_pMainDlg);
-    m_pDot1x->m_pSecurityPage = m_pSecurity;
-    const SettingsTab tabs[EDIT_TAB_COUNT] = {
-        { IDC_EDIT_TAB_SYSCONFIG, IDS_TAB_SYSTEM_CONFIG, m_pSystemConfig },
-        { IDC_EDIT_TAB_SECURITY, IDS_TAB_AUTH_SECURITY, m_pSecurity },
-        { IDC_EDIT_TAB_8021X, IDS_TAB_8021X, m_pDot1x },
-    };
-    m_pTabs = CreateSettingsTabs(this, tabs, EDIT_TAB_COUNT, m_tabFont, m_pTabButtons);
-    for (CSkinButton* b : m_pTabButtons)
-        if (!b) return FALSE;
-    m_pTabButtons[EDIT_TAB_8021X]->EnableWindow(FALSE);
-
+    if (!CSecurityTabsPanel::CreateTabs(m_pSystemConfig, IDC_EDIT_TAB_SYSCONFIG, IDS_TAB_SYSTEM_CONFIG)) return FALSE;
     m_pSystemConfig->m_pSecurityPage = m_pSecurity;
-    m_pSystemConfig->m_pOwnTabButton = m_pTabButtons[EDIT_TAB_SYSTEM_CONFIG];
-    m_pSystemConfig->m_pDot1xTabButton = m_pTabButtons[EDIT_TAB_8021X];
-    m_pSecurity->m_pHost = this;
+    m_pSystemConfig->m_pOwnTabButton = TabButton(EDIT_TAB_SYSTEM_CONFIG);
+    m_pSystemConfig->m_pDot1xTabButton = TabButton(EDIT_TAB_8021X);
     return TRUE;
-}
-
-void CProfileEditDlg::SelectPeapMethod()
-{
-    if (!m_pDot1x) return;
-    m_pDot1x->m_nOuterMethod = CEapSettingsDlg::EAP_PEAP;
-    m_pDot1x->ApplyMethodSelection();
-}
-
-void CProfileEditDlg::ClickTab(int i)
-{
-    CSkinButton* b = TabButton(i);
-    if (b && b->IsWindow()) b->SendMessage(BM_CLICK);
 }
 
 void CProfileEditDlg::OnShowWindow(BOOL show, UINT)

@@ -14,9 +14,7 @@
 #define IDC_HIDDEN_OK           1144
 #define IDC_HIDDEN_CANCEL       1145
 
-// ---- Connect settings (panel 3) ----
-#define IDC_CONNECT_TAB_SECURITY 1129
-#define IDC_CONNECT_TAB_8021X   1130
+// ---- Connect settings (panel 3); its tab buttons are the editor's 1129, 1130 ----
 #define IDC_CONNECT_OK          1144
 #define IDC_CONNECT_CANCEL      1145
 
