@@ -181,6 +181,8 @@
 #include "profileedit_ids.h"
 // ---- EAP settings dialog and its pages (res/eapsettings.rc) ----
 #include "eapsettings_ids.h"
+// ---- Network information panel and the engineering dialogs (res/netinfo.rc) ----
+#include "netinfo_ids.h"
 // ---- Authentication status list (res/authstatus.rc) ----
 #include "authstatus_ids.h"
 // ---- Joining a scanned network: hidden SSID and connect settings (res/join.rc) ----
