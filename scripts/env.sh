@@ -76,10 +76,30 @@ kq_start_display() {
 # staying: a test bed that was killed leaves no server behind.  Its output
 # goes nowhere, so that it never holds the caller's output open.
 kq_start_wineserver() {
+    # Debian's Wine keeps the server's folder in a temporary folder that the
+    # prefix names, and makes a new one when it is missing: copies of one
+    # template share it, so that they leave no new folder behind each time.
+    [ -f "$WINEPREFIX/wineserver" ] && mkdir -p -m 700 "/tmp/$(cat "$WINEPREFIX/wineserver")"
     if ! wineserver -p${1:-} </dev/null >/dev/null 2>&1; then
         return 0   # one already runs for this prefix
     fi
     KQ_STARTED_WINESERVER=1
+}
+
+# The process id of the wineserver of $WINEPREFIX, if one runs.
+kq_wineserver_pid() {
+    local p
+    for p in $(pgrep -x wineserver64; pgrep -x wineserver); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
+    done
+}
+
+# The folder of the server's socket and lock (Debian's Wine names its parent
+# in the prefix's file "wineserver"); it stays behind when the server ends.
+kq_wineserver_dir() {
+    local parent=/tmp/.wine-$(id -u)
+    [ -f "$WINEPREFIX/wineserver" ] && parent=/tmp/$(cat "$WINEPREFIX/wineserver")
+    printf '%s/server-%x-%x\n' "$parent" $(stat -c '%d %i' "$WINEPREFIX")
 }
 
 # Without a window manager, Wine waits about 2 s for the manager every time a
@@ -188,7 +208,8 @@ kq_stamp_current() {  # folder, stamp function
 # The driver folder is copied whole: the set-up tool writes the simulated
 # driver's file there.
 kq_clone_prefix() {
-    local src=$1 dst=$2
+    local src dst
+    src=$(realpath "$1") dst=$(realpath -m "$2")
     mkdir -p "$dst"
     cp -al "$src/." "$dst/"
     ( cd "$src" && {
@@ -215,6 +236,7 @@ kq_make_base_prefix() {
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wineserver -w
+        rm -rf "$(kq_wineserver_dir)"
         local link
         find "$dir/drive_c/users" -type l | while read -r link; do
             rm -f "$link" && mkdir -p "$link"
@@ -305,8 +327,11 @@ kq_stop_all() {
         wait "$KQ_DESKTOP_KEEPER" 2>/dev/null || true
     fi
     if [ -n "$KQ_STARTED_WINESERVER" ]; then
+        local dir
+        dir=$(kq_wineserver_dir 2>/dev/null || true)
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
+        [ -z "$dir" ] || rm -rf "$dir"
     fi
     if [ -n "$KQ_STARTED_XVFB" ]; then
         kill "$KQ_STARTED_XVFB" 2>/dev/null || true
