@@ -90,7 +90,7 @@ kq_start_wineserver() {
 kq_wineserver_pid() {
     local p
     for p in $(pgrep -x wineserver64; pgrep -x wineserver); do
-        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
+        { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
     done
 }
 
