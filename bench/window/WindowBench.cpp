@@ -3,9 +3,14 @@
 // set grows while it is open, each beside the same figures for the bare
 // dialog 102 (the window's template without pages, panels or buttons),
 // measured in the same run against the installed default adapter.  Then
-// where the window's time goes: further rounds watch each window being made
-// (a creation hook of the thread) and split the opening at the making of the
-// navigation buttons, the pages and the link status panel.
+// where the window's time goes, split at the making of the navigation
+// buttons, the pages and the link status panel.
+//
+// A creation hook of the thread notes when each window is made, in the
+// rounds of both windows alike.  The window paints itself before it makes
+// the pages that nothing shows yet, within the launch command: "painted" is
+// the moment the first window is made while the configuration window is
+// visible, or, when none is, the moment all is painted after the command.
 //
 //   window_bench [rounds]      default: 50
 #include <windows.h>
@@ -48,20 +53,19 @@ SIZE_T WorkingSet()
     return pmc.WorkingSetSize;
 }
 
-// Everything sent and posted so far is handled, and every window painted.
-void Drain(HWND w)
-{
-    UpdateWindow(w);
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-    RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    GdiFlush();
-}
-
 void DrainMessages()
 {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+}
+
+// Everything sent and posted so far is handled, and every window painted.
+void Drain(HWND w)
+{
+    UpdateWindow(w);
+    DrainMessages();
+    RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
 }
 
 double Median(std::vector<double> v)
@@ -69,6 +73,11 @@ double Median(std::vector<double> v)
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+double Best(const std::vector<double>& v)
+{
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
 }
 
 // The machine's load while the figures were taken (Wine shows the host's
@@ -85,60 +94,87 @@ std::string LoadAverage()
     return s.empty() ? "unknown" : s;
 }
 
-struct Figures {
-    double medianMs = 0, minMs = 0;
-    double closeMs = 0;  // closing again, mean
-    double openKb = 0;   // working set with the window open, above the closed state
+// ---- The creation hook ---------------------------------------------------------
+
+struct Made {
+    HWND hwnd;
+    double at;
+    bool windowShown;   // the measured window was visible when this one was made
+};
+std::vector<Made> g_made;
+HHOOK g_hook = nullptr;
+HWND g_watched = nullptr;            // the measured window, once it exists
+CHideDlg* g_controller = nullptr;    // finds the configuration window while it is made
+
+LRESULT CALLBACK NoteCreation(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        HWND watched = g_watched;
+        if (!watched && g_controller && g_controller->m_pMainDlg) watched = g_controller->m_pMainDlg->m_hWnd;
+        g_made.push_back({ (HWND)wParam, NowMs(), watched && IsWindowVisible(watched) });
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+// One opening: launch, first complete paint, the command returned, all drained.
+struct Round {
+    double painted = 0;    // launch to painted
+    double returned = 0;   // launch to the command's return
+    double drained = 0;    // launch to everything handled and painted
+    double closed = 0;     // closing
+    double openKb = 0;
+    std::vector<Made> made;
+    double t0 = 0;
 };
 
-template <class Open, class Close>
-Figures Measure(int rounds, Open open, Close close)
+// inspect(round) runs while the window is still open.
+template <class Open, class Inspect, class Close>
+std::vector<Round> Measure(int rounds, Open open, Inspect inspect, Close close)
 {
-    std::vector<double> ms;
-    double grow = 0, closeTotal = 0;
+    std::vector<Round> out;
     for (int i = 0; i < rounds; ++i) {
+        Round r;
+        g_made.clear();
+        g_watched = nullptr;
         SIZE_T before = WorkingSet();
-        double t0 = NowMs();
+        r.t0 = NowMs();
         HWND w = open();
         if (!w) break;
+        double returned = NowMs();
         Drain(w);
-        ms.push_back(NowMs() - t0);
-        grow += ((double)WorkingSet() - (double)before) / 1024.0;
+        double drained = NowMs();
+        r.returned = returned - r.t0;
+        r.drained = drained - r.t0;
+        r.painted = r.drained;
+        for (const Made& m : g_made)
+            if (m.windowShown) {
+                r.painted = m.at - r.t0;
+                break;
+            }
+        r.openKb = ((double)WorkingSet() - (double)before) / 1024.0;
+        r.made = g_made;
+        inspect(r);
         double t1 = NowMs();
         close();
         DrainMessages();
-        closeTotal += NowMs() - t1;
+        r.closed = NowMs() - t1;
+        out.push_back(r);
     }
-    Figures f;
-    if (ms.empty()) return f;
-    std::sort(ms.begin(), ms.end());
-    f.medianMs = ms[ms.size() / 2];
-    f.minMs = ms.front();
-    f.openKb = grow / (double)ms.size();
-    f.closeMs = closeTotal / (double)ms.size();
-    return f;
+    return out;
+}
+
+template <class F>
+std::vector<double> Each(const std::vector<Round>& rounds, F f)
+{
+    std::vector<double> v;
+    for (const Round& r : rounds) v.push_back(f(r));
+    return v;
 }
 
 // ---- Where the time goes -------------------------------------------------------
 
-// When each window of the thread was made, in order.
-std::vector<std::pair<HWND, double>> g_made;
-HHOOK g_hook = nullptr;
-
-LRESULT CALLBACK NoteCreation(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_CREATEWND) g_made.push_back({ (HWND)wParam, NowMs() });
-    return CallNextHookEx(g_hook, code, wParam, lParam);
-}
-
-// The opening split at the windows that begin each part, in the order the
-// window makes them; each part lasts until the next one begins.
-struct Part {
-    std::string name;
-    HWND first = nullptr;   // the window whose making begins the part
-};
-
-std::vector<Part> PartsOf(CConfigMainDlg* w)
+// The windows whose making begins each part of the opening.
+std::vector<std::pair<std::string, HWND>> Milestones(CConfigMainDlg* w)
 {
     auto nav = [w](int n) { return w->GetNavButton(n) ? w->GetNavButton(n)->m_hWnd : nullptr; };
     auto page = [](CWnd* p) { return p ? p->m_hWnd : nullptr; };
@@ -160,8 +196,32 @@ std::vector<Part> PartsOf(CConfigMainDlg* w)
         { "blank 6249, About button", nav(NAV_BLANK_6249) },
         { "About page", page(w->m_pAboutPage) },
         { "blank 1128, radio, help, blank 6254", nav(NAV_BLANK_1128) },
-        { "link status panel, showing the window", linkStatus ? linkStatus->m_hWnd : nullptr },
+        { "link status panel (until its last control is made)", linkStatus ? linkStatus->m_hWnd : nullptr },
     };
+}
+
+// The parts of one opening in the order they happened, each lasting until
+// the next begins; "showing and painting" begins with the last window made
+// before the first paint was complete.
+std::vector<std::pair<std::string, double>> Parts(const Round& r, CConfigMainDlg* w)
+{
+    std::vector<std::pair<double, std::string>> begins;
+    const auto milestones = Milestones(w);
+    for (size_t k = 0; k < milestones.size(); ++k)
+        for (const Made& made : r.made)
+            if (made.hwnd == milestones[k].second) begins.push_back({ k == 0 ? r.t0 : made.at, milestones[k].first });
+    double lastBeforePaint = r.t0;
+    for (const Made& made : r.made)
+        if (!made.windowShown) lastBeforePaint = std::max(lastBeforePaint, made.at);
+    begins.push_back({ lastBeforePaint + 1e-6, "showing and painting" });
+    begins.push_back({ r.t0 + r.returned, "painting after the command returned" });
+    std::sort(begins.begin(), begins.end());
+    std::vector<std::pair<std::string, double>> parts;
+    for (size_t i = 0; i < begins.size(); ++i) {
+        double end = i + 1 < begins.size() ? begins[i + 1].first : r.t0 + r.drained;
+        parts.push_back({ begins[i].second, end - begins[i].first });
+    }
+    return parts;
 }
 
 }  // namespace
@@ -177,79 +237,65 @@ int main(int argc, char** argv)
     }
     controller.KillAllTimers();
     std::string loadBefore = LoadAverage();
+    g_hook = SetWindowsHookExA(WH_CBT, NoteCreation, nullptr, GetCurrentThreadId());
 
     // The bare template: dialog 102 sized as the controller sizes the window.
     CDialog* bare = nullptr;
-    Figures empty = Measure(rounds,
+    std::vector<Round> empty = Measure(rounds,
         [&]() -> HWND {
             bare = new CDialog(IDD_CONFIG_MAIN, &controller);
             if (!bare->Create(IDD_CONFIG_MAIN, &controller)) return nullptr;
+            g_watched = bare->m_hWnd;
             bare->SetWindowPos(nullptr, 0, 0, kMainWindowWidth, kMainWindowHeight,
                                SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
             return bare->m_hWnd;
         },
-        [&] { delete bare; bare = nullptr; });
+        [](const Round&) {}, [&] { delete bare; bare = nullptr; });
 
-    // The real window from the launch command.
-    Figures real = Measure(rounds,
+    // The real window from the launch command; its parts are read while it
+    // is open.
+    std::map<std::string, std::vector<double>> partMs;
+    std::vector<std::string> order;
+    g_controller = &controller;
+    std::vector<Round> real = Measure(rounds,
         [&]() -> HWND {
             controller.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH);
             CConfigMainDlg* w = controller.OpenedMainWindow();
             return w ? w->m_hWnd : nullptr;
         },
+        [&](const Round& r) {
+            if (CConfigMainDlg* w = controller.OpenedMainWindow())
+                for (const auto& part : Parts(r, w)) {
+                    if (!partMs.count(part.first)) order.push_back(part.first);
+                    partMs[part.first].push_back(part.second);
+                }
+        },
         [&] { controller.DestroyMainWindow(); });
-
-    // The same opening again, split into its parts.
-    std::map<std::string, std::vector<double>> partMs;
-    std::vector<std::string> order;
-    std::vector<double> paintMs, hookedMs;
-    g_hook = SetWindowsHookExA(WH_CBT, NoteCreation, nullptr, GetCurrentThreadId());
-    for (int i = 0; g_hook && i < rounds; ++i) {
-        g_made.clear();
-        double t0 = NowMs();
-        controller.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH);
-        double shown = NowMs();
-        CConfigMainDlg* w = controller.OpenedMainWindow();
-        if (!w) break;
-        Drain(w->m_hWnd);
-        double painted = NowMs();
-        std::vector<Part> parts = PartsOf(w);
-        std::vector<double> begins;
-        for (const Part& p : parts) {
-            double at = -1;
-            for (const auto& m : g_made)
-                if (m.first == p.first) at = m.second;
-            begins.push_back(at);
-        }
-        for (size_t k = 0; k < parts.size(); ++k) {
-            if (begins[k] < 0) continue;
-            double end = k + 1 < parts.size() && begins[k + 1] >= 0 ? begins[k + 1] : shown;
-            if (!partMs.count(parts[k].name)) order.push_back(parts[k].name);
-            partMs[parts[k].name].push_back(end - (k == 0 ? t0 : begins[k]));
-        }
-        paintMs.push_back(painted - shown);
-        hookedMs.push_back(painted - t0);
-        controller.DestroyMainWindow();
-        DrainMessages();
-    }
+    g_controller = nullptr;
     if (g_hook) UnhookWindowsHookEx(g_hook);
 
+    auto painted = [](const Round& r) { return r.painted; };
+    auto allMade = [](const Round& r) { return r.drained; };
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     std::printf("window_bench: %d rounds each; load average before %s, after %s\n", rounds, loadBefore.c_str(),
                 LoadAverage().c_str());
-    std::printf("                                   configuration window   bare dialog 102\n");
-    std::printf("  launch to painted, median (ms)   %20.2f   %15.2f   (%.1f times)\n", real.medianMs,
-                empty.medianMs, empty.medianMs > 0 ? real.medianMs / empty.medianMs : 0.0);
-    std::printf("  launch to painted, best (ms)     %20.2f   %15.2f   (%.1f times)\n", real.minMs, empty.minMs,
-                empty.minMs > 0 ? real.minMs / empty.minMs : 0.0);
-    std::printf("  closing, mean (ms)               %20.2f   %15.2f\n", real.closeMs, empty.closeMs);
-    std::printf("  working set while open (KB)      %20.0f   %15.0f\n", real.openKb, empty.openKb);
-    std::printf("  working set of the process (KB)  %20.0f\n", (double)WorkingSet() / 1024.0);
+    std::printf("                                          configuration window   bare dialog 102\n");
+    double pm = Median(Each(real, painted)), pe = Median(Each(empty, painted));
+    double bm = Best(Each(real, painted)), be = Best(Each(empty, painted));
+    std::printf("  launch to painted, median (ms)          %20.2f   %15.2f   (%.1f times)\n", pm, pe, ratio(pm, pe));
+    std::printf("  launch to painted, best (ms)            %20.2f   %15.2f   (%.1f times)\n", bm, be, ratio(bm, be));
+    std::printf("  launch to all made and painted, median  %20.2f   %15.2f\n", Median(Each(real, allMade)),
+                Median(Each(empty, allMade)));
+    std::printf("  closing, median (ms)                    %20.2f   %15.2f\n",
+                Median(Each(real, [](const Round& r) { return r.closed; })),
+                Median(Each(empty, [](const Round& r) { return r.closed; })));
+    std::printf("  working set while open (KB)             %20.0f   %15.0f\n",
+                Median(Each(real, [](const Round& r) { return r.openKb; })),
+                Median(Each(empty, [](const Round& r) { return r.openKb; })));
+    std::printf("  working set of the process (KB)         %20.0f\n", (double)WorkingSet() / 1024.0);
 
-    std::printf("where the opening goes, median ms of %d further rounds with a creation hook watching:\n",
-                (int)hookedMs.size());
-    for (const std::string& name : order) std::printf("  %-42s %8.2f\n", name.c_str(), Median(partMs[name]));
-    std::printf("  %-42s %8.2f\n", "painting (launch command returned to painted)", Median(paintMs));
-    std::printf("  %-42s %8.2f\n", "launch to painted with the hook", Median(hookedMs));
+    std::printf("where the opening goes (median ms of each part, in the order of the first round):\n");
+    for (const std::string& name : order) std::printf("  %-52s %8.2f\n", name.c_str(), Median(partMs[name]));
 
     controller.m_bSwitchedToAp = TRUE;   // leave the adapter key's Default copy alone
     controller.DestroyWindow();
