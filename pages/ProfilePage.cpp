@@ -127,11 +127,14 @@ BOOL CProfilePage::OnInitDialog()
     if (strip.LoadBitmap(IDB_PROFILE_LIST)) m_images.Add(strip, RGB(255, 255, 255));
     m_grid.SetImageList(m_images, LVSIL_SMALL);
     m_grid.SetExtendedStyle(m_grid.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    // With drawing off the grid lays out its header once, not after every column.
+    m_grid.SendMessage(WM_SETREDRAW, FALSE);
     m_grid.InsertColumn(COL_STATE, "", LVCFMT_CENTER, 16);
     m_grid.InsertColumn(COL_NAME, "NAME", LVCFMT_LEFT, 100);
     m_grid.InsertColumn(COL_SSID, "SSID", LVCFMT_LEFT, 200);
     m_grid.InsertColumn(COL_SECURED, "", LVCFMT_CENTER, 16);
     m_grid.InsertColumn(COL_NETWORK_TYPE, "", LVCFMT_CENTER, 16);
+    m_grid.SendMessage(WM_SETREDRAW, TRUE);
 
     LoadProfileList();
     SetTimer(2, 3000);
