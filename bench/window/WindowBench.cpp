@@ -75,6 +75,13 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+double Mean(const std::vector<double>& v)
+{
+    double sum = 0;
+    for (double x : v) sum += x;
+    return v.empty() ? 0 : sum / (double)v.size();
+}
+
 double Best(const std::vector<double>& v)
 {
     return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
@@ -127,40 +134,35 @@ struct Round {
     double t0 = 0;
 };
 
-// inspect(round) runs while the window is still open.
+// One opening and closing; inspect(round) runs while the window is still open.
 template <class Open, class Inspect, class Close>
-std::vector<Round> Measure(int rounds, Open open, Inspect inspect, Close close)
+bool OneRound(Round& r, Open open, Inspect inspect, Close close)
 {
-    std::vector<Round> out;
-    for (int i = 0; i < rounds; ++i) {
-        Round r;
-        g_made.clear();
-        g_watched = nullptr;
-        SIZE_T before = WorkingSet();
-        r.t0 = NowMs();
-        HWND w = open();
-        if (!w) break;
-        double returned = NowMs();
-        Drain(w);
-        double drained = NowMs();
-        r.returned = returned - r.t0;
-        r.drained = drained - r.t0;
-        r.painted = r.drained;
-        for (const Made& m : g_made)
-            if (m.windowShown) {
-                r.painted = m.at - r.t0;
-                break;
-            }
-        r.openKb = ((double)WorkingSet() - (double)before) / 1024.0;
-        r.made = g_made;
-        inspect(r);
-        double t1 = NowMs();
-        close();
-        DrainMessages();
-        r.closed = NowMs() - t1;
-        out.push_back(r);
-    }
-    return out;
+    g_made.clear();
+    g_watched = nullptr;
+    SIZE_T before = WorkingSet();
+    r.t0 = NowMs();
+    HWND w = open();
+    if (!w) return false;
+    double returned = NowMs();
+    Drain(w);
+    double drained = NowMs();
+    r.returned = returned - r.t0;
+    r.drained = drained - r.t0;
+    r.painted = r.drained;
+    for (const Made& m : g_made)
+        if (m.windowShown) {
+            r.painted = m.at - r.t0;
+            break;
+        }
+    r.openKb = ((double)WorkingSet() - (double)before) / 1024.0;
+    r.made = g_made;
+    inspect(r);
+    double t1 = NowMs();
+    close();
+    DrainMessages();
+    r.closed = NowMs() - t1;
+    return true;
 }
 
 template <class F>
@@ -237,48 +239,67 @@ int main(int argc, char** argv)
     }
     controller.KillAllTimers();
     std::string loadBefore = LoadAverage();
-    g_hook = SetWindowsHookExA(WH_CBT, NoteCreation, nullptr, GetCurrentThreadId());
-
     // The bare template: dialog 102 sized as the controller sizes the window.
     CDialog* bare = nullptr;
-    std::vector<Round> empty = Measure(rounds,
-        [&]() -> HWND {
-            bare = new CDialog(IDD_CONFIG_MAIN, &controller);
-            if (!bare->Create(IDD_CONFIG_MAIN, &controller)) return nullptr;
-            g_watched = bare->m_hWnd;
-            bare->SetWindowPos(nullptr, 0, 0, kMainWindowWidth, kMainWindowHeight,
-                               SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
-            return bare->m_hWnd;
-        },
-        [](const Round&) {}, [&] { delete bare; bare = nullptr; });
-
-    // The real window from the launch command; its parts are read while it
-    // is open.
+    auto openBare = [&]() -> HWND {
+        bare = new CDialog(IDD_CONFIG_MAIN, &controller);
+        if (!bare->Create(IDD_CONFIG_MAIN, &controller)) return nullptr;
+        g_watched = bare->m_hWnd;
+        bare->SetWindowPos(nullptr, 0, 0, kMainWindowWidth, kMainWindowHeight,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+        return bare->m_hWnd;
+    };
+    auto closeBare = [&] { delete bare; bare = nullptr; };
+    // The real window from the launch command.
+    auto openReal = [&]() -> HWND {
+        controller.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH);
+        CConfigMainDlg* w = controller.OpenedMainWindow();
+        return w ? w->m_hWnd : nullptr;
+    };
+    auto closeReal = [&] { controller.DestroyMainWindow(); };
+    // Its parts are read while it is open.
     std::map<std::string, std::vector<double>> partMs;
     std::vector<std::string> order;
+    auto readParts = [&](const Round& r) {
+        if (CConfigMainDlg* w = controller.OpenedMainWindow())
+            for (const auto& part : Parts(r, w)) {
+                if (!partMs.count(part.first)) order.push_back(part.first);
+                partMs[part.first].push_back(part.second);
+            }
+    };
+    auto none = [](const Round&) {};
+
+    // The two windows take turns, with the hook and without it (the hook
+    // adds its own call to each window made).
+    std::vector<Round> empty, real, emptyFree, realFree;
     g_controller = &controller;
-    std::vector<Round> real = Measure(rounds,
-        [&]() -> HWND {
-            controller.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH);
-            CConfigMainDlg* w = controller.OpenedMainWindow();
-            return w ? w->m_hWnd : nullptr;
-        },
-        [&](const Round& r) {
-            if (CConfigMainDlg* w = controller.OpenedMainWindow())
-                for (const auto& part : Parts(r, w)) {
-                    if (!partMs.count(part.first)) order.push_back(part.first);
-                    partMs[part.first].push_back(part.second);
-                }
-        },
-        [&] { controller.DestroyMainWindow(); });
+    for (int i = 0; i < rounds; ++i) {
+        Round r;
+        g_hook = SetWindowsHookExA(WH_CBT, NoteCreation, nullptr, GetCurrentThreadId());
+        if (OneRound(r, openBare, none, closeBare)) empty.push_back(r);
+        if (OneRound(r, openReal, readParts, closeReal)) real.push_back(r);
+        if (g_hook) UnhookWindowsHookEx(g_hook);
+        g_hook = nullptr;
+        if (OneRound(r, openBare, none, closeBare)) emptyFree.push_back(r);
+        if (OneRound(r, openReal, none, closeReal)) realFree.push_back(r);
+    }
     g_controller = nullptr;
-    if (g_hook) UnhookWindowsHookEx(g_hook);
+    // The working set while open, each window opened again and again after itself.
+    std::vector<Round> emptyMemory, realMemory;
+    for (int i = 0; i < rounds; ++i) {
+        Round r;
+        if (OneRound(r, openBare, none, closeBare)) emptyMemory.push_back(r);
+    }
+    for (int i = 0; i < rounds; ++i) {
+        Round r;
+        if (OneRound(r, openReal, none, closeReal)) realMemory.push_back(r);
+    }
 
     auto painted = [](const Round& r) { return r.painted; };
     auto allMade = [](const Round& r) { return r.drained; };
     auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-    std::printf("window_bench: %d rounds each; load average before %s, after %s\n", rounds, loadBefore.c_str(),
-                LoadAverage().c_str());
+    std::printf("window_bench: %d rounds each, the windows in turn; load average before %s, after %s\n", rounds,
+                loadBefore.c_str(), LoadAverage().c_str());
     std::printf("                                          configuration window   bare dialog 102\n");
     double pm = Median(Each(real, painted)), pe = Median(Each(empty, painted));
     double bm = Best(Each(real, painted)), be = Best(Each(empty, painted));
@@ -286,12 +307,14 @@ int main(int argc, char** argv)
     std::printf("  launch to painted, best (ms)            %20.2f   %15.2f   (%.1f times)\n", bm, be, ratio(bm, be));
     std::printf("  launch to all made and painted, median  %20.2f   %15.2f\n", Median(Each(real, allMade)),
                 Median(Each(empty, allMade)));
+    double fm = Median(Each(realFree, allMade)), fe = Median(Each(emptyFree, allMade));
+    std::printf("  the same without the hook, median (ms)  %20.2f   %15.2f   (%.1f times)\n", fm, fe, ratio(fm, fe));
     std::printf("  closing, median (ms)                    %20.2f   %15.2f\n",
-                Median(Each(real, [](const Round& r) { return r.closed; })),
-                Median(Each(empty, [](const Round& r) { return r.closed; })));
-    std::printf("  working set while open (KB)             %20.0f   %15.0f\n",
-                Median(Each(real, [](const Round& r) { return r.openKb; })),
-                Median(Each(empty, [](const Round& r) { return r.openKb; })));
+                Median(Each(realFree, [](const Round& r) { return r.closed; })),
+                Median(Each(emptyFree, [](const Round& r) { return r.closed; })));
+    std::printf("  working set while open, mean (KB)       %20.0f   %15.0f\n",
+                Mean(Each(realMemory, [](const Round& r) { return r.openKb; })),
+                Mean(Each(emptyMemory, [](const Round& r) { return r.openKb; })));
     std::printf("  working set of the process (KB)         %20.0f\n", (double)WorkingSet() / 1024.0);
 
     std::printf("where the opening goes (median ms of each part, in the order of the first round):\n");
