@@ -181,3 +181,7 @@
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"
+// ---- Advanced page (res/advanced.rc) ----
+#include "advanced_ids.h"
+// ---- WMM and Direct Link Setup page (res/wmm.rc) ----
+#include "wmm_ids.h"
