@@ -25,16 +25,6 @@ protected:
         m_mark = Mark();
         return p;
     }
-    void Reopen()
-    {
-        m_dlg.DestroyMainWindow();
-        m_window = nullptr;
-    }
-    Bytes LastSet(DWORD oid)
-    {
-        std::vector<Bytes> sets = Sets(m_mark, oid);
-        return sets.empty() ? Bytes() : sets.back();
-    }
     static Bytes Head(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + (b.size() < n ? b.size() : n)); }
     // The current profile the engine would reconnect with.
     static void CurrentProfile(DWORD matchByBssid, const char* bssid, const char* ssid)
@@ -55,7 +45,6 @@ protected:
                    ERROR_SUCCESS && type == REG_DWORD;
     }
 
-    DWORD m_mark = 0;
 };
 
 // ---- The system's TCP tuning --------------------------------------------------------------

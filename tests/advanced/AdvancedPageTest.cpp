@@ -97,8 +97,7 @@ TEST_F(AdvancedPageTest, CombosFollowTheAdapter)
             ShotDropped(p, IDC_ADV_BG_REGION, "advanced-bg-region-combo-open");
             ShotDropped(p, IDC_ADV_TX_RATE, "advanced-tx-rate-combo-open");
         }
-        m_dlg.DestroyMainWindow();
-        m_window = nullptr;
+        Reopen();
     }
 }
 
@@ -121,8 +120,7 @@ TEST_F(AdvancedPageTest, RegionsTheDriverKeepsAreNotOffered)
         EXPECT_EQ(c.bgEnabled, Enabled(p, IDC_ADV_BG_REGION) && Enabled(p, IDC_ADV_LABEL_BG));
         EXPECT_EQ(c.aEnabled, Enabled(p, IDC_ADV_A_REGION) && Enabled(p, IDC_ADV_LABEL_A));
         EXPECT_EQ(c.headingEnabled, Enabled(p, IDC_ADV_REGION_HEADING));
-        m_dlg.DestroyMainWindow();
-        m_window = nullptr;
+        Reopen();
     }
 }
 
@@ -424,8 +422,7 @@ TEST_F(AdvancedPageTest, TheRateFollowsTheHtSettings)
     for (const Case& c : cases) {
         // A new window only for another adapter or stored setting.
         if (last && (last->model != c.model || last->stored != c.stored)) {
-            m_dlg.DestroyMainWindow();
-            m_window = nullptr;
+            Reopen();
         }
         last = &c;
         Adapter(c.model, TRUE, TRUE, c.generation);
@@ -468,8 +465,7 @@ TEST_F(AdvancedPageTest, McsListsByGeneration)
         EXPECT_EQ(c.items, ComboItems(p, IDC_ADV_MCS)) << c.model;
         // A stored MCS the list lacks gives way to its first item.
         EXPECT_EQ(c.items[0], ComboText(p, IDC_ADV_MCS)) << c.model;
-        m_dlg.DestroyMainWindow();
-        m_window = nullptr;
+        Reopen();
     }
 }
 
@@ -498,8 +494,7 @@ TEST_F(AdvancedPageTest, FortyMegahertzByTheEepromAndTheRegion)
     for (const Case& c : cases) {
         // A new window only for another adapter, EEPROM or mode.
         if (last && (last->model != c.model || last->bit8Clear != c.bit8Clear || std::strcmp(last->mode, c.mode))) {
-            m_dlg.DestroyMainWindow();
-            m_window = nullptr;
+            Reopen();
         }
         last = &c;
         g_nModelIndex = c.model;

@@ -163,8 +163,7 @@ TEST_F(AdvancedScenario, WhileTheWindowIsOpenTheEngineTakesTheHtControls)
     EXPECT_EQ(1, phys[0][10]);
 
     // Without the window the stored setting goes as it is.
-    m_dlg.DestroyMainWindow();
-    m_window = nullptr;
+    Reopen();
     mark = Mark();
     SetOidFromReg(TRUE);
     phys = Sets(mark, OID_VENDOR_HT_PHY);

@@ -224,6 +224,12 @@ protected:
     }
     CWnd* Advanced() { return ShowPage(NAV_ADVANCED, (CWnd*)Window()->m_pAdvancedPage, IDT_ADVANCED_REFRESH); }
     CWnd* Wmm() { return ShowPage(NAV_WMM, (CWnd*)Window()->m_pWmmPage, IDT_WMM_REFRESH); }
+    // The window closed; the next page shown opens a new one.
+    void Reopen()
+    {
+        m_dlg.DestroyMainWindow();
+        m_window = nullptr;
+    }
     static void Tick(CWnd* page, UINT timer)
     {
         SendMessageA(page->m_hWnd, WM_TIMER, timer, 0);
@@ -338,6 +344,12 @@ protected:
             if (e.kind == KQSIM_LOG_SET && e.BaseOid() == oid) out.push_back(e.data);
         return out;
     }
+    // The data of the last set of oid since m_mark (empty when none).
+    std::vector<BYTE> LastSet(DWORD oid)
+    {
+        std::vector<std::vector<BYTE>> sets = Sets(m_mark, oid);
+        return sets.empty() ? std::vector<BYTE>() : sets.back();
+    }
     static DWORD Word(const std::vector<BYTE>& data)
     {
         DWORD v = 0;
@@ -388,34 +400,6 @@ protected:
         SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
         Pump();
     }
-    static Capture CaptureScreen(const RECT& r)
-    {
-        Capture c;
-        c.width = r.right - r.left;
-        c.height = r.bottom - r.top;
-        if (c.width <= 0 || c.height <= 0) return c;
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = c.width;
-        bi.bmiHeader.biHeight = -c.height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, c.width, c.height, screen, r.left, r.top, SRCCOPY);
-        GdiFlush();
-        c.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)c.width * c.height);
-        for (DWORD& p : c.px) p &= 0xFFFFFF;
-        SelectObject(mem, old);
-        DeleteObject(dib);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
-        return c;
-    }
-
     // ---- Joining a network of the air through a stored profile ----
     // The supplicant port opens on the controller's ticks.
     bool WaitForAuthPort()
@@ -463,6 +447,7 @@ protected:
     std::unique_ptr<ValuesGuard> m_tcp;
     std::unique_ptr<FileGuard> m_trace;
     std::unique_ptr<SavedPageGlobals> m_globals;
+    DWORD m_mark = 0;   // where the log a test looks at begins
     Restore<int> m_authPort{ g_hAuthPort };
 };
 

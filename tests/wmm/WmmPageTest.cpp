@@ -30,16 +30,6 @@ protected:
         CWnd* p = Wmm();
         return p;
     }
-    void Reopen()
-    {
-        m_dlg.DestroyMainWindow();
-        m_window = nullptr;
-    }
-    Bytes LastSet(DWORD oid)
-    {
-        std::vector<Bytes> sets = Sets(m_mark, oid);
-        return sets.empty() ? Bytes() : sets.back();
-    }
     // The reassociation that makes the switches take effect: the SSID read,
     // the disassociation, the same SSID set again and the CCX word.
     bool Reassociated(DWORD from)
@@ -118,7 +108,6 @@ protected:
         ASSERT_EQ(0u, DriverDword(OID_GEN_MEDIA_CONNECT_STATUS));
     }
 
-    DWORD m_mark = 0;
 };
 
 // ---- The switches ---------------------------------------------------------------------------
@@ -319,6 +308,31 @@ TEST_F(WmmPageTest, TheAddressEditsTakeHexadecimalDigitsOnly)
     EXPECT_EQ("9A", TextOf(p, IDC_WMM_MAC1)) << "two hexadecimal digits at most";
 }
 
+TEST_F(WmmPageTest, APastedAddressThatIsNotHexadecimalIsRefused)
+{
+    CWnd* p = PageWith("1", "0", "1", 0x01);
+    const char* pasted[6] = { "ZZ", "11", "22", "33", "44", "55" };
+    for (int i = 0; i < 6; ++i) SetDlgItemTextA(p->m_hWnd, kMacEdits[i], pasted[i]);
+    m_mark = Mark();
+    BoxAnswer box;
+    Click(p, IDC_WMM_DLS_SETUP);
+    EXPECT_EQ("Invalid MAC Address", box.Text());
+    EXPECT_TRUE(Sets(m_mark, OID_VENDOR_DLS_LINK).empty());
+}
+
+TEST_F(WmmPageTest, AnOverlongSsidFromTheDriverIsCutForTheReassociation)
+{
+    BYTE ssid[36] = { 200 };
+    std::memset(ssid + 4, 'K', 32);
+    Answer(OID_802_11_SSID, ssid, sizeof(ssid));
+    CWnd* p = PageWith("0", "0", "0", 0x01);
+    m_mark = Mark();
+    Click(p, IDC_WMM_ENABLE);
+    std::vector<Bytes> sets = Sets(m_mark, OID_802_11_SSID);
+    ASSERT_EQ(1u, sets.size());
+    EXPECT_EQ(32u, Word(sets[0]));
+}
+
 TEST_F(WmmPageTest, TheTimeoutMustFitSixteenBits)
 {
     struct Case {
@@ -329,6 +343,8 @@ TEST_F(WmmPageTest, TheTimeoutMustFitSixteenBits)
         { "65536", "Please enter a integer between 0 to 65535.", -1 },
         { "99999", "Please enter a integer between 0 to 65535.", -1 },
         { "", "Please enter a integer between 0 to 65535.", -1 },
+        { "6o", "Please enter a integer between 0 to 65535.", -1 },   // not a number, not 6
+        { "-1", "Please enter a integer between 0 to 65535.", -1 },
         { "0", "", 0 },
         { "65535", "", 65535 },
         { "60", "", 60 },
