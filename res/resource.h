@@ -181,6 +181,8 @@
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"
+// ---- Authentication status list (res/authstatus.rc) ----
+#include "authstatus_ids.h"
 // ---- Advanced page (res/advanced.rc) ----
 #include "advanced_ids.h"
 // ---- WMM and Direct Link Setup page (res/wmm.rc) ----

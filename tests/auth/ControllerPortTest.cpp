@@ -3,7 +3,10 @@
 // without the library when its folder lacks it.
 #include "auth/AuthFixture.h"
 
+#include <atomic>
+
 #include "app/HideDlg.h"
+#include "auth/NetworkCheck.h"
 #include "resource.h"
 #include "tray/KestiqProcess.h"
 
@@ -127,6 +130,29 @@ TEST_F(ControllerPortTest, ExitLeavesNoPortAndNoThread)
     EXPECT_EQ(0, Stand().ports());
     EXPECT_EQ(0, Stand().threads());
     EXPECT_FALSE(AuthPortLayerReady());
+}
+
+// Every wait of the check lasts until it is asked to stop.
+std::atomic<bool> g_checkWaits{false};
+bool WaitUntilStopped(HANDLE stop, DWORD)
+{
+    g_checkWaits = true;
+    if (stop) WaitForSingleObject(stop, INFINITE);
+    return false;
+}
+
+TEST_F(ControllerPortTest, ExitEndsARunningNetworkCheck)
+{
+    ASSERT_TRUE(DefaultPortAttached());
+    kqtest::Restore<NetworkCheckCalls> calls{g_NetworkCheckCalls};
+    g_NetworkCheckCalls.pause = WaitUntilStopped;
+    g_checkWaits = false;
+    ASSERT_TRUE(StartNetworkCheckThread());
+    ASSERT_TRUE(WaitUntil([] { return g_checkWaits.load(); }));
+    ASSERT_TRUE(NetworkCheckBusy());
+    m_dlg.m_bSwitchedToAp = TRUE;
+    m_dlg.DestroyWindow();
+    EXPECT_FALSE(NetworkCheckBusy()) << "the exit waited for the check";
 }
 
 // Kestiq.exe itself: with the library beside it the port opens and exit

@@ -23,18 +23,6 @@ const Page kPages[] = {
     { 1278, "wmm" },     { 1279, "wps" },     { 6252, "about" },
 };
 
-HWND FindChildById(HWND parent, int id)
-{
-    struct Ctx { int id; HWND found; } ctx{ id, nullptr };
-    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
-        Ctx* c = (Ctx*)lp;
-        if (GetDlgCtrlID(h) != c->id) return TRUE;
-        c->found = h;
-        return FALSE;
-    }, (LPARAM)&ctx);
-    return ctx.found;
-}
-
 // Lets the program handle what was sent and paint.
 void Settle(HWND w)
 {
@@ -64,7 +52,7 @@ int main(int argc, char** argv)
     GetWindowThreadProcessId(w, &pid);
     int saved = 0;
     for (const Page& p : kPages) {
-        HWND button = FindChildById(w, p.id);
+        HWND button = kqtest::FindChildById(w, p.id);
         if (!button) {
             std::printf("  %-10s no button\n", p.name);
             continue;
