@@ -347,9 +347,9 @@ TEST_F(AdvancedPageTest, StoredModesTheListLacksAreKept)
         const char* afterApply;
     } const cases[] = {
         { "2", "2" },
-        { "abc", "2" },   // no number: the page keeps what it had
+        { "abc", "0" },   // no digits: 0, as atoi reads it
         { "7", "4" },     // normalised to G only, which the list does not offer
-        { "42", "4" },    // no mode
+        { "42", "4" },    // no mode: the page keeps what it had
         { "6", "6" },     // the 802.11n mode without a text
     };
     CWnd* p = Advanced();
