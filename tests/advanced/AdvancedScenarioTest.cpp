@@ -162,6 +162,17 @@ TEST_F(AdvancedScenario, WhileTheWindowIsOpenTheEngineTakesTheHtControls)
     EXPECT_EQ(1, phys[0][8]);
     EXPECT_EQ(1, phys[0][10]);
 
+    // Channel 14 allows no 40 MHz, whatever the controls say.
+    Store(REGSTR_PROFILE_NETWORK_TYPE, "0");
+    Store(REGSTR_CHANNEL, "14");
+    mark = Mark();
+    SetOidFromReg(TRUE);
+    phys = Sets(mark, OID_VENDOR_HT_PHY);
+    ASSERT_EQ(1u, phys.size());
+    EXPECT_EQ(0, phys[0][8]);
+    EXPECT_EQ(15, phys[0][7]);
+    Store(REGSTR_PROFILE_NETWORK_TYPE, "1");
+
     // Without the window the stored setting goes as it is.
     Reopen();
     mark = Mark();
