@@ -338,7 +338,11 @@ LRESULT CSiteSurveyPage::OnGetCellInfo(WPARAM, LPARAM lParam)
 {
     CListCellInfo* cell = (CListCellInfo*)lParam;
     if (!cell) return 0;
-    UpdateData(TRUE);
+    // The controls cannot change while the list paints: one exchange serves
+    // every cell of a paint.
+    unsigned paint = m_list.PaintSerial();
+    if (!paint || paint != m_nExchangedForPaint) UpdateData(TRUE);
+    m_nExchangedForPaint = paint;
     cell->m_bBold = 0;
     cell->m_bItalic = 0;
     int row = cell->GetRow();
