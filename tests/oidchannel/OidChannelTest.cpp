@@ -9,6 +9,7 @@
 
 #include "core/OidChannel.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/TimerRecorder.h"
 
 extern int g_nOsVersion;
 
@@ -326,6 +327,8 @@ TEST_F(OidChannelTest, FailedSetIsRetriedEvery500MsUntilItGoesThrough)
 {
     ASSERT_TRUE(client().FailNext(adapter->guid(), OID_802_11_RTS_THRESHOLD, 2, KQSIM_KIND_SET));
     DWORD value = 2000, returned = 0;
+    kqtest::TimerRecorder timers;
+    ASSERT_TRUE(timers.ok());
     EXPECT_FALSE(SetOid(OID_802_11_RTS_THRESHOLD, &value, 4, &returned, 3));
     ASSERT_EQ(1u, OidRetryPendingCount());
     const OidRetryRecord* r = OidRetryPendingAt(0);
@@ -352,6 +355,9 @@ TEST_F(OidChannelTest, FailedSetIsRetriedEvery500MsUntilItGoesThrough)
         DWORD since = sets[i].timeMs - sets[0].timeMs;
         EXPECT_GE(since, 500u * i - 25) << "attempt " << i;
     }
+    // The period as the channel asks for it, which no load can stretch.
+    ASSERT_FALSE(timers.starts.empty());
+    for (const auto& t : timers.starts) EXPECT_EQ(500u, t.ms);
     ExpectEveryHandleClosed();
 }
 

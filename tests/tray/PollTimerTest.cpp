@@ -13,6 +13,7 @@
 #include "core/StationConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/TimerRecorder.h"
 #include "tray/ControllerFixture.h"
 #include "tray/KestiqProcess.h"
 
@@ -68,6 +69,8 @@ TEST_F(ControllerHere, PollTimerRunsEveryTwoSecondsThroughAdapterLossAndReturn)
     ASSERT_TRUE(hook);
 
     EXPECT_TRUE(kqtest::WaitFor([&] { return g_pollEvents.size() >= 1; }, 4000));
+    kqtest::TimerRecorder timers;
+    ASSERT_TRUE(timers.ok());
     ASSERT_TRUE(m_sim.Vanish(kGuid));
     EXPECT_TRUE(kqtest::WaitFor([&] { return State(KQ_STATE_ICON) == IDI_TRAY_NO_ADAPTER; }, 6000));
     EXPECT_EQ(0, State(KQ_STATE_ADAPTER_FOUND));
@@ -84,6 +87,15 @@ TEST_F(ControllerHere, PollTimerRunsEveryTwoSecondsThroughAdapterLossAndReturn)
     // faster than its period: in span ms at most one per period, and one
     // more that may have been due before the watch began.
     EXPECT_LE(g_pollEvents.size(), (size_t)(span / kPeriod + 2)) << "in " << span << " ms";
+    // The period itself, as the controller asks for it when it starts the
+    // poll again after the loss.
+    int restarts = 0;
+    for (const auto& t : timers.starts)
+        if (t.window == m_dlg.m_hWnd && t.id == IDT_ADAPTER_POLL) {
+            ++restarts;
+            EXPECT_EQ(kPeriod, t.ms);
+        }
+    EXPECT_GE(restarts, 1) << "the poll timer was not started again";
 }
 
 TEST_F(ControllerHere, OverlongSsidFromTheDriverIsReadAs32Bytes)
