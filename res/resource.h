@@ -183,3 +183,5 @@
 #include "profileedit_ids.h"
 // ---- Authentication status list (res/authstatus.rc) ----
 #include "authstatus_ids.h"
+// ---- WPS page and WPS profile detail panel (res/wps.rc) ----
+#include "wps_ids.h"
