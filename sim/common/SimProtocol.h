@@ -207,8 +207,8 @@ typedef struct KQSIM_FAULT_REQUEST {
  * script stops at that code (0x101-0x106, 0x201-0x204).  credentials: the
  * 996-byte block readable at code 15 (count 0 = built from the network).
  * A PIN run on an access point with a PIN (KQSIM_NET_WPS_PIN) that brings
- * other digits stops at 0x106 after "Received M4", as an enrollee finds the
- * registrar's R-Hash does not match. */
+ * other digits stops at 0x106, "Error PIN Code (R-Hash mismatch)": an
+ * enrollee after "Received M4", a registrar after "Received M5". */
 #define KQSIM_WPS_STEP_PER_QUERY 0xFFFFFFFFu /* stepMs: one step per WSC_STATUS query */
 typedef struct KQSIM_WPS_CONFIG {
     char guid[KQSIM_GUID_CHARS];

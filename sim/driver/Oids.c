@@ -755,10 +755,11 @@ NTSTATUS KqHandleOid(KQ_ADAPTER *ad, ULONG oid, UCHAR *buf, ULONG len, ULONG *re
 static const USHORT ENROLLEE[] = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27};
 static const USHORT REGISTRAR[] = {34, 35, 36, 37, 38, 39, 40, 41, 42, 43};
 
-/* An enrollee learns of a wrong PIN from the registrar's M4: the run ends
- * with this code once "Received M4" (step 9) has been shown. */
+/* A wrong PIN shows in the hashes: an enrollee finds out from the
+ * registrar's M4 (after "Received M4", step 9), a registrar from the
+ * enrollee's M5 (after "Received M5", step 5).  The run then ends with this
+ * code. */
 #define WPS_PIN_REFUSED_CODE 0x106
-#define WPS_PIN_REFUSED_STEP 10
 
 void KqStartWps(KQ_ADAPTER *ad, int role, int pin)
 {
@@ -773,7 +774,7 @@ void KqStartWps(KQ_ADAPTER *ad, int role, int pin)
 static int WpsPinRefused(KQ_ADAPTER *ad)
 {
     const KQSIM_NETWORK *n;
-    if (!ad->wpsPin || ad->wpsRole == 2) return 0;
+    if (!ad->wpsPin) return 0;
     n = WpsTarget(ad);
     return n && (n->flags & KQSIM_NET_WPS_PIN) && RtlCompareMemory(n->wpsPin, ad->wpsPinGiven, 8) != 8;
 }
@@ -787,7 +788,7 @@ ULONG KqWpsCode(KQ_ADAPTER *ad)
     if (ad->wpsStepMs == KQSIM_WPS_STEP_PER_QUERY) step = ad->wpsQueries;
     else step = (KqNowMs() - ad->wpsStart) / (ad->wpsStepMs ? ad->wpsStepMs : 1000);
     if (ad->wpsFailCode && step >= ad->wpsFailAfter) return ad->wpsFailCode;
-    if (step >= WPS_PIN_REFUSED_STEP && WpsPinRefused(ad)) return WPS_PIN_REFUSED_CODE;
+    if (step >= (ad->wpsRole == 2 ? 6u : 10u) && WpsPinRefused(ad)) return WPS_PIN_REFUSED_CODE;
     return step < count ? seq[step] : 15;
 }
 
