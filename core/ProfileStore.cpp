@@ -64,6 +64,10 @@ int EncryptionFor(const ProfileSettings& s)
 
 bool IsLeap(const ProfileSettings& s) { return s.authChoice == AUTH_CHOICE_LEAP; }
 
+// The inner EAP types of PEAP and EAP-FAST (also the provisioning tunnel):
+// MS-CHAP v2, TLS, Generic Token Card.
+bool IsInnerEapType(int n) { return n == 26 || n == 13 || n == 6; }
+
 // ---- The table of the 51 values -------------------------------------------------
 
 enum Kind { TEXT, NUMBER };
@@ -171,9 +175,10 @@ const ValueRule kRules[PV_COUNT] = {
       ENC(return Num(s.dot1x.eapMethod == 2 ? s.dot1x.ttlsInnerMethod : s.dot1x.tunnelEapType);),
       DEC(if (s.dot1x.eapMethod == 2) {
               if (n >= 1 && n <= 5) s.dot1x.ttlsInnerMethod = n;
-          } else if (n == 26 || n == 13 || n == 6) s.dot1x.tunnelEapType = n;) },
-    { "ProvisioningTunnel", NUMBER, "26", ENC(return Num(s.dot1x.provisioningEapType == 6 ? 6 : 26);),
-      DEC(if (n == 6 || n == 26) s.dot1x.provisioningEapType = n;) },
+          } else if (IsInnerEapType(n)) s.dot1x.tunnelEapType = n;) },
+    { "ProvisioningTunnel", NUMBER, "26",
+      ENC(return Num(IsInnerEapType(s.dot1x.provisioningEapType) ? s.dot1x.provisioningEapType : 26);),
+      DEC(if (IsInnerEapType(n)) s.dot1x.provisioningEapType = n;) },
     { "ID", TEXT, "", ENC(return s.dot1x.identity;), DEC(s.dot1x.identity = text;) },
     { "Password", TEXT, "", ENC(return s.dot1x.password;), DEC(s.dot1x.password = text;) },
     { "DomainName", TEXT, "", ENC(return s.dot1x.domainName;), DEC(s.dot1x.domainName = text;) },

@@ -46,7 +46,7 @@ enum ProfileEncryptionChoice {
 struct Dot1xSettings {
     int eapMethod = 0;               // 0 PEAP, 1 TLS, 2 TTLS, 3 EAP-FAST, 4 MD5, 5 LEAP
     int tunnelEapType = 26;          // inner EAP type of PEAP and EAP-FAST: 26, 13 or 6
-    int provisioningEapType = 26;    // EAP-FAST provisioning inner type: 6 or 26
+    int provisioningEapType = 26;    // EAP-FAST provisioning tunnel, in the same numbering
     int ttlsInnerMethod = 3;         // 1..5
     int sessionResumption = 0;
     CString identity;

@@ -465,8 +465,5 @@ void CSiteSurveyPage::OnDblclkList(NMHDR*, LRESULT* result)
     if (!bss) return;
     m_pChosenBss = bss;
     CNetworkInfoDlg* info = g_pPanelDoor ? (CNetworkInfoDlg*)g_pPanelDoor->OpenedPanel(PANEL_NETWORK_INFO) : nullptr;
-    if (!info) return;
-    info->m_pBss = bss;
-    if (info->IsWindow() && info->IsWindowVisible()) info->ShowWindow(SW_HIDE);
-    g_pPanelDoor->ShowPanel(PANEL_NETWORK_INFO);
+    if (info) info->ShowNetwork(bss, NETINFO_TAB_GENERAL);
 }

@@ -91,6 +91,10 @@ TEST_F(ProfileStoreTest, WriterStoresTheEncodings)
           { { "AuthenProtocol", "2" }, { "TunnelProtocol", "4" } } },
         { "PEAP inner type", [](ProfileSettings& s) { s.dot1x.eapMethod = 0; s.dot1x.tunnelEapType = 13; },
           { { "TunnelProtocol", "13" }, { "ProvisioningTunnel", "26" } } },
+        { "EAP-FAST provisioning tunnels", [](ProfileSettings& s) { s.dot1x.eapMethod = 3; s.dot1x.provisioningEapType = 13; },
+          { { "AuthenProtocol", "3" }, { "ProvisioningTunnel", "13" } } },
+        { "a provisioning tunnel of no inner type", [](ProfileSettings& s) { s.dot1x.provisioningEapType = 25; },
+          { { "ProvisioningTunnel", "26" } } },
         { "certificate data", [](ProfileSettings& s) {
               s.dot1x.serverCertLength = 3; s.dot1x.serverCert[0] = 0x0A; s.dot1x.serverCert[1] = 0xFF; s.dot1x.serverCert[2] = 0;
               s.dot1x.clientCertLength = 0; },
