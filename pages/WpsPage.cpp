@@ -15,6 +15,8 @@
 #include "core/Oids.h"
 #include "core/RegistryStore.h"
 #include "pagebase/PanelDoor.h"
+#include "pages/MacAddressText.h"
+#include "pages/NetworkInfoDlg.h"
 #include "pages/SurveyList.h"
 #include "pages/WpsProfileDetailDlg.h"
 #include "widgets/MessageBoxDlg.h"
@@ -121,13 +123,6 @@ CString CredentialSsid(const WpsCredential& c)
 {
     DWORD n = std::min<DWORD>(c.ssid.SsidLength, sizeof(c.ssid.Ssid));
     return CString((const char*)c.ssid.Ssid, (int)::strnlen((const char*)c.ssid.Ssid, n));
-}
-
-CString FormatMac(const BYTE* mac)
-{
-    CString s;
-    s.Format("%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-    return s;
 }
 
 BYTE RoleByte() { return g_nWscConfigMode != 0 ? 2 : 1; }
@@ -454,7 +449,7 @@ void CWpsPage::BuildWpsApList()
             if (wps.size() < 9 || wps[8] == "FALSE") continue;
             WpsApEntry a;
             a.ssid = EntrySsid(e);
-            a.bssid = FormatMac(e->MacAddress);
+            a.bssid = FormatMacAddress(e->MacAddress);
             int channel = BssidEntryChannel(e);
             if (channel >= 0) a.channel.Format("%u", (unsigned)channel);
             if (wps[1] != "Unknown") a.id = wps[1];
@@ -486,7 +481,7 @@ void CWpsPage::FillWpsProfileList()
         const WpsCredential& c = g_WscCredentials.cred[i];
         WpsProfileRow row;
         row.ssid = CredentialSsid(c);
-        row.mac = FormatMac(c.MacAddress);
+        row.mac = FormatMacAddress(c.MacAddress);
         row.secured = !(c.AuthType == WPS_AUTH_OPEN && c.EncrType == WPS_ENCR_NONE);
         m_profileRows.push_back(row);
     }
@@ -842,7 +837,9 @@ void CWpsPage::OnInformation()
         return;
     }
     if (!m_pApBuffer || m_pApBuffer->NumberOfItems == 0 || (size_t)row >= m_apRecords.size()) return;
-    (void)m_apRecords[row];
+    CNetworkInfoDlg* info =
+        g_pPanelDoor ? static_cast<CNetworkInfoDlg*>(g_pPanelDoor->OpenedPanel(PANEL_NETWORK_INFO)) : nullptr;
+    if (info) info->ShowNetwork(m_apRecords[row], NETINFO_TAB_WPS);
 }
 
 void CWpsPage::OnProfileDetail()

@@ -25,6 +25,7 @@
 #include "mainwnd/WindowFixture.h"
 #include "mainwnd/WindowProbe.h"
 #include "pages/LinkStatusPage.h"
+#include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "pages/WpsPage.h"
 #include "pages/WpsProfileDetailDlg.h"

@@ -150,6 +150,31 @@ TEST_F(WpsRun, PushButtonRunStoresTheCredentialAndConnects)
     WindowShot("wps-page-after");
 }
 
+// "Information" shows the chosen access point in the network information
+// panel with its WPS tab in front.
+TEST_F(WpsRun, InformationShowsTheAccessPointsWpsTab)
+{
+    ASSERT_TRUE(m_sim.PutNetwork(PinAccessPoint("12345670")));
+    OpenPage();
+    EXPECT_FALSE(Enabled(IDC_WPS_INFORMATION)) << "no access point chosen yet";
+    Rescan();
+    EXPECT_EQ(2, ListRowCount(ApList())) << "only the access points that offer WPS";
+    int row = ApRow("Kestiq-PIN");
+    SelectListRow(ApList(), row);
+    Pump();
+    ASSERT_TRUE(Enabled(IDC_WPS_INFORMATION));
+    Click(IDC_WPS_INFORMATION);
+    ASSERT_EQ(PANEL_NETWORK_INFO, PanelShown());
+    CNetworkInfoDlg* info = static_cast<CNetworkInfoDlg*>(m_window->GetPanel(PANEL_NETWORK_INFO));
+    ASSERT_FALSE(info->ShownEntry().empty());
+    const NDIS_WLAN_BSSID_EX* shown = (const NDIS_WLAN_BSSID_EX*)info->ShownEntry().data();
+    EXPECT_EQ("Kestiq-PIN", std::string((const char*)shown->Ssid.Ssid, shown->Ssid.SsidLength));
+    EXPECT_TRUE(IsWindowVisible(info->WpsTab()->m_hWnd));
+    EXPECT_FALSE(IsWindowVisible(info->GeneralTab()->m_hWnd));
+    EXPECT_EQ("0x0000", TextOf(GetDlgItem(info->WpsTab()->m_hWnd, IDC_WPSAP_PASSWORD_ID)));
+    WindowShot("wps-page-information");
+}
+
 // An enrollee's PIN run brings the adapter's own PIN; an access point whose
 // registrar was given that PIN hands out its credential.
 TEST_F(WpsRun, PinRunWithTheAccessPointsPinConnects)
