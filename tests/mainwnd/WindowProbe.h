@@ -49,6 +49,21 @@ inline Capture CaptureWindow(HWND hwnd)
     return c;
 }
 
+// The rows of a window's capture from a child's top edge down: the part a
+// lower panel of the configuration window shows.
+inline Capture RowsFromChild(const Capture& whole, HWND window, HWND child)
+{
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, window, (POINT*)&r, 2);
+    int top = r.top < 0 ? 0 : (r.top > whole.height ? whole.height : (int)r.top);
+    Capture part;
+    part.width = whole.width;
+    part.height = whole.height - top;
+    part.px.assign(whole.px.begin() + (size_t)top * whole.width, whole.px.end());
+    return part;
+}
+
 // Pixels of a rectangle of the capture that are "reddish" / "greenish".
 inline int CountPixels(const Capture& c, RECT r, bool (*pred)(BYTE r, BYTE g, BYTE b))
 {

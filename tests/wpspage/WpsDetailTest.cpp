@@ -24,25 +24,8 @@ protected:
     bool On(UINT id) const { return IsWindowEnabled(Field(id)) != FALSE; }
     bool ReadOnly(UINT id) const { return (GetWindowLongA(Field(id), GWL_STYLE) & ES_READONLY) != 0; }
     void ClickField(UINT id) { Click(Field(id)); }
-    std::string ComboSelection(UINT id) const
-    {
-        HWND combo = Field(id);
-        int sel = (int)SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        char buf[64] = {};
-        if (sel >= 0) SendMessageA(combo, CB_GETLBTEXT, sel, (LPARAM)buf);
-        return buf;
-    }
-    std::vector<std::string> ComboItems(UINT id) const
-    {
-        std::vector<std::string> out;
-        int n = (int)SendMessageA(Field(id), CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
-            char buf[64] = {};
-            SendMessageA(Field(id), CB_GETLBTEXT, i, (LPARAM)buf);
-            out.push_back(buf);
-        }
-        return out;
-    }
+    std::string ComboSelection(UINT id) const { return DialogInput::ComboSelection(m_detail, id); }
+    std::vector<std::string> ComboItems(UINT id) const { return DialogInput::ComboItems(m_detail, id); }
     void Pick(UINT id, const char* item) { ASSERT_TRUE(PickComboItem(m_detail, id, item)); }
     // OK as a click: TRUE when the panel went back to the link status.
     bool Ok()
@@ -53,16 +36,7 @@ protected:
     }
     void PanelShot(const char* name)
     {
-        Capture whole = WindowCapture();
-        RECT r;
-        GetWindowRect(m_detail->m_hWnd, &r);
-        MapWindowPoints(nullptr, m_window->m_hWnd, (POINT*)&r, 2);
-        int top = r.top < 0 ? 0 : (r.top > whole.height ? whole.height : (int)r.top);
-        Capture part;
-        part.width = whole.width;
-        part.height = whole.height - top;
-        part.px.assign(whole.px.begin() + (size_t)top * whole.width, whole.px.end());
-        SavePng(part, ScreenshotPath(name));
+        SavePng(RowsFromChild(WindowCapture(), m_window->m_hWnd, m_detail->m_hWnd), ScreenshotPath(name));
     }
 };
 
@@ -167,15 +141,15 @@ TEST_F(WpsDetail, RegistrarEditsItsOwnCredential)
     PanelShot("wps-detail-registrar");
 
     // A pre-shared key of seven characters is refused, of eight taken.
-    Type(Field(IDC_WPSD_SSID), "Kestiq-Reg");
+    Type(m_detail, IDC_WPSD_SSID, "Kestiq-Reg");
     Pick(IDC_WPSD_ENCR, "TKIP");
-    Type(Field(IDC_WPSD_KEY), "1234567");
+    Type(m_detail, IDC_WPSD_KEY, "1234567");
     EXPECT_FALSE(Ok());
     EXPECT_EQ(PANEL_WPS_PROFILE_DETAIL, PanelShown());
     EXPECT_TRUE(TipShowing());
     EXPECT_EQ("Invalid WPA Pre-Shared key. WPA-PSK used field should use more than 8 characters.",
               std::string(m_detail->KeyRefusal()));
-    Type(Field(IDC_WPSD_KEY), "12345678");
+    Type(m_detail, IDC_WPSD_KEY, "12345678");
     EXPECT_TRUE(Ok());
     const WpsCredential& c = g_WscCredentials.cred[0];
     EXPECT_EQ("Kestiq-Reg", std::string((const char*)c.ssid.Ssid, c.ssid.SsidLength));
@@ -215,20 +189,20 @@ TEST_F(WpsDetail, RegistrarEditsItsOwnCredential)
         SCOPED_TRACE(k.length);
         Pick(IDC_WPSD_KEY_LENGTH, k.length);
         EXPECT_EQ(std::atoi(k.length), m_detail->KeyLimit());
-        Type(Field(IDC_WPSD_KEY), k.typed);
+        Type(m_detail, IDC_WPSD_KEY, k.typed);
         EXPECT_EQ(k.shown, FieldText(IDC_WPSD_KEY));
         EXPECT_FALSE(Ok());
         EXPECT_EQ(k.refusal, std::string(m_detail->KeyRefusal()));
     }
     // Typing stops at the chosen length.
     Pick(IDC_WPSD_KEY_LENGTH, "5");
-    Type(Field(IDC_WPSD_KEY), "abcdefgh");
+    Type(m_detail, IDC_WPSD_KEY, "abcdefgh");
     EXPECT_EQ("abcde", FieldText(IDC_WPSD_KEY));
     Pick(IDC_WPSD_AUTH, "Open");
     Pick(IDC_WPSD_ENCR, "WEP");
     Pick(IDC_WPSD_KEY_LENGTH, "10");
     Pick(IDC_WPSD_KEY_INDEX, "3");
-    Type(Field(IDC_WPSD_KEY), "0123456789");
+    Type(m_detail, IDC_WPSD_KEY, "0123456789");
     EXPECT_TRUE(Ok());
     EXPECT_EQ((DWORD)WPS_AUTH_OPEN, c.AuthType);
     EXPECT_EQ((DWORD)WPS_ENCR_WEP, c.EncrType);

@@ -33,8 +33,10 @@
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
+#include "support/DialogInput.h"
 #include "support/ListProbe.h"
 #include "support/Restore.h"
+#include "support/WpsCredentials.h"
 #include "tray/KestiqProcess.h"
 #include "widgets/InfoWnd.h"
 
@@ -45,25 +47,15 @@ namespace kqtest {
 const char kOwnPin[] = "10694626";
 const char kRegistrarSsid[] = "ExRegNW105196";
 
-// A credential as the driver or the registry hands it over.
+// A credential of an access point 00-11-22-33-55-<macLast>.
 inline WpsCredential Credential(const std::string& ssid, DWORD auth, DWORD encr, DWORD keyIndex,
                                 const std::string& key, BYTE macLast)
 {
-    WpsCredential c;
-    std::memset(&c, 0, sizeof(c));
-    c.ssid.SsidLength = (ULONG)ssid.size();
-    std::memcpy(c.ssid.Ssid, ssid.data(), ssid.size());
-    c.AuthType = auth;
-    c.EncrType = encr;
-    c.KeyIndex = keyIndex;
-    c.KeyLength = (DWORD)key.size();
-    std::memcpy(c.Key, key.data(), key.size());
     const BYTE mac[6] = {0x00, 0x11, 0x22, 0x33, 0x55, macLast};
-    std::memcpy(c.MacAddress, mac, 6);
-    return c;
+    return MakeWpsCredential(ssid, auth, encr, keyIndex, key, mac);
 }
 
-class WpsPageTest : public ControllerWindowTest {
+class WpsPageTest : public ControllerWindowTest, protected DialogInput {
 protected:
     void SetUp() override
     {
@@ -137,26 +129,6 @@ protected:
     // TRUE when the page's timer was running (it is not any more).
     bool TakeTimer(UINT_PTR id) { return KillTimer(m_page->m_hWnd, id) != FALSE; }
     bool ControllerTimer(UINT_PTR id) { return KillTimer(m_dlg.m_hWnd, id) != FALSE; }
-    // Replaces an edit's text by typing (a select-all first).
-    static void Type(HWND edit, const std::string& text)
-    {
-        SetFocus(edit);
-        SendMessageA(edit, EM_SETSEL, 0, -1);
-        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-        for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
-        Pump();
-    }
-    // Picks an item of a combo box as a click in its list does.
-    static bool PickComboItem(CWnd* page, UINT id, const std::string& text)
-    {
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int i = (int)SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text.c_str());
-        if (i < 0) return false;
-        SendMessageA(combo, CB_SETCURSEL, i, 0);
-        SendMessageA(page->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
-        Pump();
-        return true;
-    }
     void ChooseMode(const char* mode) { ASSERT_TRUE(PickComboItem(m_page, IDC_WPS_CONFIG_MODE, mode)); }
 
     // A scan through the engine, as Rescan asks for it, and the page's
@@ -166,10 +138,7 @@ protected:
         Click(IDC_WPS_RESCAN);
         ASSERT_TRUE(TakeTimer(IDT_WPS_PAGE_SCAN_DONE));
         ASSERT_TRUE(g_bScanPending);
-        kqsim::AdapterState st;
-        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+        TakeScanResult();
         ASSERT_FALSE(g_bScanPending);
         ClearConnectRequests();
         Tick(IDT_WPS_PAGE_SCAN_DONE);

@@ -259,7 +259,7 @@ TEST_F(WpsRun, TypedPinIsCheckedBeforeTheRun)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         HideTips();
-        Type(Item(IDC_WPS_PIN_EDIT), c.typed);
+        Type(m_page, IDC_WPS_PIN_EDIT, c.typed);
         DWORD mark = Mark();
         BoxAnswer box;
         Click(IDC_WPS_PIN);
