@@ -210,6 +210,32 @@ TEST_F(WpsRun, PinRunWithTheAccessPointsPinConnects)
     EXPECT_EQ(100, Progress());
 }
 
+// The access point a PIN run names is the row chosen, even when the engine
+// has scanned again since the list was built and the new scan lists the
+// networks in other rows.
+TEST_F(WpsRun, PinRunNamesTheChosenRowAfterAnotherScan)
+{
+    ASSERT_TRUE(m_sim.PutNetwork(PinAccessPoint(kOwnPin)));
+    OpenPage();
+    Rescan();
+    ASSERT_EQ(1, ApRow("Kestiq-PIN"));
+    BYTE wps[6];
+    kqsim::ParseMac("00:11:22:33:44:07", wps);
+    ASSERT_TRUE(m_sim.RemoveNetwork(wps));
+    ConnectIfRequested();
+    TakeScanResult();
+    ClearConnectRequests();
+    SelectListRow(ApList(), 1);
+    Pump();
+    DWORD mark = Mark();
+    Click(IDC_WPS_PIN);
+    TakeRunTimers();
+    std::vector<kqsim::LogEntry> start = Sets(mark, {OID_VENDOR_WSC_START});
+    ASSERT_EQ(1u, start.size());
+    ExpectStartRecord(start[0], WPS_METHOD_PIN, kOwnPin, "Kestiq-PIN", "00:11:22:33:44:09", 11, 1);
+    EXPECT_EQ("Start PIN connection - Kestiq-PIN", Status());
+}
+
 // A PIN the access point does not know ends in the PIN error text, which
 // stays while the driver keeps reporting it; Disconnect ends the polling.
 TEST_F(WpsRun, WrongPinEndsInThePinErrorText)
