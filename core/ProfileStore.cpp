@@ -250,7 +250,6 @@ BOOL ParseProfileNumber(const char* text, int* out)
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!std::isdigit((unsigned char)*p)) return FALSE;
     long long v = 0;
     while (std::isdigit((unsigned char)*p)) {
         if (v <= INT_MAX) v = v * 10 + (*p - '0');
@@ -320,8 +319,16 @@ void ReadProfileValues(HKEY key, ProfileValues& values)
 {
     for (int i = 0; i < PV_COUNT; ++i) {
         CString text;
-        values.present[i] = key && ReadRegText(key, kRules[i].name, text) && text.GetLength() <= kProfileTextMax;
-        values.text[i] = values.present[i] ? text : CString();
+        bool isText = key && ReadRegText(key, kRules[i].name, text);
+        bool present = isText && text.GetLength() <= kProfileTextMax;
+        // A number stored as a REG_DWORD (by hand) is that number.
+        int n = 0;
+        if (!isText && key && kRules[i].kind == NUMBER && ReadRegNumber(key, kRules[i].name, &n)) {
+            text = Num(n);
+            present = true;
+        }
+        values.present[i] = present;
+        values.text[i] = present ? text : CString();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/LinkState.h"
+#include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/StationConfig.h"
@@ -108,11 +109,7 @@ CSiteSurveyPage::CSiteSurveyPage(CConfigMainDlg* pMainDlg) : CChildPage(IDD_SITE
 
 CSiteSurveyPage::~CSiteSurveyPage()
 {
-    if (m_pScanCopy) {
-        HGLOBAL h = ::GlobalHandle(m_pScanCopy);
-        ::GlobalUnlock(h);
-        ::GlobalFree(h);
-    }
+    FreeMovable(m_pScanCopy);
 }
 
 void CSiteSurveyPage::DoDataExchange(CDataExchange* pDX)
@@ -142,11 +139,7 @@ BOOL CSiteSurveyPage::OnInitDialog()
     m_bScanning = TRUE;
     UpdateButtons();
     m_nTimer = SetTimer(IDT_SURVEY_REFRESH, 2000);
-    HGLOBAL h = ::GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
-    if (h) {
-        m_pScanCopy = (BssidListBuffer*)::GlobalLock(h);
-        if (!m_pScanCopy) ::GlobalFree(h);
-    }
+    m_pScanCopy = static_cast<BssidListBuffer*>(AllocMovable(BSSID_LIST_BUFFER_SIZE));
     return TRUE;
 }
 
@@ -345,7 +338,11 @@ LRESULT CSiteSurveyPage::OnGetCellInfo(WPARAM, LPARAM lParam)
 {
     CListCellInfo* cell = (CListCellInfo*)lParam;
     if (!cell) return 0;
-    UpdateData(TRUE);
+    // The controls cannot change while the list paints: one exchange serves
+    // every cell of a paint.
+    unsigned paint = m_list.PaintSerial();
+    if (!paint || paint != m_nExchangedForPaint) UpdateData(TRUE);
+    m_nExchangedForPaint = paint;
     cell->m_bBold = 0;
     cell->m_bItalic = 0;
     int row = cell->GetRow();

@@ -94,4 +94,5 @@ private:
     UINT_PTR m_nTimer = 0;
     int m_nSortKey = SURVEY_SORT_SSID;
     BssidListBuffer* m_pScanCopy = nullptr;             // 64 KB, movable, zero-filled
+    unsigned m_nExchangedForPaint = 0;                  // the list's paint the controls were read for
 };
