@@ -441,20 +441,6 @@ const NDIS_WLAN_BSSID_EX* CSiteSurveyPage::ChooseFocusedRow()
     return m_records[row];
 }
 
-// Joining a network from the survey is built with the connect settings; the
-// buttons choose the network and stop there.
-void CSiteSurveyPage::OnConnect()
-{
-    const NDIS_WLAN_BSSID_EX* bss = ChooseFocusedRow();
-    if (bss) m_pChosenBss = bss;
-}
-
-void CSiteSurveyPage::OnAddToProfile()
-{
-    const NDIS_WLAN_BSSID_EX* bss = ChooseFocusedRow();
-    if (bss) m_pChosenBss = bss;
-}
-
 void CSiteSurveyPage::OnDblclkList(NMHDR*, LRESULT* result)
 {
     *result = 0;
