@@ -36,6 +36,7 @@
 #include "support/DialogInput.h"
 #include "support/ListProbe.h"
 #include "support/Restore.h"
+#include "support/TimerRecorder.h"
 #include "support/WpsCredentials.h"
 #include "tray/KestiqProcess.h"
 #include "widgets/InfoWnd.h"

@@ -291,7 +291,9 @@ TEST_F(WpsRun, TypedPinIsCheckedBeforeTheRun)
         Click(IDC_WPS_PIN);
         EXPECT_EQ(c.box, box.Text());
         EXPECT_EQ(*c.popup != 0, TipShowing());
-        if (*c.popup) EXPECT_EQ(c.popup, std::string(m_page->PinRefusal()));
+        if (*c.popup) {
+            EXPECT_EQ(c.popup, std::string(m_page->PinRefusal()));
+        }
         std::vector<kqsim::LogEntry> start = Sets(mark, {OID_VENDOR_WSC_START});
         ASSERT_EQ(c.starts ? 1u : 0u, start.size());
         if (c.starts) {
@@ -442,6 +444,45 @@ TEST_F(WpsRun, ControllerWpsTimersAreHeldWhileThePageExists)
         m_dlg.DestroyMainWindow();
         EXPECT_EQ(c.credentialTimer, ControllerTimer(IDT_WPS_CREDENTIAL));
         EXPECT_TRUE(ControllerTimer(IDT_WPS_BUTTON));
+    }
+}
+
+// The periods the page and the controller's WPS watch run at.
+TEST_F(WpsRun, TimerPeriods)
+{
+    struct Case {
+        int wirelessMode;
+        UINT scanWait;
+    } cases[] = {{5, 3500}, {2, 5500}, {3, 5500}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wirelessMode);
+        g_nWirelessMode = c.wirelessMode;
+        g_WscCredentials.count = 1;
+        g_WscCredentials.cred[0] = Credential("Kestiq-Home", WPS_AUTH_WPA2_PSK, WPS_ENCR_AES, 0, "kestiq-secret", 3);
+        g_bWscInUse = TRUE;
+        TimerRecorder timers;
+        ASSERT_TRUE(timers.ok());
+        OpenPage();
+        Click(IDC_WPS_PBC);
+        TakeTimer(IDT_WPS_PAGE_STATUS);
+        TakeTimer(IDT_WPS_PAGE_SCAN_LIST);
+        g_bWpsRotate = TRUE;
+        HWND pageWindow = m_page->m_hWnd;
+        m_dlg.DestroyMainWindow();
+        ControllerTimer(IDT_WPS_CREDENTIAL);
+        ControllerTimer(IDT_WPS_BUTTON);
+        typedef std::vector<std::pair<UINT_PTR, UINT>> Periods;
+        Periods page, controller;
+        for (const TimerRecorder::Start& t : timers.starts) {
+            if (t.window == m_dlg.m_hWnd) controller.push_back({t.id, t.ms});
+            else if (t.window == pageWindow) page.push_back({t.id, t.ms});
+        }
+        const Periods pageWants = {{IDT_WPS_PAGE_SCAN_DONE, c.scanWait}, {IDT_WPS_PAGE_CONNECT, 2000},
+                                   {IDT_WPS_PAGE_BUTTON, 1000}, {IDT_WPS_PAGE_STATUS, 1000},
+                                   {IDT_WPS_PAGE_SCAN_LIST, 20000}};
+        const Periods controllerWants = {{IDT_WPS_CREDENTIAL, 10000}, {IDT_WPS_BUTTON, 1000}};
+        EXPECT_EQ(pageWants, page);
+        EXPECT_EQ(controllerWants, controller);
     }
 }
 
