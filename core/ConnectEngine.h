@@ -80,6 +80,20 @@ std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* l
 // The channel of an entry by its DSConfig in g_ChannelTable; -1 when none.
 int BssidEntryChannel(const NDIS_WLAN_BSSID_EX* e);
 
+// The 26-byte OID_VENDOR_RATE_SETS record: supported and extended rates,
+// 500 kbit/s units, 0x80 marks a basic rate.
+#pragma pack(push, 1)
+struct RateSetRecord {
+    BYTE count;
+    BYTE rates[12];
+    BYTE extCount;
+    BYTE extRates[12];
+};
+#pragma pack(pop)
+static_assert(sizeof(RateSetRecord) == 26, "rate set record layout");
+// The rate sets of a wireless mode (none is sent in the 802.11n modes).
+RateSetRecord RateSetFor(int mode);
+
 // Sets OID_VENDOR_CCX_CONTROL.  Unless keep is 1 the roaming threshold
 // (bits 8-15) becomes 0xFA and fast roaming (bit 5) is cleared.
 void SetCcx2Control(int keep, DWORD word);
