@@ -44,7 +44,7 @@ extern const int g_nScanAgeSeconds;
 
 // Flags of the engine (UI thread), written by the engine unless said.
 extern BOOL g_bScanPending;          // a scan was started, its result not taken yet (also InitAdapter)
-extern BOOL g_bSkipNextScan;         // the next scan request sends no scan OID (advanced page)
+extern BOOL g_bSkipNextScan;         // the next scan request sends no scan OID (set through SkipNextScan)
 extern BOOL g_b8021xInUse;           // the last applied record runs 802.1X or a PSK through the port
 extern BOOL g_bHiddenSsidCancelled;  // set when an 802.1X record is applied
 extern BOOL g_bConfigFromRegistry;   // the current profile came from the adapter key (SetOidFromReg, pages)

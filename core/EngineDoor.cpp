@@ -70,3 +70,24 @@ void DropActiveProfile()
         SetOidFromReg(FALSE);
     }
 }
+
+void BeginOneOffJoin()
+{
+    g_bUseRegistryProfileSecurity = FALSE;
+}
+
+BOOL QueueOneOffJoin(StationConfig* record)
+{
+    g_bConfigFromRegistry = FALSE;
+    return QueueAndConnect(CONNECT_APPLY, record);
+}
+
+void StopAutoConnect()
+{
+    g_bAutoConnect = FALSE;
+}
+
+void SkipNextScan()
+{
+    g_bSkipNextScan = TRUE;
+}

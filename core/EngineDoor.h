@@ -22,3 +22,21 @@ BOOL ActivateStoredProfile(const char* name, CString* pChannel);
 // values go back to an open infrastructure network and, unless a WPS
 // credential is in use, that is applied.
 void DropActiveProfile();
+
+// A join of the site survey begins: its security is the person's one-off
+// choice, not the stored profile's.
+void BeginOneOffJoin();
+
+// Queues and connects the record of a one-off join (handed over, as with
+// CONNECT_APPLY).  The active settings stop being a stored profile's before
+// the engine configures the supplicant port for them, so that a failed
+// login is never handled as the profile that was active before.
+BOOL QueueOneOffJoin(StationConfig* record);
+
+// The person cancelled an authentication: no automatic connection until a
+// profile is applied again.
+void StopAutoConnect();
+
+// The next scan the engine is asked for sends no scan request to the driver
+// (the advanced page changed the channels the scan would use).
+void SkipNextScan();

@@ -848,7 +848,7 @@ void CAdvancedPage::OnApply()
     int aSel = ComboSel(m_hWnd, IDC_ADV_A_REGION);
     if (modeSel != s_nLastModeSel || bgSel != s_nLastBgRegionSel || aSel != s_nLastARegionSel) {
         // The scan the reconnect asks for would use the old channels.
-        g_bSkipNextScan = TRUE;
+        SkipNextScan();
         if (g_pCurProfile) ReconnectAfterModeChange();
         ClearSurveyRescanCheck();
         s_nLastModeSel = modeSel;
