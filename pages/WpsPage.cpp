@@ -10,6 +10,7 @@
 #include "core/ApplyConfig.h"
 #include "core/BssIeFormatter.h"
 #include "core/ControllerDoor.h"
+#include "core/EngineDoor.h"
 #include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
@@ -605,7 +606,7 @@ void CWpsPage::SendStartRecord(WpsStartRecord& record)
 void CWpsPage::OnPbc()
 {
     UpdateData(TRUE);
-    g_bWscInUse = TRUE;
+    UseWpsCredential(TRUE);
     StopWpsTimers();
     StopAuthentication();
     SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, kTries);
@@ -640,7 +641,7 @@ void CWpsPage::OnPin()
         int channel = BssidEntryChannel(e);
         record.channel = channel > 0 && channel <= 255 ? (BYTE)channel : 0;
     }
-    g_bWscInUse = TRUE;
+    UseWpsCredential(TRUE);
     StopWpsTimers();
     StopAuthentication();
     SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, kTries);
@@ -661,7 +662,7 @@ void CWpsPage::OnPin()
 void CWpsPage::StartPbcFromButton()
 {
     UpdateData(TRUE);
-    g_bWscInUse = TRUE;
+    UseWpsCredential(TRUE);
     StopWpsTimers();
     StopAuthentication();
     ClearCredentials();
@@ -865,7 +866,7 @@ void CWpsPage::OnConnect()
     int row = m_listProfile.GetFocusedItem();
     if (row < 0) return;
     g_nWpsCredIndex = row;
-    g_bWscInUse = TRUE;
+    UseWpsCredential(TRUE);
     SetProfileRowState(row, 1);
     SaveWscFlag();
     if (CredentialCount() > 0) {
@@ -878,7 +879,7 @@ void CWpsPage::OnRotate()
 {
     g_bWpsRotate = TRUE;
     m_nConnectTicks = 1;
-    g_bWscInUse = TRUE;
+    UseWpsCredential(TRUE);
     SetProfileRowState(g_nWpsCredIndex, 1);
     SaveWscFlag();
     if (CredentialCount() > 0) {
@@ -891,7 +892,7 @@ void CWpsPage::OnDisconnect()
 {
     StopWpsSession(TRUE);
     g_bWpsRotate = FALSE;
-    g_bWscInUse = FALSE;
+    UseWpsCredential(FALSE);
     SaveWscFlag();
     StopAuthentication();
     SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, kTries);

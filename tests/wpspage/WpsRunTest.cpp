@@ -447,46 +447,48 @@ TEST_F(WpsRun, ControllerWpsTimersAreHeldWhileThePageExists)
     }
 }
 
-// The periods the page and the controller's WPS watch run at.
+// The periods the page and the controller's WPS watch run at; a rescan
+// waits longer in the wireless modes that also scan the 5 GHz band.
 TEST_F(WpsRun, TimerPeriods)
 {
-    struct Case {
-        int wirelessMode;
-        UINT scanWait;
-    } cases[] = {{5, 3500}, {3, 5500}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.wirelessMode);
-        // The window reads the mode from the driver as it opens.
-        DWORD mode = (DWORD)c.wirelessMode;
-        ASSERT_TRUE(SetOid(OID_VENDOR_WIRELESS_MODE, &mode, sizeof(mode), nullptr, 1));
-        g_nWirelessMode = c.wirelessMode;
-        g_WscCredentials.count = 1;
-        g_WscCredentials.cred[0] = Credential("Kestiq-Home", WPS_AUTH_WPA2_PSK, WPS_ENCR_AES, 0, "kestiq-secret", 3);
-        g_bWscInUse = TRUE;
-        TimerRecorder timers;
-        ASSERT_TRUE(timers.ok());
-        OpenPage();
-        Click(IDC_WPS_PBC);
-        TakeTimer(IDT_WPS_PAGE_STATUS);
-        TakeTimer(IDT_WPS_PAGE_SCAN_LIST);
-        g_bWpsRotate = TRUE;
-        HWND pageWindow = m_page->m_hWnd;
-        m_dlg.DestroyMainWindow();
-        ControllerTimer(IDT_WPS_CREDENTIAL);
-        ControllerTimer(IDT_WPS_BUTTON);
-        typedef std::vector<std::pair<UINT_PTR, UINT>> Periods;
-        Periods page, controller;
-        for (const TimerRecorder::Start& t : timers.starts) {
-            if (t.window == m_dlg.m_hWnd) controller.push_back({t.id, t.ms});
-            else if (t.window == pageWindow) page.push_back({t.id, t.ms});
-        }
-        const Periods pageWants = {{IDT_WPS_PAGE_SCAN_DONE, c.scanWait}, {IDT_WPS_PAGE_CONNECT, 2000},
-                                   {IDT_WPS_PAGE_BUTTON, 1000}, {IDT_WPS_PAGE_STATUS, 1000},
-                                   {IDT_WPS_PAGE_SCAN_LIST, 20000}};
-        const Periods controllerWants = {{IDT_WPS_CREDENTIAL, 10000}, {IDT_WPS_BUTTON, 1000}};
-        EXPECT_EQ(pageWants, page);
-        EXPECT_EQ(controllerWants, controller);
+    typedef std::vector<std::pair<UINT_PTR, UINT>> Periods;
+    g_WscCredentials.count = 1;
+    g_WscCredentials.cred[0] = Credential("Kestiq-Home", WPS_AUTH_WPA2_PSK, WPS_ENCR_AES, 0, "kestiq-secret", 3);
+    g_bWscInUse = TRUE;
+    TimerRecorder timers;
+    ASSERT_TRUE(timers.ok());
+    OpenPage();
+    HWND pageWindow = m_page->m_hWnd;
+    Click(IDC_WPS_PBC);
+    TakeTimer(IDT_WPS_PAGE_STATUS);
+    TakeTimer(IDT_WPS_PAGE_SCAN_LIST);
+    for (int mode : {5, 2, 3, 0}) {
+        g_nWirelessMode = mode;
+        Click(IDC_WPS_RESCAN);
+        TakeTimer(IDT_WPS_PAGE_SCAN_DONE);
+        ClearConnectRequests();
+        g_bScanPending = FALSE;
     }
+    g_bWpsRotate = TRUE;
+    m_dlg.DestroyMainWindow();
+    ControllerTimer(IDT_WPS_CREDENTIAL);
+    ControllerTimer(IDT_WPS_BUTTON);
+    Periods page, controller;
+    for (const TimerRecorder::Start& t : timers.starts) {
+        if (t.window == m_dlg.m_hWnd && t.id >= IDT_WPS_CREDENTIAL) controller.push_back({t.id, t.ms});
+        else if (t.window == pageWindow && t.id != IDT_WPS_PAGE_SCAN_DONE) page.push_back({t.id, t.ms});
+    }
+    Periods rescans;
+    for (const TimerRecorder::Start& t : timers.starts)
+        if (t.window == pageWindow && t.id == IDT_WPS_PAGE_SCAN_DONE) rescans.push_back({t.id, t.ms});
+    const Periods pageWants = {{IDT_WPS_PAGE_CONNECT, 2000}, {IDT_WPS_PAGE_BUTTON, 1000},
+                               {IDT_WPS_PAGE_STATUS, 1000}, {IDT_WPS_PAGE_SCAN_LIST, 20000}};
+    EXPECT_EQ(pageWants, page);
+    ASSERT_EQ(5u, rescans.size()) << "the window's first list, then one a rescan";
+    const Periods rescanWants = {{1, 3500}, {1, 5500}, {1, 5500}, {1, 3500}};
+    EXPECT_EQ(rescanWants, Periods(rescans.begin() + 1, rescans.end()));
+    const Periods controllerWants = {{IDT_WPS_CREDENTIAL, 10000}, {IDT_WPS_BUTTON, 1000}};
+    EXPECT_EQ(controllerWants, controller);
 }
 
 // Disconnect leaves the credential and applies the adapter key's own
