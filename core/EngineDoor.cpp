@@ -91,3 +91,8 @@ void SkipNextScan()
 {
     g_bSkipNextScan = TRUE;
 }
+
+void UseWpsCredential(BOOL inUse)
+{
+    g_bWscInUse = inUse ? TRUE : FALSE;
+}

@@ -40,3 +40,7 @@ void StopAutoConnect();
 // The next scan the engine is asked for sends no scan request to the driver
 // (the advanced page changed the channels the scan would use).
 void SkipNextScan();
+
+// The connection uses a stored WPS credential (a WPS run or connect begins),
+// or stops using one (the WPS page's Disconnect); SaveWscFlag stores it.
+void UseWpsCredential(BOOL inUse);
