@@ -44,6 +44,9 @@ void SkinNavButton(CSkinButton* button)
 
 const DWORD kNavButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;   // 0x50010000
 
+// A message nobody sends the window.
+const UINT kNoMessage = WM_APP + 0x3FFF;
+
 }  // namespace
 
 const char* HelpFileForLanguage(LANGID lang)
@@ -179,6 +182,10 @@ LRESULT CConfigMainDlg::OnWindowPosChanged(WPARAM, LPARAM lParam)
     const WINDOWPOS* pos = (const WINDOWPOS*)lParam;
     if (pos && (pos->flags & SWP_SHOWWINDOW) && !m_bHiddenPagesBuilt) {
         UpdateWindow();
+        // Under Wine what a window painted reaches the screen when its thread
+        // looks for a message and finds none: look for one that never comes.
+        MSG none;
+        ::PeekMessageA(&none, m_hWnd, kNoMessage, kNoMessage, PM_NOREMOVE);
         BuildHiddenPages();
     }
     return result;
