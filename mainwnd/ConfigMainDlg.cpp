@@ -32,6 +32,7 @@
 
 HINSTANCE (WINAPI* g_pfnOpenHelpFile)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = ShellExecuteA;
 LANGID (WINAPI* g_pfnSystemLanguage)() = GetSystemDefaultLangID;
+void (*g_pfnMainWindowPainted)() = nullptr;
 
 namespace {
 
@@ -186,6 +187,7 @@ LRESULT CConfigMainDlg::OnWindowPosChanged(WPARAM, LPARAM lParam)
         // looks for a message and finds none: look for one that never comes.
         MSG none;
         ::PeekMessageA(&none, m_hWnd, kNoMessage, kNoMessage, PM_NOREMOVE);
+        if (g_pfnMainWindowPainted) g_pfnMainWindowPainted();
         BuildHiddenPages();
     }
     return result;

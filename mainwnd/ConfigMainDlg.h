@@ -104,3 +104,7 @@ const char* HelpFileForLanguage(LANGID lang);
 // instead of opening.
 extern HINSTANCE (WINAPI* g_pfnOpenHelpFile)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 extern LANGID (WINAPI* g_pfnSystemLanguage)();
+// Called, when set, once the window's first paint is on the screen and
+// before the pages nothing shows yet are made: the moment a benchmark times
+// without a hook of its own in every window's making.
+extern void (*g_pfnMainWindowPainted)();
