@@ -154,10 +154,11 @@ BOOL CConfigMainDlg::CreatePanel(int n)
     return TRUE;
 }
 
-// The pages after the Network page show nothing until their buttons are
-// pressed: they are made once the window has been painted, before the
-// command that opened it returns, each placed as PlacePages would have
-// placed it and in the place it would have had among the bar's windows.
+// The pages other than the Network page show nothing until their buttons
+// are pressed: they are made once the window has been painted, before the
+// command that opened it returns, in tab order, each placed as PlacePages
+// would have placed it and in the place it would have had among the bar's
+// windows.
 // A page takes the focus as it is made; it goes back where it was, as when
 // the pages were made before the bar's buttons took it.
 void CConfigMainDlg::BuildHiddenPages()
@@ -169,7 +170,12 @@ void CConfigMainDlg::BuildHiddenPages()
         CWnd* page = m_pPageContainer->GetPage(i);
         CSkinButton* tab = m_pPageContainer->GetTab(i);
         if (!page || page->IsWindow()) continue;
-        if (!static_cast<CChildPage*>(page)->CreatePage(m_pPageContainer)) break;
+        const bool profile = page == m_pProfilePage;
+        const unsigned noise = CSkinButton::RandomSeed();
+        if (profile) CSkinButton::SeedRandom(m_nProfileNoise);
+        BOOL made = static_cast<CChildPage*>(page)->CreatePage(m_pPageContainer);
+        if (profile) CSkinButton::SeedRandom(noise);
+        if (!made) break;
         page->SetWindowPos(tab, PageRect().left, PageRect().top, PageRect().Width(), PageRect().Height(),
                            SWP_NOACTIVATE);
     }
@@ -218,12 +224,12 @@ CSkinButton* CConfigMainDlg::CreateNavButton(int index, UINT id, UINT textId, in
     return button;
 }
 
-// A page is paired with its button in tab order.  The pages up to the one
-// the window opens with are made now; the pages after it are made once the
-// window is painted (BuildHiddenPages).  The order in which the pages are
-// made stays the one of the tabs: the skinned buttons draw their noise from
-// one running random sequence, so a page made out of turn would draw other
-// pixels.
+// A page is paired with its button in tab order.  The page the window opens
+// with is made now; the others are made once the window is painted
+// (BuildHiddenPages).  The skinned buttons draw their noise from one running
+// random sequence, in the order the pages come in the tabs: the Profile page,
+// made after the Network page, draws from the place its turn would have
+// given it (m_nProfileNoise), passed over for the Network page.
 BOOL CConfigMainDlg::AddPage(CChildPage* page, CSkinButton* tab, BOOL makeNow)
 {
     if (makeNow && !page->CreatePage(m_pPageContainer)) return FALSE;
@@ -266,7 +272,11 @@ BOOL CConfigMainDlg::BuildNavBar()
         if (!button) return FALSE;
         button->SetIcon(p.icon, -2);
         button->SetAlign(1, FALSE);
-        if (!AddPage(pages[i], button, i <= kOpeningPage)) return FALSE;
+        if (pages[i] == m_pProfilePage) {
+            m_nProfileNoise = CSkinButton::RandomSeed();
+            CSkinButton::SkipRandom(CProfilePage::SkinDraws());
+        }
+        if (!AddPage(pages[i], button, i == kOpeningPage)) return FALSE;
     }
 
     if (!CreateNavButton(NAV_BLANK_6249, IDC_NAV_BLANK_6249, 0, 540, 0, 90, kNavBarHeight)) return FALSE;

@@ -93,6 +93,7 @@ private:
 
     bool m_bPanelTried[PANEL_COUNT] = {};   // its window was made (or failed to be) once
     bool m_bHiddenPagesBuilt = false;
+    unsigned m_nProfileNoise = 0;   // where the skin noise stood at the Profile page's turn
 
     CFont m_NavFont;
 };
