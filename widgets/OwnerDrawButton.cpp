@@ -340,10 +340,15 @@ DWORD COwnerDrawButton::SetMenuCallback(HWND wnd, UINT message, LPARAM lParam)
     return BTN_OK;
 }
 
+// The tooltip window is made when the mouse first comes to the button
+// (PreTranslateMessage): until then nobody sees it, and a window of many
+// buttons opens without a top-level window for each.
 DWORD COwnerDrawButton::SetTooltipText(LPCTSTR text, BOOL activate)
 {
     m_strTooltip = text ? text : "";
-    RefreshToolTip(activate);
+    m_bTooltipActive = activate;
+    if (m_ToolTip.IsWindow())
+        RefreshToolTip(activate);
     return BTN_OK;
 }
 
@@ -391,8 +396,9 @@ void COwnerDrawButton::RefreshToolTip(BOOL activate)
 BOOL COwnerDrawButton::PreTranslateMessage(MSG* msg)
 {
     // A button without a tooltip text needs no tooltip window.
-    if (!m_strTooltip.IsEmpty())
-        InitToolTip();
+    if (!m_strTooltip.IsEmpty() && !m_ToolTip.IsWindow() && msg->message >= WM_MOUSEFIRST &&
+        msg->message <= WM_MOUSELAST)
+        RefreshToolTip(m_bTooltipActive);
     if (m_ToolTip.IsWindow())
         m_ToolTip.RelayEvent(msg);
     // The button control would report the second click of a double click as

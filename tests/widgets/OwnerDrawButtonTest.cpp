@@ -410,18 +410,26 @@ TEST_F(ButtonTest, DisabledCaptionIsEmbossedAndTheFocusMovesOn)
     EXPECT_EQ(shadow, lit);
 }
 
+// The tooltip window comes with the mouse, carrying the text given before.
 TEST_F(ButtonTest, TooltipCarriesTheTextOverTheWholeButton)
 {
     COwnerDrawButton b;
     Make(b, 360, BS_PUSHBUTTON, CRect(10, 10, 40, 40));
+    auto findTip = [] {
+        HWND tip = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+            char cls[64] = "";
+            GetClassNameA(w, cls, sizeof(cls));
+            if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) *(HWND*)p = w;
+            return TRUE;
+        }, (LPARAM)&tip);
+        return tip;
+    };
     EXPECT_EQ(0u, b.SetTooltipText("Radio on / off"));
-    HWND tip = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-        char cls[64] = "";
-        GetClassNameA(w, cls, sizeof(cls));
-        if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) *(HWND*)p = w;
-        return TRUE;
-    }, (LPARAM)&tip);
+    EXPECT_EQ(nullptr, findTip()) << "no tooltip window before the mouse comes";
+    b.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(AfxPumpMessage());
+    HWND tip = findTip();
     ASSERT_NE(nullptr, tip);
     EXPECT_EQ(1, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
     char text[128] = "";
