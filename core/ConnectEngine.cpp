@@ -262,8 +262,11 @@ void RestartAuthentication(BOOL bRestart)
 
 void CopyIdentityFromUi()
 {
-    if (!g_pControllerDoor || !g_pCurProfile) return;
-    g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId);
+    if (!g_pCurProfile) return;
+    // Without the configuration window nobody can be asked: the prompt
+    // completes at once with the stored tunnel identity and password.
+    if (!g_pControllerDoor || !g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId))
+        g_pCurProfile->identityPromptDone = 1;
 }
 
 void CompleteIdentityPrompt(const char* identity, const char* password)
@@ -272,9 +275,10 @@ void CompleteIdentityPrompt(const char* identity, const char* password)
     lstrcpynA(g_pCurProfile->tunnelId, identity ? identity : "", sizeof(g_pCurProfile->tunnelId));
     lstrcpynA(g_pCurProfile->tunnelPassword, password ? password : "", sizeof(g_pCurProfile->tunnelPassword));
     g_pCurProfile->identityPromptDone = 1;
-    std::memcpy(g_AuthCredentialTexts.tunnelId, g_pCurProfile->tunnelId, sizeof(g_AuthCredentialTexts.tunnelId));
-    std::memcpy(g_AuthCredentialTexts.tunnelPassword, g_pCurProfile->tunnelPassword,
-                sizeof(g_AuthCredentialTexts.tunnelPassword));
+    AuthCredentialTexts texts = GetAuthCredentialTexts();
+    lstrcpynA(texts.tunnelId, g_pCurProfile->tunnelId, sizeof(texts.tunnelId));
+    lstrcpynA(texts.tunnelPassword, g_pCurProfile->tunnelPassword, sizeof(texts.tunnelPassword));
+    SetAuthCredentialTexts(texts);
     RestartAuthentication(TRUE);
 }
 
@@ -433,13 +437,7 @@ void ConnectProfile()
 static void ApplyDot1x(StationConfig* r)
 {
     g_b8021xInUse = TRUE;
-    AuthCredentialTexts& t = g_AuthCredentialTexts;
-    std::memcpy(t.identity, r->identity, sizeof(t.identity));
-    std::memcpy(t.tunnelId, r->tunnelId, sizeof(t.tunnelId));
-    std::memcpy(t.password, r->password, sizeof(t.password));
-    std::memcpy(t.tunnelPassword, r->tunnelPassword, sizeof(t.tunnelPassword));
-    std::memcpy(t.domainName, r->domainName, sizeof(t.domainName));
-    std::memcpy(t.serverName, r->serverName, sizeof(t.serverName));
+    SetAuthCredentialTexts(CredentialTextsOf(*r));
     if (r->leapEnabled == 1) {
         r->eapMethod = 5;
         if (g_pCurProfile) {

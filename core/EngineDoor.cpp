@@ -70,3 +70,11 @@ void DropActiveProfile()
         SetOidFromReg(FALSE);
     }
 }
+
+void SetAutoConnect(BOOL on) { g_bAutoConnect = on ? TRUE : FALSE; }
+
+void ApplyStoredConfiguration()
+{
+    if (!g_pControllerDoor) return;
+    SetOidFromReg(FALSE);
+}

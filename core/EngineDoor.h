@@ -22,3 +22,10 @@ BOOL ActivateStoredProfile(const char* name, CString* pChannel);
 // values go back to an open infrastructure network and, unless a WPS
 // credential is in use, that is applied.
 void DropActiveProfile();
+
+// Whether the stored configuration may connect by itself: cleared when the
+// user gives up after a failed 802.1X login, set again when the user retries.
+void SetAutoConnect(BOOL on);
+// Applies the adapter key's configuration again (radio settings aside), as
+// after a change of its values; queued only while auto-connect is on.
+void ApplyStoredConfiguration();
