@@ -260,13 +260,14 @@ void RestartAuthentication(BOOL bRestart)
     RestartPskAuthentication();
 }
 
-void CopyIdentityFromUi()
+BOOL CopyIdentityFromUi()
 {
-    if (!g_pCurProfile) return;
+    if (!g_pCurProfile) return FALSE;
+    if (g_pControllerDoor && g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId)) return TRUE;
     // Without the configuration window nobody can be asked: the prompt
     // completes at once with the stored tunnel identity and password.
-    if (!g_pControllerDoor || !g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId))
-        g_pCurProfile->identityPromptDone = 1;
+    g_pCurProfile->identityPromptDone = 1;
+    return FALSE;
 }
 
 void CompleteIdentityPrompt(const char* identity, const char* password)
@@ -449,7 +450,9 @@ static void ApplyDot1x(StationConfig* r)
     }
     bool tokenCard = (r->eapMethod == 0 && r->innerMethod == 6) ||
                      (r->eapMethod == 3 && (r->innerMethod == 6 || r->provisioningTunnel == 6));
-    if (tokenCard && !r->identityPromptDone) CopyIdentityFromUi();
+    // The user is asked for the one-time password: the port starts with it,
+    // from the prompt's OK, rather than now with the stored one.
+    bool asking = tokenCard && !r->identityPromptDone && CopyIdentityFromUi();
     g_bHiddenSsidCancelled = TRUE;
     if (r->useClientCert == 1) {
         std::memset(&g_AuthClientCert, 0, sizeof(g_AuthClientCert));
@@ -461,6 +464,7 @@ static void ApplyDot1x(StationConfig* r)
         g_AuthServerCert.length = r->serverCertLength > 152 ? 152 : r->serverCertLength;
         std::memcpy(g_AuthServerCert.data, r->serverCert, g_AuthServerCert.length);
     }
+    if (asking) return;
     RestartAuthentication(r->infrastructureMode != 0 &&
                           (r->use8021x == 1 || r->encryption != Ndis802_11EncryptionDisabled || r->leapEnabled == 1));
 }
