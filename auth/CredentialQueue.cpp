@@ -139,8 +139,10 @@ void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
         Defer(port, r);
         return;
     case 3:   // identity: the outer one always goes to the worker
-        if (r->subKind != 0 && port->innerIdentity) AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
-        else Defer(port, r);
+        if (r->subKind != 0 && port->innerIdentity)
+            AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
+        else
+            Defer(port, r);
         return;
     case 4:
         AnswerEapMethods(port, r);
@@ -168,8 +170,10 @@ void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
         AnswerAndComplete(h, r->id, g_ac.acCredEapTTLSTunnelMethod(h, r->id, port->ttlsInnerMethod));
         return;
     case 17:
-        if (port->machineIdentity) AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
-        else Defer(port, r);
+        if (port->machineIdentity)
+            AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
+        else
+            Defer(port, r);
         return;
     case 18:
         AnswerProvisionModes(port, r);
@@ -392,9 +396,8 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
         bool passed = false;
         for (int field : kDomainFields) {
             ok = 0;
-            if (CredAnswerFailed(h, id,
-                                 g_ac.acCredServerVerifyDomain(h, id, field, domain, port->domainMatchOption != 0, &ok)))
-                return;
+            AC_STATUS st = g_ac.acCredServerVerifyDomain(h, id, field, domain, port->domainMatchOption != 0, &ok);
+            if (CredAnswerFailed(h, id, st)) return;
             if (ok) {
                 passed = true;
                 break;
@@ -410,8 +413,8 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
     std::memcpy(name, port->fieldName, sizeof(port->fieldName));
     if (name[0]) {
         ok = 0;
-        if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, port->nameRule != 0, &ok)))
-            return;
+        AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, port->nameRule != 0, &ok);
+        if (CredAnswerFailed(h, id, st)) return;
         if (!ok) {
             allPassed = 0;
             if (!GetServerCertField(port, r, kCommonNameField)) return;

@@ -7,6 +7,7 @@
 namespace {
 
 using kqtest::BoxAnswer;
+using kqtest::Dot1xProfile;
 using kqtest::PanelTest;
 using kqtest::Stand;
 using kqtest::WaitFor;

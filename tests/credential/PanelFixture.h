@@ -14,6 +14,7 @@
 
 #include "auth/AuthFixture.h"
 #include "auth/AuthUiRelay.h"
+#include "credential/Accounts.h"
 #include "auth/PasswordChange.h"
 #include "core/EngineDoor.h"
 #include "core/ProfileStore.h"
@@ -63,25 +64,7 @@ protected:
 
     void PutNetwork(const char* ssid, int n, unsigned security, const std::string& eap)
     {
-        char bssid[32];
-        std::snprintf(bssid, sizeof(bssid), "02:00:00:00:73:%02X", n);
-        KQSIM_NETWORK net = kqsim::MakeNetwork(ssid, bssid, 6, -45, security);
-        lstrcpynA(net.eap, eap.c_str(), sizeof(net.eap));
-        ASSERT_TRUE(m_sim.PutNetwork(net));
-    }
-    static ProfileSettings Dot1xProfile(const char* ssid, int method)
-    {
-        ProfileSettings s;
-        s.ssid = ssid;
-        s.networkType = 1;
-        s.authChoice = AUTH_CHOICE_WPA2;
-        s.encryptionChoice = ENCR_CHOICE_AES;
-        s.dot1x.eapMethod = method;
-        s.dot1x.identity = "alice";
-        s.dot1x.password = "outer-pw";
-        s.dot1x.tunnelId = "alice";
-        s.dot1x.tunnelPassword = "wonderland";
-        return s;
+        ASSERT_TRUE(PutAccount(m_sim, ssid, n, security, eap));
     }
     // Stored, then activated as the profile page's Activate does.
     void Activate(const char* name, const ProfileSettings& s)
@@ -140,22 +123,12 @@ protected:
             return Icon() == want;
         }, ms);
     }
-    DWORD Mark()
-    {
-        DWORD seq = 0;
-        m_sim.NextSeq(seq);
-        return seq;
-    }
-    bool SupplicantSaid(DWORD mark, const std::string& prefix) { return !Supplicant(mark, prefix).empty(); }
+    DWORD Mark() { return LogMark(m_sim); }
     std::vector<std::string> Supplicant(DWORD mark, const std::string& prefix)
     {
-        std::vector<kqsim::LogEntry> log;
-        std::vector<std::string> out;
-        m_sim.ReadLog(log, mark);
-        for (const auto& e : log)
-            if (e.IsSupplicantCall() && e.text.compare(0, prefix.size(), prefix) == 0) out.push_back(e.text);
-        return out;
+        return SupplicantLines(m_sim, mark, prefix);
     }
+    bool SupplicantSaid(DWORD mark, const std::string& prefix) { return !Supplicant(mark, prefix).empty(); }
     // Sets of an OID the adapter received since mark.
     std::vector<kqsim::LogEntry> Sets(DWORD mark, DWORD oid)
     {
@@ -164,15 +137,9 @@ protected:
             if (e.kind == KQSIM_LOG_SET && e.BaseOid() == oid) out.push_back(e);
         return out;
     }
-    // A value of the adapter key (subkey empty) or of a profile's key.
     std::string Stored(const std::string& profile, const char* value)
     {
-        char buf[512] = {};
-        DWORD size = sizeof(buf) - 1;
-        std::string path = m_adapterPath + (profile.empty() ? "" : "\\Profile\\Station\\" + profile);
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), value, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return buf;
+        return StoredValue(m_adapterPath, profile, value);
     }
 
     std::string m_adapterPath;

@@ -9,6 +9,7 @@
 namespace {
 
 using kqtest::BoxAnswer;
+using kqtest::Dot1xProfile;
 using kqtest::PanelTest;
 using kqtest::Stand;
 using kqtest::WaitFor;

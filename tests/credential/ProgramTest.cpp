@@ -18,18 +18,20 @@
 #include "core/HexUtil.h"
 #include "core/ProfileStore.h"
 #include "core/RegistryStore.h"
+#include "credential/Accounts.h"
 #include "mainwnd/WindowProbe.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
+#include "tray/AdapterFixture.h"
 #include "tray/KestiqProcess.h"
 
 namespace {
 
+using kqtest::Dot1xProfile;
 using kqtest::WaitFor;
 
-const std::string kGuid = kqsim::kDefaultAdapterGuid;
 const char kWindowTitle[] = "Tolvane Wireless Utility";
 
 std::string HexOf(const std::vector<BYTE>& bytes)
@@ -51,31 +53,11 @@ std::vector<BYTE> Sha1Of(const BYTE* der, DWORD size)
     return hash;
 }
 
-// An 802.1X profile over WPA2 with AES, the account alice / wonderland.
-ProfileSettings Dot1xProfile(const char* ssid, int method)
-{
-    ProfileSettings s;
-    s.ssid = ssid;
-    s.networkType = 1;
-    s.authChoice = AUTH_CHOICE_WPA2;
-    s.encryptionChoice = ENCR_CHOICE_AES;
-    s.dot1x.eapMethod = method;
-    s.dot1x.identity = "alice";
-    s.dot1x.password = "wonderland";
-    s.dot1x.tunnelId = "alice";
-    s.dot1x.tunnelPassword = "wonderland";
-    return s;
-}
-
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public kqtest::DefaultAdapterTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_sim.Open(5000));
-        ASSERT_TRUE(m_sim.ResetAdapter(kGuid));
-        ASSERT_TRUE(m_sim.Return(kGuid));
-        m_air.reset(new kqsim::AirGuard(m_sim));
-        ASSERT_TRUE(m_air->ok());
+        DefaultAdapterTest::SetUp();
         m_adapterPath = kqtest::AdapterKeyPath(kGuid);
         ASSERT_FALSE(m_adapterPath.empty());
         m_key.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, m_adapterPath));
@@ -87,20 +69,14 @@ protected:
     void TearDown() override
     {
         m_kestiq.Stop();
-        SetEnvironmentVariableA("KQSIM_ACAUTH", nullptr);
         for (const std::string& f : m_files) DeleteFileA(f.c_str());
         m_key.reset();
-        m_sim.ResetAdapter(kGuid);
-        m_air.reset();
+        DefaultAdapterTest::TearDown();
     }
 
     void PutNetwork(const char* ssid, int n, unsigned security, const std::string& eap)
     {
-        char bssid[32];
-        std::snprintf(bssid, sizeof(bssid), "02:00:00:00:72:%02X", n);
-        KQSIM_NETWORK net = kqsim::MakeNetwork(ssid, bssid, 6, -45, security);
-        lstrcpynA(net.eap, eap.c_str(), sizeof(net.eap));
-        ASSERT_TRUE(m_sim.PutNetwork(net));
+        ASSERT_TRUE(kqtest::PutAccount(m_sim, ssid, n, security, eap));
     }
     // The profile stored and made the adapter key's active one, as the
     // profile page's Activate leaves it.
@@ -120,29 +96,14 @@ protected:
         m_kestiq.FinishStartupApply();
     }
     bool IconGood(DWORD ms = 30000) { return WaitFor([&] { return m_kestiq.Icon() == IDI_TRAY_GOOD; }, ms); }
-    DWORD Mark()
-    {
-        DWORD seq = 0;
-        m_sim.NextSeq(seq);
-        return seq;
-    }
+    DWORD Mark() { return kqtest::LogMark(m_sim); }
     std::vector<std::string> Supplicant(DWORD mark, const std::string& prefix)
     {
-        std::vector<kqsim::LogEntry> log;
-        std::vector<std::string> out;
-        m_sim.ReadLog(log, mark);
-        for (const auto& e : log)
-            if (e.IsSupplicantCall() && e.text.compare(0, prefix.size(), prefix) == 0) out.push_back(e.text);
-        return out;
+        return kqtest::SupplicantLines(m_sim, mark, prefix);
     }
-    std::string Stored(const std::string& subkey, const char* value)
+    std::string Stored(const std::string& profile, const char* value)
     {
-        char buf[512] = {};
-        DWORD size = sizeof(buf) - 1;
-        std::string path = m_adapterPath + (subkey.empty() ? "" : "\\Profile\\Station\\" + subkey);
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), value, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return buf;
+        return kqtest::StoredValue(m_adapterPath, profile, value);
     }
 
     // ---- The configuration window of Kestiq.exe, from outside ----
@@ -179,8 +140,6 @@ protected:
         kqtest::SavePng(kqtest::CaptureWindow(w), kqtest::ScreenshotPath(name));
     }
 
-    kqsim::SimClient m_sim;
-    std::unique_ptr<kqsim::AirGuard> m_air;
     std::string m_adapterPath;
     std::unique_ptr<kqtest::KeyGuard> m_key;
     kqtest::Restore<CString> m_regPath{g_strAdapterRegPath};
@@ -210,7 +169,10 @@ TEST_F(ProgramTest, EveryMethodAuthenticatesAgainstItsAccount)
              std::memcpy(s.dot1x.clientCert, cert.Sha1().data(), 20);
          }},
         {"MD5", "method=md5 identity=alice password=wonderland", 4, KQSIM_SEC_WPA2_1X,
-         [](ProfileSettings& s, const kqtest::StoreCert&) { s.dot1x.tunnelPassword = "not-for-md5"; }},
+         [](ProfileSettings& s, const kqtest::StoreCert&) {
+             s.dot1x.password = "wonderland";
+             s.dot1x.tunnelPassword = "not-for-md5";
+         }},
         {"LEAP", "method=leap identity=alice password=wonderland", 5, KQSIM_SEC_WEP_1X,
          [](ProfileSettings& s, const kqtest::StoreCert&) {
              s.authChoice = AUTH_CHOICE_LEAP;
@@ -281,7 +243,6 @@ TEST_F(ProgramTest, AWrongPasswordAsksAgainAndTheRightOneIsStoredAndConnects)
 {
     PutNetwork("Sim-Corp", 11, KQSIM_SEC_WPA2_1X, "method=peap identity=alice password=wonderland");
     ProfileSettings s = Dot1xProfile("Sim-Corp", 0);
-    s.dot1x.password = "outer-pw";
     s.dot1x.tunnelPassword = "looking-glass";
     Activate("Corp", s);
     Start("");
