@@ -32,6 +32,7 @@ const PeapForm kNewUserAndPassword = { "Enter your new username and password", "
 
 BEGIN_MESSAGE_MAP(CPeapSettingDlg, CChildPage)
     ON_WM_SHOWWINDOW()
+    ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_PEAP_OK, OnOK)
 END_MESSAGE_MAP()
 
@@ -105,6 +106,15 @@ void CPeapSettingDlg::OnShowWindow(BOOL show, UINT)
     }
     // Gone without OK: a password change that waits goes on unchanged.
     if (m_bPasswordChange) CancelPasswordChange();
+    m_bPasswordChange = false;
+}
+
+void CPeapSettingDlg::OnDestroy()
+{
+    // The window closes under a change that waits: nobody can answer it now.
+    if (m_bPasswordChange) CancelPasswordChange();
+    m_bPasswordChange = false;
+    Default();
 }
 
 void CPeapSettingDlg::OnOK()
@@ -121,5 +131,6 @@ void CPeapSettingDlg::OnOK()
     }
     if (m_bPasswordChange) CompletePasswordChange(identity, password);
     else CompleteIdentityPrompt(identity, password);
+    m_bPasswordChange = false;
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
 }

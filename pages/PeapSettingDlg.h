@@ -30,6 +30,7 @@ protected:
     DECLARE_MESSAGE_MAP()
     BOOL OnInitDialog() override;
     void OnShowWindow(BOOL show, UINT status);
+    void OnDestroy();
     void OnOK();
 
 private:
@@ -37,7 +38,8 @@ private:
 
     CString m_strIdentity;
     CString m_strPassword;
-    // The form shown is the password change's (fixed when it is applied).
+    // The panel is out for a password change (from the form's applying to
+    // the panel's OK, hiding or end).
     bool m_bPasswordChange = false;
     CSkinButton m_btnOk;
     CFont m_captionFont;

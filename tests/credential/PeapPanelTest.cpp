@@ -162,8 +162,15 @@ TEST_F(PeapPanelTest, AChangeNobodyAnswersEndsWithNothingStored)
     EXPECT_TRUE(SupplicantSaid(mark, "verdict failed: password not changed"));
     for (const char* key : {"", "Corp"}) EXPECT_EQ("wonderland", Stored(key, "TunnelPassword")) << key;
 
-    // Without the configuration window nobody can be asked: at once the same.
+    // The window closed while the panel waits: the same.
+    mark = Mark();
+    ASSERT_TRUE(ActivateStoredProfile("Corp", nullptr));
+    ASSERT_TRUE(PanelInFront(PANEL_PEAP_SETTING));
     m_dlg.DestroyMainWindow();
+    EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict failed: password not changed"); }, 20000));
+    EXPECT_FALSE(PasswordChangePending());
+
+    // Without the configuration window nobody can be asked: at once the same.
     mark = Mark();
     ASSERT_TRUE(ActivateStoredProfile("Corp", nullptr));
     EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict failed: password not changed"); }, 20000));
