@@ -791,7 +791,7 @@ void CHideDlg::OnUseOwnTool()
 void CHideDlg::OnSwitchToAp()
 {
     if (m_bBusy) return;
-    if (AuthPortObjectExists()) CloseAuthPort();
+    StopAuthenticationAndClosePort();
     StopWzcService(TRUE);
     OnExit();
     m_bSwitchedToAp = TRUE;

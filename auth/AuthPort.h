@@ -50,6 +50,12 @@ struct AUTH_PORT {
     DWORD reserved6;
     DWORD reserved7[4];
 };
+// The record is 1068 bytes where pointers take 4 bytes.  In this 64-bit build
+// the list link and the three words of the callback block take 8 bytes each
+// and the link is aligned to 8 (4 bytes of padding after refCount): 40 bytes
+// before `handle` instead of 20, the rest unchanged.  Only the port layer
+// allocates it; the library is handed the callback block, never the record.
+static_assert(sizeof(AUTH_PORT) == (sizeof(void*) == 8 ? 1088 : 1068), "AUTH_PORT layout");
 
 // The attached port; null while none is.
 extern AUTH_PORT* g_pAuthPort;

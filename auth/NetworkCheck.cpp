@@ -12,6 +12,7 @@
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthLogRing.h"
 #include "auth/AuthPort.h"
+#include "core/RegistryStore.h"
 
 namespace {
 
@@ -204,13 +205,12 @@ void CheckSingleSignOnDomain()
         Line("Domain Controller is not found.");
         return;
     }
-    // Stored texts carry no terminator: 128 bytes of value read into 129.
+    // Up to 128 bytes of text, stored with or without a terminator; a longer
+    // value names no domain this key can hold.
     char domain[129] = {};
-    DWORD type = 0, size = 128;
-    LONG st = RegQueryValueExA(key, REGSTR_SSO_INSTALL, nullptr, &type, (BYTE*)domain, &size);
+    BOOL read = ReadRegText(key, REGSTR_SSO_INSTALL, domain, sizeof(domain));
     RegCloseKey(key);
-    domain[128] = 0;
-    if (st != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    if (!read) {
         Line("Domain Controller is not found.");
         return;
     }

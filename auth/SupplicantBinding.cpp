@@ -75,10 +75,12 @@ void CreatePortCertificate(AUTH_PORT* port)
 {
     char url[256] = {};
     int length = sizeof(url);
+    // Without a URL the field and the certificate are still asked for, from
+    // an empty URL: the library decides what that certificate is.
     if (IsAcFailure("acCertUrlWin32String",
                     g_ac.acCertUrlWin32String(1, g_AuthClientCert.data, (int)CertLength(g_AuthClientCert), url,
                                               &length)))
-        return;
+        url[0] = 0;
     url[sizeof(url) - 1] = 0;
     char field[260] = {};
     int fieldLength = sizeof(field);

@@ -45,7 +45,7 @@ public:
     CKeyReader(const CKeyReader&) = delete;
     CKeyReader& operator=(const CKeyReader&) = delete;
 
-    // A decimal text (empty, too long or not a number: missing).
+    // A number read like atoi, or a REG_DWORD (too long or beyond an int: missing).
     bool Number(const char* name, int* v) const { return m_key && ReadRegNumber(m_key, name, v); }
     bool Number(const char* name, DWORD* v) const
     {
@@ -162,13 +162,12 @@ void ReadRadioValues(const CKeyReader& key, StationConfig* r)
         DWORD ts = 0;
         if (key.Raw4(REGSTR_TRANSMIT_SETTING, &ts)) {
             r->transmitSetting = ts;
+            g_dwTransmitSetting = ts;
         } else {
             BYTE ht[12] = {};
             QueryOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr);
             r->transmitSetting = PackTransmitSetting(ht);
         }
-        // The rates below follow the setting in use, stored or read back.
-        g_dwTransmitSetting = r->transmitSetting;
         if (g_bDebugTrace == 1) {
             if (FILE* f = std::fopen(kTraceFile, "a+")) {
                 std::fprintf(f, "infoTransmit.field.MCS (SetOidFromReg - > Test14) is '%d' \n",

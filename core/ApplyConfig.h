@@ -16,7 +16,8 @@ extern DWORD g_AdvancedConfig[8];
 extern BOOL g_bAdvancedConfigValid;  // g_AdvancedConfig holds a block read from the driver
 // Adapter key ShowAuthStatus: show the authentication status panel during 802.1X.
 extern BOOL g_bShowAuthStatus;
-// The packed 802.11n transmit setting of the last apply (TransmitSetting).
+// The stored 802.11n transmit setting (TransmitSetting) of the last apply that
+// found one; the rates follow it.  An apply without the value leaves it alone.
 extern DWORD g_dwTransmitSetting;
 
 // Builds a StationConfig from the adapter key (or connects with the stored

@@ -19,6 +19,12 @@ void* CopyToMovable(const void* src, SIZE_T size)
     return p;
 }
 
+SIZE_T MovableSize(const void* p)
+{
+    HGLOBAL h = p ? GlobalHandle(p) : nullptr;
+    return h ? GlobalSize(h) : 0;
+}
+
 void FreeMovable(void* p)
 {
     if (!p) return;

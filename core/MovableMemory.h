@@ -11,3 +11,5 @@ void* AllocMovable(SIZE_T size);
 void* CopyToMovable(const void* src, SIZE_T size);
 // Unlocks and frees a block of AllocMovable or CopyToMovable; NULL is allowed.
 void FreeMovable(void* p);
+// The bytes a block of AllocMovable or CopyToMovable holds; 0 when p is none.
+SIZE_T MovableSize(const void* p);

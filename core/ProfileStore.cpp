@@ -64,6 +64,10 @@ int EncryptionFor(const ProfileSettings& s)
 
 bool IsLeap(const ProfileSettings& s) { return s.authChoice == AUTH_CHOICE_LEAP; }
 
+// The inner EAP types of PEAP and EAP-FAST (also the provisioning tunnel):
+// MS-CHAP v2, TLS, Generic Token Card.
+bool IsInnerEapType(int n) { return n == 26 || n == 13 || n == 6; }
+
 // ---- The table of the 51 values -------------------------------------------------
 
 enum Kind { TEXT, NUMBER };
@@ -171,9 +175,10 @@ const ValueRule kRules[PV_COUNT] = {
       ENC(return Num(s.dot1x.eapMethod == 2 ? s.dot1x.ttlsInnerMethod : s.dot1x.tunnelEapType);),
       DEC(if (s.dot1x.eapMethod == 2) {
               if (n >= 1 && n <= 5) s.dot1x.ttlsInnerMethod = n;
-          } else if (n == 26 || n == 13 || n == 6) s.dot1x.tunnelEapType = n;) },
-    { "ProvisioningTunnel", NUMBER, "26", ENC(return Num(s.dot1x.provisioningEapType == 6 ? 6 : 26);),
-      DEC(if (n == 6 || n == 26) s.dot1x.provisioningEapType = n;) },
+          } else if (IsInnerEapType(n)) s.dot1x.tunnelEapType = n;) },
+    { "ProvisioningTunnel", NUMBER, "26",
+      ENC(return Num(IsInnerEapType(s.dot1x.provisioningEapType) ? s.dot1x.provisioningEapType : 26);),
+      DEC(if (IsInnerEapType(n)) s.dot1x.provisioningEapType = n;) },
     { "ID", TEXT, "", ENC(return s.dot1x.identity;), DEC(s.dot1x.identity = text;) },
     { "Password", TEXT, "", ENC(return s.dot1x.password;), DEC(s.dot1x.password = text;) },
     { "DomainName", TEXT, "", ENC(return s.dot1x.domainName;), DEC(s.dot1x.domainName = text;) },
@@ -245,7 +250,6 @@ BOOL ParseProfileNumber(const char* text, int* out)
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!std::isdigit((unsigned char)*p)) return FALSE;
     long long v = 0;
     while (std::isdigit((unsigned char)*p)) {
         if (v <= INT_MAX) v = v * 10 + (*p - '0');
@@ -315,8 +319,16 @@ void ReadProfileValues(HKEY key, ProfileValues& values)
 {
     for (int i = 0; i < PV_COUNT; ++i) {
         CString text;
-        values.present[i] = key && ReadRegText(key, kRules[i].name, text) && text.GetLength() <= kProfileTextMax;
-        values.text[i] = values.present[i] ? text : CString();
+        bool isText = key && ReadRegText(key, kRules[i].name, text);
+        bool present = isText && text.GetLength() <= kProfileTextMax;
+        // A number stored as a REG_DWORD (by hand) is that number.
+        int n = 0;
+        if (!isText && key && kRules[i].kind == NUMBER && ReadRegNumber(key, kRules[i].name, &n)) {
+            text = Num(n);
+            present = true;
+        }
+        values.present[i] = present;
+        values.text[i] = present ? text : CString();
     }
 }
 

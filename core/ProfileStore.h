@@ -5,10 +5,11 @@
 // through it, the profile page lists and activates them, and the 802.1X
 // layer changes single values of the active one.
 //
-// Reading is forgiving: a value that is missing, empty, not a number where
-// a number belongs, outside its range, or longer than kProfileTextMax
-// characters leaves its field as it was, so a profile written by hand loads
-// with the defaults for whatever it lacks.
+// Reading is forgiving: numbers are read like atoi (an empty text or one
+// without digits is 0; a REG_DWORD is its number); a value that is missing,
+// outside its range, or longer than kProfileTextMax characters leaves its
+// field as it was, so a profile written by hand loads with the defaults for
+// whatever it lacks.
 #pragma once
 
 #include <windows.h>
@@ -46,7 +47,7 @@ enum ProfileEncryptionChoice {
 struct Dot1xSettings {
     int eapMethod = 0;               // 0 PEAP, 1 TLS, 2 TTLS, 3 EAP-FAST, 4 MD5, 5 LEAP
     int tunnelEapType = 26;          // inner EAP type of PEAP and EAP-FAST: 26, 13 or 6
-    int provisioningEapType = 26;    // EAP-FAST provisioning inner type: 6 or 26
+    int provisioningEapType = 26;    // EAP-FAST provisioning tunnel, in the same numbering
     int ttlsInnerMethod = 3;         // 1..5
     int sessionResumption = 0;
     CString identity;
@@ -124,8 +125,9 @@ struct ProfileValues {
     CString text[PV_COUNT];
     bool present[PV_COUNT] = {};
 
-    // The value as a number: FALSE when missing or not a number ("12abc" is
-    // 12, as atoi reads it; "", "abc" and "-" are not numbers).
+    // The value as a number, read like atoi ("12abc" is 12; "", "abc" and
+    // "-" are 0; beyond an int it is held at INT_MAX or INT_MIN): FALSE only
+    // when missing.
     BOOL GetInt(int value, int* out) const;
     int Int(int value, int preset) const;
     CString Text(int value) const { return present[value] ? text[value] : CString(); }
@@ -177,7 +179,8 @@ std::vector<CString> EnumProfileNames();
 
 // Makes the profile the active configuration of the adapter key: every
 // value of the profile key is copied; then each of the 51 values that the
-// profile lacks or holds in an unusable form is given its default, so that
+// profile lacks or holds in a form no reader takes (a value of another type,
+// a number of more than kProfileTextMax characters) is given its default, so that
 // nothing of the previously active profile stays in force.  Also records the
 // profile's Channel text in *channel when asked.  FALSE when either key does
 // not open (nothing written).

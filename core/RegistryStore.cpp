@@ -87,9 +87,9 @@ BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size)
 
 namespace {
 
-// A number kept as a REG_DWORD or as decimal text.  Loose reads the text
-// like atoi (clamped to int); strict takes only a text of at most 127
-// characters with a digit after its sign and a value within int.
+// A number kept as a REG_DWORD or as decimal text, the text read like atoi
+// (no digits: 0).  Loose clamps the value to an int; strict takes only a
+// text of at most 127 characters whose value lies within an int.
 BOOL ReadNumberValue(HKEY key, const char* name, int* value, bool strict)
 {
     DWORD type = 0;
@@ -106,13 +106,7 @@ BOOL ReadNumberValue(HKEY key, const char* name, int* value, bool strict)
     while (len < data.size() && data[len] != 0) ++len;
     std::string text(reinterpret_cast<const char*>(data.data()), len);
     const char* p = text.c_str();
-    if (strict) {
-        if (len > 127) return FALSE;
-        const char* digits = p;
-        while (*digits == ' ' || *digits == '\t') ++digits;
-        if (*digits == '+' || *digits == '-') ++digits;
-        if (*digits < '0' || *digits > '9') return FALSE;
-    }
+    if (strict && len > 127) return FALSE;
     errno = 0;
     long long v = std::strtoll(p, nullptr, 10);
     if (strict && (errno == ERANGE || v > INT_MAX || v < INT_MIN)) return FALSE;

@@ -143,9 +143,9 @@ BOOL ReadRegText(HKEY key, const char* name, CString& text);
 BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size);
 //   Number: decimal text read like atoi (clamped to int), or a REG_DWORD.
 BOOL ReadRegInt(HKEY key, const char* name, int* value);
-//   Strict number: a decimal text of at most 127 characters that begins
-//   (after blanks) with an optional sign and a digit and fits an int, read
-//   like atoi; or a REG_DWORD.  Empty, too long or not a number: FALSE.
+//   Strict number: a text of at most 127 characters read like atoi (an
+//   empty text or one without digits is 0), or a REG_DWORD.  A longer text
+//   or a value beyond an int: FALSE.
 BOOL ReadRegNumber(HKEY key, const char* name, int* value);
 //   Raw word: exactly four bytes of a REG_DWORD or REG_BINARY value, as
 //   CCX2Control and TransmitSetting are kept.  Anything else: FALSE.

@@ -16,7 +16,7 @@ const DWORD kKeyMaterialOffset = FIELD_OFFSET(NDIS_802_11_KEY, KeyMaterial);
 NDIS_802_11_KEY* CopyKeyBlob(const NDIS_802_11_KEY* src, DWORD size)
 {
     if (!src || size == 0) return nullptr;
-    SIZE_T have = GlobalSize(GlobalHandle(src));
+    SIZE_T have = MovableSize(src);
     if (have != 0 && size > have) size = (DWORD)have;
     NDIS_802_11_KEY* copy = static_cast<NDIS_802_11_KEY*>(AllocMovable(size));
     if (copy) std::memcpy(copy, src, size);

@@ -262,6 +262,9 @@ BOOL ConnectWpsCredential()
 {
     g_bWscInUse = TRUE;
     g_bUseRegistryProfileSecurity = FALSE;
+    // Not a stored profile: a failed login through a credential must neither
+    // block the link nor ask for a profile's credentials.
+    g_bConfigFromRegistry = FALSE;
     const int count = (int)CredentialCount();
     if (count == 0) return FALSE;
     // A credential that cannot be applied is passed over as a failed one

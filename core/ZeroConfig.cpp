@@ -4,6 +4,7 @@
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
+#include "core/ConnectEngine.h"
 #include "core/ControllerDoor.h"
 #include "core/RegistryStore.h"
 
@@ -151,11 +152,17 @@ void StopWzcService(BOOL bDemand)
 
 // ---- The hand-over commands ---------------------------------------------------
 
+void StopAuthenticationAndClosePort()
+{
+    if (!AuthPortObjectExists()) return;
+    StopAuthentication();
+    CloseAuthPort();
+}
+
 void HandOverToWzc()
 {
     g_nWzcMode = WZC_MANAGES;
-    // Closing the port stops its authentication first.
-    if (AuthPortObjectExists()) CloseAuthPort();
+    StopAuthenticationAndClosePort();
     EnableWzcOnAdapter();
     if (g_pControllerDoor) {
         g_pControllerDoor->EnableProfileButton(FALSE);

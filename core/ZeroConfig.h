@@ -33,6 +33,9 @@ void StopWzcService(BOOL bDemand);
 // the front), or this program takes it back and applies the stored profile.
 void HandOverToWzc();
 void TakeBackFromWzc();
+// When an 802.1X port object exists: stops authentication, then closes the
+// port (the hand-over and the switch to access-point mode).
+void StopAuthenticationAndClosePort();
 
 // The sibling tools in the program's folder.
 constexpr char AP_TOOL_EXE[] = "Fendrel.exe";

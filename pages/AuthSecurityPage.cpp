@@ -5,6 +5,7 @@
 #include "auth/SupplicantBinding.h"
 #include "core/ProfileStore.h"
 #include "core/RegistryStore.h"
+#include "pages/PageControls.h"
 #include "widgets/MessageBoxDlg.h"
 #include "resource.h"
 
@@ -55,19 +56,6 @@ const int kStoredTextMax = kProfileTextMax - 1;
 
 bool IsPskMode(int a) { return a == AUTH_CHOICE_WPA_PSK || a == AUTH_CHOICE_WPA2_PSK; }
 bool IsWpaMode(int a) { return a >= AUTH_CHOICE_WPA && a <= AUTH_CHOICE_WPA_NONE; }
-
-void StyleMenuButton(COwnerDrawButton& b, UINT menu, HWND owner)
-{
-    b.SetMenu(menu, owner, TRUE);
-    b.SetFlat(FALSE);
-    b.SetColor(COwnerDrawButton::COLOR_FG_IN, RGB(0, 0, 160));
-}
-
-void StyleCheck(COwnerDrawButton& b, BOOL radio)
-{
-    b.SetIcon(radio ? IDI_OPTION_ON : IDI_CHECK_ON, radio ? IDI_OPTION_OFF : IDI_CHECK_OFF);
-    b.DrawBorder(FALSE);
-}
 
 }  // namespace
 

@@ -19,8 +19,8 @@ enum { METHOD_PEAP = 0, METHOD_TLS = 1, METHOD_TTLS = 2, METHOD_FAST = 3, METHOD
 enum { FAIL_TIMEOUT = 0, FAIL_BAD_CREDENTIAL = 1, FAIL_UNKNOWN = 2 };
 
 // The time-out sentence of each method.
-const UINT kTimeoutMessages[] = { IDS_CRED_TIMEOUT_PEAP, IDS_CRED_TIMEOUT_TLS,  IDS_CRED_TIMEOUT_TTLS,
-                                  IDS_CRED_TIMEOUT_FAST, IDS_CRED_TIMEOUT_MD5, IDS_CRED_TIMEOUT_LEAP };
+const UINT kTimeoutMessages[] = { IDS_PROMPT_TIMEOUT_PEAP, IDS_PROMPT_TIMEOUT_TLS,  IDS_PROMPT_TIMEOUT_TTLS,
+                                  IDS_PROMPT_TIMEOUT_FAST, IDS_PROMPT_TIMEOUT_MD5, IDS_PROMPT_TIMEOUT_LEAP };
 
 // Layout (pixels of the panel's client area): label and value columns, one
 // row per item.
@@ -33,9 +33,9 @@ const int kButtonTop = 226, kButtonWidth = 100, kButtonHeight = 30;
 struct Row {
     UINT label, value, text;
 };
-const Row kIdentityRow = { IDC_CRED_IDENTITY_LABEL, IDC_CRED_IDENTITY, IDS_CRED_IDENTITY };
-const Row kPasswordRow = { IDC_CRED_PASSWORD_LABEL, IDC_CRED_PASSWORD, IDS_CRED_PASSWORD };
-const Row kDomainRow = { IDC_CRED_DOMAIN_LABEL, IDC_CRED_DOMAIN, IDS_CRED_DOMAIN_NAME };
+const Row kIdentityRow = { IDC_PROMPT_IDENTITY_LABEL, IDC_PROMPT_IDENTITY, IDS_CRED_TUNNEL_IDENTITY };
+const Row kPasswordRow = { IDC_PROMPT_PASSWORD_LABEL, IDC_PROMPT_PASSWORD, IDS_CRED_TUNNEL_PASSWORD };
+const Row kDomainRow = { IDC_PROMPT_DOMAIN_LABEL, IDC_PROMPT_DOMAIN, IDS_CRED_DOMAIN };
 
 // The values a re-entry writes: LEAP keeps its own.
 struct CredentialValues {
@@ -47,29 +47,29 @@ const CredentialValues kLeapValues = { PV_LEAP_USER_NAME, PV_LEAP_PASSWORD, PV_L
 
 BEGIN_MESSAGE_MAP(CCredentialPromptDlg, CChildPage)
     ON_WM_SHOWWINDOW()
-    ON_BN_CLICKED(IDC_CRED_OK, OnOK)
-    ON_BN_CLICKED(IDC_CRED_CANCEL, OnCancel)
+    ON_BN_CLICKED(IDC_PROMPT_OK, OnOK)
+    ON_BN_CLICKED(IDC_PROMPT_CANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 void CCredentialPromptDlg::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_CRED_CARD, m_strCard);
-    DDX_Text(pDX, IDC_CRED_PROFILE, m_strProfile);
-    DDX_Text(pDX, IDC_CRED_MESSAGE, m_strMessage);
-    DDX_Text(pDX, IDC_CRED_IDENTITY, m_strIdentity);
-    DDX_Text(pDX, IDC_CRED_PASSWORD, m_strPassword);
-    DDX_Text(pDX, IDC_CRED_DOMAIN, m_strDomain);
+    DDX_Text(pDX, IDC_PROMPT_CARD, m_strCard);
+    DDX_Text(pDX, IDC_PROMPT_PROFILE, m_strProfile);
+    DDX_Text(pDX, IDC_PROMPT_MESSAGE, m_strMessage);
+    DDX_Text(pDX, IDC_PROMPT_IDENTITY, m_strIdentity);
+    DDX_Text(pDX, IDC_PROMPT_PASSWORD, m_strPassword);
+    DDX_Text(pDX, IDC_PROMPT_DOMAIN, m_strDomain);
 }
 
 BOOL CCredentialPromptDlg::OnInitDialog()
 {
-    m_btnOk.SubclassDlgItem(IDC_CRED_OK, this);
-    m_btnCancel.SubclassDlgItem(IDC_CRED_CANCEL, this);
+    m_btnOk.SubclassDlgItem(IDC_PROMPT_OK, this);
+    m_btnCancel.SubclassDlgItem(IDC_PROMPT_CANCEL, this);
     CChildPage::OnInitDialog();
     struct { UINT label, value, text; int top, valueWidth, height; } const rows[] = {
-        { IDC_CRED_CARD_LABEL, IDC_CRED_CARD, IDS_CRED_CARD_NAME, kCardTop, kValueWidth, kRowHeight },
-        { IDC_CRED_PROFILE_LABEL, IDC_CRED_PROFILE, IDS_CRED_PROFILE_NAME, kProfileTop, kValueWidth, kRowHeight },
-        { IDC_CRED_MESSAGE_LABEL, IDC_CRED_MESSAGE, IDS_CRED_MESSAGE, kMessageTop, kValueWidth, kMessageHeight },
+        { IDC_PROMPT_CARD_LABEL, IDC_PROMPT_CARD, IDS_CARD_NAME_LABEL, kCardTop, kValueWidth, kRowHeight },
+        { IDC_PROMPT_PROFILE_LABEL, IDC_PROMPT_PROFILE, IDS_PROFILE_NAME_LABEL, kProfileTop, kValueWidth, kRowHeight },
+        { IDC_PROMPT_MESSAGE_LABEL, IDC_PROMPT_MESSAGE, IDS_PROMPT_MESSAGE, kMessageTop, kValueWidth, kMessageHeight },
         { kIdentityRow.label, kIdentityRow.value, kIdentityRow.text, kIdentityTop, kEditWidth, kRowHeight },
         { kPasswordRow.label, kPasswordRow.value, kPasswordRow.text, kPasswordTop, kEditWidth, kRowHeight },
         { kDomainRow.label, kDomainRow.value, kDomainRow.text, kDomainTop, kEditWidth, kRowHeight },
@@ -123,11 +123,11 @@ void CCredentialPromptDlg::OnShowWindow(BOOL show, UINT)
     m_bCredentialsWanted = FALSE;
     switch (g_nAuthFailReason) {
     case FAIL_UNKNOWN:
-        m_strMessage = StringFromTable(IDS_CRED_EAP_FAILURE);
+        m_strMessage = StringFromTable(IDS_PROMPT_EAP_FAILURE);
         m_bCredentialsWanted = TRUE;
         break;
     case FAIL_BAD_CREDENTIAL:
-        m_strMessage = StringFromTable(IDS_CRED_BAD_CREDENTIAL);
+        m_strMessage = StringFromTable(IDS_PROMPT_BAD_CREDENTIAL);
         m_bCredentialsWanted = TRUE;
         break;
     case FAIL_TIMEOUT:

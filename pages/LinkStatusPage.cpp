@@ -11,6 +11,7 @@
 #include "core/BssIeFormatter.h"
 #include "core/ChannelTable.h"
 #include "core/LinkState.h"
+#include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/ProfileStore.h"
@@ -98,11 +99,7 @@ CLinkStatusPage::CLinkStatusPage(CConfigMainDlg* pMainDlg) : CChildPage(IDD_LINK
 
 CLinkStatusPage::~CLinkStatusPage()
 {
-    if (m_pScanCopy) {
-        HGLOBAL h = ::GlobalHandle(m_pScanCopy);
-        ::GlobalUnlock(h);
-        ::GlobalFree(h);
-    }
+    FreeMovable(m_pScanCopy);
 }
 
 void CLinkStatusPage::DoDataExchange(CDataExchange* pDX)
@@ -142,11 +139,7 @@ BOOL CLinkStatusPage::OnInitDialog()
 
     // A failed query leaves an all-zero address, which matches no adapter.
     QueryOid(OID_802_3_CURRENT_ADDRESS, m_mac, sizeof(m_mac), nullptr);
-    HGLOBAL h = ::GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
-    if (h) {
-        m_pScanCopy = (BssidListBuffer*)::GlobalLock(h);
-        if (!m_pScanCopy) ::GlobalFree(h);
-    }
+    m_pScanCopy = static_cast<BssidListBuffer*>(AllocMovable(BSSID_LIST_BUFFER_SIZE));
 
     SetUpGraph(m_graphTx, kGreen);
     SetUpGraph(m_graphRx, kBrightYellow);

@@ -6,6 +6,7 @@
 #include "core/HexUtil.h"
 #include "core/RegistryStore.h"
 #include "pagebase/PanelDoor.h"
+#include "pages/PageControls.h"
 #include "pages/ProfilePage.h"
 #include "widgets/MessageBoxDlg.h"
 #include "widgets/TabContainerDlg.h"
@@ -17,8 +18,6 @@ const int kTabAreaTop = 2, kTabAreaWidth = 794, kTabAreaHeight = 260;
 const CRect kPageRect(20, 35, 774, 270);
 const int kTabLeft = 20, kTabTop = 10, kTabWidth = 120, kTabHeight = 25;
 const int kButtonTop = 268, kButtonWidth = 100, kButtonHeight = 30;
-
-const DWORD kTabButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;   // 0x50010000
 
 bool IsWpaChoice(int a) { return a >= AUTH_CHOICE_WPA && a <= AUTH_CHOICE_WPA_NONE; }
 
@@ -40,6 +39,7 @@ CProfileEditDlg::~CProfileEditDlg()
     // The pages and tab buttons are children of the container: they go first.
     delete m_pSystemConfig;
     delete m_pSecurity;
+    delete m_pDot1x;
     for (CSkinButton*& b : m_pTabButtons) {
         delete b;
         b = nullptr;
@@ -96,33 +96,22 @@ BOOL CProfileEditDlg::OnInitDialog()
 
 BOOL CProfileEditDlg::CreateTabs()
 {
-    LOGFONTA lf = {};
-    lf.lfHeight = 18;
-    std::strcpy(lf.lfFaceName, "Trebuchet MS");
-    m_tabFont.CreateFontIndirect(&lf);
+    CreateTabFont(m_tabFont, 18);
 
     m_pSystemConfig = new CSystemConfigPage(m_pMainDlg);
     m_pSecurity = new CAuthSecurityPage(m_pMainDlg);
+    m_pDot1x = new CEapSettingsDlg(m_pMainDlg);
+    m_pDot1x->m_pSecurityPage = m_pSecurity;
     struct { UINT id; UINT text; CChildPage* page; } const tabs[EDIT_TAB_COUNT] = {
         { IDC_EDIT_TAB_SYSCONFIG, IDS_TAB_SYSTEM_CONFIG, m_pSystemConfig },
         { IDC_EDIT_TAB_SECURITY, IDS_TAB_AUTH_SECURITY, m_pSecurity },
-        { IDC_EDIT_TAB_8021X, IDS_TAB_8021X, nullptr },
+        { IDC_EDIT_TAB_8021X, IDS_TAB_8021X, m_pDot1x },
     };
     for (int i = 0; i < EDIT_TAB_COUNT; ++i) {
         int x = kTabLeft + i * kTabWidth;
-        CSkinButton* button = new CSkinButton;
-        m_pTabButtons[i] = button;
-        if (!button->Create(StringFromTable(tabs[i].text), kTabButtonStyle,
-                            CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight), m_pTabs, tabs[i].id))
-            return FALSE;
-        button->SetFont(&m_tabFont);
-        button->BuildSkin(4, 8, 40, 5, RGB(0, 0, 0), 0xB4B4B4, 0x00FF00);
-        button->SetAlign(COwnerDrawButton::ALIGN_VERT);
-        // The 802.1X settings dialog has no page of its own here yet: its
-        // tab button only follows the security tab's choices.
-        if (!tabs[i].page) continue;
-        if (!tabs[i].page->CreatePage(m_pTabs)) return FALSE;
-        m_pTabs->AddPage(tabs[i].page, button);
+        m_pTabButtons[i] = AddSkinnedTab(m_pTabs, tabs[i].page, tabs[i].id, StringFromTable(tabs[i].text),
+                                         CRect(x, kTabTop, x + kTabWidth, kTabTop + kTabHeight), &m_tabFont);
+        if (!m_pTabButtons[i]) return FALSE;
     }
     m_pTabButtons[EDIT_TAB_8021X]->EnableWindow(FALSE);
 
@@ -131,6 +120,13 @@ BOOL CProfileEditDlg::CreateTabs()
     m_pSystemConfig->m_pDot1xTabButton = m_pTabButtons[EDIT_TAB_8021X];
     m_pSecurity->m_pHost = this;
     return TRUE;
+}
+
+void CProfileEditDlg::SelectPeapMethod()
+{
+    if (!m_pDot1x) return;
+    m_pDot1x->m_nOuterMethod = CEapSettingsDlg::EAP_PEAP;
+    m_pDot1x->ApplyMethodSelection();
 }
 
 void CProfileEditDlg::ClickTab(int i)
@@ -151,30 +147,31 @@ void CProfileEditDlg::OnShowWindow(BOOL show, UINT)
 
 void CProfileEditDlg::PrepareAdd()
 {
-    if (!m_pSystemConfig || !m_pSecurity) return;
+    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return;
     m_pSecurity->m_bInProfileEditor = TRUE;
     m_pSecurity->m_bShowPassword = FALSE;
-    m_dot1xTab = Dot1xSettings();
     m_pSystemConfig->LoadDefaults();
     m_pSecurity->LoadDefaults();
+    m_pDot1x->ResetSettings();
 }
 
 void CProfileEditDlg::PrepareEdit(const CString& name)
 {
-    if (!m_pSystemConfig || !m_pSecurity) return;
+    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return;
     m_pSystemConfig->m_strProfileName = name;
     m_pSecurity->m_bInProfileEditor = TRUE;
     m_pSecurity->m_bShowPassword = FALSE;
     LoadProfileFromRegistry();
     m_pSystemConfig->LoadFromProfile();
     m_pSecurity->LoadFromProfile();
+    m_pDot1x->LoadFromProfile(m_dot1xRead);
 }
 
 // ---- Reading and writing -------------------------------------------------------------------
 
 BOOL CProfileEditDlg::LoadProfileFromRegistry()
 {
-    if (!m_pSystemConfig || !m_pSecurity) return FALSE;
+    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return FALSE;
     CSystemConfigPage& sys = *m_pSystemConfig;
     CAuthSecurityPage& sec = *m_pSecurity;
     // What the tabs hold now is what a missing value leaves.
@@ -201,7 +198,7 @@ BOOL CProfileEditDlg::LoadProfileFromRegistry()
     s.leapPassword = sec.m_strLeapPassword;
     s.leapDomain = sec.m_strLeapDomain;
     s.leapCipher = sec.m_nLeapCipher;
-    s.dot1x = m_dot1xTab;
+    m_pDot1x->StoreSettings(s.dot1x);
     if (!ReadProfile(sys.m_strProfileName, s)) return FALSE;
 
     sys.m_strSsid = s.ssid.Left(32);
@@ -228,7 +225,7 @@ BOOL CProfileEditDlg::LoadProfileFromRegistry()
     sec.m_strLeapPassword = s.leapPassword;
     sec.m_strLeapDomain = s.leapDomain;
     sec.m_nLeapCipher = s.leapCipher;
-    m_dot1xTab = s.dot1x;
+    m_dot1xRead = s.dot1x;
     sys.UpdateData(FALSE);
     sec.UpdateData(FALSE);
     return TRUE;
@@ -236,7 +233,7 @@ BOOL CProfileEditDlg::LoadProfileFromRegistry()
 
 BOOL CProfileEditDlg::WriteProfileToRegistry()
 {
-    if (!m_pSystemConfig || !m_pSecurity) return FALSE;
+    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return FALSE;
     const CSystemConfigPage& sys = *m_pSystemConfig;
     const CAuthSecurityPage& sec = *m_pSecurity;
     ProfileSettings s;
@@ -272,11 +269,15 @@ BOOL CProfileEditDlg::WriteProfileToRegistry()
 
 void CProfileEditDlg::OnOK()
 {
-    if (!m_pSystemConfig || !m_pSecurity) return;
+    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return;
     CSystemConfigPage& sys = *m_pSystemConfig;
     CAuthSecurityPage& sec = *m_pSecurity;
+    CEapSettingsDlg& eap = *m_pDot1x;
     sys.UpdateData(TRUE);
     sec.UpdateData(TRUE);
+    for (CChildPage* page : { (CChildPage*)eap.ClientCertPage(), (CChildPage*)eap.CredentialPage(),
+                              (CChildPage*)eap.ServerCertPage() })
+        page->UpdateData(TRUE);
 
     if (sys.m_nNetworkType == 0 && sys.m_strSsid.IsEmpty()) {
         ShowMessageDlg(StringFromTable(IDS_ENTER_SSID));
@@ -292,8 +293,9 @@ void CProfileEditDlg::OnOK()
 
     int a = sec.m_nAuthentication;
     BOOL infrastructure = sys.m_nNetworkType != 0;
-    // The 802.1X settings of Open or Shared with the box, and of WPA and
-    // WPA2, would be checked by the 8021X tab here; it has no page yet.
+    BOOL openOrShared8021x = (a == AUTH_CHOICE_OPEN || a == AUTH_CHOICE_SHARED) && sec.m_bUse8021x;
+    BOOL wpa8021x = (a == AUTH_CHOICE_WPA || a == AUTH_CHOICE_WPA2) && sec.m_bInfrastructure;
+    if ((openOrShared8021x || wpa8021x) && !eap.ValidateSettings()) return;
 
     if (!sec.ValidateKeys()) return;
     if (!sec.ValidateAsciiKeys()) return;
@@ -318,7 +320,7 @@ void CProfileEditDlg::OnOK()
 
     BOOL dot1xProfile = (infrastructure && (a == AUTH_CHOICE_WPA || a == AUTH_CHOICE_WPA2)) ||
                         ((a == AUTH_CHOICE_OPEN || a == AUTH_CHOICE_SHARED) && m_nUse8021x);
-    if (g_hAuthPort && dot1xProfile) m_dot1x = m_dot1xTab;
+    if (g_hAuthPort && dot1xProfile) eap.StoreSettings(m_dot1x);
 
     if ((!m_nUse8021x || m_dot1x.eapMethod == 4) &&
         (a == AUTH_CHOICE_SHARED || (a == AUTH_CHOICE_OPEN && m_nEncryption == ENCR_CHOICE_WEP))) {

@@ -8,6 +8,7 @@
 #include "core/ProfileStore.h"
 #include "pagebase/ChildPage.h"
 #include "pages/AuthSecurityPage.h"
+#include "pages/EapSettingsDlg.h"
 #include "pages/SystemConfigPage.h"
 #include "widgets/SkinButton.h"
 #include "resource.h"
@@ -36,6 +37,7 @@ public:
 
     CSystemConfigPage* SystemConfigTab() const { return m_pSystemConfig; }
     CAuthSecurityPage* SecurityTab() const { return m_pSecurity; }
+    CEapSettingsDlg* Dot1xTab() const { return m_pDot1x; }
     CSkinButton* TabButton(int i) const { return (i >= 0 && i < EDIT_TAB_COUNT) ? m_pTabButtons[i] : nullptr; }
 
     // ---- Pending settings: what OK collects before it writes ----
@@ -54,8 +56,8 @@ public:
     // ---- CSecurityPageHost ----
     CWnd* SecurityTabButton() override { return m_pTabButtons[EDIT_TAB_SECURITY]; }
     CWnd* Dot1xTabButton() override { return m_pTabButtons[EDIT_TAB_8021X]; }
-    int EapMethod() override { return m_dot1xTab.eapMethod; }
-    void SelectPeapMethod() override { m_dot1xTab.eapMethod = 0; }
+    int EapMethod() override { return m_pDot1x ? m_pDot1x->m_nOuterMethod : 0; }
+    void SelectPeapMethod() override;
     int HostNetworkType() override { return m_pSystemConfig ? m_pSystemConfig->m_nNetworkType : -1; }
 
 protected:
@@ -68,13 +70,13 @@ protected:
 private:
     BOOL CreateTabs();
     void ClickTab(int i);
-    // The 802.1X settings as the 8021X tab holds them: until that tab
-    // exists, those read with the profile (defaults for a new one).
-    Dot1xSettings m_dot1xTab;
+    // The 802.1X values read with the profile, for the 8021X tab's loader.
+    Dot1xSettings m_dot1xRead;
 
     CTabContainerDlg* m_pTabs = nullptr;
     CSystemConfigPage* m_pSystemConfig = nullptr;
     CAuthSecurityPage* m_pSecurity = nullptr;
+    CEapSettingsDlg* m_pDot1x = nullptr;
     CSkinButton* m_pTabButtons[EDIT_TAB_COUNT] = {};
     CSkinButton m_btnOk, m_btnCancel;
     CFont m_tabFont;

@@ -78,7 +78,8 @@ bool IsZeroMac(const BYTE* mac)
 
 BEGIN_MESSAGE_MAP(CProfilePage, CChildPage)
     ON_MESSAGE(WM_CELLLIST_GETCELLINFO, OnGetCellInfo)
-    ON_NOTIFY(NM_CLICK, IDC_PROFILE_LIST, OnGridClick)
+    // The grid takes NM_CLICK itself and reports the click on a cell.
+    ON_MESSAGE(WM_CELLLIST_CELLCLICK, OnGridClick)
     ON_BN_CLICKED(IDC_PROFILE_ADD, OnAdd)
     ON_BN_CLICKED(IDC_PROFILE_EDIT, OnEdit)
     ON_BN_CLICKED(IDC_PROFILE_APPLY, OnApply)
@@ -227,10 +228,10 @@ void CProfilePage::EnableRowButtons(BOOL enable)
         if (b->IsWindow()) b->EnableWindow(enable);
 }
 
-void CProfilePage::OnGridClick(NMHDR*, LRESULT* result)
+LRESULT CProfilePage::OnGridClick(WPARAM, LPARAM)
 {
     ShowProfileDetails();
-    *result = 0;
+    return 0;
 }
 
 // ---- Details ---------------------------------------------------------------------

@@ -69,7 +69,7 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     LRESULT OnGetCellInfo(WPARAM wParam, LPARAM lParam);
-    void OnGridClick(NMHDR* hdr, LRESULT* result);
+    LRESULT OnGridClick(WPARAM wParam, LPARAM lParam);
     void OnAdd();
     void OnEdit();
     void OnApply();

@@ -5,6 +5,7 @@
 
 #include "auth/SupplicantBinding.h"
 #include "core/LinkState.h"
+#include "core/MovableMemory.h"
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 #include "core/StationConfig.h"
@@ -108,11 +109,7 @@ CSiteSurveyPage::CSiteSurveyPage(CConfigMainDlg* pMainDlg) : CChildPage(IDD_SITE
 
 CSiteSurveyPage::~CSiteSurveyPage()
 {
-    if (m_pScanCopy) {
-        HGLOBAL h = ::GlobalHandle(m_pScanCopy);
-        ::GlobalUnlock(h);
-        ::GlobalFree(h);
-    }
+    FreeMovable(m_pScanCopy);
 }
 
 void CSiteSurveyPage::DoDataExchange(CDataExchange* pDX)
@@ -142,11 +139,7 @@ BOOL CSiteSurveyPage::OnInitDialog()
     m_bScanning = TRUE;
     UpdateButtons();
     m_nTimer = SetTimer(IDT_SURVEY_REFRESH, 2000);
-    HGLOBAL h = ::GlobalAlloc(GHND, BSSID_LIST_BUFFER_SIZE);
-    if (h) {
-        m_pScanCopy = (BssidListBuffer*)::GlobalLock(h);
-        if (!m_pScanCopy) ::GlobalFree(h);
-    }
+    m_pScanCopy = static_cast<BssidListBuffer*>(AllocMovable(BSSID_LIST_BUFFER_SIZE));
     return TRUE;
 }
 
@@ -465,8 +458,5 @@ void CSiteSurveyPage::OnDblclkList(NMHDR*, LRESULT* result)
     if (!bss) return;
     m_pChosenBss = bss;
     CNetworkInfoDlg* info = g_pPanelDoor ? (CNetworkInfoDlg*)g_pPanelDoor->OpenedPanel(PANEL_NETWORK_INFO) : nullptr;
-    if (!info) return;
-    info->m_pBss = bss;
-    if (info->IsWindow() && info->IsWindowVisible()) info->ShowWindow(SW_HIDE);
-    g_pPanelDoor->ShowPanel(PANEL_NETWORK_INFO);
+    if (info) info->ShowNetwork(bss, NETINFO_TAB_GENERAL);
 }

@@ -11,6 +11,7 @@
 #include "pages/AuthSecurityPage.h"
 #include "pages/ProfilePage.h"
 #include "pages/SurveyList.h"
+#include "pages/PageControls.h"
 #include "widgets/MessageBoxDlg.h"
 #include "resource.h"
 
@@ -36,19 +37,6 @@ const UINT kTxPowerCommands[7] = { ID_TX_POWER_AUTO, ID_TX_POWER_100, ID_TX_POWE
 bool NeverOffered(int channel)
 {
     return channel == 34 || channel == 38 || channel == 42 || channel == 46;
-}
-
-void StyleMenuButton(COwnerDrawButton& b, UINT menu, HWND owner)
-{
-    b.SetMenu(menu, owner, TRUE);
-    b.SetFlat(FALSE);
-    b.SetColor(COwnerDrawButton::COLOR_FG_IN, RGB(0, 0, 160));
-}
-
-void StyleCheck(COwnerDrawButton& b, BOOL radio)
-{
-    b.SetIcon(radio ? IDI_OPTION_ON : IDI_CHECK_ON, radio ? IDI_OPTION_OFF : IDI_CHECK_OFF);
-    b.DrawBorder(FALSE);
 }
 
 }  // namespace

@@ -182,3 +182,9 @@
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"
+// ---- EAP settings dialog and its pages (res/eapsettings.rc) ----
+#include "eapsettings_ids.h"
+// ---- Network information panel and the engineering dialogs (res/netinfo.rc) ----
+#include "netinfo_ids.h"
+// ---- Authentication status list (res/authstatus.rc) ----
+#include "authstatus_ids.h"

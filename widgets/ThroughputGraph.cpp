@@ -47,15 +47,22 @@ void CThroughputGraph::Clear()
     RedrawNow();
 }
 
-BOOL CThroughputGraph::SetScale(double fullScale)
+template <class T>
+BOOL CThroughputGraph::SetAndRepaint(T& member, T value)
 {
     if (!m_bValid)
         return FALSE;
-    m_dFullScale = fullScale;
+    member = value;
     m_bClearBackground = TRUE;
     RedrawNow();
     return TRUE;
 }
+
+BOOL CThroughputGraph::SetLegendWidth(int width) { return SetAndRepaint(m_nLegendWidth, width); }
+
+BOOL CThroughputGraph::SetLabelCount(int count) { return SetAndRepaint(m_nLabelCount, count); }
+
+BOOL CThroughputGraph::SetScale(double fullScale) { return SetAndRepaint(m_dFullScale, fullScale); }
 
 double CThroughputGraph::GetSample(int back) const
 {

@@ -13,8 +13,10 @@ public:
 
     BOOL AddPoint(double value);
     void Clear();
-    void SetLegendWidth(int width) { m_nLegendWidth = width; }
-    void SetLabelCount(int count) { m_nLabelCount = count; }
+    // FALSE without a sample ring; otherwise stored, and the graph is
+    // cleared and painted again at once.
+    BOOL SetLegendWidth(int width);
+    BOOL SetLabelCount(int count);
     BOOL SetScale(double fullScale);
 
     // The newest sample and the one `back` samples before it.
@@ -40,4 +42,6 @@ protected:
 
 private:
     void RedrawNow();
+    template <class T>
+    BOOL SetAndRepaint(T& member, T value);
 };

@@ -110,24 +110,27 @@ def icon_radio(on):
     return cv
 
 
+# The check box and the option button are drawn in the middle 18 of 32
+# pixels: the survey shows them in 20-pixel buttons, which cut off the rest
+# of an icon of its natural size.
 def icon_check(checked):
     # A check box; the tick in it when checked.
     cv = Canvas()
-    cv.rect(8, 8, 56, 56, WHITE)
-    cv.frame(8, 8, 56, 56, DARK, 4)
+    cv.rect(14, 14, 50, 50, WHITE)
+    cv.frame(14, 14, 50, 50, DARK, 4)
     if checked:
-        cv.line(18, 32, 28, 44, GREEN, 8)
-        cv.line(28, 44, 48, 18, GREEN, 8)
+        cv.line(21, 32, 29, 41, GREEN, 6)
+        cv.line(29, 41, 44, 22, GREEN, 6)
     return cv
 
 
 def icon_option(selected):
     # A round option button; the dot in it when selected.
     cv = Canvas()
-    cv.disc(32, 32, 24, WHITE)
-    cv.ring(32, 32, 21, 25, DARK)
+    cv.disc(32, 32, 18, WHITE)
+    cv.ring(32, 32, 14, 18, DARK)
     if selected:
-        cv.disc(32, 32, 11, BLUE)
+        cv.disc(32, 32, 8, BLUE)
     return cv
 
 

@@ -529,35 +529,66 @@ static NTSTATUS S_Dls(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
     return STATUS_SUCCESS;
 }
 
-/* Block-Ack table: originators at 0, recipients at 1536, 32 x 48 bytes each,
- * counts at 3072 and 3073.  A session record begins with the peer MAC and TID. */
-static NTSTATUS S_BaAdd(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
+/* Block-Ack table: originator entries at 0, recipient entries at 1536, 32 x
+ * 48 bytes each; the counts of entries with sessions at 3072 and 3073.  An
+ * entry: peer MAC (6), TID bitmap, 1 byte, 8 per-TID bytes (the window size),
+ * 8 per-TID words, 16 unused.  A request (14 bytes): direction (0 originator,
+ * 1 recipient), peer MAC, TID, window size, ..., byte 12 every TID (delete). */
+#define BA_ENTRY 48
+
+static UCHAR *BaEntries(KQ_ADAPTER *ad, const UCHAR *req) { return ad->baTable + (req[0] ? 1536 : 0); }
+
+static UCHAR *BaFindPeer(UCHAR *entries, const UCHAR *mac)
 {
-    UCHAR n = ad->baTable[3072];
-    if (n >= 32) return STATUS_INSUFFICIENT_RESOURCES;
-    RtlZeroMemory(ad->baTable + n * 48, 48);
-    RtlCopyMemory(ad->baTable + n * 48, d, 14);
-    ad->baTable[3072] = n + 1;
-    return STATUS_SUCCESS;
+    int i;
+    for (i = 0; i < 32; ++i)
+        if (entries[i * BA_ENTRY + 6] && RtlCompareMemory(entries + i * BA_ENTRY, mac, 6) == 6)
+            return entries + i * BA_ENTRY;
+    return NULL;
 }
 
-static int RemoveBa(UCHAR *table, UCHAR *count, const UCHAR *d)
+static void BaRecount(KQ_ADAPTER *ad)
 {
-    UCHAR i;
-    for (i = 0; i < *count && i < 32; ++i) {
-        if (RtlCompareMemory(table + i * 48, d, 7) != 7) continue;
-        RtlMoveMemory(table + i * 48, table + (i + 1) * 48, (31 - i) * 48);
-        RtlZeroMemory(table + 31 * 48, 48);
-        --*count;
-        return 1;
+    int d, i;
+    for (d = 0; d < 2; ++d) {
+        UCHAR n = 0;
+        for (i = 0; i < 32; ++i)
+            if (ad->baTable[d * 1536 + i * BA_ENTRY + 6]) ++n;
+        ad->baTable[3072 + d] = n;
     }
-    return 0;
+}
+
+static NTSTATUS S_BaAdd(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
+{
+    UCHAR *entries = BaEntries(ad, d), *e = BaFindPeer(entries, d + 1);
+    int i;
+    if (d[7] > 7) return STATUS_INVALID_PARAMETER;
+    for (i = 0; !e && i < 32; ++i)
+        if (!entries[i * BA_ENTRY + 6]) {
+            e = entries + i * BA_ENTRY;
+            RtlZeroMemory(e, BA_ENTRY);
+            RtlCopyMemory(e, d + 1, 6);
+        }
+    if (!e) return STATUS_INSUFFICIENT_RESOURCES;
+    e[6] |= (UCHAR)(1u << d[7]);
+    e[8 + d[7]] = d[8];
+    BaRecount(ad);
+    return STATUS_SUCCESS;
 }
 
 static NTSTATUS S_BaDelete(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
 {
-    if (RemoveBa(ad->baTable, &ad->baTable[3072], d)) return STATUS_SUCCESS;
-    if (RemoveBa(ad->baTable + 1536, &ad->baTable[3073], d)) return STATUS_SUCCESS;
+    UCHAR *e = BaFindPeer(BaEntries(ad, d), d + 1);
+    if (d[7] > 7 && !d[12]) return STATUS_INVALID_PARAMETER;
+    if (!e) return STATUS_SUCCESS;
+    if (d[12]) {
+        e[6] = 0;
+    } else {
+        e[6] &= (UCHAR)~(1u << d[7]);
+        e[8 + d[7]] = 0;
+    }
+    if (!e[6]) RtlZeroMemory(e, BA_ENTRY);
+    BaRecount(ad);
     return STATUS_SUCCESS;
 }
 

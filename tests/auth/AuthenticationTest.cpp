@@ -74,6 +74,19 @@ protected:
         std::strcpy(p->tunnelPassword, "wonderland");
         return p;
     }
+    // The library started afresh with this account in the air, the port
+    // attached with every request answered at once, and a new PEAP profile.
+    void StartAnswering(const char* eap)
+    {
+        g_answered.clear();
+        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+        Put8021xNetwork("Sim-Corp", 2, eap);
+        ShutdownAuthLibrary();
+        ASSERT_TRUE(InitAuthLibrary());
+        ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
+        FreeStationConfig(g_pCurProfile);
+        g_pCurProfile = PeapProfile();
+    }
     bool HasLine(const std::string& line)
     {
         for (const std::string& l : RingLines())
@@ -226,6 +239,41 @@ TEST_F(AuthenticationTest, FailedOneOffLoginWritesItsLineOnly)
     }
 }
 
+// A stored profile's failed login records why it failed, for the panel that
+// asks for the credentials again.
+TEST_F(AuthenticationTest, FailedLoginOfAStoredProfileRecordsItsReason)
+{
+    struct {
+        const char* name;
+        const char* eap;
+        const char* password;
+        const char* line;
+        int reason;
+    } cases[] = {
+        {"wrong password", "method=peap identity=alice password=wonderland", "looking-glass",
+         "Authentication failed - Identity or password is invalid.", 1},
+        {"method refused", "method=ttls identity=alice password=wonderland", "wonderland",
+         "EAP failure reason is not known.", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_offerProvisioning = g_givePac = false;
+        ASSERT_NO_FATAL_FAILURE(StartAnswering(c.eap));
+        std::strcpy(g_pCurProfile->tunnelPassword, c.password);
+        g_bConfigFromRegistry = 1;
+        g_bAutoConnect = 1;
+        g_nAuthFailReason = 99;
+        PageRequests();
+        DWORD mark = Mark();
+        Connect(*g_pCurProfile);
+        ASSERT_TRUE(WaitUntil([&] { return HasLine(c.line); }));
+        EXPECT_EQ(c.reason, g_nAuthFailReason);
+        EXPECT_EQ(0, g_bAutoConnect);
+        EXPECT_EQ(1, Sets(mark, OID_802_11_DISASSOCIATE));
+        EXPECT_EQ(1u, PageRequests().size()) << "the credential prompt";
+    }
+}
+
 TEST_F(AuthenticationTest, VerdictsOnTheAccountReadAsTheirLines)
 {
     // Requests answered at once, as the credential worker will: the library
@@ -256,16 +304,9 @@ TEST_F(AuthenticationTest, VerdictsOnTheAccountReadAsTheirLines)
     };
     const char* methodLines[] = {"PEAP Authenticating...", "", "", "EAP-FAST Authenticating..."};
     for (auto& c : cases) {
-        g_answered.clear();
         g_offerProvisioning = c.offerProvisioning;
         g_givePac = c.givePac;
-        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
-        Put8021xNetwork("Sim-Corp", 2, c.eap);
-        ShutdownAuthLibrary();
-        ASSERT_TRUE(InitAuthLibrary());
-        ASSERT_TRUE(AuthPortAttachByMac(m_mac, OnAuthPortStatus, AnswerRequest, FALSE));
-        FreeStationConfig(g_pCurProfile);
-        g_pCurProfile = PeapProfile();
+        ASSERT_NO_FATAL_FAILURE(StartAnswering(c.eap)) << c.name;
         g_pCurProfile->eapMethod = c.method;
         g_pCurProfile->innerMethod = c.inner;
         std::strcpy(g_pCurProfile->tunnelPassword, c.password);

@@ -6,6 +6,7 @@
 namespace {
 
 using kqtest::AuthTest;
+using kqtest::Stand;
 
 class PortConfigTest : public AuthTest {
 protected:
@@ -158,6 +159,44 @@ TEST_F(PortConfigTest, EachMethodTakesItsCredentials)
         EXPECT_EQ(c.useClientCert != 0 && (c.eapType == 13 || c.eapType == 25), m_port.userCert != 0) << c.name;
         EXPECT_EQ(0u, m_port.pskSet) << c.name;
     }
+}
+
+// The client certificate is made from the URL of its hash; when the library
+// cannot give that URL the field and the certificate are still asked for,
+// from an empty URL.
+TEST_F(PortConfigTest, ClientCertificateIsAskedForEvenWithoutItsUrl)
+{
+    StationConfig* p = Profile();
+    p->authMode = 6;
+    p->encryption = 6;
+    p->eapMethod = 1;   // TLS
+    p->useClientCert = 1;
+    std::strcpy(p->identity, "alice");
+    g_AuthClientCert.length = 20;
+    std::memset(g_AuthClientCert.data, 0xC1, 20);
+    struct {
+        const char* what;
+        const char* fault;
+        const char* created;
+    } cases[] = {
+        {"URL given", "", "acCertCreate win32://MY/c1c1"},
+        {"URL refused", "acCertUrlWin32String=-1x1", "acCertCreate "},
+    };
+    for (const auto& c : cases) {
+        Stand().reset();
+        Stand().configure(c.fault);
+        DWORD mark = Mark();
+        DestroyPortCredentials(&m_port);
+        ConfigurePortAssociation(&m_port, p);
+        std::vector<std::string> calls;
+        for (const auto& e : Calls(mark, "acCert"))
+            if (e.text.compare(0, 13, "acCertDestroy") != 0) calls.push_back(e.text.substr(0, e.text.find(' ')));
+        EXPECT_EQ(std::vector<std::string>({"acCertUrlWin32String", "acCertGetField", "acCertCreate"}), calls) << c.what;
+        auto created = Calls(mark, "acCertCreate");
+        ASSERT_EQ(1u, created.size()) << c.what;
+        EXPECT_EQ(0u, created[0].text.find(c.created)) << created[0].text;
+    }
+    Stand().reset();
 }
 
 TEST_F(PortConfigTest, ServerNameGoesToTheDomainOrTheCommonNameByTheRule)

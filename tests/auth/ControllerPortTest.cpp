@@ -3,9 +3,15 @@
 // without the library when its folder lacks it.
 #include "auth/AuthFixture.h"
 
+#include <atomic>
+
 #include "app/HideDlg.h"
+#include "auth/NetworkCheck.h"
 #include "resource.h"
+#include "core/ZeroConfig.h"
+#include "support/AdapterKey.h"
 #include "tray/KestiqProcess.h"
+#include "zeroconfig/WzcStandIn.h"
 
 namespace {
 
@@ -127,6 +133,59 @@ TEST_F(ControllerPortTest, ExitLeavesNoPortAndNoThread)
     EXPECT_EQ(0, Stand().ports());
     EXPECT_EQ(0, Stand().threads());
     EXPECT_FALSE(AuthPortLayerReady());
+}
+
+// Handing the adapter to Zero Configuration stops authentication, then
+// closes the port (whose own first step stops it once more); handing it
+// back opens the port again.
+TEST_F(ControllerPortTest, HandingOverToZeroConfigurationStopsAuthenticationAndClosesThePort)
+{
+    kqtest::KeyGuard interfaceKey(HKEY_LOCAL_MACHINE, kqtest::InterfaceKey(kGuid));
+    kqtest::Restore<int> mode{g_nWzcMode};
+    ASSERT_TRUE(DefaultPortAttached());
+    DWORD mark = 0;
+    m_sim.NextSeq(mark);
+    m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_WZC);
+    EXPECT_EQ(2, g_nWzcMode);
+    EXPECT_EQ(nullptr, g_pAuthPort);
+    EXPECT_EQ(0, g_hAuthPort);
+    EXPECT_EQ(0, Stand().ports());
+    std::vector<std::string> calls;
+    std::vector<kqsim::LogEntry> log;
+    m_sim.ReadLog(log, mark);
+    for (const auto& e : log)
+        for (const char* call : {"acPortStop", "acPortDetach"})
+            if (e.IsSupplicantCall() && e.text.compare(0, std::strlen(call), call) == 0) calls.push_back(call);
+    EXPECT_EQ(std::vector<std::string>({"acPortStop", "acPortStop", "acPortDetach"}), calls);
+
+    m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_OWN_UTILITY);
+    EXPECT_EQ(0, g_nWzcMode);
+    EXPECT_TRUE(DefaultPortAttached());
+    EXPECT_NE(0, g_hAuthPort);
+    EXPECT_EQ(1, Stand().ports());
+}
+
+// Every wait of the check lasts until it is asked to stop.
+std::atomic<bool> g_checkWaits{false};
+bool WaitUntilStopped(HANDLE stop, DWORD)
+{
+    g_checkWaits = true;
+    if (stop) WaitForSingleObject(stop, INFINITE);
+    return false;
+}
+
+TEST_F(ControllerPortTest, ExitEndsARunningNetworkCheck)
+{
+    ASSERT_TRUE(DefaultPortAttached());
+    kqtest::Restore<NetworkCheckCalls> calls{g_NetworkCheckCalls};
+    g_NetworkCheckCalls.pause = WaitUntilStopped;
+    g_checkWaits = false;
+    ASSERT_TRUE(StartNetworkCheckThread());
+    ASSERT_TRUE(WaitUntil([] { return g_checkWaits.load(); }));
+    ASSERT_TRUE(NetworkCheckBusy());
+    m_dlg.m_bSwitchedToAp = TRUE;
+    m_dlg.DestroyWindow();
+    EXPECT_FALSE(NetworkCheckBusy()) << "the exit waited for the check";
 }
 
 // Kestiq.exe itself: with the library beside it the port opens and exit

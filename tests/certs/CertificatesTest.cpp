@@ -87,6 +87,20 @@ TEST(CertificatesTest, ARecordCopyKeepsItsHashWhenTheListIsRefilled)
     EXPECT_EQ(root.Sha1(), HashOf(chosen));
 }
 
+TEST(CertificatesTest, TestCertificatesLeaveTheStoresWithTheirHolders)
+{
+    for (const char* store : { "MY", "ROOT" }) {
+        {
+            StoreCert cert(store, kqtest::kClientCert, sizeof(kqtest::kClientCert));
+            ASSERT_TRUE(cert.ok());
+        }
+        // A store opened afresh, as the next test program opens it.
+        CCertInfoArray a;
+        ASSERT_TRUE(EnumStoreCertificates(a, store));
+        EXPECT_EQ(nullptr, BySubject(a, "Kestiq Test Client")) << store;
+    }
+}
+
 TEST(CertificatesTest, NoStoreNameGivesAnEmptyList)
 {
     CCertInfoArray a(2);

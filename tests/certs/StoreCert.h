@@ -38,13 +38,20 @@ public:
     ~StoreCert()
     {
         if (m_hash.empty()) return;
-        HCERTSTORE h = CertOpenSystemStoreA(0, m_name.c_str());
-        if (!h) return;
-        CRYPT_HASH_BLOB blob = {(DWORD)m_hash.size(), m_hash.data()};
-        // Deleting frees the context it is given.
-        if (PCCERT_CONTEXT c = CertFindCertificateInStore(h, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr))
-            CertDeleteCertificateFromStore(c);
-        CertCloseStore(h, 0);
+        // Wine keeps a deletion through the system store only in memory: the
+        // certificate goes from the store's own registry key instead.
+        HKEY key = nullptr;
+        std::string path = "Software\\Microsoft\\SystemCertificates\\" + m_name;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+        HCERTSTORE h = CertOpenStore(CERT_STORE_PROV_REG, 0, 0, 0, key);
+        if (h) {
+            CRYPT_HASH_BLOB blob = {(DWORD)m_hash.size(), m_hash.data()};
+            // Deleting frees the context it is given.
+            if (PCCERT_CONTEXT c = CertFindCertificateInStore(h, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr))
+                CertDeleteCertificateFromStore(c);
+            CertCloseStore(h, 0);
+        }
+        RegCloseKey(key);
     }
     StoreCert(const StoreCert&) = delete;
     StoreCert& operator=(const StoreCert&) = delete;

@@ -42,12 +42,12 @@ protected:
     };
     Rows RowsShown()
     {
-        Rows r = {Visible(m_prompt, IDC_CRED_IDENTITY), Visible(m_prompt, IDC_CRED_PASSWORD),
-                  Visible(m_prompt, IDC_CRED_DOMAIN)};
+        Rows r = {Visible(m_prompt, IDC_PROMPT_IDENTITY), Visible(m_prompt, IDC_PROMPT_PASSWORD),
+                  Visible(m_prompt, IDC_PROMPT_DOMAIN)};
         // A row's label goes with its edit.
-        EXPECT_EQ(r.identity, Visible(m_prompt, IDC_CRED_IDENTITY_LABEL));
-        EXPECT_EQ(r.password, Visible(m_prompt, IDC_CRED_PASSWORD_LABEL));
-        EXPECT_EQ(r.domain, Visible(m_prompt, IDC_CRED_DOMAIN_LABEL));
+        EXPECT_EQ(r.identity, Visible(m_prompt, IDC_PROMPT_IDENTITY_LABEL));
+        EXPECT_EQ(r.password, Visible(m_prompt, IDC_PROMPT_PASSWORD_LABEL));
+        EXPECT_EQ(r.domain, Visible(m_prompt, IDC_PROMPT_DOMAIN_LABEL));
         return r;
     }
 };
@@ -87,25 +87,25 @@ TEST_F(CredentialPromptTest, TheMessageAndTheRowsFollowTheReasonAndTheMethod)
     };
     for (auto& c : cases) {
         FailedLogin(c.reason, c.method, c.stored);
-        EXPECT_EQ(c.message, TextOf(m_prompt, IDC_CRED_MESSAGE)) << c.shot;
+        EXPECT_EQ(c.message, TextOf(m_prompt, IDC_PROMPT_MESSAGE)) << c.shot;
         EXPECT_TRUE(RowsShown() == c.rows) << c.shot;
-        EXPECT_EQ("Tolvane Wireless LAN Adapter", TextOf(m_prompt, IDC_CRED_CARD)) << c.shot;
+        EXPECT_EQ("Tolvane Wireless LAN Adapter", TextOf(m_prompt, IDC_PROMPT_CARD)) << c.shot;
         // Only a stored profile names itself.
-        EXPECT_EQ(c.stored ? "Corp" : "", TextOf(m_prompt, IDC_CRED_PROFILE)) << c.shot;
-        for (UINT label : {IDC_CRED_CARD_LABEL, IDC_CRED_PROFILE_LABEL, IDC_CRED_MESSAGE_LABEL})
+        EXPECT_EQ(c.stored ? "Corp" : "", TextOf(m_prompt, IDC_PROMPT_PROFILE)) << c.shot;
+        for (UINT label : {IDC_PROMPT_CARD_LABEL, IDC_PROMPT_PROFILE_LABEL, IDC_PROMPT_MESSAGE_LABEL})
             EXPECT_TRUE(Visible(m_prompt, label)) << c.shot;
-        EXPECT_EQ("", TextOf(m_prompt, IDC_CRED_IDENTITY)) << c.shot;
+        EXPECT_EQ("", TextOf(m_prompt, IDC_PROMPT_IDENTITY)) << c.shot;
         Shot(("credential-prompt-" + std::string(c.shot)).c_str());
         m_dlg.ShowPage(PANEL_LINK_STATUS);
     }
-    EXPECT_EQ("Card Name >>", TextOf(m_prompt, IDC_CRED_CARD_LABEL));
-    EXPECT_EQ("Profile Name >>", TextOf(m_prompt, IDC_CRED_PROFILE_LABEL));
-    EXPECT_EQ("Message >>", TextOf(m_prompt, IDC_CRED_MESSAGE_LABEL));
-    EXPECT_EQ("Identity >>", TextOf(m_prompt, IDC_CRED_IDENTITY_LABEL));
-    EXPECT_EQ("Password >>", TextOf(m_prompt, IDC_CRED_PASSWORD_LABEL));
-    EXPECT_EQ("Domain Name >>", TextOf(m_prompt, IDC_CRED_DOMAIN_LABEL));
-    EXPECT_EQ("OK", TextOf(m_prompt, IDC_CRED_OK));
-    EXPECT_EQ("Cancel", TextOf(m_prompt, IDC_CRED_CANCEL));
+    EXPECT_EQ("Card Name >>", TextOf(m_prompt, IDC_PROMPT_CARD_LABEL));
+    EXPECT_EQ("Profile Name >>", TextOf(m_prompt, IDC_PROMPT_PROFILE_LABEL));
+    EXPECT_EQ("Message >>", TextOf(m_prompt, IDC_PROMPT_MESSAGE_LABEL));
+    EXPECT_EQ("Identity >>", TextOf(m_prompt, IDC_PROMPT_IDENTITY_LABEL));
+    EXPECT_EQ("Password >>", TextOf(m_prompt, IDC_PROMPT_PASSWORD_LABEL));
+    EXPECT_EQ("Domain Name >>", TextOf(m_prompt, IDC_PROMPT_DOMAIN_LABEL));
+    EXPECT_EQ("OK", TextOf(m_prompt, IDC_PROMPT_OK));
+    EXPECT_EQ("Cancel", TextOf(m_prompt, IDC_PROMPT_CANCEL));
 }
 
 TEST_F(CredentialPromptTest, OkAsksForWhatTheRowsShowAndStoresItInBothKeys)
@@ -126,22 +126,22 @@ TEST_F(CredentialPromptTest, OkAsksForWhatTheRowsShowAndStoresItInBothKeys)
         FailedLogin(1, c.method);
         {
             BoxAnswer box;
-            Click(m_prompt, IDC_CRED_OK);
+            Click(m_prompt, IDC_PROMPT_OK);
             EXPECT_EQ("Must input Identity", box.Text());
         }
         ASSERT_TRUE(Shown(m_prompt));
-        Type(m_prompt, IDC_CRED_IDENTITY, "bob");
+        Type(m_prompt, IDC_PROMPT_IDENTITY, "bob");
         if (c.password) {
             BoxAnswer box;
-            Click(m_prompt, IDC_CRED_OK);
+            Click(m_prompt, IDC_PROMPT_OK);
             EXPECT_EQ("Must input Password", box.Text());
             ASSERT_TRUE(Shown(m_prompt));
-            Type(m_prompt, IDC_CRED_PASSWORD, c.password);
+            Type(m_prompt, IDC_PROMPT_PASSWORD, c.password);
         }
         // The domain row is not shown for these methods: what it holds goes too.
-        SetDlgItemTextA(m_prompt->m_hWnd, IDC_CRED_DOMAIN, "EAST");
+        SetDlgItemTextA(m_prompt->m_hWnd, IDC_PROMPT_DOMAIN, "EAST");
         DWORD mark = Mark();
-        Click(m_prompt, IDC_CRED_OK);
+        Click(m_prompt, IDC_PROMPT_OK);
         EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
         EXPECT_EQ(TRUE, g_bAutoConnect);
         for (const auto& v : c.values)
@@ -160,9 +160,9 @@ TEST_F(CredentialPromptTest, NoStoredProfileMeansNothingIsWrittenIntoAProfile)
     // A one-off connection's failure: neither the adapter key nor the last
     // activated profile takes what is typed.
     FailedLogin(1, 0, false);
-    Type(m_prompt, IDC_CRED_IDENTITY, "bob");
-    Type(m_prompt, IDC_CRED_PASSWORD, "typed");
-    Click(m_prompt, IDC_CRED_OK);
+    Type(m_prompt, IDC_PROMPT_IDENTITY, "bob");
+    Type(m_prompt, IDC_PROMPT_PASSWORD, "typed");
+    Click(m_prompt, IDC_PROMPT_OK);
     for (const char* key : {"", "Corp"}) EXPECT_EQ("wonderland", Stored(key, "TunnelPassword")) << key;
 
     // A stored configuration without a profile name: the adapter key only,
@@ -172,10 +172,10 @@ TEST_F(CredentialPromptTest, NoStoredProfileMeansNothingIsWrittenIntoAProfile)
     m_dlg.ShowPage(PANEL_LINK_STATUS);
     ASSERT_TRUE(PostShowCredentialPrompt());
     ASSERT_TRUE(PanelInFront(PANEL_CREDENTIAL_PROMPT));
-    EXPECT_EQ("", TextOf(m_prompt, IDC_CRED_PROFILE));
-    Type(m_prompt, IDC_CRED_IDENTITY, "bob");
-    Type(m_prompt, IDC_CRED_PASSWORD, "typed");
-    Click(m_prompt, IDC_CRED_OK);
+    EXPECT_EQ("", TextOf(m_prompt, IDC_PROMPT_PROFILE));
+    Type(m_prompt, IDC_PROMPT_IDENTITY, "bob");
+    Type(m_prompt, IDC_PROMPT_PASSWORD, "typed");
+    Click(m_prompt, IDC_PROMPT_OK);
     EXPECT_EQ("typed", Stored("", "TunnelPassword"));
     EXPECT_EQ("wonderland", Stored("Corp", "TunnelPassword"));
     HKEY station = nullptr;
@@ -192,16 +192,16 @@ TEST_F(CredentialPromptTest, CancelStaysDisconnected)
 {
     ASSERT_TRUE(WriteProfile("Corp", Dot1xProfile("Sim-Corp", 0)));
     FailedLogin(1, 0);
-    Type(m_prompt, IDC_CRED_PASSWORD, "typed");
+    Type(m_prompt, IDC_PROMPT_PASSWORD, "typed");
     DWORD mark = Mark();
-    Click(m_prompt, IDC_CRED_CANCEL);
+    Click(m_prompt, IDC_PROMPT_CANCEL);
     EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
     EXPECT_EQ(FALSE, g_bAutoConnect);
     EXPECT_TRUE(Sets(mark, OID_802_11_SSID).empty());
     EXPECT_EQ("wonderland", Stored("Corp", "TunnelPassword"));
     // Hidden, the panel forgets what was typed.
     FailedLogin(1, 0);
-    EXPECT_EQ("", TextOf(m_prompt, IDC_CRED_PASSWORD));
+    EXPECT_EQ("", TextOf(m_prompt, IDC_PROMPT_PASSWORD));
 }
 
 TEST_F(CredentialPromptTest, ATimeOutShowsTheSentenceAndOkOnlyReconnects)
@@ -213,14 +213,14 @@ TEST_F(CredentialPromptTest, ATimeOutShowsTheSentenceAndOkOnlyReconnects)
     Activate("Corp", Dot1xProfile("Sim-Corp", 0));
     ASSERT_TRUE(PanelInFront(PANEL_CREDENTIAL_PROMPT));
     EXPECT_EQ(0, g_nAuthFailReason);
-    EXPECT_EQ(Sentence("PEAP"), TextOf(m_prompt, IDC_CRED_MESSAGE));
-    EXPECT_FALSE(Visible(m_prompt, IDC_CRED_IDENTITY));
-    EXPECT_FALSE(Visible(m_prompt, IDC_CRED_PASSWORD));
+    EXPECT_EQ(Sentence("PEAP"), TextOf(m_prompt, IDC_PROMPT_MESSAGE));
+    EXPECT_FALSE(Visible(m_prompt, IDC_PROMPT_IDENTITY));
+    EXPECT_FALSE(Visible(m_prompt, IDC_PROMPT_PASSWORD));
     EXPECT_EQ(FALSE, g_bAutoConnect);
     Shot("credential-prompt-timeout-road");
 
     DWORD mark = Mark();
-    Click(m_prompt, IDC_CRED_OK);
+    Click(m_prompt, IDC_PROMPT_OK);
     EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
     EXPECT_EQ(TRUE, g_bAutoConnect);
     // One SSID set, the connection's own; no apply, nothing written.
@@ -243,14 +243,14 @@ TEST_F(CredentialPromptTest, ALeapFailureTakesANewUserNameAsTheLeapValues)
     s.leapDomain = "CORP";
     Activate("Leap", s);
     ASSERT_TRUE(PanelInFront(PANEL_CREDENTIAL_PROMPT));
-    EXPECT_EQ("Invalid identity or password", TextOf(m_prompt, IDC_CRED_MESSAGE));
-    EXPECT_TRUE(Visible(m_prompt, IDC_CRED_DOMAIN));
-    Type(m_prompt, IDC_CRED_IDENTITY, "carol");
-    Type(m_prompt, IDC_CRED_PASSWORD, "wonderland");
-    Type(m_prompt, IDC_CRED_DOMAIN, "CORP");
+    EXPECT_EQ("Invalid identity or password", TextOf(m_prompt, IDC_PROMPT_MESSAGE));
+    EXPECT_TRUE(Visible(m_prompt, IDC_PROMPT_DOMAIN));
+    Type(m_prompt, IDC_PROMPT_IDENTITY, "carol");
+    Type(m_prompt, IDC_PROMPT_PASSWORD, "wonderland");
+    Type(m_prompt, IDC_PROMPT_DOMAIN, "CORP");
     Shot("credential-prompt-leap-road");
     DWORD mark = Mark();
-    Click(m_prompt, IDC_CRED_OK);
+    Click(m_prompt, IDC_PROMPT_OK);
     for (const char* key : {"", "Leap"}) {
         EXPECT_EQ("carol", Stored(key, "LeapUserName")) << key;
         EXPECT_EQ("wonderland", Stored(key, "LeapPassword")) << key;

@@ -247,19 +247,19 @@ TEST_F(ProgramTest, AWrongPasswordAsksAgainAndTheRightOneIsStoredAndConnects)
     Activate("Corp", s);
     Start("");
     HWND panel = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (panel = PanelWith(IDC_CRED_MESSAGE)) != nullptr; }, 30000));
-    EXPECT_EQ("Invalid identity or password", TextOf(panel, IDC_CRED_MESSAGE));
-    EXPECT_EQ("Corp", TextOf(panel, IDC_CRED_PROFILE));
-    EXPECT_FALSE(TextOf(panel, IDC_CRED_CARD).empty());
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(panel, IDC_CRED_IDENTITY)));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(panel, IDC_CRED_PASSWORD)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(panel, IDC_CRED_DOMAIN)));
+    ASSERT_TRUE(WaitFor([&] { return (panel = PanelWith(IDC_PROMPT_MESSAGE)) != nullptr; }, 30000));
+    EXPECT_EQ("Invalid identity or password", TextOf(panel, IDC_PROMPT_MESSAGE));
+    EXPECT_EQ("Corp", TextOf(panel, IDC_PROMPT_PROFILE));
+    EXPECT_FALSE(TextOf(panel, IDC_PROMPT_CARD).empty());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(panel, IDC_PROMPT_IDENTITY)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(panel, IDC_PROMPT_PASSWORD)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(panel, IDC_PROMPT_DOMAIN)));
     Shot("credential-program-bad-password");
 
-    Type(panel, IDC_CRED_IDENTITY, "alice");
-    Type(panel, IDC_CRED_PASSWORD, "wonderland");
+    Type(panel, IDC_PROMPT_IDENTITY, "alice");
+    Type(panel, IDC_PROMPT_PASSWORD, "wonderland");
     DWORD mark = Mark();
-    SendMessageA(GetDlgItem(panel, IDC_CRED_OK), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(panel, IDC_PROMPT_OK), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowVisible(panel));
     for (const std::string& key : {std::string(), std::string("Corp")}) {
         EXPECT_EQ("alice", Stored(key, "ID")) << key;
@@ -287,8 +287,8 @@ TEST_F(ProgramTest, AServerThatFailsTheCaCheckEndsInAnUnknownFailure)
     DWORD mark = Mark();
     Start("");
     HWND panel = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (panel = PanelWith(IDC_CRED_MESSAGE)) != nullptr; }, 30000));
-    EXPECT_EQ("EAP failure reason is not known.", TextOf(panel, IDC_CRED_MESSAGE));
+    ASSERT_TRUE(WaitFor([&] { return (panel = PanelWith(IDC_PROMPT_MESSAGE)) != nullptr; }, 30000));
+    EXPECT_EQ("EAP failure reason is not known.", TextOf(panel, IDC_PROMPT_MESSAGE));
     EXPECT_EQ(1u, Supplicant(mark, "verdict failed: method, server or certificate refused").size());
     EXPECT_FALSE(Supplicant(mark, "acCredServerVerifyCA").empty());
     Shot("credential-program-ca-failure");

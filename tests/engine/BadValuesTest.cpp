@@ -1,7 +1,8 @@
-// Bad values in the adapter key: every value missing, empty, too long, out of
-// range, not a number or of the wrong type gives what a missing value gives;
-// WEP keys, certificates, pre-shared keys and SSIDs are never read past their
-// text or their field.
+// Bad values in the adapter key: a number is read as atoi reads its text (an
+// empty text or one that is no number is 0, trailing characters are ignored)
+// and a REG_DWORD as its number; a value missing, too long, beyond an int or
+// of another type gives what a missing value gives; WEP keys, certificates,
+// pre-shared keys and SSIDs are never read past their text or their field.
 #include "engine/EngineFixture.h"
 
 #include "core/StationConfig.h"
@@ -92,7 +93,7 @@ protected:
 };
 constexpr BYTE BadValues::kHt[12];
 
-TEST_F(BadValues, EveryValueGivesWhatAMissingValueGives)
+TEST_F(BadValues, EveryValueReadsAsAtoiReadsItOrAsMissing)
 {
     const std::vector<RegValue> open = { Text("SSID", "Kestiq-Open") };
     const std::vector<RegValue> wep = { Text("SSID", "Kestiq-WEP"), Text("AuthenType", "1"), Text("Encryption", "0"),
@@ -167,39 +168,56 @@ TEST_F(BadValues, EveryValueGivesWhatAMissingValueGives)
         SCOPED_TRACE(row.name);
         Outcome missing = ApplyKey(row.base);
         ASSERT_FALSE(missing.record.bytes.empty() && std::string(row.name) != "WSC");
-        std::vector<std::pair<std::string, RegValue>> forms = {
-            { "empty", Text(row.name, "") },
-            { "too long", Text(row.name, std::string(row.longText, row.number ? '7' : 'x')) },
-            { "wrong type", Raw(row.name, REG_MULTI_SZ, Bytes({ '1', 0, '2', 0, 0 })) },
+        // Each form reads as the value `as` reads (nullptr: as if missing).
+        struct Form {
+            const char* what;
+            RegValue value;
+            const char* as;
+        };
+        std::vector<Form> forms = {
+            { "too long", Text(row.name, std::string(row.longText, row.number ? '7' : 'x')), nullptr },
+            { "wrong type", Raw(row.name, REG_MULTI_SZ, Bytes({ '1', 0, '2', 0, 0 })), nullptr },
         };
         if (row.number) {
-            forms.push_back({ "not a number", Text(row.name, "abc") });
-            forms.push_back({ "beyond an int", Text(row.name, "99999999999") });
-            forms.push_back({ "binary", Raw(row.name, REG_BINARY, Bytes({ 1, 0, 0, 0 })) });
+            forms.push_back({ "empty", Text(row.name, ""), "0" });
+            forms.push_back({ "not a number", Text(row.name, "abc"), "0" });
+            forms.push_back({ "leading digits", Text(row.name, " 7abc"), "7" });
+            forms.push_back({ "a REG_DWORD", Dword(row.name, 7), "7" });
+            forms.push_back({ "beyond an int", Text(row.name, "99999999999"), nullptr });
+            forms.push_back({ "binary", Raw(row.name, REG_BINARY, Bytes({ 1, 0, 0, 0 })), nullptr });
+        } else {
+            forms.push_back({ "empty", Text(row.name, ""), nullptr });
         }
         if (std::string(row.name) == "CCX2Control" || std::string(row.name) == "TransmitSetting") {
-            forms = { { "empty", Raw(row.name, REG_BINARY, {}) },
-                      { "too long", Raw(row.name, REG_BINARY, Bytes({ 1, 2, 3, 4, 5, 6, 7, 8 })) },
-                      { "short", Raw(row.name, REG_BINARY, Bytes({ 1, 2 })) },
-                      { "a text", Text(row.name, "1234") } };
+            forms = { { "empty", Raw(row.name, REG_BINARY, {}), nullptr },
+                      { "too long", Raw(row.name, REG_BINARY, Bytes({ 1, 2, 3, 4, 5, 6, 7, 8 })), nullptr },
+                      { "short", Raw(row.name, REG_BINARY, Bytes({ 1, 2 })), nullptr },
+                      { "a text", Text(row.name, "1234"), nullptr } };
         }
-        for (const auto& form : forms) {
-            SCOPED_TRACE(form.first);
+        for (const Form& form : forms) {
+            SCOPED_TRACE(form.what);
+            Outcome expected = missing;
+            if (form.as) {
+                std::vector<RegValue> values = row.base;
+                values.push_back(Text(row.name, form.as));
+                expected = ApplyKey(values);
+            }
             std::vector<RegValue> values = row.base;
-            values.push_back(form.second);
+            values.push_back(form.value);
             Outcome bad = ApplyKey(values);
-            EXPECT_TRUE(bad.record == missing.record) << FirstDifference(bad.record, missing.record);
-            EXPECT_EQ(missing.wirelessMode, bad.wirelessMode);
-            EXPECT_EQ(missing.showAuthStatus, bad.showAuthStatus);
-            EXPECT_EQ(missing.wscInUse, bad.wscInUse);
-            EXPECT_EQ(missing.storedMode, bad.storedMode);
-            EXPECT_EQ(missing.adhocMode, bad.adhocMode);
+            EXPECT_TRUE(bad.record == expected.record) << FirstDifference(bad.record, expected.record);
+            EXPECT_EQ(expected.wirelessMode, bad.wirelessMode);
+            EXPECT_EQ(expected.showAuthStatus, bad.showAuthStatus);
+            EXPECT_EQ(expected.wscInUse, bad.wscInUse);
+            EXPECT_EQ(expected.storedMode, bad.storedMode);
+            EXPECT_EQ(expected.adhocMode, bad.adhocMode);
         }
     }
 }
 
 TEST_F(BadValues, MissingValuesGiveTheirDefaults)
 {
+    Set(g_dwTransmitSetting, 0);
     DWORD advanced[8] = { 3, 4, 5, 6, 7, 1, 9, 10 };
     ASSERT_TRUE(m_sim.SetOidAnswer(Guid(), OID_VENDOR_ADVANCED_CONFIG, advanced, sizeof(advanced)));
     Outcome o = ApplyKey({});
@@ -229,13 +247,34 @@ TEST_F(BadValues, MissingValuesGiveTheirDefaults)
     EXPECT_EQ(0u, r.advanced[2]);
     EXPECT_EQ(6u, r.advanced[3]);
     EXPECT_EQ(5u, r.advanced[4]);
-    // No stored transmit setting: packed from the driver's HT_PHY (MCS 7, not 33).
+    // No stored transmit setting: the record's is packed from the driver's
+    // HT_PHY; g_dwTransmitSetting, which the rates follow, stays as it was.
     EXPECT_EQ(0xE07Fu, r.transmitSetting);
-    EXPECT_EQ(r.transmitSetting, g_dwTransmitSetting);
+    EXPECT_EQ(0u, g_dwTransmitSetting);
     const BYTE only54[8] = { 108 };
     EXPECT_EQ(0, std::memcmp(only54, r.desiredRates, 8));
     EXPECT_TRUE(g_bConfigFromRegistry);
     m_sim.ClearOidAnswer(Guid(), OID_VENDOR_ADVANCED_CONFIG);
+
+    // The driver's MCS 33 packed into the record does not open the rates.
+    BYTE mcs33[12];
+    std::memcpy(mcs33, kHt, sizeof(mcs33));
+    mcs33[7] = 33;
+    ASSERT_TRUE(m_sim.SetOidAnswer(Guid(), OID_VENDOR_HT_PHY, mcs33, sizeof(mcs33)));
+    ApplyKey({});
+    ASSERT_TRUE(g_pCurProfile);
+    EXPECT_EQ(0xE21Fu, g_pCurProfile->transmitSetting);
+    EXPECT_EQ(0u, g_dwTransmitSetting);
+    EXPECT_EQ(0, std::memcmp(only54, g_pCurProfile->desiredRates, 8));
+
+    // A stored setting is the one the rates follow.
+    ApplyKey({ Dword("TransmitSetting", 33u << 4) });
+    ASSERT_TRUE(g_pCurProfile);
+    EXPECT_EQ(33u << 4, g_pCurProfile->transmitSetting);
+    EXPECT_EQ(33u << 4, g_dwTransmitSetting);
+    const BYTE all11g[8] = { 108, 96, 72, 48, 22, 11, 4, 2 };
+    EXPECT_EQ(0, std::memcmp(all11g, g_pCurProfile->desiredRates, 8));
+    ASSERT_TRUE(m_sim.SetOidAnswer(Guid(), OID_VENDOR_HT_PHY, kHt, sizeof(kHt)));
 }
 
 TEST_F(BadValues, NoAdapterKeyLeavesEveryPreset)

@@ -374,8 +374,8 @@ TEST_F(WirelessModeRead, NormalisedOnEveryRead)
         { nullptr, FALSE, FALSE, 0 }, { "7", TRUE, TRUE, 4 },      { "8", TRUE, TRUE, 2 },
         { "8", FALSE, TRUE, 0 },      { "10", TRUE, TRUE, 2 },     { "5", TRUE, FALSE, 3 },
         { "5", FALSE, FALSE, 0 },     { "6", TRUE, FALSE, 0 },     { "9", TRUE, FALSE, 0 },
-        { "2", FALSE, TRUE, 0 },      { "1", FALSE, FALSE, 1 },    { "abc", TRUE, TRUE, 5 },
-        { "", FALSE, TRUE, 9 },       { "42", TRUE, FALSE, 3 },    { "-1", TRUE, TRUE, 5 },
+        { "2", FALSE, TRUE, 0 },      { "1", FALSE, FALSE, 1 },    { "abc", TRUE, TRUE, 0 },   // atoi: 0
+        { "", FALSE, TRUE, 0 },       { "42", TRUE, FALSE, 3 },    { "-1", TRUE, TRUE, 5 },    // not a mode: missing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.stored ? c.stored : "missing") << " dual " << c.dualBand << " ht "

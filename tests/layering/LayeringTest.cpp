@@ -153,6 +153,25 @@ TEST(Layering, EveryIncludeOfTheTreePointsDown)
     EXPECT_TRUE(bad.empty());
 }
 
+// Movable memory has one place: core/MovableMemory.cpp allocates, locks and
+// frees it for every record of the product.
+TEST(Layering, MovableMemoryIsAllocatedByItsModuleOnly)
+{
+    const char* const calls[] = { "GlobalAlloc", "GlobalLock", "GlobalUnlock", "GlobalFree",
+                                  "GlobalHandle", "GlobalSize", "GlobalReAlloc" };
+    std::vector<std::string> bad;
+    for (const std::string& file : TreeFiles(kRoot)) {
+        if (file == "core/MovableMemory.cpp" || FolderOf(file) == "sim") continue;
+        std::ifstream in(kRoot + "/" + file);
+        std::string text;
+        for (int line = 1; std::getline(in, text); ++line)
+            for (const char* call : calls)
+                if (text.find(std::string(call) + "(") != std::string::npos)
+                    bad.push_back(file + ":" + std::to_string(line) + ": " + call);
+    }
+    for (const std::string& b : bad) ADD_FAILURE() << b << " outside core/MovableMemory.cpp";
+}
+
 // The checker itself: planted files of a scratch tree, each with one arrow.
 TEST(Layering, PlantedArrowsAreNamedWithFileAndLine)
 {

@@ -9,128 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "core/AdapterDiscovery.h"
-#include "core/ConnectEngine.h"
-#include "app/HideDlg.h"
-#include "core/OidChannel.h"
-#include "core/Oids.h"
-#include "core/RegistryStore.h"
-#include "core/WpsRuntime.h"
-#include "mainwnd/ConfigMainDlg.h"
-#include "mainwnd/WindowFixture.h"
-#include "mainwnd/WindowProbe.h"
-#include "pages/LinkStatusPage.h"
-#include "pages/SiteSurveyPage.h"
-#include "widgets/TabContainerDlg.h"
-#include "resource.h"
-#include "sim/client/SimTestSupport.h"
 #include "core/ProfileStore.h"
+#include "linkstatus/LinkWindowFixture.h"
 #include "support/AdapterKey.h"
-#include "support/Restore.h"
 
 namespace {
 
 using kqtest::Restore;
 
 const DWORD kGreen = 0x00FF00, kYellow = 0xFAE632, kRed = 0xFF0000, kBrightYellow = 0xFFFF00;
-const UINT kBarIds[] = { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_SIGNAL2_BAR, IDC_LINK_SIGNAL3_BAR,
-                         IDC_LINK_NOISE_BAR };
 
-class LinkStatusTest : public kqtest::ControllerWindowTest {
+class LinkStatusTest : public kqtest::LinkWindowTest {
 protected:
-    void SetUp() override
-    {
-        kqtest::ControllerWindowTest::SetUp();
-        ClearConnectRequests();
-        g_bRadioOn = TRUE;
-        g_bShowDbm = FALSE;
-        g_bIcvError = FALSE;
-        g_bUseRegistryProfileSecurity = 0;
-        // A mode and an a-band region that scan channel 36.
-        g_nWirelessMode = 5;
-        g_dwCountryRegion &= 0xFF;
-        std::fill(std::begin(g_dTxThroughputHistory), std::end(g_dTxThroughputHistory), 0.0);
-        std::fill(std::begin(g_dRxThroughputHistory), std::end(g_dRxThroughputHistory), 0.0);
-        // The counters move only when a test moves them.
-        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_TRAFFIC, 0));
-        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_SCAN_LATENCY, 1));
-    }
-    void TearDown() override
-    {
-        ClearConnectRequests();
-        g_bScanPending = FALSE;
-        kqtest::ControllerWindowTest::TearDown();
-    }
-
-    // The window with the panel below; the panel's and the survey's own
-    // timers stopped, so that the test runs every tick itself.
-    CLinkStatusPage* OpenPanel()
-    {
-        CConfigMainDlg* w = Open();
-        if (!w) return nullptr;
-        CLinkStatusPage* p = (CLinkStatusPage*)w->GetPanel(PANEL_LINK_STATUS);
-        KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
-        KillTimer(w->m_pSiteSurveyPage->m_hWnd, IDT_SURVEY_REFRESH);
-        // The bars' gradients stand still, so that their colours can be read.
-        for (UINT id : kBarIds) KillTimer(GetDlgItem(p->m_hWnd, id), PBT_GRAD_ANIMATE);
-        Pump();
-        return p;
-    }
-    static void Tick(CLinkStatusPage* p)
-    {
-        SendMessageA(p->m_hWnd, WM_TIMER, IDT_LINK_STATUS_REFRESH, 0);
-        Pump();
-    }
-    static std::string Text(CLinkStatusPage* p, UINT id)
-    {
-        char buf[512] = {};
-        GetDlgItemTextA(p->m_hWnd, id, buf, sizeof(buf));
-        return buf;
-    }
     static int Pos(CLinkStatusPage* p, UINT id) { return (int)SendDlgItemMessageA(p->m_hWnd, id, PBM_GETPOS, 0, 0); }
-    static bool Visible(CLinkStatusPage* p, UINT id) { return IsWindowVisible(GetDlgItem(p->m_hWnd, id)) != FALSE; }
-
-    // Joins a network of the air (802.1X and PSK networks authorised at
-    // once) and lets the controller's poll see the link.
-    void Join(const char* ssid, DWORD auth, DWORD encryption)
-    {
-        SetOid(OID_802_11_AUTHENTICATION_MODE, &auth, 4, nullptr, 1);
-        SetOid(OID_802_11_WEP_STATUS, &encryption, 4, nullptr, 1);
-        NDIS_802_11_SSID s = {};
-        s.SsidLength = (ULONG)strlen(ssid);
-        memcpy(s.Ssid, ssid, s.SsidLength);
-        ASSERT_TRUE(SetOid(OID_802_11_SSID, &s, sizeof(s), nullptr, 1));
-        if (auth >= 3) ASSERT_TRUE(m_sim.SetAuthorized(kGuid, true));
-        DWORD media = 1;
-        QueryOid(OID_GEN_MEDIA_CONNECT_STATUS, &media, sizeof(media), nullptr);
-        ASSERT_EQ(0u, media) << ssid;
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_ADAPTER_POLL, 0);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        ClearConnectRequests();
-    }
-    void JoinOpen() { Join("Kestiq-Open", 0, 1); }
-    // A scan through the engine, taken into its aged list.
-    void Scan()
-    {
-        if (!g_bScanPending) ConnectIfRequested();
-        ASSERT_TRUE(g_bScanPending);
-        kqsim::AdapterState st;
-        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
-        ASSERT_FALSE(g_bScanPending);
-        ClearConnectRequests();
-    }
-    void SetCounters(DWORD tx, DWORD rx)
-    {
-        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_TX_BYTES, tx));
-        ASSERT_TRUE(m_sim.SetParam(kGuid, KQSIM_PARAM_RX_BYTES, rx));
-    }
-    void Answer(DWORD oid, DWORD value) { ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, &value, 4)); }
-    void Shot(CLinkStatusPage* p, const char* name)
-    {
-        kqtest::SavePng(kqtest::CaptureWindow(p->m_hWnd), kqtest::ScreenshotPath(name));
-    }
+    static void Shot(CLinkStatusPage* p, const char* name) { LinkWindowTest::Shot(p->m_hWnd, name); }
+    void SetCounters(DWORD tx, DWORD rx) { SetByteCounters(tx, rx); }
     // Pixels of one colour inside a child's rectangle of the panel.
     static int PixelsOf(CLinkStatusPage* p, UINT id, DWORD rgb)
     {
@@ -159,27 +52,14 @@ protected:
         if (green > 200 && red < 150 && blue < 150) return kGreen;
         return 0;
     }
-
-    Restore<BOOL> m_dbm{ g_bShowDbm }, m_ht{ g_bHtDevice }, m_icv{ g_bIcvError }, m_pending{ g_bScanPending };
-    Restore<BOOL> m_regSecurity{ g_bUseRegistryProfileSecurity };
-    Restore<int> m_mode{ g_nWirelessMode };
-    Restore<DWORD> m_region{ g_dwCountryRegion };
-    Restore<double[kThroughputHistory]> m_txHistory{ g_dTxThroughputHistory }, m_rxHistory{ g_dRxThroughputHistory };
 };
 
 // ---- The default air, end to end ----------------------------------------------------
 
 TEST_F(LinkStatusTest, ConnectedToTheFiveGigahertzNetworkShowsEveryField)
 {
-    // The 802.11n network hands out an address while connected.
-    std::vector<KQSIM_NETWORK> air;
-    ASSERT_TRUE(m_sim.GetNetworks(air));
-    for (KQSIM_NETWORK& n : air)
-        if (std::string(n.ssid, n.ssidLen) == "Kestiq-5G-N") {
-            n.ipAddress = 192 | (168 << 8) | (50 << 16) | (20u << 24);
-            ASSERT_TRUE(m_sim.PutNetwork(n));
-        }
-    Join("Kestiq-5G-N", Ndis802_11AuthModeWPA2PSK, Ndis802_11Encryption3Enabled);
+    // The default air's 802.11n network hands out its address while connected.
+    JoinFiveGigahertz();
     Scan();
     CLinkStatusPage* p = OpenPanel();
     ASSERT_NE(nullptr, p);
@@ -470,7 +350,9 @@ TEST_F(LinkStatusTest, QualitySignalAndNoiseFigures)
         GetDlgItemTextA(p->m_hWnd, IDC_LINK_NOISE_BAR, text, sizeof(text));
         EXPECT_STREQ(c.noise, text);
         EXPECT_EQ(c.noisePos, Pos(p, IDC_LINK_NOISE_BAR));
-        if (c.noiseColour) EXPECT_EQ(c.noiseColour, BarStart(p, IDC_LINK_NOISE_BAR));
+        if (c.noiseColour) {
+            EXPECT_EQ(c.noiseColour, BarStart(p, IDC_LINK_NOISE_BAR));
+        }
         EXPECT_EQ(c.snrText[0], Text(p, IDC_LINK_SNR0));
         EXPECT_EQ(c.snrText[1], Text(p, IDC_LINK_SNR1));
     }
@@ -487,7 +369,9 @@ TEST_F(LinkStatusTest, QualitySignalAndNoiseFigures)
         Answer(OID_VENDOR_NOISE, l.value);
         Tick(p);
         EXPECT_EQ(l.pos, Pos(p, IDC_LINK_NOISE_BAR));
-        if (l.colour) EXPECT_EQ(l.colour, BarStart(p, IDC_LINK_NOISE_BAR));
+        if (l.colour) {
+            EXPECT_EQ(l.colour, BarStart(p, IDC_LINK_NOISE_BAR));
+        }
     }
 }
 

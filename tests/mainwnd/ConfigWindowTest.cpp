@@ -23,7 +23,9 @@
 #include "pages/WpsPage.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/AdapterKey.h"
 #include "WindowFixture.h"
+#include "zeroconfig/WzcStandIn.h"
 #include "widgets/SkinButton.h"
 #include "widgets/TabContainerDlg.h"
 #include "WindowProbe.h"
@@ -206,6 +208,36 @@ TEST_F(ConfigWindowTest, ProfileButtonNeedsAdministratorAndNoZeroConfiguration)
         EXPECT_EQ(w->m_pSiteSurveyPage->m_hWnd, visible[0]);
         m_dlg.DestroyMainWindow();
     }
+}
+
+// The tray's hand-over while the window is open: the Profile button goes
+// off and the Network page comes to the front; the hand-back turns it on.
+TEST_F(ConfigWindowTest, HandingOverToZeroConfigurationAndBackTurnsTheProfileButtonOffAndOn)
+{
+    kqtest::KeyGuard interfaceKey(HKEY_LOCAL_MACHINE, kqtest::InterfaceKey(kGuid));
+    kqtest::KeyGuard adapterKey(HKEY_LOCAL_MACHINE, g_strAdapterRegPath.GetString());
+    g_bIsAdmin = TRUE;
+    g_nWzcMode = 0;
+    CConfigMainDlg* w = Open();
+    ASSERT_NE(nullptr, w);
+    CSkinButton* profile = w->GetNavButton(NAV_PROFILE);
+    ASSERT_TRUE(profile->IsWindowEnabled());
+    SendMessageA(profile->m_hWnd, BM_CLICK, 0, 0);
+    Pump();
+    ASSERT_EQ(std::vector<HWND>({w->m_pProfilePage->m_hWnd}), VisiblePages(w));
+
+    m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_WZC);
+    Pump();
+    EXPECT_EQ(2, g_nWzcMode);
+    EXPECT_FALSE(profile->IsWindowEnabled());
+    EXPECT_EQ(std::vector<HWND>({w->m_pSiteSurveyPage->m_hWnd}), VisiblePages(w));
+    EXPECT_TRUE(w->GetNavButton(NAV_NETWORK)->m_bTabSelected);
+
+    m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_OWN_UTILITY);
+    Pump();
+    EXPECT_EQ(0, g_nWzcMode);
+    EXPECT_TRUE(profile->IsWindowEnabled());
+    EXPECT_EQ(w, m_dlg.OpenedMainWindow()) << "the same window stays open";
 }
 
 TEST_F(ConfigWindowTest, HelpAndBlankButtonsStartDisabled)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <shlwapi.h>
 #include <string>
 #include <thread>
@@ -24,7 +25,9 @@
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "WindowFixture.h"
+#include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
+#include "support/ImportHook.h"
 #include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
 
@@ -38,6 +41,9 @@ protected:
     {
         kqtest::ControllerWindowTest::SetUp();
         m_adapterPath = g_strAdapterRegPath.GetString();
+        // Activation copies a profile into the adapter key: later programs
+        // started against this adapter must find the key as it was.
+        m_adapterKey.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, m_adapterPath));
         ReadAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         RemoveProfiles();
         g_bIsAdmin = TRUE;
@@ -49,6 +55,7 @@ protected:
         RemoveProfiles();
         WriteAdapterText(REGSTR_CUR_PROFILE, m_savedCurProfile);
         kqtest::ControllerWindowTest::TearDown();
+        m_adapterKey.reset();
     }
     void RemoveProfiles()
     {
@@ -114,6 +121,7 @@ protected:
 
     std::string m_adapterPath;
     CString m_savedCurProfile;
+    std::unique_ptr<kqtest::KeyGuard> m_adapterKey;
 };
 
 ProfileSettings Wpa2Home()
@@ -146,14 +154,30 @@ TEST_F(ProfilePageTest, ListsTheStoredProfilesThroughTheCellProtocol)
     ASSERT_TRUE(WriteProfile("Home", Wpa2Home()));
     ASSERT_TRUE(WriteProfile("Cafe", OpenCafe()));
     ASSERT_TRUE(WriteProfile("LAN party", adhoc));
+    // Written by hand: without Encryption a profile counts as unencrypted.
+    struct { const char* name; const char* authenType; const char* encryption; } hand[] = {
+        { "Bare", "0", nullptr }, { "Nothing", nullptr, nullptr }, { "Shared", "1", nullptr }, { "WEP", "0", "0" },
+    };
+    for (const auto& h : hand) {
+        HKEY k = CreateProfileKey(h.name);
+        ASSERT_NE(nullptr, k);
+        WriteRegText(k, "SSID", h.name);
+        if (h.authenType) WriteRegText(k, "AuthenType", h.authenType);
+        if (h.encryption) WriteRegText(k, "Encryption", h.encryption);
+        RegCloseKey(k);
+    }
     CProfilePage* p = OpenPage();
     ASSERT_NE(nullptr, p);
-    ASSERT_EQ(3, (int)SendMessageA(Grid(p), LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_EQ(7, (int)SendMessageA(Grid(p), LVM_GETITEMCOUNT, 0, 0));
 
     struct { const char* name; const char* ssid; int secured; int type; } rows[] = {
         { "Home", "Kestiq-Home", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_INFRASTRUCTURE },
         { "Cafe", "Kestiq-Open", -1, PROFILE_IMAGE_INFRASTRUCTURE },
         { "LAN party", "Games", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_ADHOC },
+        { "Bare", "Bare", -1, PROFILE_IMAGE_INFRASTRUCTURE },
+        { "Nothing", "Nothing", -1, PROFILE_IMAGE_INFRASTRUCTURE },
+        { "Shared", "Shared", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_INFRASTRUCTURE },
+        { "WEP", "WEP", PROFILE_IMAGE_SECURED, PROFILE_IMAGE_INFRASTRUCTURE },
     };
     for (const auto& r : rows) {
         int row = RowOf(p, r.name);
@@ -221,10 +245,12 @@ TEST_F(ProfilePageTest, DetailsPaneShowsTheSelectedProfile)
           { { "NetworkType", "0" }, { "AuthenType", "12" }, { "Encryption", "0" } },
           { { DETAIL_NETWORK_TYPE, "Ad hoc" }, { DETAIL_AUTHENTICATION, "Open " }, { DETAIL_ENCRYPTION, "WEP" },
             { DETAIL_SSID, "" }, { DETAIL_CHANNEL, "" } } },
-        { "hand-written: bad numbers leave their texts empty",
-          { { "SSID", "x" }, { "NetworkType", "abc" }, { "Encryption", "3" }, { "TXPower", "9" }, { "RtsThresh", "" } },
-          { { DETAIL_NETWORK_TYPE, "" }, { DETAIL_ENCRYPTION, "" }, { DETAIL_TX_POWER, "" },
-            { DETAIL_RTS_THRESHOLD, "" }, { DETAIL_AUTHENTICATION, "" } } },
+        { "hand-written: numbers read as atoi reads them, unknown ones and missing values show nothing",
+          { { "SSID", "x" }, { "NetworkType", "abc" }, { "Encryption", "3" }, { "TXPower", "9" }, { "RtsThresh", "" },
+            { "FragThresh", "512 bytes" } },
+          { { DETAIL_NETWORK_TYPE, "Ad hoc" }, { DETAIL_ENCRYPTION, "" }, { DETAIL_TX_POWER, "" },
+            { DETAIL_RTS_THRESHOLD, "0" }, { DETAIL_FRAG_THRESHOLD, "512" }, { DETAIL_AUTHENTICATION, "" },
+            { DETAIL_CHANNEL, "" } } },
     };
     CProfilePage* p = OpenPage();
     ASSERT_NE(nullptr, p);
@@ -242,6 +268,37 @@ TEST_F(ProfilePageTest, DetailsPaneShowsTheSelectedProfile)
             GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + e.first, shown, sizeof(shown));
             EXPECT_STREQ(e.second, shown) << c.what << " detail " << e.first;
         }
+    }
+}
+
+// A person clicks a row: the mouse reaches the grid, not the page's handler.
+TEST_F(ProfilePageTest, ClickingARowShowsThatProfilesDetails)
+{
+    ASSERT_TRUE(WriteProfile("Cafe", OpenCafe()));
+    ASSERT_TRUE(WriteProfile("Home", Wpa2Home()));
+    CProfilePage* p = OpenPage();
+    ASSERT_NE(nullptr, p);
+    struct { const char* name; const char* ssid; const char* authentication; } rows[] = {
+        { "Home", "Kestiq-Home", "WPA2-PSK " }, { "Cafe", "Kestiq-Open", "Open " }, { "Home", "Kestiq-Home", "WPA2-PSK " },
+    };
+    for (const auto& r : rows) {
+        int row = RowOf(p, r.name);
+        ASSERT_GE(row, 0);
+        RECT cell = {};
+        cell.top = 1;   // the name column
+        cell.left = LVIR_BOUNDS;
+        ASSERT_TRUE(SendMessageA(Grid(p), LVM_GETSUBITEMRECT, row, (LPARAM)&cell));
+        LPARAM at = MAKELPARAM(cell.left + 10, (cell.top + cell.bottom) / 2);
+        PostMessageA(Grid(p), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(Grid(p), WM_LBUTTONUP, 0, at);
+        Pump();
+        char shown[128] = {};
+        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_NAME, shown, sizeof(shown));
+        EXPECT_STREQ(r.name, shown);
+        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_SSID, shown, sizeof(shown));
+        EXPECT_STREQ(r.ssid, shown);
+        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_AUTHENTICATION, shown, sizeof(shown));
+        EXPECT_STREQ(r.authentication, shown);
     }
 }
 
@@ -265,6 +322,52 @@ TEST_F(ProfilePageTest, OverlongNameWrittenByHandHidesNothing)
     Select(p, 1);
     p->ShowProfileDetails();
     EXPECT_EQ(CString("Kestiq-Home"), p->Detail(DETAIL_SSID));
+}
+
+// The timers this program starts, while the recorder lives.
+class TimerRecorder {
+public:
+    struct Start {
+        HWND window;
+        UINT_PTR id;
+        UINT ms;
+    };
+    TimerRecorder() : m_hook("SetTimer", reinterpret_cast<void*>(&Record)) { s_active = this; }
+    ~TimerRecorder() { s_active = nullptr; }
+    bool ok() const { return m_hook.ok(); }
+    std::vector<Start> starts;
+
+private:
+    typedef UINT_PTR(WINAPI* SetTimerFn)(HWND, UINT_PTR, UINT, TIMERPROC);
+    static UINT_PTR WINAPI Record(HWND w, UINT_PTR id, UINT ms, TIMERPROC proc)
+    {
+        s_active->starts.push_back({ w, id, ms });
+        return s_active->m_hook.Real<SetTimerFn>()(w, id, ms, proc);
+    }
+    static inline TimerRecorder* s_active = nullptr;
+    kqtest::ImportHook m_hook;
+};
+
+TEST_F(ProfilePageTest, TheRowStateTimerRunsEveryThreeSeconds)
+{
+    std::vector<TimerRecorder::Start> starts;
+    CProfilePage* p = nullptr;
+    {
+        TimerRecorder timers;
+        ASSERT_TRUE(timers.ok());
+        p = OpenPage();
+        starts = timers.starts;
+    }
+    ASSERT_NE(nullptr, p);
+    int found = 0;
+    for (const auto& t : starts)
+        if (t.window == p->m_hWnd) {
+            ++found;
+            EXPECT_EQ(2u, t.id);
+            EXPECT_EQ(3000u, t.ms);
+        }
+    EXPECT_EQ(1, found) << "one timer of the page";
+    EXPECT_TRUE(KillTimer(p->m_hWnd, 2)) << "and it runs";
 }
 
 TEST_F(ProfilePageTest, CurProfileNamingNoProfileMarksNothing)
@@ -419,10 +522,17 @@ TEST_F(ProfilePageTest, ActivatingAHandWrittenProfileTakesTheDefaultsForWhatItLa
     Click(p, IDC_PROFILE_APPLY);
     EXPECT_EQ("Hand", Active(REGSTR_CUR_PROFILE));
     EXPECT_EQ("Kestiq-Open", Active("SSID"));
-    EXPECT_EQ("1", Active("NetworkType"));
-    EXPECT_EQ("0", Active("AuthenType"));
+    EXPECT_EQ("", Active("NetworkType")) << "copied as it is: the apply reads it as 0, ad hoc";
+    EXPECT_EQ("open", Active("AuthenType"));
     EXPECT_EQ("1", Active("Encryption"));
     EXPECT_EQ("", Active("WPAPSK"));
+    ASSERT_TRUE(kqtest::WaitFor([&] {
+        return g_pCurProfile && std::string((const char*)g_pCurProfile->ssid.Ssid, g_pCurProfile->ssid.SsidLength) ==
+                                    "Kestiq-Open";
+    }, 5000));
+    EXPECT_EQ(0u, g_pCurProfile->infrastructureMode);
+    EXPECT_EQ(0u, g_pCurProfile->authMode);
+    EXPECT_EQ(1u, g_pCurProfile->encryption);
     // The other profile is untouched.
     CString psk;
     HKEY home = OpenProfileKey("Home", KEY_READ);

@@ -12,6 +12,7 @@
 #include "core/RegistryStore.h"
 #include "core/ProfileStore.h"
 #include "mainwnd/ScratchAdapterKey.h"
+#include "registry/RegistryWrites.h"
 
 namespace {
 
@@ -34,6 +35,29 @@ protected:
         return t.GetString();
     }
 };
+
+// The 51 values of a profile as the profile format names them, in the order
+// they are written, each with what the adapter key gets on activation when a
+// profile lacks it (nullptr: the adapter key keeps its own).
+struct FormatValue {
+    const char* name;
+    const char* whenMissing;
+};
+const FormatValue kFormat[] = {
+    { "SSID", "" }, { "Channel", nullptr }, { "NetworkType", "1" }, { "PreambleType", "0" }, { "ACPowerCam", "0" },
+    { "PSMode", "0" }, { "TXPower", "0" }, { "UseRts", "0" }, { "RtsThresh", "2347" }, { "UseFrag", "0" },
+    { "FragThresh", "2346" }, { "AuthenType", "0" }, { "Encryption", "1" }, { "LeapEnabled", "0" },
+    { "LeapUserName", "" }, { "LeapPassword", "" }, { "LeapDomainName", "" }, { "LeapEncryType", "0" },
+    { "WPAPSK", "" }, { "WEPKeyUse", "1" }, { "WEPKey1Type", "0" }, { "WEPKey2Type", "0" }, { "WEPKey3Type", "0" },
+    { "WEPKey4Type", "0" }, { "WEPKey1", "" }, { "WEPKey2", "" }, { "WEPKey3", "" }, { "WEPKey4", "" },
+    { "Use8021X", "0" }, { "AuthenProtocol", "0" }, { "TunnelProtocol", "26" }, { "ProvisioningTunnel", "26" },
+    { "ID", "" }, { "Password", "" }, { "DomainName", "" }, { "TunnelID", "" }, { "TunnelPassword", "" },
+    { "SessionResumption", "0" }, { "PasswordMode", "1" }, { "UseClientCert", "0" }, { "UseServerCert", "0" },
+    { "UsePAC", "0" }, { "ProvisionMode", "1" }, { "PACFilePath", "" }, { "ClientCertLen", "0" },
+    { "ClientCertData", "" }, { "ServerCertLen", "0" }, { "ServerCertData", "" }, { "ServerName", "" },
+    { "NameRule", "0" }, { "IntermediateCert", "0" },
+};
+static_assert(sizeof(kFormat) / sizeof(kFormat[0]) == 51, "the profile format has 51 values");
 
 ProfileSettings Infrastructure()
 {
@@ -60,6 +84,14 @@ TEST_F(ProfileStoreTest, WriterStoresTheEncodings)
           { { "UseRts", "0" }, { "RtsThresh", "2347" } } },
         { "RTS enabled", [](ProfileSettings& s) { s.useRts = TRUE; s.rtsThreshold = 500; },
           { { "UseRts", "1" }, { "RtsThresh", "500" } } },
+        { "RTS above its range", [](ProfileSettings& s) { s.useRts = TRUE; s.rtsThreshold = 5000; },
+          { { "RtsThresh", "2347" } } },
+        { "RTS below its range", [](ProfileSettings& s) { s.useRts = TRUE; s.rtsThreshold = -3; },
+          { { "RtsThresh", "0" } } },
+        { "fragmentation above its range", [](ProfileSettings& s) { s.useFrag = TRUE; s.fragThreshold = 9000; },
+          { { "UseFrag", "1" }, { "FragThresh", "2346" } } },
+        { "fragmentation below its range", [](ProfileSettings& s) { s.useFrag = TRUE; s.fragThreshold = 100; },
+          { { "FragThresh", "256" } } },
         { "fragmentation disabled", [](ProfileSettings& s) { s.useFrag = FALSE; s.fragThreshold = 700; },
           { { "UseFrag", "0" }, { "FragThresh", "2346" } } },
         { "ASCII WEP key", [](ProfileSettings& s) {
@@ -91,6 +123,10 @@ TEST_F(ProfileStoreTest, WriterStoresTheEncodings)
           { { "AuthenProtocol", "2" }, { "TunnelProtocol", "4" } } },
         { "PEAP inner type", [](ProfileSettings& s) { s.dot1x.eapMethod = 0; s.dot1x.tunnelEapType = 13; },
           { { "TunnelProtocol", "13" }, { "ProvisioningTunnel", "26" } } },
+        { "EAP-FAST provisioning tunnels", [](ProfileSettings& s) { s.dot1x.eapMethod = 3; s.dot1x.provisioningEapType = 13; },
+          { { "AuthenProtocol", "3" }, { "ProvisioningTunnel", "13" } } },
+        { "a provisioning tunnel of no inner type", [](ProfileSettings& s) { s.dot1x.provisioningEapType = 25; },
+          { { "ProvisioningTunnel", "26" } } },
         { "certificate data", [](ProfileSettings& s) {
               s.dot1x.serverCertLength = 3; s.dot1x.serverCert[0] = 0x0A; s.dot1x.serverCert[1] = 0xFF; s.dot1x.serverCert[2] = 0;
               s.dot1x.clientCertLength = 0; },
@@ -109,26 +145,44 @@ TEST_F(ProfileStoreTest, WriterStoresTheEncodings)
     }
 }
 
-TEST_F(ProfileStoreTest, WriterStoresAll51ValuesInTheirOrderAndNothingElse)
+TEST_F(ProfileStoreTest, WriterStoresThe51ValuesOfTheFormatInTheirOrderAndNothingElse)
 {
-    ASSERT_TRUE(WriteProfile("Order", Infrastructure()));
+    std::vector<std::string> written;
+    {
+        kqtest::RegistryWriteRecorder recorder;
+        ASSERT_TRUE(recorder.ok());
+        ASSERT_TRUE(WriteProfile("Order", Infrastructure()));
+        written = recorder.names();
+    }
+    std::vector<std::string> format;
+    for (const FormatValue& v : kFormat) format.push_back(v.name);
+    EXPECT_EQ(format, written);
+
     HKEY k = OpenProfileKey("Order", KEY_READ);
     ASSERT_NE(nullptr, k);
     DWORD count = 0;
     RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ((DWORD)PV_COUNT, count);
-    for (int i = 0; i < PV_COUNT; ++i) {
+    for (const FormatValue& v : kFormat) {
         DWORD type = 0;
-        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(k, ProfileValueName(i), nullptr, &type, nullptr, nullptr))
-            << ProfileValueName(i);
-        EXPECT_EQ((DWORD)REG_SZ, type) << ProfileValueName(i);
+        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(k, v.name, nullptr, &type, nullptr, nullptr)) << v.name;
+        EXPECT_EQ((DWORD)REG_SZ, type) << v.name;
     }
     RegCloseKey(k);
-    const char* first[] = { "SSID", "Channel", "NetworkType", "PreambleType", "ACPowerCam", "PSMode", "TXPower" };
-    for (int i = 0; i < 7; ++i) EXPECT_STREQ(first[i], ProfileValueName(i));
-    EXPECT_STREQ("WEPKey1Type", ProfileValueName(PV_WEP_KEY1_TYPE));
-    EXPECT_EQ(20, PV_WEP_KEY1_TYPE);
-    EXPECT_STREQ("IntermediateCert", ProfileValueName(50));
+}
+
+TEST_F(ProfileStoreTest, ReaderTakesEachValueByTheFormatsName)
+{
+    HKEY k = CreateProfileKey("Names");
+    ASSERT_NE(nullptr, k);
+    for (size_t i = 0; i < 51; ++i) ASSERT_TRUE(WriteRegText(k, kFormat[i].name, ("v" + std::to_string(i)).c_str()));
+    ProfileValues values;
+    ReadProfileValues(k, values);
+    RegCloseKey(k);
+    for (int i = 0; i < PV_COUNT; ++i) {
+        EXPECT_TRUE(values.present[i]) << kFormat[i].name;
+        EXPECT_EQ("v" + std::to_string(i), std::string(values.text[i])) << kFormat[i].name;
+    }
 }
 
 // ---- Reading --------------------------------------------------------------------
@@ -206,10 +260,14 @@ TEST_F(ProfileStoreTest, ReaderDecodesStoredAndHandWrittenTexts)
           [](const ProfileSettings& s) { return s.dot1x.clientCertLength == 52; } },
         { "TTLS reads its inner method", { { "AuthenProtocol", "2" }, { "TunnelProtocol", "5" } },
           [](const ProfileSettings& s) { return s.dot1x.ttlsInnerMethod == 5 && s.dot1x.tunnelEapType == 26; } },
-        { "non-numeric, empty and signless numbers keep the preset",
-          { { "NetworkType", "abc" }, { "TXPower", "" }, { "AuthenType", "-" }, { "ACPowerCam", " 12abc" } },
+        { "non-numeric, empty and signless numbers read as 0, as atoi reads them",
+          { { "NetworkType", "abc" }, { "TXPower", "" }, { "AuthenType", "-" }, { "ACPowerCam", " 12abc" },
+            { "Encryption", "" } },
           [](const ProfileSettings& s) {
-              return s.networkType == 1 && s.txPower == 3 && s.authChoice == AUTH_CHOICE_SHARED && s.acPowerCam == 12; } },
+              return s.networkType == 0 && s.txPower == 0 && s.authChoice == AUTH_CHOICE_OPEN && s.acPowerCam == 12 &&
+                     s.encryptionChoice == ENCR_CHOICE_WEP; } },
+        { "an empty RTS threshold is 0", { { "UseRts", "1" }, { "RtsThresh", "" } },
+          [](const ProfileSettings& s) { return s.useRts && s.rtsThreshold == 0; } },
         { "out-of-range choices keep the preset",
           { { "NetworkType", "2" }, { "TXPower", "7" }, { "LeapEncryType", "3" }, { "WEPKey1Type", "2" } },
           [](const ProfileSettings& s) { return s.networkType == 1 && s.txPower == 3 && s.leapCipher == 1 && s.keyFormat[0] == 0; } },
@@ -232,6 +290,34 @@ TEST_F(ProfileStoreTest, ReaderDecodesStoredAndHandWrittenTexts)
         EXPECT_TRUE(c.check(s)) << c.what;
         ASSERT_TRUE(DeleteProfile("Read"));
     }
+}
+
+TEST_F(ProfileStoreTest, ANumberStoredAsADwordIsThatNumber)
+{
+    HKEY k = CreateProfileKey("Dword");
+    ASSERT_NE(nullptr, k);
+    const DWORD adhoc = 0, lowest = 6;
+    RegSetValueExA(k, "NetworkType", 0, REG_DWORD, (const BYTE*)&adhoc, sizeof(adhoc));
+    RegSetValueExA(k, "TXPower", 0, REG_DWORD, (const BYTE*)&lowest, sizeof(lowest));
+    RegSetValueExA(k, "SSID", 0, REG_DWORD, (const BYTE*)&lowest, sizeof(lowest));
+    RegCloseKey(k);
+    ProfileSettings s;
+    s.networkType = 1;
+    s.ssid = "preset";
+    ASSERT_TRUE(ReadProfile("Dword", s));
+    EXPECT_EQ(0, s.networkType);
+    EXPECT_EQ(6, s.txPower);
+    EXPECT_EQ(CString("preset"), s.ssid) << "a text value must be a text";
+
+    ASSERT_TRUE(CopyProfileToAdapterKey("Dword"));
+    DWORD type = 0, value = 99, size = sizeof(value);
+    HKEY a = OpenAdapterKey(KEY_READ);
+    ASSERT_NE(nullptr, a);
+    RegQueryValueExA(a, "NetworkType", nullptr, &type, (BYTE*)&value, &size);
+    RegCloseKey(a);
+    EXPECT_EQ((DWORD)REG_DWORD, type) << "copied as it is, not replaced by its default";
+    EXPECT_EQ(0u, value);
+    EXPECT_EQ("", Active("SSID")) << "a text that is no text gets its default";
 }
 
 TEST_F(ProfileStoreTest, MissingKeyLoadsNothing)
@@ -425,13 +511,15 @@ TEST_F(ProfileStoreTest, ActivationCopiesEveryValueAndDefaultsWhatTheProfileLack
     ASSERT_TRUE(CopyProfileToAdapterKey("Hand", &channel));
     EXPECT_EQ(CString("x"), channel);
     EXPECT_EQ("Cafe", Active("SSID"));
-    EXPECT_EQ("1", Active("NetworkType"));
-    EXPECT_EQ("0", Active("AuthenType"));
+    // Texts that are no numbers are copied as they are: the apply reads them as 0.
+    EXPECT_EQ("infra", Active("NetworkType"));
+    EXPECT_EQ("", Active("AuthenType"));
+    EXPECT_EQ("x", Active("Channel"));
+    // What the profile lacks gets its default.
     EXPECT_EQ("1", Active("Encryption"));
     EXPECT_EQ("", Active("WPAPSK"));
     EXPECT_EQ("2347", Active("RtsThresh"));
     EXPECT_EQ("1", Active("WEPKeyUse"));
-    EXPECT_EQ("6", Active("Channel"));
     EXPECT_EQ("kept", Active("Extra"));
     EXPECT_EQ(longCert, Active("ServerCertData"));
     // The profile itself is untouched.
@@ -440,6 +528,22 @@ TEST_F(ProfileStoreTest, ActivationCopiesEveryValueAndDefaultsWhatTheProfileLack
     EXPECT_EQ("old secret", Stored("Previous", "WPAPSK"));
 
     EXPECT_FALSE(CopyProfileToAdapterKey("Absent"));
+}
+
+TEST_F(ProfileStoreTest, ActivationGivesEachValueAProfileLacksItsDefault)
+{
+    for (const FormatValue& v : kFormat) ASSERT_TRUE(WriteAdapterText(v.name, "previous"));
+    m_key.CreateSubkey("Profile\\Station\\Empty");
+    ASSERT_TRUE(CopyProfileToAdapterKey("Empty"));
+    for (const FormatValue& v : kFormat) {
+        EXPECT_EQ(v.whenMissing ? v.whenMissing : "previous", Active(v.name)) << v.name;
+        DWORD type = 0;
+        HKEY k = OpenAdapterKey(KEY_READ);
+        ASSERT_NE(nullptr, k);
+        RegQueryValueExA(k, v.name, nullptr, &type, nullptr, nullptr);
+        RegCloseKey(k);
+        EXPECT_EQ((DWORD)REG_SZ, type) << v.name;
+    }
 }
 
 TEST_F(ProfileStoreTest, DeleteRemovesTheKeyWithItsValues)
@@ -452,16 +556,16 @@ TEST_F(ProfileStoreTest, DeleteRemovesTheKeyWithItsValues)
     EXPECT_FALSE(DeleteProfile("Gone"));
 }
 
-TEST(ProfileNumbers, ReadLikeAtoiButOnlyWhenThereIsANumber)
+TEST(ProfileNumbers, ReadLikeAtoiAndHeldWithinAnInt)
 {
     struct { const char* text; bool ok; int value; } cases[] = {
         { "0", true, 0 }, { "212", true, 212 }, { "-5", true, -5 }, { "+7", true, 7 }, { "  42", true, 42 },
         { "12abc", true, 12 }, { "99999999999", true, 2147483647 }, { "-99999999999", true, -2147483647 - 1 },
-        { "", false, 0 }, { "abc", false, 0 }, { "-", false, 0 }, { " ", false, 0 },
+        { "", true, 0 }, { "abc", true, 0 }, { "-", true, 0 }, { " ", true, 0 }, { nullptr, false, 0 },
     };
     for (const auto& c : cases) {
         int v = -1;
-        EXPECT_EQ(c.ok, ParseProfileNumber(c.text, &v) != FALSE) << c.text;
+        EXPECT_EQ(c.ok, ParseProfileNumber(c.text, &v) != FALSE) << (c.text ? c.text : "NULL");
         if (c.ok) {
             EXPECT_EQ(c.value, v) << c.text;
         }

@@ -102,6 +102,22 @@ inline std::string ScreenshotPath(const std::string& name)
     return std::string(KQ_BINARY_DIR) + "/screenshots/" + name + ".png";
 }
 
+// The first child (at any depth) of a window with that control id.
+inline HWND FindChildById(HWND parent, int id)
+{
+    struct Ctx {
+        int id;
+        HWND found;
+    } ctx{ id, nullptr };
+    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
+        Ctx* c = (Ctx*)lp;
+        if (GetDlgCtrlID(h) != c->id) return TRUE;
+        c->found = h;
+        return FALSE;
+    }, (LPARAM)&ctx);
+    return ctx.found;
+}
+
 // ---- What this process holds ----------------------------------------------
 
 // Live GDI objects of this process: the entries of the process's handle

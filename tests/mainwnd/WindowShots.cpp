@@ -1,9 +1,11 @@
 // kqwindowshots [seconds] [--exit]: waits for the configuration window of a
 // running Kestiq.exe, presses each of the seven navigation buttons in turn
 // and saves a picture of the window with that page in front under
-// build/screenshots/ (run-<page>.png).  With --exit it then ends the program
+// build/screenshots/ (run-<page>.png), the Network page once its list is
+// filled.  With --exit it then ends the program
 // through its tray command.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,18 +25,6 @@ const Page kPages[] = {
     { 1278, "wmm" },     { 1279, "wps" },     { 6252, "about" },
 };
 
-HWND FindChildById(HWND parent, int id)
-{
-    struct Ctx { int id; HWND found; } ctx{ id, nullptr };
-    EnumChildWindows(parent, [](HWND h, LPARAM lp) -> BOOL {
-        Ctx* c = (Ctx*)lp;
-        if (GetDlgCtrlID(h) != c->id) return TRUE;
-        c->found = h;
-        return FALSE;
-    }, (LPARAM)&ctx);
-    return ctx.found;
-}
-
 // Lets the program handle what was sent and paint.
 void Settle(HWND w)
 {
@@ -42,6 +32,19 @@ void Settle(HWND w)
     SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 3000, &r);
     RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_BLOCK, 3000, &r);
+}
+
+// The Network page once the start-up scan has filled its list and given its
+// buttons back (at most `seconds`); FALSE when it never did.
+bool WaitForSurveyList(HWND w, int seconds)
+{
+    const int kList = 1014, kRescan = 1015;
+    for (int i = 0; i < seconds * 10; ++i) {
+        HWND list = kqtest::FindChildById(w, kList), rescan = kqtest::FindChildById(w, kRescan);
+        if (list && rescan && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0 && IsWindowEnabled(rescan)) return true;
+        Sleep(100);
+    }
+    return false;
 }
 
 }  // namespace
@@ -64,13 +67,15 @@ int main(int argc, char** argv)
     GetWindowThreadProcessId(w, &pid);
     int saved = 0;
     for (const Page& p : kPages) {
-        HWND button = FindChildById(w, p.id);
+        HWND button = kqtest::FindChildById(w, p.id);
         if (!button) {
             std::printf("  %-10s no button\n", p.name);
             continue;
         }
         if (!IsWindowEnabled(button)) std::printf("  %-10s button disabled (shown as it is)\n", p.name);
         else SendMessageA(button, BM_CLICK, 0, 0);
+        if (std::strcmp(p.name, "network") == 0 && !WaitForSurveyList(w, 20))
+            std::printf("  %-10s the scan gave no networks within 20 s (shown as it is)\n", p.name);
         Settle(w);
         std::string path = kqtest::ScreenshotPath(std::string("run-") + p.name);
         if (kqtest::SavePng(kqtest::CaptureWindow(w), path)) {

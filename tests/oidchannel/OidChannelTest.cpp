@@ -152,6 +152,8 @@ std::vector<BYTE> SetData(const OidCase& c)
         std::memset(d.data() + 8, 0xFF, 6);
     } else if (c.oid == OID_802_11_SSID) {
         std::memset(d.data(), 0, d.size());
+    } else if (c.oid == OID_VENDOR_BA_TABLE) {
+        d[7] = 5;   // a session is on one of the TIDs 0-7
     }
     return d;
 }

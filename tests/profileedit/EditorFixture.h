@@ -32,6 +32,7 @@
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
 #include "tray/KestiqProcess.h"
+#include "widgets/OwnerDrawMenu.h"
 
 namespace kqtest {
 
@@ -108,6 +109,33 @@ protected:
         ClickIn(m_page, IDC_PROFILE_EDIT);
     }
     void Ok() { ClickIn(m_editor, IDC_EDIT_OK); }
+    // The profile page's Activate on the named row.
+    void Activate(const char* name)
+    {
+        for (size_t i = 0; i < m_page->Rows().size(); ++i) {
+            if (m_page->Rows()[i].name != name) continue;
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(GetDlgItem(m_page->m_hWnd, IDC_PROFILE_LIST), LVM_SETITEMSTATE, i, (LPARAM)&item);
+        }
+        ClickIn(m_page, IDC_PROFILE_APPLY);
+    }
+    // The supplicant library's calls since mark, as its log names them.
+    std::vector<std::string> SupplicantCalls(DWORD mark)
+    {
+        std::vector<kqsim::LogEntry> log;
+        m_sim.ReadLog(log, mark);
+        std::vector<std::string> calls;
+        for (const auto& e : log)
+            if (e.IsSupplicantCall()) calls.push_back(e.text);
+        return calls;
+    }
+    bool SupplicantSaid(DWORD mark, const std::string& prefix)
+    {
+        for (const std::string& c : SupplicantCalls(mark))
+            if (c.compare(0, prefix.size(), prefix) == 0) return true;
+        return false;
+    }
     void Tab(int i)
     {
         SendMessageA(m_editor->TabButton(i)->m_hWnd, BM_CLICK, 0, 0);
@@ -199,8 +227,13 @@ protected:
                     MENUITEMINFOA mi = {sizeof(mi)};
                     mi.fMask = MIIM_ID | MIIM_STATE;
                     GetMenuItemInfoA(h, i, TRUE, &mi);
-                    // Owner-drawn items keep their text in the widget's record.
                     GetMenuStringA(h, i, text, sizeof(text), MF_BYPOSITION);
+                    // Owner-drawn items keep their text in the widget's record.
+                    COwnerDrawMenu* od = COwnerDrawMenu::FromHandle(h);
+                    if (!text[0] && od)
+                        if (COwnerDrawMenuItem* item = od->FindItem(i, TRUE))
+                            WideCharToMultiByte(CP_ACP, 0, item->text.c_str(), -1, text, sizeof(text), nullptr,
+                                                nullptr);
                     seen.ids.push_back(mi.wID);
                     seen.texts.push_back(text);
                     seen.grey.push_back((mi.fState & (MFS_GRAYED | MFS_DISABLED)) != 0);
@@ -226,6 +259,18 @@ protected:
         Pump();
         WaitFor([] { return false; }, 50);
         return seen;
+    }
+
+    // A stored 802.1X profile for Kestiq-Corp: WPA2 with AES.
+    static ProfileSettings Wpa2Corp()
+    {
+        ProfileSettings corp;
+        corp.ssid = "Kestiq-Corp";
+        corp.networkType = 1;
+        corp.authChoice = AUTH_CHOICE_WPA2;
+        corp.encryptionChoice = ENCR_CHOICE_AES;
+        corp.use8021x = TRUE;
+        return corp;
     }
 
     // ---- Looking ----
@@ -255,6 +300,7 @@ protected:
     {
         if (IsWindowVisible(m_sys->m_hWnd)) return m_sys;
         if (IsWindowVisible(m_sec->m_hWnd)) return m_sec;
+        if (IsWindowVisible(m_editor->Dot1xTab()->m_hWnd)) return m_editor->Dot1xTab();
         return nullptr;
     }
     void Shot(const char* name)

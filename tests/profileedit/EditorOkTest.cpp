@@ -99,15 +99,12 @@ TEST_F(EditorOk, LeapNeedsAnIdentityAndAPassword)
 
 TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
 {
-    ProfileSettings corp;
-    corp.ssid = "Kestiq-Corp";
-    corp.networkType = 1;
-    corp.authChoice = AUTH_CHOICE_WPA2;
-    corp.encryptionChoice = ENCR_CHOICE_AES;
-    corp.use8021x = TRUE;
+    ProfileSettings corp = Wpa2Corp();
     corp.dot1x.eapMethod = 2;
     corp.dot1x.ttlsInnerMethod = 5;
     corp.dot1x.identity = "alice";
+    corp.dot1x.password = "wonderland";
+    corp.dot1x.tunnelId = "alice";
     corp.dot1x.tunnelPassword = "wonderland";
     ASSERT_TRUE(WriteProfile("Corp", corp));
     m_page->LoadProfileList();
@@ -115,6 +112,14 @@ TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
     Edit("Corp");
     ASSERT_TRUE(EditorShown());
     EXPECT_EQ("Kestiq-Corp", TextOf(m_sys, IDC_SYS_SSID));
+    // The 8021X tab shows what the profile holds ...
+    Tab(EDIT_TAB_8021X);
+    CEapSettingsDlg* eap = m_editor->Dot1xTab();
+    EXPECT_EQ(eap, FrontTab());
+    EXPECT_EQ("TTLS", TextOf(eap, IDC_EAP_METHOD));
+    EXPECT_EQ("EAP-MD5", TextOf(eap, IDC_EAP_TUNNEL));
+    EXPECT_EQ("alice", TextOf(eap->CredentialPage(), IDC_CRED_ID));
+    // ... but without the port the profile keeps the defaults.
     Ok();
     EXPECT_FALSE(EditorShown());
     EXPECT_EQ("6", Stored("Corp", "AuthenType"));

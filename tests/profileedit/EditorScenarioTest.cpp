@@ -33,24 +33,6 @@ protected:
             return Icon() == want;
         }, ms);
     }
-    bool SupplicantSaid(DWORD mark, const std::string& prefix)
-    {
-        std::vector<kqsim::LogEntry> log;
-        m_sim.ReadLog(log, mark);
-        for (const auto& e : log)
-            if (e.IsSupplicantCall() && e.text.compare(0, prefix.size(), prefix) == 0) return true;
-        return false;
-    }
-    void Activate(const char* name)
-    {
-        for (size_t i = 0; i < m_page->Rows().size(); ++i) {
-            if (m_page->Rows()[i].name != name) continue;
-            LVITEMA item = {};
-            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageA(GetDlgItem(m_page->m_hWnd, IDC_PROFILE_LIST), LVM_SETITEMSTATE, i, (LPARAM)&item);
-        }
-        ClickIn(m_page, IDC_PROFILE_APPLY);
-    }
     std::string Joined()
     {
         KQSIM_NETWORK joined = {};

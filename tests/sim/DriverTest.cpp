@@ -616,6 +616,57 @@ TEST_F(SimDriverTest, WscStartRunsTheRegistrarOrPinScriptAndFailures)
     EXPECT_EQ(Bytes(4, 0), Bytes(block, block + 4)) << "no credentials without code 15";
 }
 
+// ---- tables ------------------------------------------------------------
+
+TEST_F(SimDriverTest, BlockAckSessionsAreKeptPerPeerAndDirection)
+{
+    // {direction, peer, TID, window size, ..., byte 12 every TID}
+    auto request = [](BYTE direction, BYTE last, BYTE tid, BYTE window, BYTE all) {
+        Bytes r(14, 0);
+        r[0] = direction;
+        const BYTE peer[6] = {0x00, 0x11, 0x22, 0x33, 0x44, last};
+        std::memcpy(&r[1], peer, 6);
+        r[7] = tid;
+        r[8] = window;
+        r[12] = all;
+        return r;
+    };
+    auto table = [&]() {
+        Bytes t(3076, 0xEE);
+        DWORD got = 0;
+        EXPECT_TRUE(dev->Query(OID_VENDOR_BA_TABLE, t.data(), 3076, &got));
+        EXPECT_EQ(3076u, got);
+        return t;
+    };
+    for (const Bytes& r : {request(0, 7, 5, 32, 0), request(0, 7, 0, 64, 0), request(1, 2, 3, 16, 0)})
+        ASSERT_TRUE(dev->Set(OID_VENDOR_BA_TABLE, r.data(), 14));
+    Bytes t = table();
+    EXPECT_EQ(1, t[3072]);
+    EXPECT_EQ(1, t[3073]);
+    EXPECT_EQ(0x07, t[5]);
+    EXPECT_EQ(0x21, t[6]);           // TIDs 0 and 5
+    EXPECT_EQ(64, t[8]);
+    EXPECT_EQ(32, t[8 + 5]);
+    EXPECT_EQ(0x02, t[1536 + 5]);
+    EXPECT_EQ(0x08, t[1536 + 6]);
+    EXPECT_EQ(16, t[1536 + 8 + 3]);
+
+    // one TID goes, then every TID of the peer
+    Bytes del = request(0, 7, 5, 0, 0);
+    ASSERT_TRUE(dev->Set(OID_VENDOR_BA_DELETE, del.data(), 14));
+    t = table();
+    EXPECT_EQ(1, t[3072]);
+    EXPECT_EQ(0x01, t[6]);
+    del = request(1, 2, 0, 0, 1);
+    ASSERT_TRUE(dev->Set(OID_VENDOR_BA_DELETE, del.data(), 14));
+    t = table();
+    EXPECT_EQ(0, t[3073]);
+    EXPECT_EQ(Bytes(48, 0), Bytes(t.begin() + 1536, t.begin() + 1536 + 48));
+    // a peer without sessions is no error
+    del = request(0, 9, 1, 0, 0);
+    EXPECT_TRUE(dev->Set(OID_VENDOR_BA_DELETE, del.data(), 14));
+}
+
 // ---- faults, stored answers, log ------------------------------------
 
 TEST_F(SimDriverTest, FaultsAndStoredAnswers)
@@ -806,10 +857,17 @@ TEST_F(SimDriverTest, RecordsWithHugeLengthFieldsAreRefused)
     Bytes start = withWords(56, {{12, 0xFFFFFFFF}});
     dev->Set(OID_VENDOR_WSC_START, start.data(), 56);
     Bytes session(14, 0x11);
-    for (int i = 0; i < 40; ++i) dev->Set(OID_VENDOR_BA_TABLE, session.data(), 14);
+    EXPECT_FALSE(dev->Set(OID_VENDOR_BA_TABLE, session.data(), 14));   // TID 17
+    session[0] = 0;
+    session[7] = 3;
+    for (int i = 0; i < 40; ++i) {
+        session[6] = (BYTE)i;
+        EXPECT_EQ(i < 32, dev->Set(OID_VENDOR_BA_TABLE, session.data(), 14)) << i;
+    }
     BYTE table[3076];
     ASSERT_TRUE(dev->Query(OID_VENDOR_BA_TABLE, table, sizeof(table)));
     EXPECT_EQ(32, table[3072]);
+    EXPECT_EQ(0, table[3073]);
     ExpectAlive(*dev, client());
 }
 

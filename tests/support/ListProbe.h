@@ -12,9 +12,10 @@ namespace kqtest {
 
 inline int ListRowCount(HWND list) { return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); }
 
+// Texts of up to 299 characters (a row of the authentication status list holds 255).
 inline std::string ListCellText(HWND list, int row, int col)
 {
-    char buf[128] = {};
+    char buf[300] = {};
     LVITEMA item = {};
     item.iSubItem = col;
     item.pszText = buf;

@@ -263,6 +263,43 @@ TEST_F(SurveyPageTest, DefaultAirListsEveryNetworkWithItsImagesAndTheConnectedMa
     kqtest::SavePng(kqtest::CaptureWindow(p->m_hWnd), kqtest::ScreenshotPath("survey-page"));
 }
 
+// The sort buttons and the "Show dBm" box show whole in their 20-pixel
+// places: a dark outline on every side, the dot or the tick when chosen.
+TEST_F(SurveyPageTest, SortButtonsAndTheDbmBoxDrawWhole)
+{
+    CSiteSurveyPage* p = FilledPage();
+    ASSERT_NE(nullptr, p);
+    if (g_bShowDbm) Click(p, IDC_SURVEY_SHOW_DBM);
+    Click(p, IDC_SURVEY_SORT_SSID);
+    TickAndScan(p);
+    // Pixels of a kind in a part of a control: dx, dy from its centre, half sizes w, h.
+    struct Part { int dx, dy, w, h; };
+    auto count = [&](UINT id, bool (*is)(DWORD), Part part) {
+        RECT r;
+        GetWindowRect(GetDlgItem(p->m_hWnd, id), &r);
+        MapWindowPoints(nullptr, p->m_hWnd, (POINT*)&r, 2);
+        kqtest::Capture c = kqtest::CaptureWindow(p->m_hWnd);
+        int cx = (r.left + r.right) / 2 + part.dx, cy = (r.top + r.bottom) / 2 + part.dy, n = 0;
+        for (int y = cy - part.h; y < cy + part.h; ++y)
+            for (int x = cx - part.w; x < cx + part.w; ++x) n += is(c.At(x, y));
+        return n;
+    };
+    auto dark = [](DWORD px) { return ((px >> 16) & 0xFF) < 100 && ((px >> 8) & 0xFF) < 100 && (px & 0xFF) < 100; };
+    auto blue = [](DWORD px) { return (px & 0xFF) > 150 && ((px >> 16) & 0xFF) < 100; };
+    auto green = [](DWORD px) { return ((px >> 8) & 0xFF) > 120 && ((px >> 16) & 0xFF) < 100 && (px & 0xFF) < 100; };
+    const Part left{ -7, 0, 3, 2 }, right{ 7, 0, 3, 2 }, top{ 0, -7, 2, 3 }, bottom{ 0, 7, 2, 3 }, middle{ 0, 0, 4, 4 };
+    for (UINT id : { IDC_SURVEY_SORT_SSID, IDC_SURVEY_SORT_CHANNEL, IDC_SURVEY_SORT_SIGNAL, IDC_SURVEY_SHOW_DBM })
+        for (const Part& side : { left, right, top, bottom }) EXPECT_GT(count(id, dark, side), 0) << id;
+    EXPECT_GT(count(IDC_SURVEY_SORT_SSID, blue, middle), 4) << "the chosen sort key's dot";
+    EXPECT_EQ(0, count(IDC_SURVEY_SORT_CHANNEL, blue, middle));
+    EXPECT_EQ(0, count(IDC_SURVEY_SHOW_DBM, green, middle));
+    Click(p, IDC_SURVEY_SHOW_DBM);
+    TickAndScan(p);
+    EXPECT_GT(count(IDC_SURVEY_SHOW_DBM, green, middle), 4) << "the tick";
+    kqtest::SavePng(kqtest::CaptureWindow(p->m_hWnd), kqtest::ScreenshotPath("survey-sort-and-dbm"));
+    Click(p, IDC_SURVEY_SHOW_DBM);
+}
+
 TEST_F(SurveyPageTest, TheConnectedMarkFollowsTheLink)
 {
     Join("Kestiq-Open");

@@ -2,6 +2,8 @@
 // and from the screen.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "WidgetTestSupport.h"
 #include "widgets/SkinButton.h"
 
@@ -290,6 +292,34 @@ TEST_F(SkinTest, PagesButtonsAndLampsLookRight)
     nav.SetAlign(1);
     cancel.EnableWindow(FALSE);
     EXPECT_TRUE(Screenshot(host, "skin_buttons_in_a_dialog"));
+
+    Paint(host);
+    Capture c(host.m_hWnd);
+    auto count = [&](const CRect& r, bool (*is)(COLORREF)) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += is(c.At(x, y));
+        return n;
+    };
+    auto black = [](COLORREF p) { return GetRValue(p) < 60 && GetGValue(p) < 60 && GetBValue(p) < 60; };
+    auto grey = [](COLORREF p) {
+        int r = GetRValue(p), g = GetGValue(p), b = GetBValue(p);
+        return r > 90 && r < 200 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
+    };
+    // Enabled text is black; the disabled button's is grey, with nothing black.
+    EXPECT_GT(count(CRect(35, 14, 65, 30), black), 10) << "OK";
+    EXPECT_EQ(0, count(CRect(110, 12, 170, 32), black)) << "Cancel disabled";
+    EXPECT_GT(count(CRect(120, 14, 160, 30), grey), 10) << "Cancel's grey text";
+    // The lamps take their colour: green on, red off.
+    COLORREF on = c.At(212, 20), off = c.At(252, 20);
+    EXPECT_GT(GetGValue(on), GetRValue(on) + 5) << Rgb(on);
+    EXPECT_GT(GetGValue(on), GetBValue(on) + 5) << Rgb(on);
+    EXPECT_GT(GetRValue(off), GetGValue(off) + 5) << Rgb(off);
+    EXPECT_GT(GetRValue(off), GetBValue(off) + 5) << Rgb(off);
+    // The navigation button: its dark grey icon above its caption.
+    auto dark = [](COLORREF p) { return GetRValue(p) < 120 && GetGValue(p) < 120 && GetBValue(p) < 120; };
+    EXPECT_GT(count(CRect(35, 62, 75, 98), dark), 30) << "icon";
+    EXPECT_GT(count(CRect(25, 98, 85, 116), black), 10) << "caption";
 }
 
 } // namespace

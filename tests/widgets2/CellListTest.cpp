@@ -609,11 +609,45 @@ TEST_F(CellList, PictureOfAFullList)
     Select(1);
     Focus();
     list.SetFocusColumn(2);
-    list.Invalidate();
+    Shot s = Show();
     SaveShot(host.m_hWnd, "celllist_full_focused");
+    // The selected row, its focus cell and a plain row.
+    EXPECT_EQ(Sys(COLOR_HIGHLIGHT), MostCommon(s, Inside(1, 1), Sys(COLOR_HIGHLIGHTTEXT)));
+    EXPECT_EQ(Sys(COLOR_HOTLIGHT), MostCommon(s, Inside(1, 2), Sys(COLOR_HIGHLIGHTTEXT)));
+    EXPECT_EQ(Sys(COLOR_WINDOW), MostCommon(s, Inside(2, 1), Sys(COLOR_WINDOWTEXT)));
+    // Check boxes at the cells' left, only row 1's checked; the images beside them.
+    auto darkIn = [&](const CRect& r) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += GetRValue(s.At(x, y)) + GetGValue(s.At(x, y)) < 100;
+        return n;
+    };
+    auto box = [&](int row) {
+        CRect c = Cell(row, 0);
+        return CRect(c.left + 4, c.top + 4, c.left + c.Height() - 4, c.bottom - 4);
+    };
+    EXPECT_GT(darkIn(box(1)), 4) << "the check mark";
+    EXPECT_EQ(0, darkIn(box(0)));
+    EXPECT_EQ(0, darkIn(box(2)));
+    for (int row : {0, 2, 3}) {
+        CRect c = Cell(row, 0);
+        CRect image(c.left + c.Height(), c.top, c.left + c.Height() + 16, c.bottom);
+        EXPECT_GT(s.CountInRect(image, row % 2 ? RGB(200, 120, 0) : RGB(0, 150, 0)), 30) << "image of row " << row;
+    }
+    // Each bar filled to its value's share of its width.
+    for (int row : {2, 6, 7}) {
+        CRect c = Cell(row, 3);
+        CRect inner(c.left + 3, c.top + 7, c.right - 4, c.bottom - 7);
+        int end = inner.left + inner.Width() * (100 - row * 13) / 100;
+        int y = inner.top + 1;
+        EXPECT_NE(Sys(COLOR_WINDOW), s.At(end - 1, y)) << "row " << row;
+        EXPECT_EQ(Sys(COLOR_WINDOW), s.At(end, y)) << "row " << row;
+        EXPECT_EQ(kRed, s.At(inner.left, y)) << "row " << row;
+    }
     Unfocus();
-    list.Invalidate();
+    s = Show();
     SaveShot(host.m_hWnd, "celllist_full_unfocused");
+    EXPECT_EQ(Sys(COLOR_3DFACE), MostCommon(s, Inside(1, 1), Sys(COLOR_WINDOWTEXT)));
     list.SetImageList(nullptr, LVSIL_SMALL);
 }
 

@@ -1,6 +1,8 @@
 // The throughput graph: columns, scale, legend and the sample ring, by its pixels.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Host.h"
 #include "Pixels.h"
 #include "widgets/ThroughputGraph.h"
@@ -21,6 +23,14 @@ protected:
     {
         ASSERT_TRUE(graph.Create("", WS_VISIBLE, CRect(10, 10, 10 + w, 10 + h), &host, 200));
         graph.m_crBar = kBar;
+    }
+    // Two labels in a small font that draws no shades.
+    void LabelTopAndBottom()
+    {
+        font.CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
+        graph.SetFont(&font);
+        graph.m_strLabels[0] = "54M";
+        graph.m_strLabels[1] = "0";
     }
     // Height of the bar colour at the bottom of a column, and whether the rest above is black.
     int BarHeight(const Shot& s, int x, bool* blackAbove)
@@ -65,10 +75,7 @@ TEST_F(Graph, AFullScaleOfZeroIsAllBlack)
 TEST_F(Graph, TheLegendBandHoldsTheLabelsAndColumnsRunOutwardFromIt)
 {
     Make(200, 62);
-    font.CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
-    graph.SetFont(&font);
-    graph.m_strLabels[0] = "54M";
-    graph.m_strLabels[1] = "0";
+    LabelTopAndBottom();
     graph.SetLabelCount(2);
     graph.SetLegendWidth(30);
     graph.SetScale(1.0);
@@ -95,16 +102,78 @@ TEST_F(Graph, TheLegendBandHoldsTheLabelsAndColumnsRunOutwardFromIt)
     SaveShot(graph.m_hWnd, "graph_legend_right");
 }
 
+// The legend's width and label count take effect at once: the graph is
+// cleared and painted again.
+TEST_F(Graph, LegendWidthAndLabelCountRepaintTheGraphAtOnce)
+{
+    Make(100, 62);
+    LabelTopAndBottom();
+    ASSERT_TRUE(graph.SetLabelCount(1));
+    ASSERT_TRUE(graph.SetLegendWidth(60));
+    ASSERT_TRUE(graph.SetScale(1.0));
+    for (int i = 0; i < 40; ++i) graph.AddPoint(1.0);
+    Shot s = CaptureNow(graph.m_hWnd);
+    ASSERT_EQ(kBlack, s.At(45, 61)) << "the band reaches the bottom";
+
+    // Read back without asking for a paint: the setter painted already.
+    EXPECT_TRUE(graph.SetLegendWidth(30));
+    EXPECT_EQ(30, graph.m_nLegendWidth);
+    widgettest::Capture now(graph.m_hWnd);
+    EXPECT_EQ(kBar, now.At(45, 30)) << "a column where the band was";
+    EXPECT_EQ(GetSysColor(COLOR_3DFACE), now.At(45, 61)) << "cleared below the columns";
+    EXPECT_EQ(kBlack, now.At(10, 61));
+
+    int whiteBelow = 0;
+    auto countWhite = [&](const widgettest::Capture& c) {
+        int n = 0;
+        for (int y = 40; y < 62; ++y)
+            for (int x = 0; x < 30; ++x) n += c.At(x, y) == RGB(255, 255, 255);
+        return n;
+    };
+    whiteBelow = countWhite(now);
+    EXPECT_EQ(0, whiteBelow) << "one label, centred";
+    EXPECT_TRUE(graph.SetLabelCount(2));
+    EXPECT_EQ(2, graph.m_nLabelCount);
+    EXPECT_GT(countWhite(widgettest::Capture(graph.m_hWnd)), 2) << "the second label in the lower half";
+
+    graph.m_bValid = FALSE;   // as when the ring could not be allocated
+    EXPECT_FALSE(graph.SetLegendWidth(10));
+    EXPECT_FALSE(graph.SetLabelCount(5));
+    EXPECT_EQ(30, graph.m_nLegendWidth) << "nothing stored without a ring";
+    EXPECT_EQ(2, graph.m_nLabelCount);
+    graph.m_bValid = TRUE;
+}
+
 TEST_F(Graph, PictureOfTraffic)
 {
     Make(300, 80);
-    graph.m_crBar = RGB(0, 200, 255);
+    const COLORREF bar = RGB(0, 200, 255);
+    graph.m_crBar = bar;
     graph.m_strLabels[0] = "Tx";
     graph.SetLabelCount(1);
     graph.SetLegendWidth(28);
     graph.SetScale(100);
-    for (int i = 0; i < 140; ++i) graph.AddPoint(50 + 45 * ((i * 7) % 23 - 11) / 11.0 * ((i / 10) % 2 ? 1 : 0.4));
+    std::vector<double> samples;
+    for (int i = 0; i < 140; ++i) {
+        samples.push_back(50 + 45 * ((i * 7) % 23 - 11) / 11.0 * ((i / 10) % 2 ? 1 : 0.4));
+        graph.AddPoint(samples.back());
+    }
+    Shot s = CaptureNow(graph.m_hWnd);
     EXPECT_TRUE(SaveShot(graph.m_hWnd, "graph_traffic"));
+    // The band: black, with its label in white.
+    EXPECT_EQ(0, s.CountInRect(CRect(0, 0, 28, 80), bar));
+    EXPECT_GT(s.CountInRect(CRect(0, 0, 28, 80), RGB(255, 255, 255)), 5);
+    EXPECT_GT(s.CountInRect(CRect(0, 0, 28, 80), kBlack), 28 * 80 / 2);
+    // 136 columns fit beside it, the newest first, each as high as its share of 100 in 78 pixels.
+    for (int k = 0; k < 136; ++k) {
+        int want = (int)(78 * samples[139 - k] / 100);
+        for (int x : {28 + 2 * k, 29 + 2 * k}) {
+            int h = 0;
+            while (h < 78 && s.At(x, 77 - h) == bar) ++h;
+            ASSERT_EQ(want, h) << "column " << k;
+            ASSERT_EQ(78 - want, s.CountInRect(CRect(x, 0, x + 1, 78 - want), kBlack)) << "column " << k;
+        }
+    }
 }
 
 TEST_F(Graph, AfterAScreenWidthOfSamplesTheOldestAreOverwritten)

@@ -246,6 +246,54 @@ TEST_F(ProgressBar, TheSnakeMovesAlongAndComesBackReversed)
     bar.DestroyWindow();
 }
 
+// Every channel of a gradient band steps on its own, rising, falling or
+// staying: over 255 pixels a change of 255 is one step a pixel.
+TEST(GradientFill, EachColourChannelFollowsItsOwnRamp)
+{
+    struct Case {
+        const char* what;
+        COLORREF from, to;
+        int dr, dg, db;        // the step of each channel per pixel: +1, -1 or 0
+    } cases[] = {
+        {"red rises, green falls, blue stays", RGB(0, 255, 100), RGB(255, 0, 100), 1, -1, 0},
+        {"green rises, blue falls, red stays", RGB(100, 0, 255), RGB(100, 255, 0), 0, 1, -1},
+        {"blue rises, red falls, green stays", RGB(255, 100, 0), RGB(0, 100, 255), -1, 0, 1},
+        {"only red changes", RGB(255, 30, 60), RGB(0, 30, 60), -1, 0, 0},
+        {"only green changes", RGB(30, 0, 60), RGB(30, 255, 60), 0, 1, 0},
+        {"only blue changes", RGB(30, 60, 0), RGB(30, 60, 255), 0, 0, 1},
+    };
+    HDC screen = GetDC(nullptr);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = 255;
+    bi.bmiHeader.biHeight = -4;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    DWORD* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, (void**)&bits, nullptr, 0);
+    ASSERT_NE(nullptr, dib);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    HGDIOBJ old = dc.SelectObject(dib);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CGradientFill fill;
+        fill.SetGradientColors(2, c.from, c.to);
+        fill.FillGradient(&dc, CRect(0, 0, 255, 4), 0, 255);
+        GdiFlush();
+        for (int x = 0; x < 255; ++x) {
+            DWORD px = bits[2 * 255 + x];   // 0x00RRGGBB
+            int r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
+            ASSERT_EQ(GetRValue(c.from) + c.dr * x, r) << "red at " << x;
+            ASSERT_EQ(GetGValue(c.from) + c.dg * x, g) << "green at " << x;
+            ASSERT_EQ(GetBValue(c.from) + c.db * x, b) << "blue at " << x;
+        }
+    }
+    dc.SelectObject(old);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST_F(ProgressBar, MarginsKeepTheBarInside)
 {
     Make(0);
@@ -265,21 +313,53 @@ TEST_F(ProgressBar, MarginsKeepTheBarInside)
 
 TEST_F(ProgressBar, PicturesOfItsStates)
 {
-    struct Look { const char* name; DWORD style; int pos; int colours; } looks[] = {
-        {"progress_percent_three_colours", PBS_GRAD_PERCENT, 70, 3},
-        {"progress_position_text", PBS_GRAD_POSITION, 35, 2},
-        {"progress_fixed_full", PBS_GRAD_PERCENT | PBS_GRAD_FIXED, 100, 3},
-        {"progress_reverse", PBS_GRAD_PERCENT | PBS_GRAD_REVERSE, 40, 3},
-        {"progress_empty", PBS_GRAD_PERCENT, 0, 3},
+    const COLORREF green = RGB(0, 160, 0), lightBlue = RGB(120, 200, 255);
+    // Along the bar's top row, away from the text: where the fill lies and
+    // which colours it has at its start, middle and end.
+    struct Look {
+        const char* name;
+        DWORD style;
+        int pos;
+        int colours;
+        const char* text;
+        int from, to;                   // filled pixels [from, to) of 250
+        COLORREF atStart, atMiddle;     // the colour where the fill starts; CLR_INVALID: not checked
+    } looks[] = {
+        {"progress_percent_three_colours", PBS_GRAD_PERCENT, 70, 3, "70%", 0, 175, green, lightBlue},
+        {"progress_position_text", PBS_GRAD_POSITION, 35, 2, "35", 0, 87, green, CLR_INVALID},
+        {"progress_fixed_full", PBS_GRAD_PERCENT | PBS_GRAD_FIXED, 100, 3, "100%", 0, 250, green, lightBlue},
+        {"progress_reverse", PBS_GRAD_PERCENT | PBS_GRAD_REVERSE, 40, 3, "40%", 150, 250, green, lightBlue},
+        {"progress_empty", PBS_GRAD_PERCENT, 0, 3, "0%", 0, 0, CLR_INVALID, CLR_INVALID},
     };
+    const COLORREF face = GetSysColor(COLOR_3DFACE);
     for (const Look& l : looks) {
+        SCOPED_TRACE(l.name);
         Make(l.style, CRect(10, 10, 260, 34));
         CFont normal;
         normal.CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
         bar.SendMessage(WM_SETFONT, (WPARAM)(HFONT)normal, FALSE);
-        if (l.colours == 3) bar.SetGradientColors(3, RGB(0, 160, 0), RGB(120, 200, 255), RGB(0, 160, 0));
+        if (l.colours == 3) bar.SetGradientColors(3, green, lightBlue, green);
+        else bar.SetGradientColors(2, green, lightBlue);
         bar.SetPos(l.pos);
+        Shot s = Show();
         EXPECT_TRUE(SaveShot(bar.m_hWnd, l.name));
+        EXPECT_EQ(l.text, TextOf(bar.m_hWnd));
+        for (int x = 0; x < 250; ++x) {
+            bool filled = x >= l.from && x < l.to;
+            ASSERT_EQ(filled, s.At(x, 1) != face) << "x " << x;
+        }
+        if (l.atStart != CLR_INVALID) {
+            // The fill starts at the left end, or at the right end reversed.
+            EXPECT_EQ(l.atStart, s.At(l.style & PBS_GRAD_REVERSE ? l.to - 1 : l.from, 1));
+        }
+        if (l.atMiddle != CLR_INVALID) {
+            EXPECT_GT(GetBValue(s.At((l.from + l.to) / 2, 1)), 240) << "the middle colour, light blue";
+        }
+        // The text in the middle, over the fill or the background.
+        int ink = 0;
+        for (int y = 4; y < 20; ++y)
+            for (int x = 105; x < 145; ++x) ink += s.At(x, y) != s.At(x, 1);
+        EXPECT_GT(ink, 10) << "the text is drawn";
         bar.DestroyWindow();
     }
     // a vertical bar with its text turned to run upward

@@ -60,6 +60,7 @@ TEST(WpsCredentialRecord, EachUsableCredentialGivesItsStationRecord)
          {}},
         {"open", Cred("Cafe", 0x01, 0x01, 0, ""), 0, 1, "", -1, {}},
         {"WPA2 enterprise", Cred("Corp", 0x10, 0x08, 0, ""), 6, 6, "", -1, {}},
+        {"WPA enterprise", Cred("OldCorp", 0x08, 0x04, 0, ""), 3, 4, "", -1, {}},
         {"WEP, 26 hex digits, key 0", Cred("Wep26", 0x01, 0x02, 0, hex26), 0, 0, "", 0,
          {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x0A, 0x0B, 0x0C}},
         {"WEP, 5 characters, key 3", Cred("Wep5", 0x01, 0x02, 3, "abcde"), 0, 0, "", 3,

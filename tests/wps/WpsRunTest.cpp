@@ -11,6 +11,9 @@
 
 #include "core/ConnectEngine.h"
 #include "app/HideDlg.h"
+#include "auth/AuthFixture.h"
+#include "auth/AuthLogRing.h"
+#include "auth/SupplicantBinding.h"
 #include "core/OidChannel.h"
 #include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
@@ -174,6 +177,19 @@ int CountRequests(const std::vector<kqsim::LogEntry>& log, int kind, DWORD oid)
     for (const kqsim::LogEntry& e : log)
         if (e.kind == kind && e.BaseOid() == oid) ++n;
     return n;
+}
+
+// The line of a failed 802.1X login, when the ring holds one.
+std::string FailureLine()
+{
+    for (int i = 0; i < AUTH_LOG_LINES; ++i) {
+        char line[AUTH_LOG_LINE_SIZE] = {};
+        ReadAuthLogLine(i, line, sizeof(line));
+        for (const char* failure : {"Authenticating Timeout.", "EAP failure reason is not known.",
+                                    "Authentication failed - Identity or password is invalid."})
+            if (std::strcmp(line, failure) == 0) return line;
+    }
+    return "";
 }
 
 TEST_F(WpsRun, ButtonStartsTheStatusAndScanWatch)
@@ -367,6 +383,106 @@ TEST_F(WpsRun, ABadBlockKeepsItsGoodEntriesAndANoneGoodOneChangesNothing)
     RunToConfigured(&none);
     EXPECT_EQ(before, Flatten(kqtest::KeyImage::Take(HKEY_LOCAL_MACHINE, WscKey())));
     EXPECT_EQ(3u, g_WscCredentials.count);
+}
+
+// A WPS credential is no stored profile, whatever profile was applied
+// before: a failed 802.1X login through it writes its line and leaves the
+// link alone (no disassociation, no blocking SSID, the poll may connect
+// again), whether the credential came with the button run or its turn came
+// in the rotation.
+TEST_F(WpsRun, AFailedLoginThroughAWpsCredentialCountsAsAOneOffConnection)
+{
+    kqtest::Restore<BOOL> fromRegistry{g_bConfigFromRegistry}, autoConnect{g_bAutoConnect};
+    kqtest::Restore<int> reason{g_nAuthFailReason};
+    ASSERT_TRUE(g_hAuthPort) << "the controller opened the adapter's port";
+    KQSIM_NETWORK corp = kqsim::MakeNetwork("Cred-Corp", "00:0C:43:55:00:E1", 6, -50, KQSIM_SEC_WPA2_1X);
+    std::strcpy(corp.eap, "method=tls identity=nobody cert=required");
+    ASSERT_TRUE(m_sim.PutNetwork(corp));
+    ASSERT_TRUE(kqtest::Stand().configure);
+    kqtest::Stand().configure("timeout=300");
+    WpsCredentialBlock block;
+    std::memset(&block, 0, sizeof(block));
+    block.count = 1;
+    block.cred[0] = Cred("Cred-Corp", 0x10, 0x08, 0, "", 0xE1);
+
+    for (const char* road : {"button run", "rotation"}) {
+        SCOPED_TRACE(road);
+        // As after a stored profile was applied.
+        g_bConfigFromRegistry = TRUE;
+        g_bAutoConnect = 1;
+        g_nAuthFailReason = 99;
+        ClearAuthLogRing();
+        DWORD from = NextSeq();
+        if (std::strcmp(road, "button run") == 0) RunToConfigured(&block);
+        else Tick(IDT_WPS_CREDENTIAL);
+        ASSERT_EQ(std::vector<std::string>({"Cred-Corp"}), SsidSets(Log(from)));
+        ASSERT_TRUE(kqtest::WaitUntil([] { return !FailureLine().empty(); })) << "the login fails";
+        EXPECT_FALSE(g_bConfigFromRegistry);
+        EXPECT_EQ(1, g_bAutoConnect);
+        EXPECT_EQ(99, g_nAuthFailReason);
+        std::vector<kqsim::LogEntry> log = Log(from);
+        EXPECT_EQ(1, CountRequests(log, KQSIM_LOG_SET, OID_802_11_DISASSOCIATE)) << "the apply's own only";
+        EXPECT_EQ(std::vector<std::string>({"Cred-Corp"}), SsidSets(log)) << "no blocking SSID";
+        ASSERT_TRUE(AuthPortStop(g_pAuthPort));
+    }
+    kqtest::Stand().reset();
+}
+
+// The check that ends the rotation, on a live link of each kind of
+// credential: it holds for the credential the link was made with and for no
+// other authentication or encryption.
+TEST_F(WpsRun, TheLinkIsTheCredentialsOnlyWithItsOwnAuthenticationAndEncryption)
+{
+    struct Case {
+        const char* what;
+        unsigned security, ciphers;
+        const char* psk;
+        DWORD auth, encr;
+    } cases[] = {
+        {"WPA2-PSK with AES", KQSIM_SEC_WPA2_PSK, KQSIM_CIPHER_AES, "aes-passphrase", 0x20, 0x08},
+        {"WPA-PSK with TKIP", KQSIM_SEC_WPA_PSK, KQSIM_CIPHER_TKIP, "tkip-passphrase", 0x02, 0x04},
+        {"open", KQSIM_SEC_OPEN, 0, "", 0x01, 0x01},
+    };
+    const DWORD auths[] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20};
+    const DWORD encrs[] = {0x01, 0x02, 0x04, 0x08};
+    BYTE last = 0xD0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        char bssid[32];
+        std::snprintf(bssid, sizeof(bssid), "00:0C:43:55:00:%02X", ++last);
+        KQSIM_NETWORK net = kqsim::MakeNetwork(c.what, bssid, 6, -50, c.security);
+        net.ciphers = c.ciphers;
+        std::strcpy(net.psk, c.psk);
+        net.pskLen = (unsigned char)std::strlen(c.psk);
+        ASSERT_TRUE(m_sim.PutNetwork(net));
+        std::memset(&g_WscCredentials, 0, sizeof(g_WscCredentials));
+        g_WscCredentials.count = 1;
+        g_WscCredentials.cred[0] = Cred(c.what, c.auth, c.encr, 0, c.psk, last);
+        g_bWpsRotate = TRUE;
+        g_nWpsCredNext = 0;
+        ASSERT_TRUE(ConnectWpsCredential());
+        ASSERT_TRUE(kqtest::WaitUntil([&] {
+            kqsim::AdapterState st;
+            return m_sim.GetAdapter(kGuid, st) && st.connected;
+        }, 15000));
+        EXPECT_TRUE(IsConnectedToWpsCredential());
+        WpsCredential& cred = g_WscCredentials.cred[0];
+        for (DWORD a : auths) {
+            cred.AuthType = a;
+            EXPECT_EQ(a == c.auth, IsConnectedToWpsCredential() != FALSE) << "authentication " << a;
+        }
+        cred.AuthType = c.auth;
+        for (DWORD e : encrs) {
+            cred.EncrType = e;
+            EXPECT_EQ(e == c.encr, IsConnectedToWpsCredential() != FALSE) << "encryption " << e;
+        }
+        cred.EncrType = c.encr;
+        cred.ssid.Ssid[0] ^= 0x20;
+        EXPECT_FALSE(IsConnectedToWpsCredential()) << "another SSID";
+        cred.ssid.Ssid[0] ^= 0x20;
+        ASSERT_TRUE(SetOid(OID_802_11_DISASSOCIATE, nullptr, 0, nullptr, 1));
+        EXPECT_FALSE(IsConnectedToWpsCredential()) << "no link";
+    }
 }
 
 TEST_F(WpsRun, RotationStopsWhenTheCredentialTimerFindsNothingToDo)

@@ -218,6 +218,7 @@ TEST_F(HandOver, SwitchToApModeHandsTheAdapterToTheAccessPointTool)
     kqtest::ScratchFolder dir("ap");
     ASSERT_TRUE(dir.Add(KQ_RECORD_TOOL, "Fendrel.exe"));
     ASSERT_TRUE(dir.Add(KQ_RECORD_TOOL, "Miskor.exe"));
+    ASSERT_TRUE(dir.Add(std::string(KQ_BINARY_DIR) + "/acAuth.dll", "acAuth.dll")) << "so that a port is open";
     dir.Forget("Miskor.exe.log");
     DeleteFileA(dir.Path("Miskor.exe.log").c_str());
     StartKestiq(dir.Program());
@@ -256,6 +257,14 @@ TEST_F(HandOver, SwitchToApModeHandsTheAdapterToTheAccessPointTool)
         }
     }
     EXPECT_TRUE(apMode) << "the driver was set to access-point mode";
+    // Authentication stopped, then the port closed (its own first step stops it again).
+    std::vector<kqsim::LogEntry> all;
+    ASSERT_TRUE(m_sim.ReadLog(all, from));
+    std::vector<std::string> calls;
+    for (const kqsim::LogEntry& e : all)
+        for (const char* call : {"acPortStop", "acPortDetach"})
+            if (e.IsSupplicantCall() && e.text.compare(0, std::strlen(call), call) == 0) calls.push_back(call);
+    EXPECT_EQ(std::vector<std::string>({"acPortStop", "acPortStop", "acPortDetach"}), calls);
     EXPECT_TRUE(kqtest::WaitWzcState(SERVICE_STOPPED));
     EXPECT_EQ((DWORD)SERVICE_DEMAND_START, kqtest::QueryWzc().startType);
 }
