@@ -492,7 +492,7 @@ void CHideDlg::ReconnectTest()
         copy->applyRadioSettings = 0;
         if (UpdateConnectRequest(CONNECT_APPLY, copy)) {
             CConfigMainDlg* window = OpenedMainWindow();
-            CWnd* peap = window ? window->GetPanel(PANEL_PEAP_SETTING) : nullptr;
+            CWnd* peap = window ? window->BuiltPanel(PANEL_PEAP_SETTING) : nullptr;
             if (!peap || !peap->IsWindow() || !peap->IsWindowVisible()) ConnectProfile();
         }
     }
@@ -633,8 +633,8 @@ void CHideDlg::ShowPage(int n)
     CConfigMainDlg* window = OpenedMainWindow();
     if (!window) return;
     for (int i = 0; i < PANEL_COUNT; ++i) {
-        CWnd* p = window->GetPanel(i);
-        if (p && p->IsWindow()) p->ShowWindow(SW_HIDE);
+        CWnd* p = window->BuiltPanel(i);
+        if (p) p->ShowWindow(SW_HIDE);
     }
     m_nCurPanel = n;
     if (n >= 0 && n < PANEL_COUNT) {
@@ -709,7 +709,8 @@ BOOL CHideDlg::UpdateTrayIcon(UINT iconId)
 void CHideDlg::MirrorTrayState(UINT iconId, const char* tip)
 {
     m_nShownIcon = iconId;
-    if (m_tipMirror.IsWindow()) m_tipMirror.SetWindowText(tip);
+    // The poll shows the same tip tick after tick: the text goes over only when it changes.
+    if (m_tipMirror.IsWindow() && m_tipMirror.GetWindowText() != tip) m_tipMirror.SetWindowText(tip);
 }
 
 LRESULT CHideDlg::OnMark(WPARAM, LPARAM lParam)

@@ -66,6 +66,7 @@ struct StationConfig {
     BYTE clientCert[152];
     BYTE leapEnabled;
     BYTE identityPromptDone;   // the user confirmed the one-time tunnel identity and password
+    BYTE leapCckm;             // a LEAP join from the survey: CCX2Control bit 1 (LEAP CCKM)
     StationText256 leapUserName;
     StationText256 leapPassword;
     StationText256 leapDomain;
@@ -74,7 +75,7 @@ struct StationConfig {
 
 // Pointers are 8 bytes in this 64-bit build, so the record is 2472 bytes
 // (2460 in a 32-bit build); allocations and copies use sizeof, never a number.
-// identityPromptDone lies in the padding after leapEnabled.
+// identityPromptDone and leapCckm lie in the padding after leapEnabled.
 static_assert(sizeof(StationConfig) == 2472, "StationConfig layout");
 
 // The current profile: a deep copy of what the engine last applied (owned);

@@ -100,13 +100,40 @@ bool WaitStopped(SC_HANDLE svc, DWORD ms)
     }
 }
 
+// The mode is read on every timer event of the controller.  Connecting to
+// the service manager costs several times the status query itself, so the
+// connection is made once and kept; the service is opened for each query,
+// so that a service removed and installed again is found.  A connection
+// that went bad is made again once.
+SC_HANDLE StatusManager(bool reconnect)
+{
+    static SC_HANDLE manager = nullptr;
+    if (reconnect && manager) {
+        CloseServiceHandle(manager);
+        manager = nullptr;
+    }
+    if (!manager) manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    return manager;
+}
+
+DWORD WzcServiceState()
+{
+    for (bool reconnect : { false, true }) {
+        SC_HANDLE manager = StatusManager(reconnect);
+        if (!manager) continue;
+        CServiceHandle svc(OpenServiceA(manager, WZC_SERVICE_NAME, SERVICE_QUERY_STATUS));
+        if (svc) return ServiceState(svc);
+        if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return 0;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int GetWzcMode()
 {
     if (g_nOsVersion < OS_WINXP) return WZC_NOT_INVOLVED;
-    WzcService wzc(SC_MANAGER_CONNECT, SERVICE_QUERY_STATUS);
-    if (ServiceState(wzc.svc) != SERVICE_RUNNING) return WZC_NOT_INVOLVED;
+    if (WzcServiceState() != SERVICE_RUNNING) return WZC_NOT_INVOLVED;
     HKEY key = OpenInterfaceKey(KEY_QUERY_VALUE, false);
     if (!key) return WZC_MANAGES;
     DWORD flags = ReadControlFlags(key);

@@ -117,18 +117,49 @@ BOOL CConfigMainDlg::BuildLayout()
     m_pPanels[PANEL_WPS_PROFILE_DETAIL] = new CWpsProfileDetailDlg(this);
     m_pPanels[PANEL_CREDENTIAL_PROMPT] = new CCredentialPromptDlg(this);
     m_pPanels[PANEL_PEAP_SETTING] = new CPeapSettingDlg(this);
-    for (CChildPage* panel : m_pPanels) {
-        if (!panel->CreatePage(this)) return FALSE;
-        panel->SetWindowPos(nullptr, 0, kPageAreaHeight, kPageAreaWidth, kPanelHeight, SWP_NOZORDER);
-        panel->ShowWindow(SW_SHOW);
-    }
-    for (int i = 1; i < PANEL_COUNT; ++i) m_pPanels[i]->ShowWindow(SW_HIDE);
+    // Only the link status panel shows when the window opens; the others are
+    // made when first asked for, so that opening the window does not pay for
+    // eight hidden panels.
+    if (!CreatePanel(PANEL_LINK_STATUS)) return FALSE;
+    m_pPanels[PANEL_LINK_STATUS]->ShowWindow(SW_SHOW);
 
     // The poll refreshes these every two seconds; the window shows them
     // right from the start.
     UpdateWpsButton();
     UpdateWmmButton();
     return TRUE;
+}
+
+BOOL CConfigMainDlg::CreatePanel(int n)
+{
+    CChildPage* panel = m_pPanels[n];
+    if (m_bPanelTried[n] || !panel || !IsWindow()) return panel && panel->IsWindow();
+    m_bPanelTried[n] = true;
+    if (!panel->CreatePage(this)) return FALSE;
+    // In index order among the panels, as if all had been made at once.
+    HWND after = HWND_TOP;
+    for (int i = n - 1; i >= 0; --i) {
+        if (CChildPage* p = BuiltPanel(i)) {
+            after = p->m_hWnd;
+            break;
+        }
+    }
+    panel->SetWindowPos(CWnd::FromHandle(after), 0, kPageAreaHeight, kPageAreaWidth, kPanelHeight,
+                        SWP_NOACTIVATE | (after == HWND_TOP ? SWP_NOZORDER : 0));
+    return TRUE;
+}
+
+CChildPage* CConfigMainDlg::BuiltPanel(int n) const
+{
+    if (n < 0 || n >= PANEL_COUNT || !m_pPanels[n] || !m_pPanels[n]->IsWindow()) return nullptr;
+    return m_pPanels[n];
+}
+
+CChildPage* CConfigMainDlg::GetPanel(int n) const
+{
+    if (n < 0 || n >= PANEL_COUNT) return nullptr;
+    if (!m_bPanelTried[n]) const_cast<CConfigMainDlg*>(this)->CreatePanel(n);
+    return m_pPanels[n];
 }
 
 CSkinButton* CConfigMainDlg::CreateNavButton(int index, UINT id, UINT textId, int x, int y, int cx, int cy)

@@ -47,8 +47,12 @@ public:
     void UpdateWpsButton();
     void UpdateWmmButton();
 
-    // Lower panel by index; NULL outside 0..8 or while not built.
-    CChildPage* GetPanel(int n) const { return (n >= 0 && n < PANEL_COUNT) ? m_pPanels[n] : nullptr; }
+    // Lower panel by index; NULL outside 0..8 or while not built.  A hidden
+    // panel's window is made the first time it is asked for (the window opens
+    // with only the link status panel made), so whoever asks finds it made.
+    CChildPage* GetPanel(int n) const;
+    // The panel only when its window is made already (never makes it).
+    CChildPage* BuiltPanel(int n) const;
     CSkinButton* GetNavButton(int n) const { return (n >= 0 && n < NAV_COUNT) ? m_pNavButtons[n] : nullptr; }
 
     // Pages reach each other through these.
@@ -79,6 +83,9 @@ private:
     CSkinButton* CreateNavButton(int index, UINT id, UINT textId, int x, int y, int cx, int cy);
     void SetRadioIcon(BOOL radioOn);
     BOOL AddPage(CChildPage* page, CSkinButton* tab);
+    BOOL CreatePanel(int n);
+
+    bool m_bPanelTried[PANEL_COUNT] = {};   // its window was made (or failed to be) once
 
     CFont m_NavFont;
 };

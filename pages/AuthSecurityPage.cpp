@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "auth/SupplicantBinding.h"
+#include "core/HexUtil.h"
 #include "core/ProfileStore.h"
 #include "core/RegistryStore.h"
 #include "pages/PageControls.h"
@@ -601,4 +602,14 @@ BOOL CAuthSecurityPage::ValidateAsciiKeys()
         }
     }
     return TRUE;
+}
+
+BOOL CAuthSecurityPage::ValidateWpaNoneKey()
+{
+    UpdateData(TRUE);
+    if (m_nAuthentication != AUTH_CHOICE_WPA_NONE || m_strPreSharedKey.GetLength() != 64) return TRUE;
+    if (IsHexString(m_strPreSharedKey, 64)) return TRUE;
+    ClickTab(m_pHost ? m_pHost->SecurityTabButton() : nullptr);
+    Refuse(m_editPsk, IDS_PSK_NOT_HEX);
+    return FALSE;
 }

@@ -75,6 +75,9 @@ public:
     // Every ASCII key that is not empty must have 5 or 13 characters, not
     // only the default one: the host turns each into a 13-byte WEP key.
     BOOL ValidateAsciiKeys();
+    // WPA-None with a key of 64 characters: they are the key itself, so they
+    // must all be hex digits (a one-off connection would join with garbage).
+    BOOL ValidateWpaNoneKey();
     // Ad hoc: 802.1X off, its box unchecked and hidden.
     void TurnOff8021x();
 

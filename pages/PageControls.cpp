@@ -1,6 +1,7 @@
 #include "pages/PageControls.h"
 
 #include "pagebase/ChildPage.h"
+#include "widgets/MessageBoxDlg.h"
 #include "widgets/TabContainerDlg.h"
 #include "resource.h"
 
@@ -43,4 +44,13 @@ CSkinButton* AddSkinnedTab(CTabContainerDlg* tabs, CChildPage* page, UINT id, co
     }
     tabs->AddPage(page, button);
     return button;
+}
+
+void PlaceSettingsButtons(CSkinButton& ok, CSkinButton& cancel)
+{
+    // Pixels of the panel's client area, below the tab area.
+    const int top = 268, width = 100, height = 30, right = 794;
+    PlaceControl(&ok, right - 2 * width - 40, top, width, height, IDS_OK);
+    PlaceControl(&cancel, right - width - 20, top, width, height, IDS_CANCEL);
+    for (CSkinButton* b : { &ok, &cancel }) b->BuildSkin(2, 8, 10, 0, RGB(0, 0, 0), 0, 0);
 }

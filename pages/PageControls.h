@@ -21,3 +21,6 @@ void CreateTabFont(CFont& font, int height);
 // The caller owns the button.
 CSkinButton* AddSkinnedTab(CTabContainerDlg* tabs, CChildPage* page, UINT id, const char* text, const CRect& rect,
                            CFont* font);
+
+// A settings panel's OK and Cancel below its tab area, skinned.
+void PlaceSettingsButtons(CSkinButton& ok, CSkinButton& cancel);

@@ -338,7 +338,11 @@ LRESULT CSiteSurveyPage::OnGetCellInfo(WPARAM, LPARAM lParam)
 {
     CListCellInfo* cell = (CListCellInfo*)lParam;
     if (!cell) return 0;
-    UpdateData(TRUE);
+    // The controls cannot change while the list paints: one exchange serves
+    // every cell of a paint.
+    unsigned paint = m_list.PaintSerial();
+    if (!paint || paint != m_nExchangedForPaint) UpdateData(TRUE);
+    m_nExchangedForPaint = paint;
     cell->m_bBold = 0;
     cell->m_bItalic = 0;
     int row = cell->GetRow();
@@ -435,20 +439,6 @@ const NDIS_WLAN_BSSID_EX* CSiteSurveyPage::ChooseFocusedRow()
     }
     if ((size_t)row >= m_records.size()) return nullptr;
     return m_records[row];
-}
-
-// Joining a network from the survey is built with the connect settings; the
-// buttons choose the network and stop there.
-void CSiteSurveyPage::OnConnect()
-{
-    const NDIS_WLAN_BSSID_EX* bss = ChooseFocusedRow();
-    if (bss) m_pChosenBss = bss;
-}
-
-void CSiteSurveyPage::OnAddToProfile()
-{
-    const NDIS_WLAN_BSSID_EX* bss = ChooseFocusedRow();
-    if (bss) m_pChosenBss = bss;
 }
 
 void CSiteSurveyPage::OnDblclkList(NMHDR*, LRESULT* result)

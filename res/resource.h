@@ -87,8 +87,6 @@
 #define IDD_PEAP_SETTING        165
 #define IDD_LINK_STATUS         170
 #define IDD_PROFILE_EDIT        179
-#define IDD_HIDDEN_SSID         180
-#define IDD_CONNECT_SETTINGS    181
 #define IDD_WPS_PROFILE_DETAIL  247
 #define IDD_NETWORK_INFO        257
 #define IDD_WMM_PAGE            262
@@ -188,3 +186,5 @@
 #include "netinfo_ids.h"
 // ---- Authentication status list (res/authstatus.rc) ----
 #include "authstatus_ids.h"
+// ---- Joining a scanned network: hidden SSID and connect settings (res/join.rc) ----
+#include "join_ids.h"

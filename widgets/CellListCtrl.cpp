@@ -98,33 +98,52 @@ CHeaderCtrl* CCellListCtrl::Header() const
     return &m_header;
 }
 
+CCellListCtrl::ListState CCellListCtrl::ReadListState() const
+{
+    ListState st;
+    st.focused = HasFocus();
+    st.exStyle = GetExtendedStyle();
+    st.style = GetStyle();
+    st.hotItem = GetHotItem();
+    st.images = GetImageList(LVSIL_SMALL);
+    return st;
+}
+
+UINT CCellListCtrl::ColumnAlignment(int column) const
+{
+    if (m_pPaint && column >= 0 && (size_t)column < m_pPaint->align.size())
+        return m_pPaint->align[(size_t)column];
+    HDITEMA item = {};
+    item.mask = HDI_FORMAT;
+    if (!Header()->GetItem(column, &item))
+        return 0;
+    if ((item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
+        return DT_CENTER;
+    if ((item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
+        return DT_RIGHT;
+    return 0;
+}
+
 CListCellInfo* CCellListCtrl::GetCellInfo(int row, int column)
 {
+    const ListState st = m_pPaint ? m_pPaint->list : ReadListState();
     CListCellInfo& info = m_cellInfo;
     info.Reset();
     info.m_nRow = row;
     info.m_nColumn = column;
     bool selected = row >= 0 && (GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-    if (column != 0 && !(GetExtendedStyle() & LVS_EX_FULLROWSELECT))
+    if (column != 0 && !(st.exStyle & LVS_EX_FULLROWSELECT))
         selected = false;
-    if (!HasFocus() && !(GetStyle() & LVS_SHOWSELALWAYS))
+    if (!st.focused && !(st.style & LVS_SHOWSELALWAYS))
         selected = false;
     info.m_bSelected = selected ? 1 : 0;
-    info.m_bHot = row >= 0 && row == GetHotItem() ? 1 : 0;
-    m_ilSmall.Detach();   // borrowed: the list frees its own
-    m_ilSmall.Attach(GetImageList(LVSIL_SMALL));
-    info.m_pImageList = m_ilSmall.GetSafeHandle() ? &m_ilSmall : nullptr;
-
-    HDITEMA item = {};
-    item.mask = HDI_FORMAT;
-    UINT align = 0;
-    if (Header()->GetItem(column, &item)) {
-        if ((item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
-            align = DT_CENTER;
-        else if ((item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
-            align = DT_RIGHT;
+    info.m_bHot = row >= 0 && row == st.hotItem ? 1 : 0;
+    if (m_ilSmall.GetSafeHandle() != st.images) {
+        m_ilSmall.Detach();   // borrowed: the list frees its own
+        m_ilSmall.Attach(st.images);
     }
-    info.m_nFormat = align | DT_END_ELLIPSIS | DT_VCENTER | DT_SINGLELINE;
+    info.m_pImageList = m_ilSmall.GetSafeHandle() ? &m_ilSmall : nullptr;
+    info.m_nFormat = ColumnAlignment(column) | DT_END_ELLIPSIS | DT_VCENTER | DT_SINGLELINE;
 
     ::SendMessageA(::GetParent(m_hWnd), WM_CELLLIST_GETCELLINFO, (WPARAM)m_hWnd, (LPARAM)&info);
     return &info;
@@ -201,7 +220,7 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
     const CListCellInfo info = *GetCellInfo(row, column);
     const CellLayout l = LayoutCell(info, cellRect);
 
-    const bool focused = HasFocus();
+    const bool focused = m_pPaint ? m_pPaint->list.focused : HasFocus();
     const bool focusCell = m_bColumnFocus && column == m_nFocusColumn && focused;
     const bool drawSelected = info.m_bSelected && !info.m_bNoSelection;
 
@@ -256,7 +275,7 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
         }
         p.cbSize = sizeof(p);
         p.himl = info.m_pImageList->GetSafeHandle();
-        ::ImageList_DrawIndirect(&p);
+        DrawImage(dc, p, plain ? normalBk : bk);
     }
 
     CString text = DoubleAmpersands(info.m_strText);
@@ -306,7 +325,7 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
     } else {
         // The text part is always filled, so that an empty or shortened text
         // leaves nothing of an earlier one behind.
-        bool fullRow = (GetExtendedStyle() & LVS_EX_FULLROWSELECT) != 0;
+        bool fullRow = ((m_pPaint ? m_pPaint->list.exStyle : GetExtendedStyle()) & LVS_EX_FULLROWSELECT) != 0;
         FillIfColor(dc, l.text, drawSelected && fullRow ? bk : normalBk);
         if (!text.IsEmpty()) {
             CRect r = l.text;
@@ -328,6 +347,71 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
         ::DrawFocusRect(dc->m_hDC, &l.text);
     }
     dc->RestoreDC(saved);
+}
+
+CCellListCtrl::PaintState::~PaintState()
+{
+    for (ImageTile& t : tiles)
+        ::DeleteObject(t.bitmap);
+    if (tileDC)
+        ::DeleteDC(tileDC);
+}
+
+// An image drawn over a cell's solid background looks the same wherever it
+// is drawn: during a paint each such picture is drawn once, into a bitmap
+// of its own over the same background, and copied to every cell that shows
+// it (the list draws most of its images many times in one paint).
+void CCellListCtrl::DrawImage(CDC* dc, IMAGELISTDRAWPARAMS& p, COLORREF background)
+{
+    const int kMaxTiles = 64;
+    PaintState* paint = m_pPaint;
+    if (!paint || background == CLR_NONE ||
+        ::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES) < 24) {
+        ::ImageList_DrawIndirect(&p);
+        return;
+    }
+    const ImageTile* tile = nullptr;
+    for (const ImageTile& t : paint->tiles) {
+        if (t.images == p.himl && t.index == p.i && t.cx == p.cx && t.cy == p.cy && t.style == p.fStyle &&
+            t.fg == p.rgbFg && t.background == background) {
+            tile = &t;
+            break;
+        }
+    }
+    if (!tile && (int)paint->tiles.size() < kMaxTiles) {
+        if (!paint->tileDC)
+            paint->tileDC = ::CreateCompatibleDC(dc->m_hDC);
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = p.cx;
+        bi.bmiHeader.biHeight = -p.cy;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bitmap = paint->tileDC ? ::CreateDIBSection(dc->m_hDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+        if (bitmap) {
+            HGDIOBJ old = ::SelectObject(paint->tileDC, bitmap);
+            RECT r = { 0, 0, p.cx, p.cy };
+            COLORREF was = ::SetBkColor(paint->tileDC, background);
+            ::ExtTextOutA(paint->tileDC, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+            ::SetBkColor(paint->tileDC, was);
+            IMAGELISTDRAWPARAMS q = p;
+            q.hdcDst = paint->tileDC;
+            q.x = 0;
+            q.y = 0;
+            ::ImageList_DrawIndirect(&q);
+            ::SelectObject(paint->tileDC, old);
+            paint->tiles.push_back({ p.himl, p.i, p.cx, p.cy, p.fStyle, p.rgbFg, background, bitmap });
+            tile = &paint->tiles.back();
+        }
+    }
+    if (!tile) {
+        ::ImageList_DrawIndirect(&p);
+        return;
+    }
+    HGDIOBJ old = ::SelectObject(paint->tileDC, tile->bitmap);
+    ::BitBlt(dc->m_hDC, p.x, p.y, p.cx, p.cy, paint->tileDC, 0, 0, SRCCOPY);
+    ::SelectObject(paint->tileDC, old);
 }
 
 LRESULT CCellListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* cd)
@@ -670,6 +754,20 @@ BOOL CCellListCtrl::OnNeedToolText(NMHDR* hdr)
 
 void CCellListCtrl::OnPaint()
 {
+    // Nothing the cells read of the list changes while it paints: it is read
+    // once for the paint rather than once or twice for every cell.
+    PaintState paint;
+    paint.list = ReadListState();
+    for (int c = 0, n = Header()->GetItemCount(); c < n; ++c)
+        paint.align.push_back(ColumnAlignment(c));
+    struct Scope {
+        PaintState*& current;
+        PaintState* outer;
+        ~Scope() { current = outer; }
+    } scope{ m_pPaint, m_pPaint };
+    m_pPaint = &paint;
+    if (++m_nPaints == 0)
+        m_nPaints = 1;
     Default();
     if (GetItemCount() != 0 || m_strEmptyText.IsEmpty())
         return;

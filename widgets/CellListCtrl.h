@@ -8,6 +8,8 @@
 #include "classlib/ImageList.h"
 #include "widgets/GradientFill.h"
 
+#include <vector>
+
 // Messages to the parent; wParam is the list's window, lParam the record.
 #define WM_CELLLIST_GETCELLINFO    (WM_USER + 1979)   // CListCellInfo*
 #define WM_CELLLIST_COLUMNCHANGING (WM_USER + 1980)   // ColumnChangeInfo*
@@ -100,6 +102,11 @@ public:
     void RedrawCell(int row, int column, BOOL erase = TRUE) { RedrawCells(row, row, column, PART_CELL, erase); }
     BOOL GetCellRect(int row, int column, int code, RECT* rect) const;
 
+    // While the list paints: a number that differs from one paint to the
+    // next (0 outside a paint).  What a parent reads of its own controls for
+    // the cells can be read once for all the cells of one paint.
+    unsigned PaintSerial() const { return m_pPaint ? m_nPaints : 0; }
+
     void SetEmptyText(const char* text) { m_strEmptyText = text; Invalidate(); }
     const CString& GetEmptyText() const { return m_strEmptyText; }
 
@@ -127,7 +134,35 @@ private:
         CRect cell, check, image, text;
     };
     CellLayout LayoutCell(const CListCellInfo& info, const CRect& cell) const;
+    // What a cell's record takes from the list itself.
+    struct ListState {
+        bool focused = false;
+        DWORD exStyle = 0, style = 0;
+        int hotItem = -1;
+        HIMAGELIST images = nullptr;
+    };
+    // A picture of the image list over a solid background, drawn once per paint.
+    struct ImageTile {
+        HIMAGELIST images;
+        int index, cx, cy;
+        UINT style;
+        COLORREF fg, background;
+        HBITMAP bitmap;
+    };
+    struct PaintState {
+        PaintState() = default;
+        PaintState(const PaintState&) = delete;
+        PaintState& operator=(const PaintState&) = delete;
+        ~PaintState();
+        ListState list;
+        std::vector<UINT> align;      // DT_ alignment of each header item
+        std::vector<ImageTile> tiles;
+        HDC tileDC = nullptr;
+    };
+    ListState ReadListState() const;
+    UINT ColumnAlignment(int column) const;
     void DrawCell(CDC* dc, int row, int column);
+    void DrawImage(CDC* dc, IMAGELISTDRAWPARAMS& p, COLORREF background);
     void DrawCellText(CDC* dc, const CListCellInfo& info, const CString& text, CRect rect, UINT format);
     HFONT StyledFont(HFONT base, BOOL bold, BOOL italic);
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }
@@ -153,4 +188,6 @@ private:
     HFONT m_hStyledBase = nullptr;    // the font the bold and italic fonts were made from
     HFONT m_hStyled[4] = {};          // [bold + 2 x italic]
     mutable CHeaderCtrl m_header;
+    PaintState* m_pPaint = nullptr;   // while the list paints
+    unsigned m_nPaints = 0;
 };

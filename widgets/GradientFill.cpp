@@ -34,7 +34,25 @@ int ColorDistance(COLORREF a, COLORREF b)
 
 CGradientFill::CGradientFill() = default;
 
-CGradientFill::~CGradientFill() = default;
+CGradientFill::~CGradientFill()
+{
+    FreeStrip();
+}
+
+void CGradientFill::FreeStrip()
+{
+    if (m_hStripDC) {
+        ::SelectObject(m_hStripDC, m_hStripOld);
+        ::DeleteDC(m_hStripDC);
+    }
+    if (m_hStrip)
+        ::DeleteObject(m_hStrip);
+    m_hStripDC = nullptr;
+    m_hStrip = nullptr;
+    m_hStripOld = nullptr;
+    m_nStripLength = m_nStripCross = 0;
+    m_nStripDirection = -1;
+}
 
 void CGradientFill::SetGradientColorArray(int count, const COLORREF* colors)
 {
@@ -113,9 +131,91 @@ void CGradientFill::MakeBands(CDC* dc, const CRect& rect, int length, int start,
         oldPalette = ::SelectPalette(dc->m_hDC, m_palette, FALSE);
         ::RealizePalette(dc->m_hDC);
     }
-    MakeSegmentBands(dc, rect, length, start, end, budget);
+    if (m_bPalette || !CopyBandsFromStrip(dc, rect, length, start, end))
+        MakeSegmentBands(dc, rect, length, start, end, budget);
     if (oldPalette)
         ::SelectPalette(dc->m_hDC, oldPalette, FALSE);
+}
+
+bool CGradientFill::MakeStrip(CDC* dc, int length, int cross)
+{
+    bool vertical = m_nDirection == FROM_TOP || m_nDirection == FROM_BOTTOM;
+    if (m_hStrip && length == m_nStripLength && cross == m_nStripCross && m_nDirection == m_nStripDirection &&
+        m_arrColors == m_arrStripColors && m_arrWeights == m_arrStripWeights)
+        return true;
+    FreeStrip();
+    // Strips are for bars, not for whole screens.
+    if ((long long)length * cross > 1 << 22)
+        return false;
+    std::vector<Band> bands;
+    m_pBands = &bands;
+    MakeSegmentBands(dc, CRect(), length, 0, length, INT_MAX);
+    m_pBands = nullptr;
+
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = vertical ? cross : length;
+    bi.bmiHeader.biHeight = -(vertical ? length : cross);   // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    m_hStrip = ::CreateDIBSection(dc->m_hDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!m_hStrip || !bits) {
+        FreeStrip();
+        return false;
+    }
+    // The colour of each pixel along the axis, in screen order.
+    std::vector<DWORD> line((size_t)length, 0);
+    bool reversed = m_nDirection == FROM_RIGHT || m_nDirection == FROM_BOTTOM;
+    for (const Band& b : bands) {
+        DWORD px = ((DWORD)GetRValue(b.color) << 16) | ((DWORD)GetGValue(b.color) << 8) | GetBValue(b.color);
+        for (int i = std::max(b.from, 0); i < std::min(b.to, length); ++i)
+            line[(size_t)(reversed ? length - 1 - i : i)] = px;
+    }
+    DWORD* out = (DWORD*)bits;
+    if (vertical) {
+        for (int y = 0; y < length; ++y)
+            for (int x = 0; x < cross; ++x)
+                out[(size_t)y * cross + x] = line[(size_t)y];
+    } else {
+        for (int y = 0; y < cross; ++y)
+            std::copy(line.begin(), line.end(), out + (size_t)y * length);
+    }
+    ::GdiFlush();
+    m_hStripDC = ::CreateCompatibleDC(dc->m_hDC);
+    if (!m_hStripDC) {
+        FreeStrip();
+        return false;
+    }
+    m_hStripOld = ::SelectObject(m_hStripDC, m_hStrip);
+    m_nStripLength = length;
+    m_nStripCross = cross;
+    m_nStripDirection = m_nDirection;
+    m_arrStripColors = m_arrColors;
+    m_arrStripWeights = m_arrWeights;
+    return true;
+}
+
+bool CGradientFill::CopyBandsFromStrip(CDC* dc, const CRect& rect, int length, int start, int end)
+{
+    // A copy of 32-bit pixels equals a fill only where the device keeps
+    // every colour as it is.
+    if (::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES) < 24)
+        return false;
+    bool vertical = m_nDirection == FROM_TOP || m_nDirection == FROM_BOTTOM;
+    int cross = vertical ? rect.Width() : rect.Height();
+    if (cross <= 0 || length <= 0)
+        return true;
+    if (!MakeStrip(dc, length, cross))
+        return false;
+    int x = 0, y = 0, cx = 0, cy = 0, sx = 0, sy = 0;
+    switch (m_nDirection) {
+    case FROM_RIGHT:  x = rect.right - end;  cx = end - start; sx = length - end; y = rect.top; cy = cross; break;
+    case FROM_TOP:    y = rect.top + start;  cy = end - start; sy = start;        x = rect.left; cx = cross; break;
+    case FROM_BOTTOM: y = rect.bottom - end; cy = end - start; sy = length - end; x = rect.left; cx = cross; break;
+    default:          x = rect.left + start; cx = end - start; sx = start;        y = rect.top; cy = cross; break;
+    }
+    return ::BitBlt(dc->m_hDC, x, y, cx, cy, m_hStripDC, sx, sy, SRCCOPY) != FALSE;
 }
 
 void CGradientFill::MakeSegmentBands(CDC* dc, const CRect& rect, int length, int start, int end, int budget)
@@ -145,6 +245,10 @@ void CGradientFill::MakeColorBands(CDC* dc, const CRect& rect, COLORREF c1, COLO
         COLORREF color = BandColor(c1, c2, k, n);
         if (m_pCollect) {
             m_pCollect->push_back(color);
+            continue;
+        }
+        if (m_pBands) {
+            m_pBands->push_back({ a, b, color });
             continue;
         }
         a = std::max(a, start);

@@ -42,8 +42,29 @@ protected:
 
 private:
     void RealizeBandPalette(CDC* dc, int length, int budget);
+    // Paints the bands by copying them from a picture of the whole gradient,
+    // made once for the rectangle's size and kept while the gradient stays
+    // the same; false where copied pixels could differ from painted ones.
+    bool CopyBandsFromStrip(CDC* dc, const CRect& rect, int length, int start, int end);
+    bool MakeStrip(CDC* dc, int length, int cross);
+
+    struct Band {
+        int from, to;
+        COLORREF color;
+    };
     std::vector<COLORREF>* m_pCollect = nullptr;   // while the palette is being built
+    std::vector<Band>* m_pBands = nullptr;         // while the strip is being made
     std::vector<COLORREF> m_arrPaletteColors;
+
+    // The strip: the gradient over `length` pixels along the direction, as
+    // many across, in the order the direction lays it on the screen.
+    HDC m_hStripDC = nullptr;
+    HBITMAP m_hStrip = nullptr;
+    HGDIOBJ m_hStripOld = nullptr;
+    int m_nStripLength = 0, m_nStripCross = 0, m_nStripDirection = -1;
+    std::vector<COLORREF> m_arrStripColors;
+    std::vector<double> m_arrStripWeights;
+    void FreeStrip();
 };
 
 // Largest difference of the red, green and blue components of two colours.

@@ -209,6 +209,34 @@ CRect Shifted(const CRect& r, int direction, int by)
 
 } // namespace
 
+CRect CProgressPainter::BarRect(const CRect& client) const
+{
+    return CRect(client.left + m_rcMargins.left, client.top + m_rcMargins.top, client.right - m_rcMargins.right,
+                 client.bottom - m_rcMargins.bottom);
+}
+
+bool CProgressPainter::FilledSpan(const CRect& bar, int* start, int* end) const
+{
+    DWORD style = GetStyle();
+    bool snake = (style & PBS_GRAD_SNAKE) != 0;
+    int length = (style & PBS_GRAD_VERTICAL) ? bar.Height() : bar.Width();
+    int range = Range();
+    // A snake's head runs past the upper bound while its tail follows.
+    int top = snake ? m_nUpper + m_nSnakeLength : m_nUpper;
+    if (range <= 0 || length <= 0 || m_nPos < m_nLower || m_nPos > top)
+        return false;
+    *end = (int)((long long)(std::min(m_nPos, m_nUpper) - m_nLower) * length / range);
+    *start = snake ? (int)((long long)(std::max(m_nTail, m_nLower) - m_nLower) * length / range) : 0;
+    *start = std::min(*start, *end);
+    return true;
+}
+
+bool CProgressPainter::ShowsGradient(const CRect& client) const
+{
+    int start = 0, end = 0;
+    return !m_pBarBrush && FilledSpan(BarRect(client), &start, &end) && end > start;
+}
+
 void CProgressPainter::Paint(CDC* dc, const CRect& client)
 {
     if (m_pBackgroundBrush)
@@ -216,23 +244,16 @@ void CProgressPainter::Paint(CDC* dc, const CRect& client)
     else if (m_crBackground != CLR_NONE)
         dc->FillSolidRect(&client, m_crBackground);
 
-    CRect bar(client.left + m_rcMargins.left, client.top + m_rcMargins.top,
-              client.right - m_rcMargins.right, client.bottom - m_rcMargins.bottom);
+    CRect bar = BarRect(client);
     DWORD style = GetStyle();
     bool vertical = (style & PBS_GRAD_VERTICAL) != 0;
     bool reverse = (style & PBS_GRAD_REVERSE) != 0;
-    bool snake = (style & PBS_GRAD_SNAKE) != 0;
     int direction = vertical ? (reverse ? FROM_TOP : FROM_BOTTOM) : (reverse ? FROM_RIGHT : FROM_LEFT);
-    int length = vertical ? bar.Height() : bar.Width();
     int range = Range();
 
     CRect filled(bar.left, bar.top, bar.left, bar.top);
-    // A snake's head runs past the upper bound while its tail follows.
-    int top = snake ? m_nUpper + m_nSnakeLength : m_nUpper;
-    if (range > 0 && length > 0 && m_nPos >= m_nLower && m_nPos <= top) {
-        int end = (int)((long long)(std::min(m_nPos, m_nUpper) - m_nLower) * length / range);
-        int start = snake ? (int)((long long)(std::max(m_nTail, m_nLower) - m_nLower) * length / range) : 0;
-        start = std::min(start, end);
+    int start = 0, end = 0;
+    if (FilledSpan(bar, &start, &end)) {
         filled = SpanRect(bar, direction, start, end);
         if (m_pBarBrush) {
             dc->FillRect(&filled, *m_pBarBrush);
@@ -487,7 +508,12 @@ void CGradientProgressCtrl::OnTimer(UINT_PTR id)
         int period = (int)(Range() * m_fLengthFactor);
         if (period > 0)
             m_nPhase = ((m_nPhase + m_nAnimStep) % period + period) % period;
-        Redraw();
+        // The phase only moves the gradient: a bar that shows none would be
+        // painted again exactly as it is.
+        CRect client;
+        GetClientRect(&client);
+        if (ShowsGradient(client))
+            Redraw();
     } else {
         Default();
     }

@@ -55,6 +55,8 @@ public:
     void SetText(const char* text, DWORD textStyle);
     // Paints the whole control into `dc` (client rectangle `client`).
     void Paint(CDC* dc, const CRect& client);
+    // The painting shows some of the gradient (so the animation phase shows).
+    bool ShowsGradient(const CRect& client) const;
 
     CBrush* m_pBarBrush = nullptr;            // set: a solid bar instead of the gradient
     COLORREF m_crBackground;                  // CLR_NONE: leave the background unpainted
@@ -79,6 +81,10 @@ protected:
     void ChangePos(int pos, BOOL force);
     virtual void Redraw() {}
     int Range() const { return m_nUpper - m_nLower; }
+    CRect BarRect(const CRect& client) const;
+    // The part the position fills, in pixels from the start side; false when
+    // the position lies outside the bar.
+    bool FilledSpan(const CRect& bar, int* start, int* end) const;
     HFONT TextFont(CDC* dc) const;
 };
 

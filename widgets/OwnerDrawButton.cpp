@@ -81,6 +81,21 @@ HICON LoadNaturalIcon(int id)
     return (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0);
 }
 
+// The grey copy of an icon resource, made once per program and handed out
+// as copies of its own (each button destroys the icons it holds).
+HICON GreyCopyOfResource(int id, HICON natural)
+{
+    static std::vector<std::pair<int, HICON>> made;
+    for (const auto& m : made)
+        if (m.first == id)
+            return ::CopyIcon(m.second);
+    HICON grey = CreateGreyscaleIcon(natural);
+    if (!grey)
+        return nullptr;
+    made.push_back({ id, grey });
+    return ::CopyIcon(grey);
+}
+
 } // namespace
 
 COLORREF DarkenColor(COLORREF c, double factor)
@@ -155,7 +170,7 @@ DWORD COwnerDrawButton::SetIcon(int iconIn, int iconOut)
     HICON in = iconIn ? LoadNaturalIcon(iconIn) : nullptr;
     HICON out = nullptr;
     if (iconOut == ICON_OUT_GREY)
-        out = CreateGreyscaleIcon(in);
+        out = in ? GreyCopyOfResource(iconIn, in) : nullptr;
     else if (iconOut == ICON_OUT_DARKER)
         out = CreateDarkerIcon(in);
     else if (iconOut > 0)
@@ -370,7 +385,9 @@ void COwnerDrawButton::RefreshToolTip(BOOL activate)
 
 BOOL COwnerDrawButton::PreTranslateMessage(MSG* msg)
 {
-    InitToolTip();
+    // A button without a tooltip text needs no tooltip window.
+    if (!m_strTooltip.IsEmpty())
+        InitToolTip();
     if (m_ToolTip.IsWindow())
         m_ToolTip.RelayEvent(msg);
     // The button control would report the second click of a double click as

@@ -1,9 +1,12 @@
-// Prints what one link-poll tick costs against the simulated driver (the
-// requests it makes, read from the driver's log between two markers, and its
-// time), beside one bare QueryOid round trip, and how much CPU Kestiq.exe
-// uses while it sits idle in the notification area.
+// Prints what one link-poll tick costs against the simulated driver: the
+// requests it makes (read from the driver's log between two markers) and its
+// time, beside the calls a tick is made of, each timed alone in the same run
+// (the presence check, the Zero Configuration mode, one QueryOid round trip
+// times the tick's requests, the shell's NIM_MODIFY of the icon), and what
+// is left over.  Idle CPU of Kestiq.exe is bench/idle/idle_bench.sh's (read
+// from outside: Wine answers zero for another process's times).
 //
-//   poll_bench [ticks [idle seconds]]      defaults: 500 ticks, 60 s
+//   poll_bench [ticks]      default: 500 ticks
 #include <windows.h>
 
 #include <cstdio>
@@ -15,6 +18,7 @@
 
 #include "app/HideDlg.h"
 #include "core/OidChannel.h"
+#include "core/ZeroConfig.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 
@@ -25,16 +29,6 @@ const std::string kGuid = kqsim::kDefaultAdapterGuid;
 double Microseconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq, int n)
 {
     return (double)(b.QuadPart - a.QuadPart) * 1e6 / (double)freq.QuadPart / n;
-}
-
-double Seconds(const FILETIME& kernel, const FILETIME& user)
-{
-    ULARGE_INTEGER k, u;
-    k.LowPart = kernel.dwLowDateTime;
-    k.HighPart = kernel.dwHighDateTime;
-    u.LowPart = user.dwLowDateTime;
-    u.HighPart = user.dwHighDateTime;
-    return (double)(k.QuadPart + u.QuadPart) / 1e7;
 }
 
 // Requests the driver logged between the two markers, by OID.
@@ -93,6 +87,18 @@ double TimeIconUpdate(CHideDlg& dlg, int n)
     return Microseconds(t0, t1, freq, n);
 }
 
+template <class F>
+double TimeCalls(int n, F call)
+{
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    for (int i = 0; i < 20; ++i) call();
+    QueryPerformanceCounter(&t0);
+    for (int i = 0; i < n; ++i) call();
+    QueryPerformanceCounter(&t1);
+    return Microseconds(t0, t1, freq, n);
+}
+
 double TimeQueryOid(int n)
 {
     LARGE_INTEGER freq, t0, t1;
@@ -105,11 +111,26 @@ double TimeQueryOid(int n)
     return Microseconds(t0, t1, freq, n);
 }
 
-void PrintTick(const char* state, const TickRequests& r, double us, int n)
+// The calls every tick is made of, each timed alone.
+struct Parts {
+    double presence = 0;   // the device path still opens
+    double wzcMode = 0;    // the service's state (and the interface key when it runs)
+    double query = 0;      // one QueryOid round trip
+    double icon = 0;       // UpdateTrayIcon: the shell's NIM_MODIFY
+};
+
+void PrintTick(const char* state, const TickRequests& r, double us, int n, const Parts& p)
 {
     std::printf("link-poll tick, %s: %d OID requests, %d device opens, %.1f us per tick (%d ticks)\n", state,
                 r.total, r.opens, us, n);
     for (const auto& kv : r.byOid) std::printf("    0x%08lX x%d\n", (unsigned long)kv.first, kv.second);
+    double oids = p.query * r.total;
+    double rest = us - p.presence - p.wzcMode - oids - p.icon;
+    std::printf("    %-52s %9.1f us\n", "presence check (the device path opens)", p.presence);
+    std::printf("    %-52s %9.1f us\n", "Zero Configuration mode (service status)", p.wzcMode);
+    std::printf("    %-52s %9.1f us\n", "OID requests (requests x one QueryOid round trip)", oids);
+    std::printf("    %-52s %9.1f us\n", "notification icon (UpdateTrayIcon, NIM_MODIFY)", p.icon);
+    std::printf("    %-52s %9.1f us\n", "the rest of the tick", rest);
 }
 
 bool JoinOpenNetwork()
@@ -140,8 +161,11 @@ int BenchTick(kqsim::SimClient& sim, int n)
     TickRequests down, up;
     bool ok = CountOneTick(sim, dlg, down);
     double usDown = TimeTicks(dlg, n);
-    double usQuery = TimeQueryOid(n);
-    double usIcon = TimeIconUpdate(dlg, n);
+    Parts parts;
+    parts.query = TimeQueryOid(n);
+    parts.icon = TimeIconUpdate(dlg, n);
+    parts.presence = TimeCalls(n, [] { IsAdapterPresent(); });
+    parts.wzcMode = TimeCalls(n, [] { GetWzcMode(); });
 
     bool joined = JoinOpenNetwork();
     dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
@@ -157,70 +181,12 @@ int BenchTick(kqsim::SimClient& sim, int n)
         std::fprintf(stderr, "poll_bench: the driver's log did not hold both markers of a tick\n");
         return 1;
     }
-    PrintTick("disconnected", down, usDown, n);
-    if (joined) PrintTick("connected to Kestiq-Open", up, usUp, n);
+    PrintTick("disconnected", down, usDown, n, parts);
+    if (joined) PrintTick("connected to Kestiq-Open", up, usUp, n, parts);
     else std::printf("link-poll tick, connected: not measured (joining Kestiq-Open failed)\n");
-    std::printf("QueryOid round trip (open, request, close): %.1f us (%d requests)\n", usQuery, n);
-    std::printf("UpdateTrayIcon alone (NIM_MODIFY):           %.1f us (%d calls)\n", usIcon, n);
+    std::printf("QueryOid round trip (open, request, close): %.1f us (%d requests)\n", parts.query, n);
+    std::printf("UpdateTrayIcon alone (NIM_MODIFY):           %.1f us (%d calls)\n", parts.icon, n);
     return 0;
-}
-
-HWND ControllerOf(DWORD pid)
-{
-    struct Ctx { DWORD pid; HWND found; } ctx{pid, nullptr};
-    EnumWindows([](HWND h, LPARAM lp) -> BOOL {
-        Ctx* c = (Ctx*)lp;
-        DWORD p = 0;
-        GetWindowThreadProcessId(h, &p);
-        char text[32] = {};
-        GetWindowTextA(h, text, sizeof(text));
-        if (p != c->pid || std::strcmp(text, "HideDlg") != 0) return TRUE;
-        c->found = h;
-        return FALSE;
-    }, (LPARAM)&ctx);
-    return ctx.found;
-}
-
-int BenchIdle(int seconds)
-{
-    char cmd[MAX_PATH + 16];
-    std::snprintf(cmd, sizeof(cmd), "\"%s\" -s", KQ_KESTIQ_EXE);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "poll_bench: cannot start %s (%lu)\n", KQ_KESTIQ_EXE, GetLastError());
-        return 1;
-    }
-    HWND hwnd = nullptr;
-    for (int i = 0; i < 300 && !hwnd; ++i) {
-        if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
-        hwnd = ControllerOf(pi.dwProcessId);
-    }
-    int rc = 0;
-    if (!hwnd) {
-        std::fprintf(stderr, "poll_bench: Kestiq.exe shows no controller window\n");
-        rc = 1;
-    } else {
-        FILETIME c, e, k0, u0, k1, u1;
-        GetProcessTimes(pi.hProcess, &c, &e, &k0, &u0);
-        Sleep((DWORD)seconds * 1000);
-        GetProcessTimes(pi.hProcess, &c, &e, &k1, &u1);
-        double atReady = Seconds(k0, u0), total = Seconds(k1, u1);
-        double idle = total - atReady;
-        std::printf("Kestiq.exe -s, %d idle seconds: %.3f s CPU (%.3f%%); start-up before that %.3f s\n", seconds,
-                    idle, idle * 100.0 / seconds, atReady);
-        PostMessageA(hwnd, WM_COMMAND, ID_TRAY_EXIT, 0);
-    }
-    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
-        std::fprintf(stderr, "poll_bench: Kestiq.exe did not end on Exit; terminated\n");
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, 5000);
-        rc = 1;
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return rc;
 }
 
 }  // namespace
@@ -228,16 +194,12 @@ int BenchIdle(int seconds)
 int main(int argc, char** argv)
 {
     int ticks = argc > 1 ? std::atoi(argv[1]) : 500;
-    int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
     if (ticks <= 0) ticks = 500;
-    if (seconds <= 0) seconds = 60;
 
     kqsim::SimClient sim;
     if (!sim.Open(5000) || !sim.ResetAdapter(kGuid) || !sim.Return(kGuid)) {
         std::fprintf(stderr, "poll_bench: the simulated driver or its default adapter is not reachable\n");
         return 1;
     }
-    int rc = BenchTick(sim, ticks);
-    std::fflush(stdout);
-    return BenchIdle(seconds) || rc;
+    return BenchTick(sim, ticks);
 }
