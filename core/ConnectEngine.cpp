@@ -9,6 +9,7 @@
 #include "core/AdapterDiscovery.h"
 #include "core/ApplyConfig.h"
 #include "core/ControllerDoor.h"
+#include "core/HtSettingsDoor.h"
 #include "core/EngineDoor.h"
 #include "core/LinkState.h"
 #include "core/MovableMemory.h"
@@ -30,6 +31,7 @@ BOOL g_bConfigFromRegistry = FALSE;
 BOOL g_bAutoConnect = TRUE;
 BOOL g_bWscInUse = FALSE;
 CString g_strCurProfileName;
+CHtSettingsDoor* g_pHtSettingsDoor = nullptr;
 
 namespace {
 
@@ -37,40 +39,7 @@ const int kTries = 3;
 const DWORD kEntryFixedPart = FIELD_OFFSET(NDIS_WLAN_BSSID_EX, IEs);   // 116
 const DWORD kListHeader = FIELD_OFFSET(NDIS_802_11_BSSID_LIST_EX, Bssid);
 
-// The 26-byte OID_VENDOR_RATE_SETS record: supported and extended rates,
-// 500 kbit/s units, 0x80 marks a basic rate.
-#pragma pack(push, 1)
-struct RateSetRecord {
-    BYTE count;
-    BYTE rates[12];
-    BYTE extCount;
-    BYTE extRates[12];
-};
-#pragma pack(pop)
-static_assert(sizeof(RateSetRecord) == 26, "rate set record layout");
 static_assert(sizeof(NDIS_802_11_REMOVE_KEY) == 16, "the driver takes a 16-byte REMOVE_KEY");
-
-RateSetRecord RateSetFor(int mode)
-{
-    RateSetRecord r = {};
-    if (mode == 1) {
-        const BYTE b[] = { 0x82, 0x84, 0x8B, 0x96 };
-        r.count = sizeof(b);
-        std::memcpy(r.rates, b, sizeof(b));
-    } else if (mode == 2 || mode == 4) {
-        const BYTE a[] = { 0x8C, 0x12, 0x98, 0x24, 0xB0, 0x48, 0x60, 0x6C };
-        r.count = sizeof(a);
-        std::memcpy(r.rates, a, sizeof(a));
-    } else {
-        const BYTE bg[] = { 0x82, 0x84, 0x8B, 0x96, 0x12, 0x24, 0x48, 0x6C };
-        const BYTE ext[] = { 0x8C, 0x98, 0xB0, 0x60 };
-        r.count = sizeof(bg);
-        std::memcpy(r.rates, bg, sizeof(bg));
-        r.extCount = sizeof(ext);
-        std::memcpy(r.extRates, ext, sizeof(ext));
-    }
-    return r;
-}
 
 // Desired rates of a mode when the record's own are not sent.
 void ModeDesiredRates(int mode, BYTE out[8])
@@ -166,6 +135,28 @@ private:
 };
 
 }  // namespace
+
+RateSetRecord RateSetFor(int mode)
+{
+    RateSetRecord r = {};
+    if (mode == 1) {
+        const BYTE b[] = { 0x82, 0x84, 0x8B, 0x96 };
+        r.count = sizeof(b);
+        std::memcpy(r.rates, b, sizeof(b));
+    } else if (mode == 2 || mode == 4) {
+        const BYTE a[] = { 0x8C, 0x12, 0x98, 0x24, 0xB0, 0x48, 0x60, 0x6C };
+        r.count = sizeof(a);
+        std::memcpy(r.rates, a, sizeof(a));
+    } else {
+        const BYTE bg[] = { 0x82, 0x84, 0x8B, 0x96, 0x12, 0x24, 0x48, 0x6C };
+        const BYTE ext[] = { 0x8C, 0x98, 0xB0, 0x60 };
+        r.count = sizeof(bg);
+        std::memcpy(r.rates, bg, sizeof(bg));
+        r.extCount = sizeof(ext);
+        std::memcpy(r.extRates, ext, sizeof(ext));
+    }
+    return r;
+}
 
 // ---- Scan lists --------------------------------------------------------------
 
@@ -589,9 +580,17 @@ static void ApplyStationConfig(StationConfig* r)
         BYTE ht[12] = {};
         QueryOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr);
         DWORD ts = r->transmitSetting;
+        BYTE phyMode = (BYTE)((ts >> 14) & 3);
+        if (g_pHtSettingsDoor) {
+            // The window is open: its advanced page's controls decide, and
+            // channel 14 still allows no 40 MHz.
+            ts = (ts & 0xF) | (g_pHtSettingsDoor->HtSettingFromControls() & ~0xFu);
+            if (r->adhocChannelKHz == 2484000) ts &= ~(1u << 11);
+            phyMode = 2;
+        }
         DWORD low = ts & 0xF;
         std::memcpy(ht, &low, sizeof(low));
-        ht[4] = (BYTE)((ts >> 14) & 3);
+        ht[4] = phyMode;
         ht[5] = (BYTE)((ts >> 16) & 1);
         ht[7] = (BYTE)((ts >> 4) & 0x7F);
         ht[8] = (BYTE)((ts >> 11) & 1);

@@ -44,7 +44,7 @@ extern const int g_nScanAgeSeconds;
 
 // Flags of the engine (UI thread), written by the engine unless said.
 extern BOOL g_bScanPending;          // a scan was started, its result not taken yet (also InitAdapter)
-extern BOOL g_bSkipNextScan;         // the next scan request sends no scan OID (advanced page)
+extern BOOL g_bSkipNextScan;         // the next scan request sends no scan OID (set through SkipNextScan)
 extern BOOL g_b8021xInUse;           // the last applied record runs 802.1X or a PSK through the port
 extern BOOL g_bHiddenSsidCancelled;  // set when an 802.1X record is applied
 extern BOOL g_bConfigFromRegistry;   // the current profile came from the adapter key (SetOidFromReg, pages)
@@ -79,6 +79,20 @@ void FilterBssidListByChannel(const BYTE* channels, int n);
 std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes);
 // The channel of an entry by its DSConfig in g_ChannelTable; -1 when none.
 int BssidEntryChannel(const NDIS_WLAN_BSSID_EX* e);
+
+// The 26-byte OID_VENDOR_RATE_SETS record: supported and extended rates,
+// 500 kbit/s units, 0x80 marks a basic rate.
+#pragma pack(push, 1)
+struct RateSetRecord {
+    BYTE count;
+    BYTE rates[12];
+    BYTE extCount;
+    BYTE extRates[12];
+};
+#pragma pack(pop)
+static_assert(sizeof(RateSetRecord) == 26, "rate set record layout");
+// The rate sets of a wireless mode (none is sent in the 802.11n modes).
+RateSetRecord RateSetFor(int mode);
 
 // Sets OID_VENDOR_CCX_CONTROL.  Unless keep is 1 the roaming threshold
 // (bits 8-15) becomes 0xFA and fast roaming (bit 5) is cleared.

@@ -71,7 +71,31 @@ void DropActiveProfile()
     }
 }
 
-void SetAutoConnect(BOOL on) { g_bAutoConnect = on ? TRUE : FALSE; }
+void BeginOneOffJoin()
+{
+    g_bUseRegistryProfileSecurity = FALSE;
+}
+
+BOOL QueueOneOffJoin(StationConfig* record)
+{
+    g_bConfigFromRegistry = FALSE;
+    return QueueAndConnect(CONNECT_APPLY, record);
+}
+
+void StopAutoConnect()
+{
+    g_bAutoConnect = FALSE;
+}
+
+void SkipNextScan()
+{
+    g_bSkipNextScan = TRUE;
+}
+
+void ResumeAutoConnect()
+{
+    g_bAutoConnect = TRUE;
+}
 
 void ApplyStoredConfiguration()
 {

@@ -23,9 +23,27 @@ BOOL ActivateStoredProfile(const char* name, CString* pChannel);
 // credential is in use, that is applied.
 void DropActiveProfile();
 
-// Whether the stored configuration may connect by itself: cleared when the
-// user gives up after a failed 802.1X login, set again when the user retries.
-void SetAutoConnect(BOOL on);
+// A join of the site survey begins: its security is the person's one-off
+// choice, not the stored profile's.
+void BeginOneOffJoin();
+
+// Queues and connects the record of a one-off join (handed over, as with
+// CONNECT_APPLY).  The active settings stop being a stored profile's before
+// the engine configures the supplicant port for them, so that a failed
+// login is never handled as the profile that was active before.
+BOOL QueueOneOffJoin(StationConfig* record);
+
+// The person cancelled an authentication: no automatic connection until a
+// profile is applied again.
+void StopAutoConnect();
+
+// The next scan the engine is asked for sends no scan request to the driver
+// (the advanced page changed the channels the scan would use).
+void SkipNextScan();
+
+// The person retries after a failed 802.1X login: automatic connections
+// again (StopAutoConnect's counterpart).
+void ResumeAutoConnect();
 // Applies the adapter key's configuration again (radio settings aside), as
 // after a change of its values; queued only while auto-connect is on.
 void ApplyStoredConfiguration();

@@ -6,6 +6,7 @@
 #include "auth/AuthPort.h"
 #include "auth/SupplicantBinding.h"
 #include "core/ConnectEngine.h"
+#include "core/EngineDoor.h"
 #include "core/RegistryStore.h"
 #include "core/StationConfig.h"
 #include "pagebase/PanelDoor.h"
@@ -213,7 +214,7 @@ void CAuthStatusListDlg::OnOK()
 void CAuthStatusListDlg::OnCancel()
 {
     // The user gave up: the stored configuration is not queued again by itself.
-    g_bAutoConnect = 0;
+    StopAutoConnect();
     if (AuthPortObjectExists()) AuthPortStop(g_pAuthPort);
     ClearAuthLogRing();
     m_nReadIndex = 0;

@@ -173,7 +173,7 @@ void CCredentialPromptDlg::OnOK()
     bool retry = (g_nAuthFailReason == FAIL_BAD_CREDENTIAL || g_nAuthFailReason == FAIL_UNKNOWN) &&
                  m_bCredentialsWanted && PortConfiguredForStoredProfile();
     if (retry) WriteCredentials();
-    SetAutoConnect(TRUE);
+    ResumeAutoConnect();
     if (retry) {
         // The port still holds the credentials that failed: the stored
         // configuration, now with what was typed, is applied again.
@@ -190,6 +190,6 @@ void CCredentialPromptDlg::OnOK()
 
 void CCredentialPromptDlg::OnCancel()
 {
-    SetAutoConnect(FALSE);
+    StopAutoConnect();
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
 }

@@ -127,7 +127,7 @@ void CSiteSurveyPage::OnConnect()
 {
     // A second Connect starts afresh: the record of the first goes.
     DropPendingJoin();
-    g_bUseRegistryProfileSecurity = 0;
+    BeginOneOffJoin();
     m_dwSecurityCode = 0;
     m_bHidden = 0;
     if (g_nWzcMode == WZC_MANAGES) return;
@@ -343,11 +343,5 @@ void CSiteSurveyPage::ConnectChosenNetwork()
     r->infrastructureMode = e->InfrastructureMode;
     r->txPowerIndex = 0;
     r->adhocChannelKHz = e->Configuration.DSConfig;
-
-    // The active settings stop being a stored profile's before the engine
-    // configures the supplicant port for them, not after: a one-off join
-    // must never be handled (failure panel, PAC file, credentials) as the
-    // profile that was active before it.
-    g_bConfigFromRegistry = 0;
-    QueueAndConnect(CONNECT_APPLY, m_pJoinRecord.release());
+    QueueOneOffJoin(m_pJoinRecord.release());
 }

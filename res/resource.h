@@ -188,3 +188,7 @@
 #include "authstatus_ids.h"
 // ---- Joining a scanned network: hidden SSID and connect settings (res/join.rc) ----
 #include "join_ids.h"
+// ---- Advanced page (res/advanced.rc) ----
+#include "advanced_ids.h"
+// ---- WMM and Direct Link Setup page (res/wmm.rc) ----
+#include "wmm_ids.h"

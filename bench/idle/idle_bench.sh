@@ -13,8 +13,8 @@
 # bare program's: the resident pages of each mapping, by file, from
 # /proc/<pid>/smaps.
 #
-# Run inside the prefix, after scripts/test has made it and installed the
-# stand-ins (see README, "Benchmarks"):
+# Run inside the prefix of scripts/run, once that has made it and installed
+# the stand-ins (see README, "Benchmarks"):
 #   source scripts/env.sh; kq_start_display; kq_start_wineserver
 #   bench/idle/idle_bench.sh [seconds]          default 60
 #   kq_stop_all

@@ -513,6 +513,14 @@ static NTSTATUS S_OpMode(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
     return STATUS_SUCCESS;
 }
 
+/* A requested direct link comes up (state 2) when the adapter is joined to
+ * an access point and the peer is a station of the air; otherwise it stays
+ * requested (state 0) and the page does not list it. */
+static UCHAR DlsLinkState(KQ_ADAPTER *ad, const UCHAR *peer)
+{
+    return (ad->associated && !ad->adhoc && KqFindNetwork(peer) >= 0) ? 2 : 0;
+}
+
 static NTSTATUS S_Dls(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
 {
     int i, slot = -1;
@@ -526,6 +534,7 @@ static NTSTATUS S_Dls(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
         if (!ad->dls[i * 12 + 11]) slot = i;
     if (slot < 0) return STATUS_INSUFFICIENT_RESOURCES;
     RtlCopyMemory(ad->dls + slot * 12, d, 12);
+    ad->dls[slot * 12 + 10] = DlsLinkState(ad, d + 4);
     return STATUS_SUCCESS;
 }
 

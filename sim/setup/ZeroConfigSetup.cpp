@@ -117,8 +117,18 @@ bool Stop(SC_HANDLE svc, std::string& error)
     return true;
 }
 
-// Starts the service; returns once it has left the stopped state (a start
-// that lingers in START_PENDING is what some tests want).
+// The lingering start the service was told to make, in ms (0 none).
+DWORD StartPendingMs()
+{
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, KQWZC_CONTROL_KEY, KQWZC_START_PENDING_MS, RRF_RT_REG_DWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS)
+        return 0;
+    return value;
+}
+
+// Starts the service; returns once it runs, or, when it was told to linger
+// in START_PENDING (what some tests want), once it has left the stopped state.
 bool Start(SC_HANDLE svc, std::string& error)
 {
     DWORD s = State(svc);
@@ -131,7 +141,7 @@ bool Start(SC_HANDLE svc, std::string& error)
         error = "StartService " KQWZC_SERVICE_NAME ": " + LastErrorText();
         return false;
     }
-    if (!WaitUntil(svc, HasLeftStopped, 10000)) {
+    if (!WaitUntil(svc, StartPendingMs() ? HasLeftStopped : IsRunning, 30000)) {
         error = KQWZC_SERVICE_NAME " did not start";
         return false;
     }

@@ -41,6 +41,9 @@ DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
     switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
+        // As a service should: the stop is under way before the handler
+        // returns, so that a caller who asks at once never sees it running.
+        Report(SERVICE_STOP_PENDING, ReadControl(KQWZC_STOP_DELAY_MS) + 1000);
         SetEvent(g_stopEvent);
         return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE:

@@ -19,9 +19,21 @@ struct Watch {
     std::atomic<int> afterDetach{0};
     std::atomic<int> requests{0};
     std::atomic<int> delayMs{0};
-    std::atomic<bool> takeLock{false};
+    bool takeLock = false;   // under lockChoice
+    CRITICAL_SECTION lockChoice;
+    Watch() { InitializeCriticalSection(&lockChoice); }
 };
 Watch g_watch;
+
+// Whether callbacks take the port lock.  A callback that has chosen to take
+// it has done so once this returns: one still waiting for the lock when the
+// port is detached (under that lock) would keep its thread past the detach.
+void TakeLockInCallbacks(bool take)
+{
+    EnterCriticalSection(&g_watch.lockChoice);
+    g_watch.takeLock = take;
+    LeaveCriticalSection(&g_watch.lockChoice);
+}
 
 void Observe(void* context)
 {
@@ -30,7 +42,9 @@ void Observe(void* context)
     // A callback that needs the port lock, as the credential worker does:
     // one made inside acPortAuth or acPortAssociate would find it held by
     // its own thread and never get it.
+    EnterCriticalSection(&g_watch.lockChoice);
     if (g_watch.takeLock && AuthPortAddRef((AUTH_PORT*)context)) AuthPortRelease((AUTH_PORT*)context);
+    LeaveCriticalSection(&g_watch.lockChoice);
     if (context && context == g_watch.detachedPort) ++g_watch.afterDetach;
     // A slow program: callbacks that take their time while the port goes.
     if (g_watch.delayMs) Sleep((DWORD)g_watch.delayMs);
@@ -59,7 +73,7 @@ protected:
         g_watch.detachedPort = nullptr;
         g_watch.callbacks = g_watch.onTestThread = g_watch.afterDetach = 0;
         g_watch.requests = g_watch.delayMs = 0;
-        g_watch.takeLock = false;
+        TakeLockInCallbacks(false);
         ASSERT_TRUE(InitAuthLibrary());
     }
     void Attach()
@@ -95,12 +109,12 @@ protected:
 TEST_F(ThreadTest, CallbacksComeOnTheLibrarysThreadsOnly)
 {
     Attach();
-    g_watch.takeLock = true;
+    TakeLockInCallbacks(true);
     Start("Sim-Threads", 7, 6);
     ASSERT_TRUE(WaitUntil([&] { return MediaConnected(); }));
     ASSERT_TRUE(WaitUntil([&] { return g_watch.callbacks >= 4; }));
     EXPECT_EQ(0, g_watch.onTestThread);
-    g_watch.takeLock = false;
+    TakeLockInCallbacks(false);
     EXPECT_EQ(1, Stand().threads());
     Detach();
     EXPECT_EQ(0, Stand().threads());

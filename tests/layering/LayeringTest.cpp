@@ -172,6 +172,29 @@ TEST(Layering, MovableMemoryIsAllocatedByItsModuleOnly)
     for (const std::string& b : bad) ADD_FAILURE() << b << " outside core/MovableMemory.cpp";
 }
 
+// Pages and panels reach the engine through core/EngineDoor.h: none of
+// them assigns one of the engine's flags itself.
+TEST(Layering, PagesNeverWriteTheEnginesFlags)
+{
+    const char* const flags[] = { "g_bConfigFromRegistry", "g_bAutoConnect", "g_bSkipNextScan",
+                                  "g_bScanPending", "g_bUseRegistryProfileSecurity", "g_bWscInUse" };
+    std::vector<std::string> bad;
+    for (const std::string& file : TreeFiles(kRoot)) {
+        if (FolderOf(file) != "pages" && FolderOf(file) != "pagebase") continue;
+        std::ifstream in(kRoot + "/" + file);
+        std::string text;
+        for (int line = 1; std::getline(in, text); ++line)
+            for (const char* flag : flags) {
+                size_t at = text.find(flag);
+                if (at == std::string::npos) continue;
+                size_t op = text.find_first_not_of(" \t", at + std::strlen(flag));
+                if (op != std::string::npos && text[op] == '=' && (op + 1 >= text.size() || text[op + 1] != '='))
+                    bad.push_back(file + ":" + std::to_string(line) + ": " + flag);
+            }
+    }
+    for (const std::string& b : bad) ADD_FAILURE() << b << " is the engine's: use core/EngineDoor.h";
+}
+
 // The checker itself: planted files of a scratch tree, each with one arrow.
 TEST(Layering, PlantedArrowsAreNamedWithFileAndLine)
 {

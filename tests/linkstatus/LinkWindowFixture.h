@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@
 #include "pages/SiteSurveyPage.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/AdapterKey.h"
 #include "support/Restore.h"
 #include "widgets/GradientProgressCtrl.h"
 #include "widgets/TabContainerDlg.h"
@@ -43,7 +45,10 @@ protected:
         g_bShowDbm = FALSE;
         g_bIcvError = FALSE;
         g_bUseRegistryProfileSecurity = 0;
-        // A mode and an a-band region that scan channel 36.
+        // A mode and an a-band region that scan channel 36; the window's
+        // advanced page takes the mode from the adapter key.
+        m_adapterKey.reset(new KeyGuard(HKEY_LOCAL_MACHINE, g_strAdapterRegPath.GetString()));
+        WriteAdapterText(REGSTR_WIRELESS_MODE, "5");
         g_nWirelessMode = 5;
         g_dwCountryRegion &= 0xFF;
         std::fill(std::begin(g_dTxThroughputHistory), std::end(g_dTxThroughputHistory), 0.0);
@@ -57,6 +62,7 @@ protected:
         ClearConnectRequests();
         g_bScanPending = FALSE;
         ControllerWindowTest::TearDown();
+        m_adapterKey.reset();
     }
 
     // The window with the link status panel below; the panel's, the
@@ -161,6 +167,7 @@ protected:
 
     Restore<BOOL> m_dbm{ g_bShowDbm }, m_ht{ g_bHtDevice }, m_icv{ g_bIcvError }, m_pending{ g_bScanPending };
     Restore<BOOL> m_regSecurity{ g_bUseRegistryProfileSecurity };
+    std::unique_ptr<KeyGuard> m_adapterKey;
     Restore<int> m_mode{ g_nWirelessMode };
     Restore<DWORD> m_region{ g_dwCountryRegion };
     Restore<double[kThroughputHistory]> m_txHistory{ g_dTxThroughputHistory }, m_rxHistory{ g_dRxThroughputHistory };

@@ -27,7 +27,7 @@
 #include "WindowFixture.h"
 #include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
-#include "support/ImportHook.h"
+#include "support/TimerRecorder.h"
 #include "tray/KestiqProcess.h"
 #include "WindowProbe.h"
 
@@ -324,29 +324,7 @@ TEST_F(ProfilePageTest, OverlongNameWrittenByHandHidesNothing)
     EXPECT_EQ(CString("Kestiq-Home"), p->Detail(DETAIL_SSID));
 }
 
-// The timers this program starts, while the recorder lives.
-class TimerRecorder {
-public:
-    struct Start {
-        HWND window;
-        UINT_PTR id;
-        UINT ms;
-    };
-    TimerRecorder() : m_hook("SetTimer", reinterpret_cast<void*>(&Record)) { s_active = this; }
-    ~TimerRecorder() { s_active = nullptr; }
-    bool ok() const { return m_hook.ok(); }
-    std::vector<Start> starts;
-
-private:
-    typedef UINT_PTR(WINAPI* SetTimerFn)(HWND, UINT_PTR, UINT, TIMERPROC);
-    static UINT_PTR WINAPI Record(HWND w, UINT_PTR id, UINT ms, TIMERPROC proc)
-    {
-        s_active->starts.push_back({ w, id, ms });
-        return s_active->m_hook.Real<SetTimerFn>()(w, id, ms, proc);
-    }
-    static inline TimerRecorder* s_active = nullptr;
-    kqtest::ImportHook m_hook;
-};
+using kqtest::TimerRecorder;
 
 TEST_F(ProfilePageTest, TheRowStateTimerRunsEveryThreeSeconds)
 {

@@ -19,15 +19,13 @@ struct Capture {
     DWORD At(int x, int y) const { return px[(size_t)y * width + x]; }
 };
 
-inline Capture CaptureWindow(HWND hwnd)
+// A rectangle of a device context, as 32-bit pixels.
+inline Capture CaptureDc(HDC src, int x, int y, int width, int height)
 {
     Capture c;
-    RECT rc;
-    if (!GetClientRect(hwnd, &rc)) return c;
-    c.width = rc.right;
-    c.height = rc.bottom;
+    c.width = width;
+    c.height = height;
     if (c.width <= 0 || c.height <= 0) return c;
-    HDC src = GetDC(hwnd);
     HDC mem = CreateCompatibleDC(src);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -38,14 +36,33 @@ inline Capture CaptureWindow(HWND hwnd)
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(src, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, c.width, c.height, src, 0, 0, SRCCOPY);
+    BitBlt(mem, 0, 0, c.width, c.height, src, x, y, SRCCOPY);
     GdiFlush();
     c.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)c.width * c.height);
     for (DWORD& p : c.px) p &= 0xFFFFFF;
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
+    return c;
+}
+
+inline Capture CaptureWindow(HWND hwnd)
+{
+    RECT rc;
+    if (!GetClientRect(hwnd, &rc)) return Capture();
+    HDC src = GetDC(hwnd);
+    Capture c = CaptureDc(src, 0, 0, rc.right, rc.bottom);
     ReleaseDC(hwnd, src);
+    return c;
+}
+
+// A rectangle of the screen: a window with the pop-ups it opened (a
+// dropped-down list is a window of its own).
+inline Capture CaptureScreen(const RECT& r)
+{
+    HDC screen = GetDC(nullptr);
+    Capture c = CaptureDc(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ReleaseDC(nullptr, screen);
     return c;
 }
 

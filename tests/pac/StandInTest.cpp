@@ -159,7 +159,7 @@ TEST_F(StandInTest, RejectedPacIsDeleted)
     ASSERT_TRUE(Run("method=fast identity=alice password=wonderland", FastProfile("", "alice")));
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Pac().c_str()));
     EXPECT_FALSE(Run("method=fast identity=alice password=wonderland pac=stale", FastProfile("", "alice")));
-    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(Pac().c_str()) == INVALID_FILE_ATTRIBUTES; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(Pac().c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000));
 }
 
 TEST_F(StandInTest, ChosenCaAndServerNameMustMatchTheServer)

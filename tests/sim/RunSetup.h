@@ -31,9 +31,10 @@ inline DWORD RunSetup(const std::string& args, std::string& output)
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back(0);
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        DWORD error = GetLastError();
         CloseHandle(rd);
         CloseHandle(wr);
-        output = "cannot start " + exe;
+        output = "cannot start " + exe + ": error " + std::to_string(error);
         return 0xFFFFFFFF;
     }
     CloseHandle(wr);

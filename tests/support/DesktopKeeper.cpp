@@ -7,8 +7,13 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    // A hidden window connects this program to the desktop.
-    HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    // A hidden window connects this program to the desktop.  On a busy
+    // machine the desktop may not be up yet: try again for a while.
+    HWND w = nullptr;
+    for (int i = 0; i < 600 && !w; ++i) {
+        w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        if (!w) Sleep(100);
+    }
     if (!w) return 1;
     MSG m;
     while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "auth/SupplicantBinding.h"
+#include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "app/HideDlg.h"
 #include "core/OidChannel.h"
@@ -28,6 +30,7 @@
 #include "resource.h"
 #include "sim/client/SimClient.h"
 #include "sim/client/SimTestSupport.h"
+#include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
 #include "support/ListProbe.h"
 #include "support/Restore.h"
@@ -50,6 +53,9 @@ protected:
         m_dlg.KillAllTimers();
         ClearConnectRequests();        // the start-up apply of the stored configuration: not these tests' business
         // A mode and an a-band region that scan channel 36: the default air has a 5 GHz network.
+        // The window's advanced page takes the mode from the adapter key.
+        m_adapterKey.reset(new kqtest::KeyGuard(HKEY_LOCAL_MACHINE, g_strAdapterRegPath.GetString()));
+        WriteAdapterText(REGSTR_WIRELESS_MODE, "5");
         g_nWirelessMode = 5;
         g_dwCountryRegion &= 0xFF;
         g_bIsAdmin = TRUE;
@@ -69,6 +75,7 @@ protected:
         g_bScanPending = FALSE;
         m_dlg.m_bSwitchedToAp = TRUE;   // no Default written to the adapter key
         m_dlg.DestroyWindow();
+        m_adapterKey.reset();
         kqtest::DefaultAdapterTest::TearDown();
     }
 
@@ -210,6 +217,7 @@ protected:
 
     kqtest::Restore<BOOL> m_radio{ g_bRadioOn }, m_admin{ g_bIsAdmin }, m_pending{ g_bScanPending }, m_dbm{ g_bShowDbm };
     kqtest::Restore<int> m_wzc{ g_nWzcMode }, m_mode{ g_nWirelessMode };
+    std::unique_ptr<kqtest::KeyGuard> m_adapterKey;
     kqtest::Restore<DWORD> m_region{ g_dwCountryRegion };
     CHideDlg m_dlg;
 };
