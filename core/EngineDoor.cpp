@@ -92,6 +92,11 @@ void SkipNextScan()
     g_bSkipNextScan = TRUE;
 }
 
+void UseWpsCredential(BOOL inUse)
+{
+    g_bWscInUse = inUse ? TRUE : FALSE;
+}
+
 void ResumeAutoConnect()
 {
     g_bAutoConnect = TRUE;

@@ -41,6 +41,10 @@ void StopAutoConnect();
 // (the advanced page changed the channels the scan would use).
 void SkipNextScan();
 
+// The connection uses a stored WPS credential (a WPS run or connect begins),
+// or stops using one (the WPS page's Disconnect); SaveWscFlag stores it.
+void UseWpsCredential(BOOL inUse);
+
 // The person retries after a failed 802.1X login: automatic connections
 // again (StopAutoConnect's counterpart).
 void ResumeAutoConnect();

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "auth/AuthLogRing.h"
-#include "auth/AuthPort.h"
 #include "auth/SupplicantBinding.h"
 #include "core/ConnectEngine.h"
 #include "core/EngineDoor.h"
@@ -215,7 +214,7 @@ void CAuthStatusListDlg::OnCancel()
 {
     // The user gave up: the stored configuration is not queued again by itself.
     StopAutoConnect();
-    if (AuthPortObjectExists()) AuthPortStop(g_pAuthPort);
+    StopAuthentication();
     ClearAuthLogRing();
     m_nReadIndex = 0;
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);

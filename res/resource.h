@@ -192,3 +192,5 @@
 #include "advanced_ids.h"
 // ---- WMM and Direct Link Setup page (res/wmm.rc) ----
 #include "wmm_ids.h"
+// ---- WPS page and WPS profile detail panel (res/wps.rc) ----
+#include "wps_ids.h"

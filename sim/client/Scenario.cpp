@@ -131,6 +131,17 @@ bool ParseWepKey(const Pair& p, KQSIM_NETWORK& n, int index)
     return true;
 }
 
+// The PIN of an access point's registrar: exactly eight digits.
+bool ParseWpsPin(const std::string& digits, KQSIM_NETWORK& n)
+{
+    if (digits.size() != sizeof(n.wpsPin)) return false;
+    for (char c : digits)
+        if (c < '0' || c > '9') return false;
+    std::memcpy(n.wpsPin, digits.data(), sizeof(n.wpsPin));
+    n.flags |= KQSIM_NET_WPS | KQSIM_NET_WPS_PIN;
+    return true;
+}
+
 bool IsPskSecurity(unsigned s)
 {
     return s == KQSIM_SEC_WPA_PSK || s == KQSIM_SEC_WPA2_PSK || s == KQSIM_SEC_WPA_WPA2_PSK;
@@ -276,7 +287,12 @@ bool ApplyPair(const Pair& p, KQSIM_NETWORK& n, bool& haveBssid, bool& haveChann
     if (k == "wps") {
         if (v == "pbc") n.flags |= KQSIM_NET_WPS | KQSIM_NET_WPS_PBC;
         else if (v == "locked") n.flags |= KQSIM_NET_WPS | KQSIM_NET_WPS_LOCKED;
-        else if (!setFlag(KQSIM_NET_WPS)) { why = "wps must be yes, no, pbc or locked"; return false; }
+        else if (v.compare(0, 4, "pin:") == 0) {
+            if (!ParseWpsPin(v.substr(4), n)) { why = "wps=pin: must be followed by 8 digits"; return false; }
+        } else if (!setFlag(KQSIM_NET_WPS)) {
+            why = "wps must be yes, no, pbc, locked or pin:<8 digits>";
+            return false;
+        }
         return true;
     }
     if (k == "ht") {
@@ -415,7 +431,8 @@ std::string FormatNetworkLine(const KQSIM_NETWORK& n)
     if (n.hidden) s += " hidden=yes";
     if (!(n.flags & KQSIM_NET_VISIBLE)) s += " visible=no";
     if (n.infraMode != 1) s += n.infraMode == 0 ? " mode=adhoc" : " mode=auto";
-    if (n.flags & KQSIM_NET_WPS) s += (n.flags & KQSIM_NET_WPS_PBC) ? " wps=pbc" : " wps=yes";
+    if (n.flags & KQSIM_NET_WPS_PIN) s += " wps=pin:" + std::string(n.wpsPin, n.wpsPin + 8);
+    else if (n.flags & KQSIM_NET_WPS) s += (n.flags & KQSIM_NET_WPS_PBC) ? " wps=pbc" : " wps=yes";
     if (n.flags & KQSIM_NET_HT) s += (n.flags & KQSIM_NET_HT40) ? " ht=40" : " ht=yes";
     if (n.flags & KQSIM_NET_CCX) s += " ccx=" + std::to_string(n.ccxVersion);
     return s;

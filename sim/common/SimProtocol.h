@@ -68,6 +68,7 @@ enum {
 #define KQSIM_NET_RAW_BODY     0x0100 /* ies[] is the whole IE area, fixed fields included */
 #define KQSIM_NET_NO_PRIVACY   0x0200 /* clear the privacy bit whatever the security */
 #define KQSIM_NET_WPS_LOCKED   0x0400
+#define KQSIM_NET_WPS_PIN      0x0800 /* registrar selected for a PIN run: wpsPin is checked */
 
 typedef struct KQSIM_NETWORK {
     unsigned char bssid[6];
@@ -95,6 +96,7 @@ typedef struct KQSIM_NETWORK {
     char psk[64];                  /* passphrase 8-63 or 64 hex digits */
     char eap[256];                 /* 802.1X settings for the supplicant stand-in, "key=value ..." */
     unsigned char wpsUuid[16];
+    char wpsPin[8];                /* KQSIM_NET_WPS_PIN: the eight digits a PIN run must bring */
     unsigned short ieLen;
     unsigned char ies[1024];       /* extra elements appended (or the whole area, RAW_BODY) */
 } KQSIM_NETWORK;
@@ -203,7 +205,11 @@ typedef struct KQSIM_FAULT_REQUEST {
 
 /* WPS behaviour.  failCode 0 runs the script to code 15; otherwise the
  * script stops at that code (0x101-0x106, 0x201-0x204).  credentials: the
- * 996-byte block readable at code 15 (count 0 = built from the network). */
+ * 996-byte block readable at code 15 (count 0 = built from the network).
+ * A PIN run on an access point with a PIN (KQSIM_NET_WPS_PIN) that brings
+ * other digits stops at 0x106, "Error PIN Code (R-Hash mismatch)": an
+ * enrollee after "Received M4", a registrar after "Received M5". */
+#define KQSIM_WPS_STEP_PER_QUERY 0xFFFFFFFFu /* stepMs: one step per WSC_STATUS query */
 typedef struct KQSIM_WPS_CONFIG {
     char guid[KQSIM_GUID_CHARS];
     unsigned int stepMs;           /* 0 = 1000 */

@@ -400,6 +400,9 @@ static void WpsElement(EMIT *e, const KQSIM_NETWORK *n)
         WpsAttr8(&b, 0x1041, 1);
         WpsAttr16(&b, 0x1012, 0x0004);
         WpsAttr16(&b, 0x1053, 0x0080);
+    } else if (n->flags & KQSIM_NET_WPS_PIN) {
+        WpsAttr8(&b, 0x1041, 1);
+        WpsAttr16(&b, 0x1012, 0x0000);
     }
     WpsAttr8(&b, 0x103B, 3);
     WpsAttr(&b, 0x1047, n->wpsUuid, 16);

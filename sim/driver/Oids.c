@@ -302,7 +302,13 @@ static NTSTATUS Q_BaTable(KQ_ADAPTER *ad, const UCHAR *in, ULONG inLen, UCHAR *o
     return STATUS_SUCCESS;
 }
 
-ANSWER32(Q_WscStatus, KqWpsCode(ad) | (ad->wpsRunning && ad->wpsPin ? 0x10000000u : 0))
+static NTSTATUS Q_WscStatus(KQ_ADAPTER *ad, const UCHAR *in, ULONG inLen, UCHAR *out, ULONG *len)
+{
+    Put32(out, KqWpsCode(ad) | (ad->wpsRunning && ad->wpsPin ? 0x10000000u : 0));
+    *len = 4;
+    if (ad->wpsRunning) ++ad->wpsQueries;
+    return STATUS_SUCCESS;
+}
 
 /* A registrar hands out one authentication and one encryption type, the
  * strongest the access point offers: a mixed WPA/WPA2 network gives WPA2
@@ -399,7 +405,9 @@ static NTSTATUS Q_WscCred(KQ_ADAPTER *ad, const UCHAR *in, ULONG inLen, UCHAR *o
 {
     RtlZeroMemory(out, 996);
     if (KqWpsCode(ad) == 15) {
-        if (ad->wpsUseCred) RtlCopyMemory(out, ad->wpsCred, 996);
+        /* a registrar hands out what it was given */
+        if (ad->wpsRole == 2 && ad->wpsRegistrarCredSet) RtlCopyMemory(out, ad->wpsRegistrarCred, 996);
+        else if (ad->wpsUseCred) RtlCopyMemory(out, ad->wpsCred, 996);
         else BuildCredentials(ad, out);
     }
     *len = 996;
@@ -606,14 +614,17 @@ static NTSTATUS S_WscStart(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
     ULONG n = Get32(d + 12);
     ad->wpsTargetSsidLen = n <= 32 ? n : 0;
     RtlCopyMemory(ad->wpsTargetSsid, d + 16, 32);
+    RtlCopyMemory(ad->wpsPinGiven, d + 4, 8);
     KqStartWps(ad, d[55] == 2 ? 2 : 1, (Get32(d) & 0x10000000u) != 0);
     return STATUS_SUCCESS;
 }
 
+/* The credentials a registrar run hands out; an empty block (what an
+ * enrollee sends) leaves the access point's own to be delivered. */
 static NTSTATUS S_WscCred(KQ_ADAPTER *ad, const UCHAR *d, ULONG len)
 {
-    RtlCopyMemory(ad->wpsCred, d, 996);
-    ad->wpsUseCred = 1;
+    RtlCopyMemory(ad->wpsRegistrarCred, d, 996);
+    ad->wpsRegistrarCredSet = Get32(d) != 0;
     return STATUS_SUCCESS;
 }
 
@@ -784,12 +795,28 @@ NTSTATUS KqHandleOid(KQ_ADAPTER *ad, ULONG oid, UCHAR *buf, ULONG len, ULONG *re
 static const USHORT ENROLLEE[] = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27};
 static const USHORT REGISTRAR[] = {34, 35, 36, 37, 38, 39, 40, 41, 42, 43};
 
+/* A wrong PIN shows in the hashes: an enrollee finds out from the
+ * registrar's M4 (after "Received M4", step 9), a registrar from the
+ * enrollee's M5 (after "Received M5", step 5).  The run then ends with this
+ * code. */
+#define WPS_PIN_REFUSED_CODE 0x106
+
 void KqStartWps(KQ_ADAPTER *ad, int role, int pin)
 {
     ad->wpsRunning = 1;
     ad->wpsRole = role;
     ad->wpsPin = pin;
     ad->wpsStart = KqNowMs();
+    ad->wpsQueries = 0;
+}
+
+/* A PIN run whose digits are not those of the access point's PIN. */
+static int WpsPinRefused(KQ_ADAPTER *ad)
+{
+    const KQSIM_NETWORK *n;
+    if (!ad->wpsPin) return 0;
+    n = WpsTarget(ad);
+    return n && (n->flags & KQSIM_NET_WPS_PIN) && RtlCompareMemory(n->wpsPin, ad->wpsPinGiven, 8) != 8;
 }
 
 ULONG KqWpsCode(KQ_ADAPTER *ad)
@@ -798,8 +825,10 @@ ULONG KqWpsCode(KQ_ADAPTER *ad)
     ULONG count = ad->wpsRole == 2 ? 10 : 15;
     ULONGLONG step;
     if (!ad->wpsRunning) return 0;
-    step = (KqNowMs() - ad->wpsStart) / (ad->wpsStepMs ? ad->wpsStepMs : 1000);
+    if (ad->wpsStepMs == KQSIM_WPS_STEP_PER_QUERY) step = ad->wpsQueries;
+    else step = (KqNowMs() - ad->wpsStart) / (ad->wpsStepMs ? ad->wpsStepMs : 1000);
     if (ad->wpsFailCode && step >= ad->wpsFailAfter) return ad->wpsFailCode;
+    if (step >= (ad->wpsRole == 2 ? 6u : 10u) && WpsPinRefused(ad)) return WPS_PIN_REFUSED_CODE;
     return step < count ? seq[step] : 15;
 }
 
@@ -841,6 +870,10 @@ void KqResetAdapter(KQ_ADAPTER *ad)
     ad->wpsFailCode = ad->wpsFailAfter = 0;
     ad->wpsTargetSsidLen = 0;
     RtlZeroMemory(ad->wpsCred, sizeof(ad->wpsCred));
+    RtlZeroMemory(ad->wpsPinGiven, sizeof(ad->wpsPinGiven));
+    ad->wpsQueries = 0;
+    ad->wpsRegistrarCredSet = 0;
+    RtlZeroMemory(ad->wpsRegistrarCred, sizeof(ad->wpsRegistrarCred));
 
     KqStorePut(ad, 0x0D010108, 1);                     /* infrastructure */
     KqStorePut(ad, 0x0D01011B, 1);                     /* encryption disabled */

@@ -91,6 +91,10 @@ typedef struct KQ_ADAPTER {
     UCHAR wpsCred[996];
     UCHAR wpsTargetSsid[32];
     ULONG wpsTargetSsidLen;
+    UCHAR wpsPinGiven[8];           /* the digits of the last PIN run's start record */
+    ULONG wpsQueries;               /* status queries of this run (KQSIM_WPS_STEP_PER_QUERY) */
+    int wpsRegistrarCredSet;        /* WSC_CREDENTIALS set with credentials to hand out */
+    UCHAR wpsRegistrarCred[996];
 
     /* tables */
     UCHAR baTable[3076];

@@ -128,16 +128,7 @@ protected:
     }
     void PanelShot(const char* name)
     {
-        Capture whole = WindowCapture();
-        RECT r;
-        GetWindowRect(m_panel->m_hWnd, &r);
-        MapWindowPoints(nullptr, m_window->m_hWnd, (POINT*)&r, 2);
-        int top = r.top < 0 ? 0 : (r.top > whole.height ? whole.height : (int)r.top);
-        Capture part;
-        part.width = whole.width;
-        part.height = whole.height - top;
-        part.px.assign(whole.px.begin() + (size_t)top * whole.width, whole.px.end());
-        SavePng(part, ScreenshotPath(name));
+        SavePng(RowsFromChild(WindowCapture(), m_window->m_hWnd, m_panel->m_hWnd), ScreenshotPath(name));
     }
     Capture WindowCapture()
     {

@@ -136,10 +136,7 @@ protected:
     {
         if (!g_bScanPending) ConnectIfRequested();
         ASSERT_TRUE(g_bScanPending);
-        kqsim::AdapterState st;
-        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+        TakeScanResult();
         ASSERT_FALSE(g_bScanPending);
         ClearConnectRequests();
     }

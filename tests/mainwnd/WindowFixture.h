@@ -48,6 +48,15 @@ protected:
         m_dlg.OpenMainWindow();
         return m_dlg.OpenedMainWindow();
     }
+    // The driver's scan done and its result taken by the engine, as the
+    // controller's timer 2 takes it.
+    void TakeScanResult()
+    {
+        kqsim::AdapterState st;
+        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
+        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
+        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+    }
     static void Pump()
     {
         MSG m;

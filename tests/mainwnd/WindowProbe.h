@@ -56,6 +56,21 @@ inline Capture CaptureWindow(HWND hwnd)
     return c;
 }
 
+// The rows of a window's capture from a child's top edge down: the part a
+// lower panel of the configuration window shows.
+inline Capture RowsFromChild(const Capture& whole, HWND window, HWND child)
+{
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, window, (POINT*)&r, 2);
+    int top = r.top < 0 ? 0 : (r.top > whole.height ? whole.height : (int)r.top);
+    Capture part;
+    part.width = whole.width;
+    part.height = whole.height - top;
+    part.px.assign(whole.px.begin() + (size_t)top * whole.width, whole.px.end());
+    return part;
+}
+
 // A rectangle of the screen: a window with the pop-ups it opened (a
 // dropped-down list is a window of its own).
 inline Capture CaptureScreen(const RECT& r)

@@ -43,10 +43,7 @@ protected:
     void Scan()
     {
         if (!g_bScanPending) ConnectIfRequested();
-        kqsim::AdapterState st;
-        for (int k = 0; k < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++k) Sleep(1);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+        TakeScanResult();
         ClearConnectRequests();
     }
 

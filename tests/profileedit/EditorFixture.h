@@ -29,6 +29,7 @@
 #include "pages/SystemConfigPage.h"
 #include "resource.h"
 #include "support/BoxAnswer.h"
+#include "support/DialogInput.h"
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
 #include "tray/KestiqProcess.h"
@@ -57,7 +58,7 @@ struct MenuSeen {
     }
 };
 
-class EditorTest : public ControllerWindowTest {
+class EditorTest : public ControllerWindowTest, protected DialogInput {
 protected:
     void SetUp() override
     {
@@ -147,16 +148,6 @@ protected:
         PostMessageA(page->m_hWnd, WM_COMMAND, id, 0);
         Pump();
     }
-    // Replaces an edit's text by typing (a select-all first).
-    static void Type(CWnd* page, UINT id, const std::string& text)
-    {
-        HWND edit = GetDlgItem(page->m_hWnd, id);
-        SetFocus(edit);
-        SendMessageA(edit, EM_SETSEL, 0, -1);
-        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-        for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
-        Pump();
-    }
     static std::string TextOf(CWnd* page, UINT id)
     {
         char buf[300] = {};
@@ -168,39 +159,6 @@ protected:
     static bool Checked(CWnd* page, UINT id)
     {
         return SendMessageA(GetDlgItem(page->m_hWnd, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
-    // The items of a combo box.
-    static std::vector<std::string> ComboItems(CWnd* page, UINT id)
-    {
-        std::vector<std::string> out;
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
-            char buf[64] = {};
-            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)buf);
-            out.push_back(buf);
-        }
-        return out;
-    }
-    static std::string ComboSelection(CWnd* page, UINT id)
-    {
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int sel = (int)SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        if (sel < 0) return "";
-        char buf[64] = {};
-        SendMessageA(combo, CB_GETLBTEXT, sel, (LPARAM)buf);
-        return buf;
-    }
-    // Picks an item of a combo box as a click in its list does.
-    static bool PickComboItem(CWnd* page, UINT id, const std::string& text)
-    {
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int i = (int)SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text.c_str());
-        if (i < 0) return false;
-        SendMessageA(combo, CB_SETCURSEL, i, 0);
-        SendMessageA(page->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
-        Pump();
-        return true;
     }
 
     // Opens a drop-down button's menu as a click does, notes its items,

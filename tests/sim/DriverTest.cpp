@@ -616,6 +616,90 @@ TEST_F(SimDriverTest, WscStartRunsTheRegistrarOrPinScriptAndFailures)
     EXPECT_EQ(Bytes(4, 0), Bytes(block, block + 4)) << "no credentials without code 15";
 }
 
+// A PIN run on an access point with a PIN of its own: the digits of the start
+// record decide.  The script moves one step per status query.
+TEST_F(SimDriverTest, PinRunIsCheckedAgainstTheAccessPointsPin)
+{
+    KQSIM_NETWORK pinAp = Net("Pin", "00:11:22:33:55:0A", 11, -60, KQSIM_SEC_WPA2_PSK);
+    pinAp.flags |= KQSIM_NET_WPS | KQSIM_NET_WPS_PIN;
+    std::memcpy(pinAp.wpsPin, "26460178", 8);
+    SetPsk(pinAp, "pin-credential");
+    ASSERT_TRUE(client().PutNetwork(pinAp));
+    const std::vector<DWORD> enrollee = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27, 15};
+    const std::vector<DWORD> enrolleeRefused = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 0x106, 0x106};
+    const std::vector<DWORD> registrarRefused = {34, 35, 36, 37, 38, 39, 0x106, 0x106};
+    struct Case {
+        const char* what;
+        const char* ssid;
+        const char* pin;
+        BYTE role;
+        std::vector<DWORD> codes;
+        const char* delivered;   // SSID of the credential at the end, "" for none
+    } cases[] = {
+        {"the access point's PIN", "Pin", "26460178", 1, enrollee, "Pin"},
+        {"another PIN", "Pin", "12345670", 1, enrolleeRefused, ""},
+        {"another PIN, as registrar", "Pin", "12345670", 2, registrarRefused, ""},
+        {"an access point without a PIN", "Wps", "12345670", 1, enrollee, "Wps"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KQSIM_WPS_CONFIG cfg{};
+        std::strcpy(cfg.guid, adapter->guid().c_str());
+        cfg.stepMs = KQSIM_WPS_STEP_PER_QUERY;
+        ASSERT_TRUE(client().SetWps(cfg));
+        BYTE start[56] = {0};
+        DWORD method = 0x10000000;
+        std::memcpy(start, &method, 4);
+        std::memcpy(start + 4, c.pin, 8);
+        DWORD ssidLen = (DWORD)std::strlen(c.ssid);
+        std::memcpy(start + 12, &ssidLen, 4);
+        std::memcpy(start + 16, c.ssid, ssidLen);
+        start[55] = c.role;
+        ASSERT_TRUE(dev->Set(OID_VENDOR_WSC_START, start, sizeof(start)));
+        std::vector<DWORD> seen;
+        for (size_t i = 0; i < c.codes.size(); ++i) seen.push_back(dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF);
+        EXPECT_EQ(c.codes, seen);
+        BYTE block[996];
+        ASSERT_TRUE(dev->Query(OID_VENDOR_WSC_CREDENTIALS, block, sizeof(block)));
+        DWORD count, len;
+        std::memcpy(&count, block, 4);
+        std::memcpy(&len, block + 4, 4);
+        EXPECT_EQ(*c.delivered ? 1u : 0u, count);
+        if (count) EXPECT_EQ(c.delivered, std::string((char*)block + 8, len > 32 ? 32 : len));
+    }
+}
+
+// What the program sets as credentials is what a registrar run hands out;
+// the empty block an enrollee sends leaves the access point's own.
+TEST_F(SimDriverTest, RegistrarRunHandsOutTheCredentialsItWasGiven)
+{
+    KQSIM_WPS_CONFIG cfg{};
+    std::strcpy(cfg.guid, adapter->guid().c_str());
+    cfg.stepMs = KQSIM_WPS_STEP_PER_QUERY;
+    ASSERT_TRUE(client().SetWps(cfg));
+    BYTE own[996] = {0};
+    own[0] = 1;
+    own[4] = 13;
+    std::memcpy(own + 8, "ExRegNW286001", 13);
+    for (BYTE role : {BYTE(2), BYTE(1)}) {
+        SCOPED_TRACE(role == 2 ? "registrar" : "enrollee");
+        BYTE empty[996] = {0};
+        ASSERT_TRUE(dev->Set(OID_VENDOR_WSC_CREDENTIALS, role == 2 ? own : empty, sizeof(own)));
+        BYTE start[56] = {0};
+        DWORD method = 0x20000000;
+        std::memcpy(start, &method, 4);
+        start[55] = role;
+        ASSERT_TRUE(dev->Set(OID_VENDOR_WSC_START, start, sizeof(start)));
+        for (int i = 0; i < 20; ++i) dev->Query32(OID_VENDOR_WSC_STATUS);
+        ASSERT_EQ(15u, dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF);
+        BYTE block[996];
+        ASSERT_TRUE(dev->Query(OID_VENDOR_WSC_CREDENTIALS, block, sizeof(block)));
+        DWORD len;
+        std::memcpy(&len, block + 4, 4);
+        EXPECT_EQ(role == 2 ? "ExRegNW286001" : "Wps", std::string((char*)block + 8, len > 32 ? 32 : len));
+    }
+}
+
 // ---- tables ------------------------------------------------------------
 
 TEST_F(SimDriverTest, BlockAckSessionsAreKeptPerPeerAndDirection)

@@ -39,6 +39,8 @@ const BadLine kBadLines[] = {
     {"network ssid=\"A\" bssid=00:11:22:33:44:55 channel=6 hidden", "expected key=value"},
     {"network ssid=\"A\" bssid=00:11:22:33:66:01 channel=6", "used twice"},
     {"accesspoint ssid=\"A\" bssid=00:11:22:33:44:55 channel=6", "unknown line type"},
+    {"network ssid=\"A\" bssid=00:11:22:33:44:55 channel=6 wps=pin:1234567", "wps=pin: must be followed by 8 digits"},
+    {"network ssid=\"A\" bssid=00:11:22:33:44:55 channel=6 wps=pin:1234567x", "wps=pin: must be followed by 8 digits"},
 };
 
 TEST(ScenarioParser, MalformedLineIsRejectedWithFileLineAndReason)
@@ -94,6 +96,24 @@ TEST(ScenarioParser, ReadsEveryKindOfSetting)
     EXPECT_EQ(0, b.rateCount);
     EXPECT_EQ(2u, b.networkType);
     EXPECT_STREQ("method=peap identity=bob", b.eap);
+}
+
+// An access point's PIN is read, and written back in a scenario line.
+TEST(ScenarioParser, WpsPinOfAnAccessPoint)
+{
+    std::vector<KQSIM_NETWORK> nets;
+    std::string error;
+    ASSERT_TRUE(kqsim::ParseScenarioText("network ssid=\"P\" bssid=00:11:22:33:44:55 channel=6 wps=pin:12345670\n",
+                                         "t.txt", nets, error))
+        << error;
+    ASSERT_EQ(1u, nets.size());
+    EXPECT_EQ(unsigned(KQSIM_NET_WPS | KQSIM_NET_WPS_PIN), nets[0].flags & (KQSIM_NET_WPS | KQSIM_NET_WPS_PIN));
+    EXPECT_EQ("12345670", std::string(nets[0].wpsPin, 8));
+    std::string line = kqsim::FormatNetworkLine(nets[0]);
+    EXPECT_NE(std::string::npos, line.find(" wps=pin:12345670")) << line;
+    std::vector<KQSIM_NETWORK> again;
+    ASSERT_TRUE(kqsim::ParseScenarioText(line + "\n", "again.txt", again, error)) << error;
+    EXPECT_EQ(0, std::memcmp(&nets[0], &again[0], sizeof(KQSIM_NETWORK)));
 }
 
 TEST(ScenarioParser, DefaultScenarioHoldsEveryKindOfNetwork)

@@ -95,9 +95,13 @@ TEST(SelectAdapterDialog, ListsTheCardsInItsIconComboBoxAndReturnsTheChosenIndex
         for (int id : {IDC_CARD_DESCRIPTION, IDC_CARD_HARDWARE_ID, IDC_CARD_LOCATION, IDC_CARD_MAKER})
             edits.push_back(TextOf(GetDlgItem(box, id)));
         // the selected card's name is drawn by the list itself, in the window text colour
-        Shot s = CaptureNow(combo);
-        painted = s.CountInRect(CRect(0, 0, s.w - 20, s.h), GetSysColor(COLOR_WINDOWTEXT)) +
-                  s.CountInRect(CRect(0, 0, s.w - 20, s.h), GetSysColor(COLOR_HIGHLIGHTTEXT)) > 20;
+        // (on a busy machine the first paint may still be on its way)
+        for (int i = 0; i < 500 && !painted; ++i) {
+            Shot s = CaptureNow(combo);
+            painted = s.CountInRect(CRect(0, 0, s.w - 20, s.h), GetSysColor(COLOR_WINDOWTEXT)) +
+                      s.CountInRect(CRect(0, 0, s.w - 20, s.h), GetSysColor(COLOR_HIGHLIGHTTEXT)) > 20;
+            if (!painted) Sleep(10);
+        }
         SaveShot(box, "select_adapter_dialog");
         SendMessageA(combo, CB_SETCURSEL, 1, 0);
         SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_CARD_LIST, CBN_SELCHANGE), (LPARAM)combo);

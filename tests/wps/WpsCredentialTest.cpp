@@ -13,6 +13,7 @@
 #include "core/WpsRuntime.h"
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
+#include "support/WpsCredentials.h"
 
 using Bytes = std::vector<BYTE>;
 
@@ -20,18 +21,8 @@ namespace {
 
 WpsCredential Cred(const std::string& ssid, DWORD auth, DWORD encr, DWORD keyIndex, const std::string& key)
 {
-    WpsCredential c;
-    std::memset(&c, 0, sizeof(c));
-    c.ssid.SsidLength = (ULONG)ssid.size();
-    std::memcpy(c.ssid.Ssid, ssid.data(), ssid.size() > 32 ? 32 : ssid.size());
-    c.AuthType = auth;
-    c.EncrType = encr;
-    c.KeyIndex = keyIndex;
-    c.KeyLength = (DWORD)key.size();
-    std::memcpy(c.Key, key.data(), key.size() > 64 ? 64 : key.size());
     const BYTE mac[6] = {0x00, 0x0C, 0x43, 0x10, 0x20, (BYTE)ssid.size()};
-    std::memcpy(c.MacAddress, mac, 6);
-    return c;
+    return kqtest::MakeWpsCredential(ssid, auth, encr, keyIndex, key, mac);
 }
 
 Bytes BlobKey(const StationKeyBlob& b)

@@ -21,6 +21,7 @@
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
 #include "support/Restore.h"
+#include "support/WpsCredentials.h"
 #include "tray/AdapterFixture.h"
 #include "tray/ControllerFixture.h"
 
@@ -31,18 +32,8 @@ const std::string kGuid = kqsim::kDefaultAdapterGuid;
 WpsCredential Cred(const std::string& ssid, DWORD auth, DWORD encr, DWORD keyIndex, const std::string& key,
                    BYTE macLast)
 {
-    WpsCredential c;
-    std::memset(&c, 0, sizeof(c));
-    c.ssid.SsidLength = (ULONG)ssid.size();
-    std::memcpy(c.ssid.Ssid, ssid.data(), ssid.size());
-    c.AuthType = auth;
-    c.EncrType = encr;
-    c.KeyIndex = keyIndex;
-    c.KeyLength = (DWORD)key.size();
-    std::memcpy(c.Key, key.data(), key.size());
     const BYTE mac[6] = {0x00, 0x0C, 0x43, 0x55, 0x00, macLast};
-    std::memcpy(c.MacAddress, mac, 6);
-    return c;
+    return kqtest::MakeWpsCredential(ssid, auth, encr, keyIndex, key, mac);
 }
 
 // Three credentials of networks that are not in the air.

@@ -1,0 +1,68 @@
+// Typing into an edit and choosing in a combo box of a page, as a person
+// does, and reading what a combo box offers.  A base of the fixtures whose
+// tests drive pages with edits and combo boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/ClassLib.h"
+
+namespace kqtest {
+
+struct DialogInput {
+    // Replaces an edit's text by typing (a select-all first).
+    static void Type(CWnd* page, UINT id, const std::string& text)
+    {
+        HWND edit = GetDlgItem(page->m_hWnd, id);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+        for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
+        PumpInput();
+    }
+    // The items of a combo box.
+    static std::vector<std::string> ComboItems(CWnd* page, UINT id)
+    {
+        std::vector<std::string> out;
+        HWND combo = GetDlgItem(page->m_hWnd, id);
+        int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < n; ++i) {
+            char buf[64] = {};
+            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)buf);
+            out.push_back(buf);
+        }
+        return out;
+    }
+    static std::string ComboSelection(CWnd* page, UINT id)
+    {
+        HWND combo = GetDlgItem(page->m_hWnd, id);
+        int sel = (int)SendMessageA(combo, CB_GETCURSEL, 0, 0);
+        if (sel < 0) return "";
+        char buf[64] = {};
+        SendMessageA(combo, CB_GETLBTEXT, sel, (LPARAM)buf);
+        return buf;
+    }
+    // Picks an item of a combo box as a click in its list does.
+    static bool PickComboItem(CWnd* page, UINT id, const std::string& text)
+    {
+        HWND combo = GetDlgItem(page->m_hWnd, id);
+        int i = (int)SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text.c_str());
+        if (i < 0) return false;
+        SendMessageA(combo, CB_SETCURSEL, i, 0);
+        SendMessageA(page->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
+        PumpInput();
+        return true;
+    }
+
+private:
+    static void PumpInput()
+    {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    }
+};
+
+}  // namespace kqtest
