@@ -26,11 +26,12 @@
 #include "pages/PeapSettingDlg.h"
 #include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
+#include "support/DialogInput.h"
 #include "tray/KestiqProcess.h"
 
 namespace kqtest {
 
-class PanelTest : public ControllerWindowTest {
+class PanelTest : public ControllerWindowTest, protected DialogInput {
 protected:
     void SetUp() override
     {
@@ -89,15 +90,6 @@ protected:
         char buf[128] = {};
         GetWindowTextA(panel->m_hWnd, buf, sizeof(buf));
         return buf;
-    }
-    static void Type(CWnd* panel, UINT id, const std::string& text)
-    {
-        HWND edit = GetDlgItem(panel->m_hWnd, id);
-        SetFocus(edit);
-        SendMessageA(edit, EM_SETSEL, 0, -1);
-        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-        for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
-        Pump();
     }
     static void Click(CWnd* panel, UINT id)
     {
