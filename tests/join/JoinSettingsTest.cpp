@@ -336,22 +336,36 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
     }
 }
 
+// A key the join would use and cannot is refused with nothing sent; a key
+// left over in a mode that uses no WEP key does not stop the join.
 TEST_F(JoinSettings, KeysThatCannotBeUsedAreRefusedAndNothingIsSent)
 {
     ASSERT_TRUE(m_sim.PutNetwork(AdhocWpaNone("IEEE")));
     FillSurvey();
+    const std::vector<Step> asciiKey3Of6 = { { Step::COMMAND, ID_KEY3_ASCII }, { Step::TYPE, IDC_SEC_KEY3, "kestiq" },
+                                             { Step::TYPE, IDC_SEC_KEY1, "0123456789" } };
+    std::vector<Step> thenNone = asciiKey3Of6;
+    thenNone.push_back({ Step::COMMAND, ID_ENCRYPTION_NONE });
     const struct { const char* what; const char* network; std::vector<Step> steps; const char* message; } cases[] = {
         { "WPA-None with 64 characters that are not hex", "IEEE",
           { { Step::TYPE, IDC_SEC_PSK, std::string(63, 'a') + "z" } },
           "Invalid WPA Pre-Shared key. WPA-PSK use field should be 64 hex digits." },
-        { "an ASCII key of 6 characters that is not the default", "Kestiq-WEP",
-          { { Step::COMMAND, ID_KEY3_ASCII }, { Step::TYPE, IDC_SEC_KEY3, "kestiq" },
-            { Step::TYPE, IDC_SEC_KEY1, "0123456789" } },
+        { "an ASCII key of 6 characters that is not the default", "Kestiq-WEP", asciiKey3Of6,
           "Invalid WEP Key 3 length. WEP Key should be 5 or 13 ascii characters" },
+        { "the same key, then encryption None: joins", "Kestiq-WEP", thenNone, nullptr },
     };
     for (const auto& c : cases) {
         DWORD mark = Mark();
         ASSERT_TRUE(Fill(c.network, c.steps)) << c.what;
+        if (!c.message) {
+            EXPECT_EQ(PANEL_LINK_STATUS, Panel()) << c.what;
+            EXPECT_EQ("", std::string(m_csec->LastRefusal())) << c.what;
+            ASSERT_TRUE(Applied(mark)) << c.what;
+            ASSERT_NE(nullptr, g_pCurProfile) << c.what;
+            EXPECT_EQ((DWORD)Ndis802_11EncryptionDisabled, g_pCurProfile->encryption) << c.what;
+            EXPECT_TRUE(Sets(mark, OID_802_11_ADD_KEY).empty()) << c.what;
+            continue;
+        }
         EXPECT_EQ(PANEL_CONNECT_SETTINGS, Panel()) << c.what;
         EXPECT_EQ(c.message, std::string(m_csec->LastRefusal())) << c.what;
         EXPECT_FALSE(Applied(mark)) << c.what;
