@@ -51,7 +51,7 @@ class JoinSettings : public JoinTest {
 protected:
     // A step on the connect-settings panel, as a person takes it.
     struct Step {
-        enum Kind { COMMAND, CLICK, TYPE, TYPE_CREDENTIAL, CLOSE_PORT } kind;
+        enum Kind { COMMAND, CLICK, TYPE, EAP_COMMAND, TYPE_CREDENTIAL, CLOSE_PORT } kind;
         UINT id;
         std::string text;
     };
@@ -61,6 +61,10 @@ protected:
         case Step::COMMAND: Command(m_csec, s.id); break;
         case Step::CLICK: ClickIn(m_csec, s.id); break;
         case Step::TYPE: Type(m_csec, s.id, s.text); break;
+        case Step::EAP_COMMAND:
+            ConnectTab(CONNECT_TAB_8021X);
+            Command(m_connect->Dot1xTab(), s.id);
+            break;
         case Step::TYPE_CREDENTIAL:
             ConnectTab(CONNECT_TAB_8021X);
             Type(m_connect->Dot1xTab()->CredentialPage(), s.id, s.text);
@@ -265,6 +269,22 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(0x80000001u, k.index) << what;
               EXPECT_EQ(13u, k.keyLength) << what;
               EXPECT_EQ(Hex((const BYTE*)"kestiq-wep-13", 13), k.material) << what;
+          } },
+        // MD5-Challenge carries no keys of its own: the WEP keys go as typed.
+        { "Open with WEP over 802.1X with MD5-Challenge copies the WEP keys", "Kestiq-WEP",
+          { { S::COMMAND, ID_AUTH_OPEN }, { S::COMMAND, ID_ENCRYPTION_WEP }, { S::CLICK, IDC_SEC_8021X },
+            { S::TYPE, IDC_SEC_KEY1, "0123456789" }, { S::EAP_COMMAND, ID_EAP_MD5 },
+            { S::TYPE_CREDENTIAL, IDC_CRED_ID, "alice" }, { S::TYPE_CREDENTIAL, IDC_CRED_PASSWORD, "wonderland" } },
+          [&](const StationConfig& r, DWORD mark, const char* what) {
+              EXPECT_EQ(1u, r.use8021x) << what;
+              EXPECT_EQ(4u, r.eapMethod) << what;
+              EXPECT_EQ((DWORD)Ndis802_11WEPEnabled, r.encryption) << what;
+              EXPECT_EQ(44u, r.wepKey[0].size) << what;
+              std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
+              ASSERT_EQ(1u, keys.size()) << what;
+              KeySeen k = ParseKey(keys[0]);
+              EXPECT_EQ(0x80000000u, k.index) << what;
+              EXPECT_EQ("0123456789", k.material) << what;
           } },
         { "WPA2 with TKIP over 802.1X", "Kestiq-Corp",
           { { S::COMMAND, ID_ENCRYPTION_TKIP }, { S::TYPE_CREDENTIAL, IDC_CRED_ID, "alice" },
