@@ -456,6 +456,11 @@ TEST_F(JoinSettings, OversizedInputsStayInsideTheRecord)
     FillSurvey();
     ASSERT_TRUE(Connect("Kestiq-Corp"));
     ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
+    // The panel's edits stop at 127 characters, a PAC file of a longer path
+    // is refused and no certificate has a negative length: only the pending
+    // settings can hold a 300-character identity or a length of -5, so they
+    // are written here and the page's join is called in place of OK (which
+    // would read the edits over them).
     PendingSecurity& p = m_survey->m_pending;
     p.authentication = AUTH_CHOICE_WPA2;
     p.encryption = ENCR_CHOICE_AES;
@@ -479,7 +484,8 @@ TEST_F(JoinSettings, OversizedInputsStayInsideTheRecord)
     EXPECT_EQ(0u, r.serverCertLength);
 
     // WPA-None with 65 characters: no key can be made (PasswordHash refuses),
-    // so nothing is joined.
+    // so nothing is joined.  The key edit takes at most 64 characters, so
+    // again the pending settings hold the text and OK is left out.
     ASSERT_TRUE(m_sim.PutNetwork(AdhocWpaNone("IEEE")));
     FillSurvey();
     ASSERT_TRUE(Connect("IEEE"));
