@@ -826,14 +826,34 @@ void CControllerDoors::ShowAuthStatusPanel() { m_c.ShowPage(PANEL_AUTH_STATUS); 
 
 void CControllerDoors::ShowCredentialPrompt() { m_c.ShowPage(PANEL_CREDENTIAL_PROMPT); }
 
-void CControllerDoors::PromptTunnelIdentity(const char* identity)
+CPeapSettingDlg* CControllerDoors::PeapPanel()
 {
     CConfigMainDlg* window = m_c.OpenedMainWindow();
     CPeapSettingDlg* peap = window ? static_cast<CPeapSettingDlg*>(window->GetPanel(PANEL_PEAP_SETTING)) : nullptr;
-    bool built = peap && peap->IsWindow();
-    if (built && peap->IsWindowVisible()) return;
-    if (built) peap->SeedIdentity(identity, "");
+    return peap && peap->IsWindow() ? peap : nullptr;
+}
+
+BOOL CControllerDoors::PromptTunnelIdentity(const char* identity)
+{
+    CPeapSettingDlg* peap = PeapPanel();
+    if (!peap) return FALSE;
+    // A prompt in front already stands.
+    if (peap->IsWindowVisible()) return TRUE;
+    peap->SeedIdentity(identity, "");
     m_c.ShowPage(PANEL_PEAP_SETTING);
+    return TRUE;
+}
+
+BOOL CControllerDoors::PromptPasswordChange()
+{
+    CPeapSettingDlg* peap = PeapPanel();
+    if (!peap) return FALSE;
+    peap->SeedIdentity(g_pCurProfile ? g_pCurProfile->tunnelId : "", "");
+    // Shown already (the engine's prompt): it becomes the password change
+    // in place, since hiding it would end the change.
+    if (peap->IsWindowVisible()) peap->ApplyForm();
+    else m_c.ShowPage(PANEL_PEAP_SETTING);
+    return TRUE;
 }
 
 void CControllerDoors::AnnounceAuthLogLine(int index)

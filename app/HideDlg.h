@@ -14,6 +14,7 @@
 
 struct StationConfig;
 class CHideDlg;
+class CPeapSettingDlg;
 
 #define WM_TRAY_NOTIFY     (WM_USER + 100)   // 0x464, notification icon callback
 
@@ -46,7 +47,8 @@ public:
     void ClearAdapterChanged() override;
     void ShowAuthStatusPanel() override;
     void ShowCredentialPrompt() override;
-    void PromptTunnelIdentity(const char* identity) override;
+    BOOL PromptTunnelIdentity(const char* identity) override;
+    BOOL PromptPasswordChange() override;
     void AnnounceAuthLogLine(int index) override;
     void EnableProfileButton(BOOL enable) override;
     void ShowNetworkPage() override;
@@ -61,6 +63,9 @@ public:
     CString NewProfileName() override;
 
 private:
+    // The PEAP panel of the open configuration window; NULL without one.
+    CPeapSettingDlg* PeapPanel();
+
     CHideDlg& m_c;
 };
 

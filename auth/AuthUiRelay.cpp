@@ -1,6 +1,7 @@
 #include "auth/AuthUiRelay.h"
 
 #include "auth/AuthLogRing.h"
+#include "auth/PasswordChange.h"
 #include "core/ControllerDoor.h"
 
 namespace {
@@ -8,12 +9,19 @@ namespace {
 const char kRelayClass[] = "KestiqAuthRelay";
 const UINT WM_RELAY_SHOW_PAGE = WM_APP + 1;
 const UINT WM_RELAY_LOG_LINE = WM_APP + 2;
+const UINT WM_RELAY_PASSWORD_CHANGE = WM_APP + 3;
 HWND g_hRelay = nullptr;
 
 LRESULT CALLBACK RelayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_RELAY_SHOW_PAGE) {
         if (g_pControllerDoor) g_pControllerDoor->ShowCredentialPrompt();
+        return 0;
+    }
+    if (msg == WM_RELAY_PASSWORD_CHANGE) {
+        // Without the window to ask in, the change ends at once.
+        if (PasswordChangePending() && !(g_pControllerDoor && g_pControllerDoor->PromptPasswordChange()))
+            CancelPasswordChange();
         return 0;
     }
     if (msg == WM_RELAY_LOG_LINE) {
@@ -47,4 +55,10 @@ bool PostAuthLogLine(int index)
 {
     HWND h = g_hRelay;
     return h && PostMessageA(h, WM_RELAY_LOG_LINE, (WPARAM)index, 0);
+}
+
+bool PostPasswordChangePrompt()
+{
+    HWND h = g_hRelay;
+    return h && PostMessageA(h, WM_RELAY_PASSWORD_CHANGE, 0, 0);
 }

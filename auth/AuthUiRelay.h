@@ -10,6 +10,9 @@ void CreateAuthUiRelay();
 // Asks the UI thread to show the credential prompt panel of the
 // configuration window; false when no relay exists.
 bool PostShowCredentialPrompt();
+// Asks the UI thread to show the PEAP panel for the password change that
+// waits; false when no relay exists.
+bool PostPasswordChangePrompt();
 // Asks the UI thread to announce line index of the authentication log to
 // the status page, when that page exists.
 bool PostAuthLogLine(int index);

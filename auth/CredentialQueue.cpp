@@ -1,9 +1,433 @@
-// Placeholder of the credential-request queue and worker.
 #include "auth/CredentialQueue.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "auth/AcAuthLibrary.h"
+#include "auth/AuthPort.h"
+#include "auth/OsLayer.h"
+#include "auth/PacFiles.h"
+#include "auth/PasswordChange.h"
 #include "auth/SupplicantBinding.h"
+#include "core/ConnectEngine.h"
 
-int StartCredentialUiThread() { return 1; }
+namespace {
 
-void StopCredentialUiThread() {}
+MSG_QUEUE* g_pQueue = nullptr;
+OS_THREAD* g_pWorker = nullptr;
+// Manual-reset: set from the stop on, it ends the worker's rests at once.
+HANDLE g_hStop = nullptr;
+volatile LONG g_bStopping = 0;
+// Callbacks between their look at the stopping flag and the end of their
+// put: the queue stays until they are through.
+volatile LONG g_nPosting = 0;
 
-void OnAuthCredentialRequest(void*, AUTH_CRED_REQUEST*) {}
+const DWORD kStopWaitMs = 5000;
+
+bool Stopping() { return InterlockedCompareExchange(&g_bStopping, 0, 0) != 0; }
+
+// The server-certificate fields that carry a domain name, tried in this order.
+const int kDomainFields[] = { 2001 /* dNSName */, 1001 /* domainName */, 1002 /* domainNameReversed */ };
+const int kCommonNameField = 1000;
+
+// Defers a request: for these types the request is queued before the
+// library hears of the deferral, for the others after.
+bool PostsFirst(DWORD type)
+{
+    return type == 5 || type == 6 || type == 7 || type == 11 || type == 13 || type == 16 || type == 17;
+}
+
+void Defer(AUTH_PORT* port, AUTH_CRED_REQUEST* request)
+{
+    AC_HANDLE h = port->handle;
+    if (PostsFirst(request->type)) {
+        PostCredentialUiRequest(port, request);
+        g_ac.acCredDeferred(h, request->id);
+    } else {
+        g_ac.acCredDeferred(h, request->id);
+        PostCredentialUiRequest(port, request);
+    }
+}
+
+// One answer call then the completion, by the common rule.
+void AnswerAndComplete(AC_HANDLE h, DWORD id, AC_STATUS status)
+{
+    if (!CredAnswerFailed(h, id, status)) CompleteCredRequest(h, id);
+}
+
+void AnswerEapMethods(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
+{
+    AC_HANDLE h = port->handle;
+    AC_EAP_METHOD proposed = {};
+    if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapMethod(h, r->id, &proposed, r->subKind))) return;
+    AC_EAP_METHOD pair = { port->reserved1, port->eapType };
+    if (r->subKind != 0) {
+        pair = { port->reserved2, port->innerEapType };
+        if (port->reserved1 == 0 && port->eapType == 43) {
+            DWORD mode = 0;
+            if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapFASTMode(h, r->id, &mode))) return;
+            if (mode == 1) pair = { port->reserved3, port->fastProvisioningTunnel };
+        }
+    }
+    if (pair.vendor == 0 && pair.type == 255) pair = proposed;
+    AnswerAndComplete(h, r->id, g_ac.acCredEapMethods(h, r->id, &pair, 1));
+}
+
+void AnswerPacTypes(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
+{
+    AC_HANDLE h = port->handle;
+    BYTE aid[128] = {};
+    int length = sizeof(aid);
+    if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapFASTAID(h, r->id, aid, &length))) return;
+    static const DWORD kTypes[1] = { 1 };
+    bool offer = port->fastUnauthProvisioning == 1;
+    AnswerAndComplete(h, r->id, g_ac.acCredEapFASTPacTypes(h, r->id, offer ? kTypes : nullptr, offer ? 1 : 0));
+}
+
+void AnswerProvisionModes(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
+{
+    static const DWORD kModes[1] = { 1 };
+    bool offer = port->fastProvisionMode == 2;
+    AnswerAndComplete(port->handle, r->id,
+                      g_ac.acCredEapFASTProvisionModes(port->handle, r->id, offer ? kModes : nullptr, offer ? 1 : 0));
+}
+
+// The worker's rest before it answers a request; false when the stop came.
+bool Rest()
+{
+    return WaitForSingleObject(g_hStop, kCredentialWaitMs) == WAIT_TIMEOUT && !Stopping();
+}
+
+// A value of one field at one index: the status of the read.
+AC_STATUS ReadFieldValue(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, int fieldId, int index)
+{
+    char value[256];
+    int length = sizeof(value);
+    return g_ac.acCredServerGetField(port->handle, r->id, fieldId, index, value, &length);
+}
+
+}  // namespace
+
+bool CredAnswerFailed(AC_HANDLE h, DWORD id, AC_STATUS status)
+{
+    if (!IsAcFailure("answer", status)) return false;
+    if (status == AC_RETRY_COMPLETE) g_ac.acCredComplete(h, id);
+    return true;
+}
+
+void CompleteCredRequest(AC_HANDLE h, DWORD id)
+{
+    if (g_ac.acCredComplete(h, id) == AC_RETRY_COMPLETE) g_ac.acCredComplete(h, id);
+}
+
+// ---- The callback ------------------------------------------------------------------
+
+void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
+{
+    AUTH_PORT* port = (AUTH_PORT*)context;
+    if (!port || !request || !AcAuthLibraryLoaded()) return;
+    AC_HANDLE h = port->handle;
+    AUTH_CRED_REQUEST* r = request;
+    switch (r->type) {
+    case 2:   // session start
+    case 6:   // change password
+    case 7:   // retry password
+    case 8:   // server certificate
+    case 11:  // PAC for an authority
+    case 13:  // PAC provisioned
+    case 16:  // CCX rogue access point
+        Defer(port, r);
+        return;
+    case 3:   // identity: the outer one always goes to the worker
+        if (r->subKind != 0 && port->innerIdentity)
+            AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
+        else
+            Defer(port, r);
+        return;
+    case 4:
+        AnswerEapMethods(port, r);
+        return;
+    case 5: {
+        AC_EAP_METHOD method = {};
+        if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapMethod(h, r->id, &method, r->subKind))) return;
+        if (port->password) AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
+        else Defer(port, r);
+        return;
+    }
+    case 9:
+        AnswerAndComplete(h, r->id, g_ac.acCredUserCert(h, r->id, port->userCert));
+        return;
+    case 10: {
+        char text[256];
+        int length = sizeof(text);
+        AnswerAndComplete(h, r->id, g_ac.acCredGetEapNotification(h, r->id, text, &length));
+        return;
+    }
+    case 12:
+        AnswerPacTypes(port, r);
+        return;
+    case 15:
+        AnswerAndComplete(h, r->id, g_ac.acCredEapTTLSTunnelMethod(h, r->id, port->ttlsInnerMethod));
+        return;
+    case 17:
+        if (port->machineIdentity)
+            AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
+        else
+            Defer(port, r);
+        return;
+    case 18:
+        AnswerProvisionModes(port, r);
+        return;
+    default:
+        // Types 1 and 14, and any the program does not know, have no answer;
+        // completed, the library goes on instead of waiting for its time-out.
+        CompleteCredRequest(h, r->id);
+        return;
+    }
+}
+
+// ---- The queue and the worker ----------------------------------------------------------
+
+int StartCredentialUiThread()
+{
+    if (g_pQueue) return 1;
+    if (!g_hStop) g_hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!g_hStop) return 0;
+    ResetEvent(g_hStop);
+    InterlockedExchange(&g_bStopping, 0);
+    if (!MsgQueueCreate(&g_pQueue, kCredentialQueueCapacity, sizeof(CRED_UI_MSG))) return 0;
+    OpenPasswordChanges();
+    if (!OsThreadCreate(&g_pWorker, CredentialUiThreadProc, nullptr)) {
+        MsgQueueDestroy(&g_pQueue);
+        return 0;
+    }
+    return 1;
+}
+
+void StopCredentialUiThread()
+{
+    if (g_pWorker) {
+        // From here no callback queues or waits: the worker, no longer
+        // resting, takes what waits; callbacks caught in a full queue get
+        // their room, and the stop goes in behind them.
+        InterlockedExchange(&g_bStopping, 1);
+        SetEvent(g_hStop);
+        ClosePasswordChanges();
+        DWORD start = GetTickCount();
+        while (InterlockedCompareExchange(&g_nPosting, 0, 0) != 0 && GetTickCount() - start < kStopWaitMs) Sleep(1);
+        CRED_UI_MSG stop = {};
+        bool put = MsgQueuePutWithin(g_pQueue, CRED_UI_STOP, &stop, sizeof(stop), kStopWaitMs) != 0;
+        if (!put || WaitForSingleObject(g_pWorker->handle, kStopWaitMs) != WAIT_OBJECT_0) {
+            // A worker stuck in the library: its queue and record are left to
+            // it rather than freed under it.
+            g_pWorker = nullptr;
+            g_pQueue = nullptr;
+            return;
+        }
+        OsThreadJoin(&g_pWorker);
+    }
+    MsgQueueDestroy(&g_pQueue);
+}
+
+int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
+{
+    if (!port || !request) return -1;
+    InterlockedIncrement(&g_nPosting);
+    int result = -1;
+    if (!Stopping() && g_pQueue) {
+        CRED_UI_MSG msg = {};
+        msg.port = port->handle;
+        msg.request = *request;
+        if (MsgQueuePut(g_pQueue, CRED_UI_REQUEST, &msg, sizeof(msg))) result = 0;
+    }
+    InterlockedDecrement(&g_nPosting);
+    return result;
+}
+
+DWORD CredentialUiThreadProc(void*)
+{
+    MSG_QUEUE* queue = g_pQueue;
+    for (;;) {
+        CRED_UI_MSG msg = {};
+        DWORD type = CRED_UI_STOP;
+        int length = sizeof(msg);
+        if (!MsgQueueGet(queue, &type, &msg, &length)) break;
+        AUTH_PORT* port = g_pAuthPort;
+        if (port && !AuthPortAddRef(port)) port = nullptr;
+        if (type == CRED_UI_STOP) {
+            if (port) AuthPortRelease(port);
+            break;
+        }
+        // A request of a port that has gone (or of another one) is skipped;
+        // one taken while stopping is left to the port's detach.
+        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest() && port && port->handle &&
+            port->handle == msg.port)
+            HandleCredentialUiRequest(port, &msg.request);
+        if (port) AuthPortRelease(port);
+    }
+    return 0;
+}
+
+bool CredentialUiThreadRunning() { return g_pWorker != nullptr; }
+
+int CredentialRequestsWaiting()
+{
+    MSG_QUEUE* q = g_pQueue;
+    if (!q || !OsLockAcquire(q->lock)) return 0;
+    int n = q->count;
+    OsLockRelease(q->lock);
+    return n;
+}
+
+// ---- The worker's answers ---------------------------------------------------------------
+
+void HandleCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
+{
+    if (!port || !r) return;
+    switch (r->type) {
+    case 2: AnswerSessionStart(port, r); return;
+    case 3: AnswerIdentity(port, r); return;
+    case 5: AnswerPassword(port, r, PASSWORD_REQUEST); return;
+    case 6: AnswerPassword(port, r, PASSWORD_CHANGE); return;
+    case 7: AnswerPassword(port, r, PASSWORD_RETRY); return;
+    case 8: VerifyServerCertificate(port, r); return;
+    case 11: LoadPacForAuthority(port, r); return;
+    case 13: SaveProvisionedPac(port, r); return;
+    case 16: AnswerRogueAp(port, r); return;
+    case 17:
+        // No machine identity to give: completed without one.
+        CompleteCredRequest(port->handle, r->id);
+        return;
+    default:
+        std::printf("*** UI request type %d not handled ***\n", (int)r->type);
+        std::fflush(stdout);
+        CompleteCredRequest(port->handle, r->id);
+        return;
+    }
+}
+
+void AnswerSessionStart(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
+{
+    AnswerAndComplete(port->handle, r->id, g_ac.acCredSessionStart(port->handle, r->id, port->sessionStartValue));
+}
+
+void AnswerIdentity(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
+{
+    AC_HANDLE h = port->handle;
+    char prompt[513] = {};
+    int promptLength = sizeof(prompt);
+    if (CredAnswerFailed(h, r->id, g_ac.acCredGetIdentityPrompt(h, r->id, prompt, &promptLength))) return;
+    AC_HANDLE identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
+    AC_HANDLE asked = 0;
+    if (!identity) {
+        char text[128] = {};
+        int length = sizeof(text);
+        PromptCredentialText(port, "identity", r, text, &length);
+        if (length < 0 || length >= (int)sizeof(text)) length = 0;
+        text[length] = 0;
+        g_ac.acIdentityCreate(&asked, text, length);
+        identity = asked;
+    }
+    AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, identity));
+    // The library took the identity with the answer.
+    if (asked) g_ac.acIdentityDestroy(&asked);
+}
+
+void AnswerPassword(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, PasswordRequestKind kind)
+{
+    AC_HANDLE h = port->handle;
+    char prompt[513] = {};
+    int promptLength = sizeof(prompt);
+    if (CredAnswerFailed(h, r->id, g_ac.acCredGetPasswordPrompt(h, r->id, prompt, &promptLength))) return;
+    if (kind == PASSWORD_CHANGE) RunPasswordChange();
+    // From the snapshot the port was configured with (and a change updated):
+    // MD5 logs in with the password, every other method with the tunnel password.
+    AuthCredentialTexts texts = GetAuthCredentialTexts();
+    const char* source = port->eapType == 4 ? texts.password : texts.tunnelPassword;
+    char text[128];
+    lstrcpynA(text, source, sizeof(text));
+    g_ac.acPasswordDestroy(&port->password);
+    g_ac.acPasswordCreate(&port->password, text, (int)std::strlen(text));
+    AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
+}
+
+void PromptCredentialText(AUTH_PORT*, const char*, const AUTH_CRED_REQUEST*, char* text, int* length)
+{
+    if (text && length && *length > 0) text[0] = 0;
+    if (length) *length = 0;
+    std::fflush(stdout);
+}
+
+bool GetServerCertField(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, int fieldId)
+{
+    for (int index = 0; index < kServerFieldValuesMax; ++index) {
+        AC_STATUS st = ReadFieldValue(port, r, fieldId, index);
+        if (st == 0) continue;
+        if (st == AC_NO_VALUE) {
+            if (index == 0) continue;   // a field may begin at index 1
+            return true;
+        }
+        CredAnswerFailed(port->handle, r->id, st);
+        return false;
+    }
+    return true;
+}
+
+void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
+{
+    AC_HANDLE h = port->handle;
+    DWORD id = r->id;
+    int allPassed = 1;
+    int ok = 0;
+    if (port->verifyChain) {
+        if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyChain(h, id, &ok))) return;
+        if (!ok) allPassed = 0;
+    }
+    char caUrl[sizeof(port->caUrl) + 1] = {};
+    std::memcpy(caUrl, port->caUrl, sizeof(port->caUrl));
+    if (caUrl[0]) {
+        ok = 0;
+        if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyCA(h, id, caUrl, &ok))) return;
+        if (!ok) allPassed = 0;
+    }
+    char domain[sizeof(port->domainName) + 1] = {};
+    std::memcpy(domain, port->domainName, sizeof(port->domainName));
+    if (domain[0]) {
+        bool passed = false;
+        for (int field : kDomainFields) {
+            ok = 0;
+            AC_STATUS st = g_ac.acCredServerVerifyDomain(h, id, field, domain, port->domainMatchOption != 0, &ok);
+            if (CredAnswerFailed(h, id, st)) return;
+            if (ok) {
+                passed = true;
+                break;
+            }
+        }
+        if (!passed) {
+            allPassed = 0;
+            for (int field : kDomainFields)
+                if (!GetServerCertField(port, r, field)) return;
+        }
+    }
+    char name[sizeof(port->fieldName) + 1] = {};
+    std::memcpy(name, port->fieldName, sizeof(port->fieldName));
+    if (name[0]) {
+        ok = 0;
+        AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, port->nameRule != 0, &ok);
+        if (CredAnswerFailed(h, id, st)) return;
+        if (!ok) {
+            allPassed = 0;
+            if (!GetServerCertField(port, r, kCommonNameField)) return;
+        }
+    }
+    AnswerAndComplete(h, id, g_ac.acCredServerVerified(h, id, allPassed));
+}
+
+void AnswerRogueAp(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
+{
+    AC_HANDLE h = port->handle;
+    AuthPortDisassociate(port);
+    if (CredAnswerFailed(h, r->id, g_ac.acCredCcxRogueAP(h, r->id, 1))) return;
+    CompleteCredRequest(h, r->id);
+    if (g_bAutoConnect == 1) AuthPortAssociate(port);
+}

@@ -68,11 +68,13 @@ int OsLockRelease(OS_LOCK lock)
 
 int OsEventSet(OS_EVENT event) { return OsLockRelease(event); }
 
-int OsCondWait(OS_EVENT event, OS_LOCK lock)
+int OsCondWait(OS_EVENT event, OS_LOCK lock) { return OsCondWaitTimed(event, lock, INFINITE); }
+
+int OsCondWaitTimed(OS_EVENT event, OS_LOCK lock, DWORD ms)
 {
     if (!event || !lock) return 0;
     if (!OsLockRelease(lock)) return 0;
-    DWORD r = WaitForSingleObject(event->event, INFINITE);
+    DWORD r = WaitForSingleObject(event->event, ms);
     int ok = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
     if (!OsLockAcquire(lock)) return 0;
     return ok;
@@ -114,12 +116,22 @@ int MsgQueueDestroy(MSG_QUEUE** queue)
 
 int MsgQueuePut(MSG_QUEUE* q, DWORD type, const void* data, int length)
 {
+    return MsgQueuePutWithin(q, type, data, length, INFINITE);
+}
+
+int MsgQueuePutWithin(MSG_QUEUE* q, DWORD type, const void* data, int length, DWORD ms)
+{
     if (!q) return 0;
     if (!data) length = 0;
     if (length < 0 || length > q->maxLen) return 0;
     if (!OsLockAcquire(q->lock)) return 0;
+    DWORD start = GetTickCount();
     while (q->count == q->capacity) {
-        if (!OsCondWait(q->notFull, q->lock)) {
+        DWORD spent = GetTickCount() - start;
+        DWORD left = ms == INFINITE ? INFINITE : (spent >= ms ? 0 : ms - spent);
+        if (left == 0 || !OsCondWaitTimed(q->notFull, q->lock, left)) {
+            // Another sender may take the room this one leaves.
+            if (q->count < q->capacity) OsEventSet(q->notFull);
             OsLockRelease(q->lock);
             return 0;
         }

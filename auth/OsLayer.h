@@ -39,10 +39,14 @@ int OsLockRelease(OS_LOCK lock);
 int OsEventCreate(OS_EVENT* event);
 int OsEventSet(OS_EVENT event);
 int OsCondWait(OS_EVENT event, OS_LOCK lock);
+// As OsCondWait for at most ms; 0 when the time ran out (the lock is held again either way).
+int OsCondWaitTimed(OS_EVENT event, OS_LOCK lock, DWORD ms);
 
 int MsgQueueCreate(MSG_QUEUE** queue, int capacity, int maxLen);
 int MsgQueueDestroy(MSG_QUEUE** queue);
 int MsgQueuePut(MSG_QUEUE* queue, DWORD type, const void* data, int length);
+// As MsgQueuePut, but a full queue is waited for at most ms; 0 when it stayed full.
+int MsgQueuePutWithin(MSG_QUEUE* queue, DWORD type, const void* data, int length, DWORD ms);
 // With a buffer: takes the next message, copying at most *length bytes (the
 // rest of a longer message is dropped) and setting *length to what was
 // copied.  With a null buffer and a length pointer: reports the next

@@ -5,6 +5,7 @@
 
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthPort.h"
+#include "auth/CredentialQueue.h"
 #include "auth/SupplicantBinding.h"
 #include "core/ProfileStore.h"
 #include "core/RegistryStore.h"
@@ -13,20 +14,6 @@ namespace {
 
 SRWLOCK g_pathLock = SRWLOCK_INIT;
 char g_szPortPacPath[MAX_PATH] = "";
-
-// A failed answer ends the routine; after -35 the library wants one more
-// completion.
-bool AnswerFailed(AC_HANDLE h, DWORD id, AC_STATUS status)
-{
-    if (!IsAcFailure("pac", status)) return false;
-    if (status == AC_RETRY_COMPLETE) g_ac.acCredComplete(h, id);
-    return true;
-}
-
-void Complete(AC_HANDLE h, DWORD id)
-{
-    if (g_ac.acCredComplete(h, id) == AC_RETRY_COMPLETE) g_ac.acCredComplete(h, id);
-}
 
 // The profile name as a file name of the PAC folder: nothing in it may leave
 // the folder or name a device or stream.
@@ -48,10 +35,8 @@ BOOL GetPacFilePath(char* out, size_t size)
     DWORD n = GetCurrentDirectoryA(sizeof(dir), dir);
     if (n == 0 || n >= sizeof(dir)) return FALSE;
     if (n > 0 && dir[n - 1] == '\\') dir[--n] = 0;   // a drive's root
-    CString profile;
-    bool stored = PortConfiguredForStoredProfile() && ReadAdapterText(REGSTR_CUR_PROFILE, profile) &&
-                  !profile.IsEmpty();
-    std::string path = std::string(dir) + "\\" + (stored ? FileNameOf(profile) + ".pac" : "current.pac");
+    CString profile = PortProfileName();
+    std::string path = std::string(dir) + "\\" + (!profile.IsEmpty() ? FileNameOf(profile) + ".pac" : "current.pac");
     if (path.size() >= size) return FALSE;
     std::memcpy(out, path.c_str(), path.size() + 1);
     return TRUE;
@@ -133,9 +118,9 @@ void SaveProvisionedPac(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
     DWORD used = 0;
     for (int i = 0; i < 4; ++i) {
         int length = (int)(kPacDataSize - used);
-        if (AnswerFailed(h, id, readers[i](h, id, record.data + used, &length))) return;
+        if (CredAnswerFailed(h, id, readers[i](h, id, record.data + used, &length))) return;
         if (length < 0 || (DWORD)length > kPacDataSize - used) {
-            Complete(h, id);   // nothing kept of a PAC the library described wrongly
+            CompleteCredRequest(h, id);   // nothing kept of a PAC the library described wrongly
             return;
         }
         *lengths[i] = (DWORD)length;
@@ -144,17 +129,14 @@ void SaveProvisionedPac(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
 
     char path[MAX_PATH] = {};
     if (!GetPacFilePath(path, sizeof(path))) {
-        Complete(h, id);
+        CompleteCredRequest(h, id);
         return;
     }
     SetPortPacFilePath(path);
 
     // Only a stored profile keeps the path; a one-off connection leaves the
     // adapter key's value to the next activation.
-    WriteAdapterText(REGSTR_PROFILE_PAC_FILE_PATH, path);
-    CString profile;
-    if (PortConfiguredForStoredProfile() && ReadAdapterText(REGSTR_CUR_PROFILE, profile) && !profile.IsEmpty())
-        WriteProfileValue(profile, PV_PAC_FILE_PATH, path);
+    WriteActiveProfileValue(PortProfileName(), PV_PAC_FILE_PATH, path);
 
     GetPacInfo(port, request);
 
@@ -166,7 +148,7 @@ void SaveProvisionedPac(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
         // is completed all the same, so the library is not left waiting.
         if (written != sizeof(record) || !closed) std::remove(path);
     }
-    Complete(h, id);
+    CompleteCredRequest(h, id);
 }
 
 void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
@@ -177,7 +159,7 @@ void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
 
     BYTE aid[128] = {};
     int aidLength = sizeof(aid);
-    if (AnswerFailed(h, id, g_ac.acCredGetEapFASTAID(h, id, aid, &aidLength))) return;
+    if (CredAnswerFailed(h, id, g_ac.acCredGetEapFASTAID(h, id, aid, &aidLength))) return;
     bool aidKnown = aidLength >= 0 && aidLength <= (int)sizeof(aid);
 
     char outer[sizeof(port->outerIdentityText) + 1] = {};
@@ -212,7 +194,7 @@ void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
     }
     // No PAC: the library provisions one.
     AC_STATUS st = g_ac.acCredEapFASTPac(h, id, pac);
-    if (!AnswerFailed(h, id, st)) Complete(h, id);
+    if (!CredAnswerFailed(h, id, st)) CompleteCredRequest(h, id);
     if (pac) g_ac.acEapFASTPacDestroy(&pac);
 }
 

@@ -13,6 +13,7 @@
 #include "core/ConnectEngine.h"
 #include "core/HexUtil.h"
 #include "core/OidChannel.h"
+#include "core/RegistryStore.h"
 
 int g_hAuthPort = 0;
 int g_nAuthState = 0;
@@ -24,6 +25,8 @@ AuthCredentialTexts g_AuthCredentialTexts;
 namespace {
 
 AC_INIT_RECORD g_initRecord;
+
+SRWLOCK g_credentialLock = SRWLOCK_INIT;
 
 // Whether the connection the port was last configured for is a stored
 // profile; taken when the port is configured, on the user-interface thread,
@@ -205,9 +208,48 @@ void NotePortProfile(const StationConfig* profile)
     char path[sizeof(profile->pacFilePath) + 1] = {};
     if (profile) std::memcpy(path, profile->pacFilePath, sizeof(profile->pacFilePath));
     SetPortPacFilePath(path);
+    if (profile) SetAuthCredentialTexts(CredentialTextsOf(*profile));
+}
+
+void SetAuthCredentialTexts(const AuthCredentialTexts& texts)
+{
+    AcquireSRWLockExclusive(&g_credentialLock);
+    g_AuthCredentialTexts = texts;
+    ReleaseSRWLockExclusive(&g_credentialLock);
+}
+
+AuthCredentialTexts GetAuthCredentialTexts()
+{
+    AcquireSRWLockShared(&g_credentialLock);
+    AuthCredentialTexts texts = g_AuthCredentialTexts;
+    ReleaseSRWLockShared(&g_credentialLock);
+    // Whatever was copied in, each text ends within its field.
+    for (char* t : { texts.identity, texts.tunnelId, texts.password, texts.tunnelPassword, texts.domainName,
+                     texts.serverName })
+        t[127] = 0;
+    return texts;
+}
+
+AuthCredentialTexts CredentialTextsOf(const StationConfig& p)
+{
+    AuthCredentialTexts t;
+    CopyField(t.identity, sizeof(t.identity), p.identity, sizeof(p.identity));
+    CopyField(t.tunnelId, sizeof(t.tunnelId), p.tunnelId, sizeof(p.tunnelId));
+    CopyField(t.password, sizeof(t.password), p.password, sizeof(p.password));
+    CopyField(t.tunnelPassword, sizeof(t.tunnelPassword), p.tunnelPassword, sizeof(p.tunnelPassword));
+    CopyField(t.domainName, sizeof(t.domainName), p.domainName, sizeof(p.domainName));
+    CopyField(t.serverName, sizeof(t.serverName), p.serverName, sizeof(p.serverName));
+    return t;
 }
 
 bool PortConfiguredForStoredProfile() { return InterlockedCompareExchange(&g_bPortForStoredProfile, 0, 0) != 0; }
+
+CString PortProfileName()
+{
+    CString name;
+    if (!PortConfiguredForStoredProfile() || !ReadAdapterText(REGSTR_CUR_PROFILE, name)) name.Empty();
+    return name;
+}
 
 void DestroyPortCredentials(AUTH_PORT* port)
 {

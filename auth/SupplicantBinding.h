@@ -8,6 +8,7 @@
 #include <windows.h>
 #include "auth/AcAuthApi.h"
 #include "auth/AuthPort.h"
+#include "classlib/CString.h"
 #include "core/StationConfig.h"
 
 // Written here only (OpenAuthPortOrShutDown, CloseAuthPort, the library's shut-down).
@@ -27,7 +28,12 @@ struct AuthCertBlock {
 extern AuthCertBlock g_AuthClientCert;
 extern AuthCertBlock g_AuthServerCert;
 
-// The connection's six credential texts, copied here by the connection engine.
+// The connection's six credential texts: the snapshot the credential worker
+// answers from, so that it never reads the current profile, which the
+// user-interface thread may replace at any time.  Written by the connection
+// engine, taken again from the profile each time the port is configured, and
+// changed by a password change; read and written only through the two calls
+// below once the library runs.
 struct AuthCredentialTexts {
     char identity[128];
     char tunnelId[128];
@@ -37,6 +43,10 @@ struct AuthCredentialTexts {
     char serverName[128];
 };
 extern AuthCredentialTexts g_AuthCredentialTexts;
+void SetAuthCredentialTexts(const AuthCredentialTexts& texts);
+AuthCredentialTexts GetAuthCredentialTexts();
+// The six texts of a profile, each cut to its field and terminated.
+AuthCredentialTexts CredentialTextsOf(const StationConfig& profile);
 
 bool InitAuthLibrary();
 void ShutdownAuthLibrary();
@@ -49,9 +59,13 @@ void CloseAuthPort();
 void ApplyProfileToPort();
 // What the port is configured for, taken from profile (g_pCurProfile) on the
 // user-interface thread when the port is configured: whether it is a stored
-// profile (not a one-off, hidden-SSID or WPS connection) and its PAC file.
+// profile (not a one-off, hidden-SSID or WPS connection), its PAC file and
+// its credential texts.
 void NotePortProfile(const StationConfig* profile);
 bool PortConfiguredForStoredProfile();
+// The name of the stored profile the port is configured for (the adapter
+// key's CurProfile); empty for any other connection or when none is stored.
+CString PortProfileName();
 // An 802.1X port object exists (a port is attached).
 bool AuthPortObjectExists();
 // The supplicant library's view of the attached port: connected or not.

@@ -251,10 +251,14 @@ void RestartAuthentication(BOOL bRestart)
     RestartPskAuthentication();
 }
 
-void CopyIdentityFromUi()
+BOOL CopyIdentityFromUi()
 {
-    if (!g_pControllerDoor || !g_pCurProfile) return;
-    g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId);
+    if (!g_pCurProfile) return FALSE;
+    if (g_pControllerDoor && g_pControllerDoor->PromptTunnelIdentity(g_pCurProfile->tunnelId)) return TRUE;
+    // Without the configuration window nobody can be asked: the prompt
+    // completes at once with the stored tunnel identity and password.
+    g_pCurProfile->identityPromptDone = 1;
+    return FALSE;
 }
 
 void CompleteIdentityPrompt(const char* identity, const char* password)
@@ -263,9 +267,10 @@ void CompleteIdentityPrompt(const char* identity, const char* password)
     lstrcpynA(g_pCurProfile->tunnelId, identity ? identity : "", sizeof(g_pCurProfile->tunnelId));
     lstrcpynA(g_pCurProfile->tunnelPassword, password ? password : "", sizeof(g_pCurProfile->tunnelPassword));
     g_pCurProfile->identityPromptDone = 1;
-    std::memcpy(g_AuthCredentialTexts.tunnelId, g_pCurProfile->tunnelId, sizeof(g_AuthCredentialTexts.tunnelId));
-    std::memcpy(g_AuthCredentialTexts.tunnelPassword, g_pCurProfile->tunnelPassword,
-                sizeof(g_AuthCredentialTexts.tunnelPassword));
+    AuthCredentialTexts texts = GetAuthCredentialTexts();
+    lstrcpynA(texts.tunnelId, g_pCurProfile->tunnelId, sizeof(texts.tunnelId));
+    lstrcpynA(texts.tunnelPassword, g_pCurProfile->tunnelPassword, sizeof(texts.tunnelPassword));
+    SetAuthCredentialTexts(texts);
     RestartAuthentication(TRUE);
 }
 
@@ -424,13 +429,7 @@ void ConnectProfile()
 static void ApplyDot1x(StationConfig* r)
 {
     g_b8021xInUse = TRUE;
-    AuthCredentialTexts& t = g_AuthCredentialTexts;
-    std::memcpy(t.identity, r->identity, sizeof(t.identity));
-    std::memcpy(t.tunnelId, r->tunnelId, sizeof(t.tunnelId));
-    std::memcpy(t.password, r->password, sizeof(t.password));
-    std::memcpy(t.tunnelPassword, r->tunnelPassword, sizeof(t.tunnelPassword));
-    std::memcpy(t.domainName, r->domainName, sizeof(t.domainName));
-    std::memcpy(t.serverName, r->serverName, sizeof(t.serverName));
+    SetAuthCredentialTexts(CredentialTextsOf(*r));
     if (r->leapEnabled == 1) {
         r->eapMethod = 5;
         if (g_pCurProfile) {
@@ -442,7 +441,9 @@ static void ApplyDot1x(StationConfig* r)
     }
     bool tokenCard = (r->eapMethod == 0 && r->innerMethod == 6) ||
                      (r->eapMethod == 3 && (r->innerMethod == 6 || r->provisioningTunnel == 6));
-    if (tokenCard && !r->identityPromptDone) CopyIdentityFromUi();
+    // The user is asked for the one-time password: the port starts with it,
+    // from the prompt's OK, rather than now with the stored one.
+    bool asking = tokenCard && !r->identityPromptDone && CopyIdentityFromUi();
     g_bHiddenSsidCancelled = TRUE;
     if (r->useClientCert == 1) {
         std::memset(&g_AuthClientCert, 0, sizeof(g_AuthClientCert));
@@ -454,6 +455,7 @@ static void ApplyDot1x(StationConfig* r)
         g_AuthServerCert.length = r->serverCertLength > 152 ? 152 : r->serverCertLength;
         std::memcpy(g_AuthServerCert.data, r->serverCert, g_AuthServerCert.length);
     }
+    if (asking) return;
     RestartAuthentication(r->infrastructureMode != 0 &&
                           (r->use8021x == 1 || r->encryption != Ndis802_11EncryptionDisabled || r->leapEnabled == 1));
 }

@@ -110,8 +110,10 @@ void RestartPskAuthentication();
 // Asks the user for the tunnel identity and one-time password of a token-card
 // method: seeds and shows the PEAP setting panel.  Nothing is copied into the
 // current profile here; the panel hands the entries back with
-// CompleteIdentityPrompt once the user confirms them.
-void CopyIdentityFromUi();
+// CompleteIdentityPrompt once the user confirms them.  TRUE while the user
+// is asked; without the configuration window the prompt counts as done at
+// once, with the stored tunnel identity and password (FALSE).
+BOOL CopyIdentityFromUi();
 // The user's entries for the prompt above: they become the current profile's
 // tunnel identity and password, the prompt counts as done, and the port is
 // configured and started again with them.

@@ -31,8 +31,12 @@ public:
     virtual void ShowAuthStatusPanel() = 0;
     virtual void ShowCredentialPrompt() = 0;
     // Seeds the PEAP panel with the tunnel identity and an empty password and
-    // shows it; nothing when the panel is already in front.
-    virtual void PromptTunnelIdentity(const char* identity) = 0;
+    // shows it; nothing when the panel is already in front.  FALSE when there
+    // is no configuration window to ask in.
+    virtual BOOL PromptTunnelIdentity(const char* identity) = 0;
+    // The same for a password change the library asks for (the current
+    // profile's tunnel identity, kept); FALSE without the window.
+    virtual BOOL PromptPasswordChange() = 0;
     // Hands line index of the authentication log to the status panel.
     virtual void AnnounceAuthLogLine(int index) = 0;
 

@@ -96,3 +96,14 @@ void UseWpsCredential(BOOL inUse)
 {
     g_bWscInUse = inUse ? TRUE : FALSE;
 }
+
+void ResumeAutoConnect()
+{
+    g_bAutoConnect = TRUE;
+}
+
+void ApplyStoredConfiguration()
+{
+    if (!g_pControllerDoor) return;
+    SetOidFromReg(FALSE);
+}

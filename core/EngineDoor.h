@@ -44,3 +44,10 @@ void SkipNextScan();
 // The connection uses a stored WPS credential (a WPS run or connect begins),
 // or stops using one (the WPS page's Disconnect); SaveWscFlag stores it.
 void UseWpsCredential(BOOL inUse);
+
+// The person retries after a failed 802.1X login: automatic connections
+// again (StopAutoConnect's counterpart).
+void ResumeAutoConnect();
+// Applies the adapter key's configuration again (radio settings aside), as
+// after a change of its values; queued only while auto-connect is on.
+void ApplyStoredConfiguration();

@@ -390,6 +390,14 @@ BOOL WriteProfileValue(const char* name, int value, const char* text)
     return key && WriteRegText(key.get(), kRules[value].name, text);
 }
 
+BOOL WriteActiveProfileValue(const char* name, int value, const char* text)
+{
+    if (value < 0 || value >= PV_COUNT) return FALSE;
+    BOOL ok = WriteAdapterText(kRules[value].name, text);
+    if (name && name[0] && !WriteProfileValue(name, value, text)) ok = FALSE;
+    return ok;
+}
+
 std::vector<CString> EnumProfileNames()
 {
     std::vector<CString> names;

@@ -167,6 +167,11 @@ BOOL WriteProfile(const char* name, const ProfileSettings& settings);
 BOOL ReadProfile(const char* name, ProfileSettings& settings);
 // One value of an existing profile (PAC file path, re-entered credentials).
 BOOL WriteProfileValue(const char* name, int value, const char* text);
+// One value of the active configuration: first in the adapter key, then in
+// the key of the stored profile `name` when that is a usable profile name
+// (an empty name writes the adapter key only).  A failed write is skipped;
+// FALSE when either failed.
+BOOL WriteActiveProfileValue(const char* name, int value, const char* text);
 
 // The names of the stored profiles in enumeration order.  A subkey whose name
 // is longer than kProfileNameMax is skipped and the enumeration goes on.

@@ -176,6 +176,7 @@
 #define IDS_SURVEY_ADD_PROFILE  14008
 
 #include "peap_ids.h"
+#include "credential_ids.h"
 #include "linkstatus_ids.h"
 // ---- Profile editor and its tabs (res/profileedit.rc) ----
 #include "profileedit_ids.h"

@@ -18,8 +18,18 @@
 //                                        check against another CA fails (none: any CA passes)
 //   server=<name>                        the name in the server's certificate
 //                                        (radius.kestiq.test); name checks are made against it
+//   change=required                      a right password is followed by a change-password
+//                                        request (6); the new one is the account's from then on
+//   ask=<type>,<type>...                 these request types (such as 1, 14, 17) follow the
+//                                        outer identity, one after another
+//   rogue=1                              once a port has authenticated, the library reports a
+//                                        rogue access point (16), once per attached port
 // A provisioned PAC is issued to the user name of the outer identity (the
-// part before its first '@', of that the part after its first '\').
+// part before its first '@', of that the part after its first '\').  With
+// the inner method Generic Token Card (6) the server sends a notification
+// (10) before the password request, and a wrong password gets one retry
+// request (7) before the verdict.  A client certificate counts only when
+// the current user's "MY" store holds it.
 //
 // Tests steer it with kqsimAcAuthConfigure (in-process) or the environment
 // variable KQSIM_ACAUTH (read at acInit), a list of "key=value" items:
@@ -30,8 +40,11 @@
 //   ccx=<version>              CCX version of every port (0)
 //   repeatnames=1              acGetNextPortSymName repeats the first name
 //   noterminator=1             port names fill all 256 bytes without a NUL
+//   endlessfields=1            every server-certificate field has a value at every index
+// and raises requests of its own threads with kqsimAcAuthRaise.
 #include <windows.h>
 #include <bcrypt.h>
+#include <wincrypt.h>
 
 #include <cctype>
 #include <cstdarg>
@@ -63,6 +76,7 @@ struct Settings {
     DWORD ccxVersion = 0;
     bool repeatNames = false;
     bool noTerminator = false;
+    bool endlessFields = false;
 };
 
 CRITICAL_SECTION g_cs;          // library state; never held during a callback
@@ -96,6 +110,7 @@ void ApplySettings(const char* text)
         else if (key == "ccx") g_settings.ccxVersion = (DWORD)v;
         else if (key == "repeatnames") g_settings.repeatNames = v != 0;
         else if (key == "noterminator") g_settings.noTerminator = v != 0;
+        else if (key == "endlessfields") g_settings.endlessFields = v != 0;
         else if (key.compare(0, 2, "ac") == 0) {
             Fault f = {(int)v, -1};
             size_t x = value.find('x');
@@ -233,6 +248,13 @@ struct Answers {
     bool provisioning = false;       // PAC types or provisioning modes were offered
 };
 
+// A credential request the library waits for.
+struct Pending {
+    DWORD type = 0, subKind = 0;
+    bool survives = false;           // not ended by a stop of the session (raised ones, rogue AP)
+    bool done = false;
+};
+
 struct Port {
     LONG refs = 2;                   // the port table and the thread
     AC_HANDLE handle = 0;
@@ -249,9 +271,9 @@ struct Port {
     DWORD state = 0, status = 0;
     AUTH_ASSOC_PARAMS assoc = {};
     AC_HANDLE psk = 0;
-    // the credential request outstanding, 0 none
-    DWORD pendingId = 0, pendingType = 0, pendingSub = 0;
-    bool pendingDone = false;
+    // the credential requests outstanding, by id
+    std::map<DWORD, Pending> outstanding;
+    bool rogueReported = false;
     Answers answers;
 };
 
@@ -315,37 +337,55 @@ bool Emit(Port* p, unsigned generation, int event, DWORD state, DWORD status)
     return true;
 }
 
-// One credential request: 1 completed, 0 timed out, -1 the session ended.
-int Ask(Port* p, unsigned generation, DWORD type, DWORD subKind)
+// Registers a request of the port and makes its callback on the calling
+// thread (lock not held); the request's id, 0 when the port has gone.
+DWORD CallBack(Port* p, DWORD type, DWORD subKind, bool survives, const unsigned* generation)
 {
     AC_CALLBACK_BLOCK block;
     AUTH_CRED_REQUEST request = {};
-    DWORD timeout;
+    int slot;
     {
         Lock lock;
-        if (p->detached || p->generation != generation) return -1;
+        if (p->detached || (generation && p->generation != *generation)) return 0;
         request.id = ++g_nextRequest;
         request.type = type;
         request.subKind = subKind;
-        p->pendingId = request.id;
-        p->pendingType = type;
-        p->pendingSub = subKind;
-        p->pendingDone = false;
+        Pending& q = p->outstanding[request.id];
+        q.type = type;
+        q.subKind = subKind;
+        q.survives = survives;
         block = *p->callbacks;
+        slot = p->slot;
+    }
+    LogCall(slot, 0, "request id=%lu type=%lu sub=%lu", (unsigned long)request.id, (unsigned long)type,
+            (unsigned long)subKind);
+    if (block.credential) block.credential(block.context, &request);
+    return request.id;
+}
+
+// One credential request of the session: 1 completed, 0 timed out, -1 the
+// session ended.  A request that survives a stop waits on after the session.
+int Ask(Port* p, unsigned generation, DWORD type, DWORD subKind, bool survives = false)
+{
+    DWORD timeout;
+    {
+        Lock lock;
         timeout = g_settings.timeoutMs;
     }
-    if (block.credential) block.credential(block.context, &request);
+    DWORD id = CallBack(p, type, subKind, survives, &generation);
+    if (!id) return -1;
     DWORD start = GetTickCount();
     for (;;) {
         {
             Lock lock;
-            if (p->detached || p->generation != generation) return -1;
-            if (p->pendingDone) {
-                p->pendingId = 0;
+            auto it = p->outstanding.find(id);
+            if (p->detached || it == p->outstanding.end()) return -1;
+            if (it->second.done) {
+                p->outstanding.erase(it);
                 return 1;
             }
             if (GetTickCount() - start >= timeout) {
-                p->pendingId = 0;   // a late answer is refused
+                p->outstanding.erase(it);   // a late answer is refused
                 return 0;
             }
         }
@@ -469,25 +509,64 @@ void Fail(Port* p, unsigned generation, DWORD status, const char* why)
     Emit(p, generation, AC_EVENT_STATUS, 0, status);
 }
 
-// The requests in their order: false when the session ended or a request
-// went unanswered (then the time-out is reported).
-bool AskAll(Port* p, unsigned generation, const std::vector<Step>& steps)
-{
-    for (const Step& step : steps) {
-        int r = Ask(p, generation, step.type, step.subKind);
-        if (r < 0) return false;
-        if (r == 0) {
-            Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
-            return false;
-        }
-    }
-    return true;
-}
-
 Answers TakeAnswers(Port* p)
 {
     Lock lock;
     return p->answers;
+}
+
+// One request: false when the session ended or it went unanswered (then the
+// time-out is reported).
+bool AskOne(Port* p, unsigned generation, DWORD type, DWORD subKind)
+{
+    int r = Ask(p, generation, type, subKind);
+    if (r == 0) Fail(p, generation, AC_STATUS_TIMEOUT, "no answer");
+    return r > 0;
+}
+
+// The request types of the account's "ask=" item.
+std::vector<DWORD> ExtraRequests(const KQSIM_NETWORK& net)
+{
+    std::vector<DWORD> out;
+    std::string list = EapValue(net, "ask");
+    for (size_t pos = 0; pos < list.size();) {
+        size_t end = list.find(',', pos);
+        if (end == std::string::npos) end = list.size();
+        long v = std::strtol(list.substr(pos, end - pos).c_str(), nullptr, 10);
+        if (v > 0) out.push_back((DWORD)v);
+        pos = end + 1;
+    }
+    return out;
+}
+
+// The requests in their order: after the outer identity come the account's
+// extra requests, and after a Generic Token Card inner method the server's
+// notification.  false when the session ended or a request went unanswered.
+bool AskAll(Port* p, unsigned generation, const std::vector<Step>& steps, const KQSIM_NETWORK& net)
+{
+    for (const Step& step : steps) {
+        if (!AskOne(p, generation, step.type, step.subKind)) return false;
+        if (step.type == 3 && step.subKind == 0)
+            for (DWORD extra : ExtraRequests(net))
+                if (!AskOne(p, generation, extra, 0)) return false;
+        if (step.type == 4 && step.subKind == 1 && TakeAnswers(p).innerType == 6 &&
+            !AskOne(p, generation, 10, 0))
+            return false;
+    }
+    return true;
+}
+
+// Passwords changed through a change-password request, by network SSID:
+// the account's password from then on.
+std::map<std::string, std::string> g_changedPasswords;
+
+std::string SsidOf(const KQSIM_NETWORK& net) { return std::string((const char*)net.ssid, net.ssidLen); }
+
+std::string AccountPassword(const KQSIM_NETWORK& net)
+{
+    Lock lock;
+    auto it = g_changedPasswords.find(SsidOf(net));
+    return it != g_changedPasswords.end() ? it->second : EapValue(net, "password");
 }
 
 // EAP-FAST after the PAC request: a PAC in hand opens the tunnel (unless the
@@ -501,13 +580,13 @@ bool RunFastTunnel(Port* p, unsigned generation, const KQSIM_NETWORK& net)
             Fail(p, generation, AC_STATUS_PAC_REJECTED_A, "PAC rejected");
             return false;
         }
-        return AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}});
+        return AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}}, net);
     }
     if (!a.provisioning) {
         Fail(p, generation, AC_STATUS_EAP_FAILURE, "no PAC and no provisioning");
         return false;
     }
-    if (!AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}, {13, 0}})) return false;
+    if (!AskAll(p, generation, {{4, 1}, {3, 1}, {5, 0}, {13, 0}}, net)) return false;
     return Emit(p, generation, AC_EVENT_STATE, AC_STATE_STATUS_CHANGED, AC_STATUS_PAC_PROVISIONED);
 }
 
@@ -520,7 +599,7 @@ void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
         p->answers = Answers();
     }
     if (!Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATING, 0)) return;
-    if (!AskAll(p, generation, Conversation(eapType, clientCert))) return;
+    if (!AskAll(p, generation, Conversation(eapType, clientCert), net)) return;
     if (eapType == 43 && !RunFastTunnel(p, generation, net)) return;
     Answers a = TakeAnswers(p);
     bool tunnelled = eapType == 25 || eapType == 21 || eapType == 43;
@@ -534,15 +613,45 @@ void Run8021x(Port* p, unsigned generation, const KQSIM_NETWORK& net)
     // "domain\user" names the account's user.
     size_t slash = identity.rfind('\\');
     if (slash != std::string::npos) identity = identity.substr(slash + 1);
-    bool credentialsOk = eapType == 13 ||
-                         (identity == EapValue(net, "identity") && a.password == EapValue(net, "password"));
+    std::string password = AccountPassword(net);
+    bool identityOk = identity == EapValue(net, "identity");
+    bool credentialsOk = eapType == 13 || (identityOk && a.password == password);
+    // A token card's wrong password gets one more try.
+    if (!credentialsOk && identityOk && tunnelled && a.innerType == 6) {
+        if (!AskOne(p, generation, 7, 0)) return;
+        credentialsOk = TakeAnswers(p).password == password;
+    }
     if (!credentialsOk) {
         Fail(p, generation, AC_STATUS_BAD_CREDENTIAL, "identity or password");
         return;
     }
+    bool changed;
+    {
+        Lock lock;
+        changed = g_changedPasswords.count(SsidOf(net)) != 0;
+    }
+    if (eapType != 13 && EapValue(net, "change") == "required" && !changed) {
+        if (!AskOne(p, generation, 6, 0)) return;
+        std::string fresh = TakeAnswers(p).password;
+        if (fresh.empty() || fresh == password) {
+            Fail(p, generation, AC_STATUS_BAD_CREDENTIAL, "password not changed");
+            return;
+        }
+        Lock lock;
+        g_changedPasswords[SsidOf(net)] = fresh;
+    }
     if (!Alive(p, generation)) return;
     Report(p, true, "account");
     Emit(p, generation, AC_EVENT_STATE, AC_STATE_AUTHENTICATED, 0);
+    bool rogue;
+    {
+        Lock lock;
+        rogue = EapValue(net, "rogue") == "1" && !p->rogueReported;
+        if (rogue) p->rogueReported = true;
+    }
+    // The program answers by leaving the access point and joining again,
+    // which ends this session: the request outlives it.
+    if (rogue) Ask(p, generation, 16, 0, true);
 }
 
 bool IsPskFamily(unsigned s)
@@ -616,14 +725,17 @@ void EndSession(Port* p)
     ++p->generation;
     p->startPending = false;
     p->authCalled = false;
-    p->pendingId = 0;
+    for (auto it = p->outstanding.begin(); it != p->outstanding.end();) {
+        if (it->second.survives && !p->detached) ++it;
+        else it = p->outstanding.erase(it);
+    }
     SetEvent(p->wake);
 }
 
 const char* Text(const char* s) { return s ? s : "(null)"; }
 
-// Answers of a credential request: the port and the request must be the
-// outstanding one.
+// Answers of a credential request: the request must be one the port has
+// outstanding, not completed yet.
 template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F record)
 {
     int injected = 0;
@@ -635,10 +747,11 @@ template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F r
     } else {
         Lock lock;
         Port* p = PortOf(h);
-        if (!p || !p->pendingId || p->pendingId != id) st = -1;
+        auto it = p ? p->outstanding.find(id) : std::map<DWORD, Pending>::iterator();
+        if (!p || id == 0 || it == p->outstanding.end() || it->second.done) st = -1;
         else {
             slot = p->slot;
-            record(p);
+            record(p, it->second);
         }
         if (inject) st = injected;
     }
@@ -675,6 +788,48 @@ AC_EXPORT void kqsimAcAuthReset()
 {
     Lock lock;
     g_settings = Settings();
+    g_changedPasswords.clear();
+}
+
+// A request of type and sub-kind raised on the calling thread, as the
+// library's own threads raise theirs: registered as outstanding (a stop of
+// the session leaves it; the port's detach ends it), then the port's
+// credential callback.  Returns the request's id once the callback has
+// returned; 0 when the port is unknown.
+AC_EXPORT DWORD kqsimAcAuthRaise(AC_HANDLE h, DWORD type, DWORD subKind)
+{
+    Port* p;
+    {
+        Lock lock;
+        p = PortOf(h);
+        if (!p) return 0;
+        InterlockedIncrement(&p->refs);
+    }
+    DWORD id = CallBack(p, type, subKind, true, nullptr);
+    Release(p);
+    return id;
+}
+
+// 1 when the request was completed, 0 while it waits, -1 when no attached
+// port has it (never raised, timed out, or its port detached).
+AC_EXPORT int kqsimAcAuthRequestDone(DWORD id)
+{
+    Lock lock;
+    for (const auto& port : g_ports) {
+        auto it = port.second->outstanding.find(id);
+        if (it != port.second->outstanding.end()) return it->second.done ? 1 : 0;
+    }
+    return -1;
+}
+
+// Requests of attached ports that wait for their completion.
+AC_EXPORT int kqsimAcAuthOutstanding()
+{
+    Lock lock;
+    int n = 0;
+    for (const auto& port : g_ports)
+        for (const auto& q : port.second->outstanding) n += q.second.done ? 0 : 1;
+    return n;
 }
 
 // Threads of the library that are still running.
@@ -1120,30 +1275,30 @@ AC_EXPORT AC_STATUS acEapFASTPacDestroy(AC_HANDLE* h) { return Destroy("acEapFAS
 
 AC_EXPORT AC_STATUS acCredDeferred(AC_HANDLE h, DWORD id)
 {
-    return Answer("acCredDeferred", h, id, [](Port*) {});
+    return Answer("acCredDeferred", h, id, [](Port*, Pending&) {});
 }
 
 AC_EXPORT AC_STATUS acCredComplete(AC_HANDLE h, DWORD id)
 {
-    return Answer("acCredComplete", h, id, [](Port* p) {
-        p->pendingDone = true;
+    return Answer("acCredComplete", h, id, [](Port* p, Pending& q) {
+        q.done = true;
         SetEvent(p->wake);
     });
 }
 
 AC_EXPORT AC_STATUS acCredSessionStart(AC_HANDLE h, DWORD id, DWORD)
 {
-    return Answer("acCredSessionStart", h, id, [](Port*) {});
+    return Answer("acCredSessionStart", h, id, [](Port*, Pending&) {});
 }
 
 AC_EXPORT AC_STATUS acCredIdentity(AC_HANDLE h, DWORD id, AC_HANDLE identity)
 {
     Object o;
     bool known = GetObject(identity, OBJ_IDENTITY, o);
-    return Answer("acCredIdentity", h, id, [&](Port* p) {
+    return Answer("acCredIdentity", h, id, [&](Port* p, Pending& q) {
         // The sub-kind of the request tells outer from inner.
         if (!known) return;
-        if (p->pendingSub == 0) p->answers.outerIdentity = o.text;
+        if (q.subKind == 0) p->answers.outerIdentity = o.text;
         else p->answers.innerIdentity = o.text;
     });
 }
@@ -1152,7 +1307,7 @@ AC_EXPORT AC_STATUS acCredPassword(AC_HANDLE h, DWORD id, AC_HANDLE password)
 {
     Object o;
     bool known = GetObject(password, OBJ_PASSWORD, o);
-    return Answer("acCredPassword", h, id, [&](Port* p) {
+    return Answer("acCredPassword", h, id, [&](Port* p, Pending&) {
         if (known) p->answers.password = o.text;
     });
 }
@@ -1179,59 +1334,85 @@ AC_EXPORT AC_STATUS acCredRsnPsk(AC_HANDLE h, AC_HANDLE psk)
 
 AC_EXPORT AC_STATUS acCredEapMethods(AC_HANDLE h, DWORD id, const AC_EAP_METHOD* methods, int count)
 {
-    return Answer("acCredEapMethods", h, id, [&](Port* p) {
+    return Answer("acCredEapMethods", h, id, [&](Port* p, Pending& q) {
         if (!methods || count < 1) return;
-        if (p->pendingSub == 0) p->answers.outerType = methods[0].type;
+        if (q.subKind == 0) p->answers.outerType = methods[0].type;
         else p->answers.innerType = methods[0].type;
     });
 }
 
+namespace {
+
+// The certificate a "win32://MY/<sha1 hex>" URL names is in the current
+// user's personal store, as the library needs it to present it.
+bool InPersonalStore(const std::string& url)
+{
+    const std::string prefix = "win32://MY/";
+    if (url.compare(0, prefix.size(), prefix) != 0 || url.size() != prefix.size() + 40) return false;
+    BYTE hash[20];
+    for (int i = 0; i < 20; ++i) {
+        char hex[3] = {url[prefix.size() + 2 * i], url[prefix.size() + 2 * i + 1], 0};
+        char* end = nullptr;
+        hash[i] = (BYTE)std::strtoul(hex, &end, 16);
+        if (end != hex + 2) return false;
+    }
+    HCERTSTORE store = CertOpenSystemStoreA(0, "MY");
+    if (!store) return false;
+    CRYPT_HASH_BLOB blob = {sizeof(hash), hash};
+    PCCERT_CONTEXT cert = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr);
+    if (cert) CertFreeCertificateContext(cert);
+    CertCloseStore(store, 0);
+    return cert != nullptr;
+}
+
+}  // namespace
+
 AC_EXPORT AC_STATUS acCredUserCert(AC_HANDLE h, DWORD id, AC_HANDLE cert)
 {
     Object o;
-    bool known = GetObject(cert, OBJ_CERT, o);
-    return Answer("acCredUserCert", h, id, [&](Port* p) { p->answers.userCert = known; });
+    bool known = GetObject(cert, OBJ_CERT, o) && InPersonalStore(o.text);
+    return Answer("acCredUserCert", h, id, [&](Port* p, Pending&) { p->answers.userCert = known; });
 }
 
 AC_EXPORT AC_STATUS acCredMachineIdentity(AC_HANDLE h, DWORD id, AC_HANDLE)
 {
-    return Answer("acCredMachineIdentity", h, id, [](Port*) {});
+    return Answer("acCredMachineIdentity", h, id, [](Port*, Pending&) {});
 }
 
 AC_EXPORT AC_STATUS acCredEapFASTPacTypes(AC_HANDLE h, DWORD id, const DWORD* types, int count)
 {
-    return Answer("acCredEapFASTPacTypes", h, id, [&](Port* p) {
+    return Answer("acCredEapFASTPacTypes", h, id, [&](Port* p, Pending&) {
         if (types && count > 0) p->answers.provisioning = true;
     });
 }
 
 AC_EXPORT AC_STATUS acCredEapFASTProvisionModes(AC_HANDLE h, DWORD id, const DWORD* modes, int count)
 {
-    return Answer("acCredEapFASTProvisionModes", h, id, [&](Port* p) {
+    return Answer("acCredEapFASTProvisionModes", h, id, [&](Port* p, Pending&) {
         if (modes && count > 0) p->answers.provisioning = true;
     });
 }
 
 AC_EXPORT AC_STATUS acCredEapTTLSTunnelMethod(AC_HANDLE h, DWORD id, DWORD)
 {
-    return Answer("acCredEapTTLSTunnelMethod", h, id, [](Port*) {});
+    return Answer("acCredEapTTLSTunnelMethod", h, id, [](Port*, Pending&) {});
 }
 
 AC_EXPORT AC_STATUS acCredCcxRogueAP(AC_HANDLE h, DWORD id, int)
 {
-    return Answer("acCredCcxRogueAP", h, id, [](Port*) {});
+    return Answer("acCredCcxRogueAP", h, id, [](Port*, Pending&) {});
 }
 
 AC_EXPORT AC_STATUS acCredEapFASTPac(AC_HANDLE h, DWORD id, AC_HANDLE pac)
 {
     Object o;
     bool known = pac && GetObject(pac, OBJ_PAC, o);
-    return Answer("acCredEapFASTPac", h, id, [&](Port* p) { p->answers.pac = known; });
+    return Answer("acCredEapFASTPac", h, id, [&](Port* p, Pending&) { p->answers.pac = known; });
 }
 
 AC_EXPORT AC_STATUS acCredServerVerifyChain(AC_HANDLE h, DWORD id, int* ok)
 {
-    return Answer("acCredServerVerifyChain", h, id, [&](Port*) {
+    return Answer("acCredServerVerifyChain", h, id, [&](Port*, Pending&) {
         if (ok) *ok = 1;
     });
 }
@@ -1283,7 +1464,7 @@ AC_EXPORT AC_STATUS acCredServerVerifyCA(AC_HANDLE h, DWORD id, const char* caUr
     std::string url = caUrl ? Lower(caUrl) : "";
     size_t slash = url.rfind('/');
     bool match = ca.empty() || (slash != std::string::npos && url.substr(slash + 1) == ca);
-    return Answer("acCredServerVerifyCA", h, id, [&](Port*) {
+    return Answer("acCredServerVerifyCA", h, id, [&](Port*, Pending&) {
         if (ok) *ok = match ? 1 : 0;
     });
 }
@@ -1291,7 +1472,7 @@ AC_EXPORT AC_STATUS acCredServerVerifyCA(AC_HANDLE h, DWORD id, const char* caUr
 AC_EXPORT AC_STATUS acCredServerVerifyDomain(AC_HANDLE h, DWORD id, int, const char* name, int, int* ok)
 {
     bool match = NameMatches(ServerNameOf(h), name, true);
-    return Answer("acCredServerVerifyDomain", h, id, [&](Port*) {
+    return Answer("acCredServerVerifyDomain", h, id, [&](Port*, Pending&) {
         if (ok) *ok = match ? 1 : 0;
     });
 }
@@ -1299,21 +1480,22 @@ AC_EXPORT AC_STATUS acCredServerVerifyDomain(AC_HANDLE h, DWORD id, int, const c
 AC_EXPORT AC_STATUS acCredServerVerifyField(AC_HANDLE h, DWORD id, int, const char* name, int rule, int* ok)
 {
     bool match = NameMatches(ServerNameOf(h), name, rule != 0);
-    return Answer("acCredServerVerifyField", h, id, [&](Port*) {
+    return Answer("acCredServerVerifyField", h, id, [&](Port*, Pending&) {
         if (ok) *ok = match ? 1 : 0;
     });
 }
 
 AC_EXPORT AC_STATUS acCredServerVerified(AC_HANDLE h, DWORD id, int allPassed)
 {
-    return Answer("acCredServerVerified", h, id, [&](Port* p) { p->answers.serverVerified = allPassed ? 1 : 0; });
+    return Answer("acCredServerVerified", h, id,
+                  [&](Port* p, Pending&) { p->answers.serverVerified = allPassed ? 1 : 0; });
 }
 
 namespace {
 
 AC_STATUS PutText(const char* call, AC_HANDLE h, DWORD id, char* buffer, int* length, const std::string& text)
 {
-    return Answer(call, h, id, [&](Port*) {
+    return Answer(call, h, id, [&](Port*, Pending&) {
         if (!buffer || !length || *length <= 0) return;
         int n = (int)text.size() < *length - 1 ? (int)text.size() : *length - 1;
         std::memcpy(buffer, text.data(), (size_t)n);
@@ -1324,7 +1506,7 @@ AC_STATUS PutText(const char* call, AC_HANDLE h, DWORD id, char* buffer, int* le
 
 AC_STATUS PutWord(const char* call, AC_HANDLE h, DWORD id, DWORD* out, DWORD value)
 {
-    return Answer(call, h, id, [&](Port*) {
+    return Answer(call, h, id, [&](Port*, Pending&) {
         if (out) *out = value;
     });
 }
@@ -1333,7 +1515,12 @@ AC_STATUS PutWord(const char* call, AC_HANDLE h, DWORD id, DWORD* out, DWORD val
 
 AC_EXPORT AC_STATUS acCredServerGetField(AC_HANDLE h, DWORD id, int field, int index, char* buffer, int* length)
 {
-    if (index > 0) {
+    bool endless;
+    {
+        Lock lock;
+        endless = g_settings.endlessFields;
+    }
+    if (index > 0 && !endless) {
         LogCall(SlotOf(h), AC_NO_VALUE, "acCredServerGetField h=%u id=%lu %d %d", h, (unsigned long)id, field, index);
         return AC_NO_VALUE;
     }
@@ -1372,7 +1559,7 @@ AC_EXPORT AC_STATUS acCredGetEapMethod(AC_HANDLE h, DWORD id, AC_EAP_METHOD* pro
     bool joined = !guid.empty() && WithSim([&](kqsim::SimClient& c) { return c.JoinedNetwork(guid, net); });
     DWORD type = joined ? EapTypeOf(EapValue(net, "method")) : 0;
     if (subKind) type = 26;
-    return Answer("acCredGetEapMethod", h, id, [&](Port*) {
+    return Answer("acCredGetEapMethod", h, id, [&](Port*, Pending&) {
         if (proposed) {
             proposed->vendor = 0;
             proposed->type = type;
@@ -1399,7 +1586,7 @@ namespace {
 
 AC_STATUS PutBytes(const char* call, AC_HANDLE h, DWORD id, BYTE* buffer, int* length, BYTE fill, int n)
 {
-    return Answer(call, h, id, [&](Port*) {
+    return Answer(call, h, id, [&](Port*, Pending&) {
         if (!buffer || !length) return;
         int k = n < *length ? n : *length;
         if (k > 0) std::memset(buffer, fill, (size_t)k);
@@ -1422,7 +1609,7 @@ AC_EXPORT AC_STATUS acCredGetEapFASTPacAID(AC_HANDLE h, DWORD id, BYTE* buffer, 
 AC_EXPORT AC_STATUS acCredGetEapFASTPacIID(AC_HANDLE h, DWORD id, BYTE* buffer, int* length)
 {
     // Issued to the user name of the outer identity the session was given.
-    return Answer("acCredGetEapFASTPacIID", h, id, [&](Port* p) {
+    return Answer("acCredGetEapFASTPacIID", h, id, [&](Port* p, Pending&) {
         if (!buffer || !length) return;
         std::string user = p->answers.outerIdentity;
         user = user.substr(0, user.find('@'));

@@ -40,6 +40,7 @@
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
 #include "support/BoxAnswer.h"
+#include "support/DialogInput.h"
 #include "support/Restore.h"
 #include "tray/KestiqProcess.h"
 
@@ -165,7 +166,7 @@ struct SavedPageGlobals {
     Restore<CString> dlsMac{ CWmmPage::s_strDlsSelectedMac };
 };
 
-class PageWindowTest : public ControllerWindowTest {
+class PageWindowTest : public ControllerWindowTest, protected DialogInput {
 protected:
     void SetUp() override
     {
@@ -248,25 +249,7 @@ protected:
         SendMessageA(page->m_hWnd, WM_COMMAND, id, 0);
         Pump();
     }
-    static bool Pick(CWnd* page, UINT id, const std::string& text)
-    {
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int i = (int)SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text.c_str());
-        if (i < 0) return false;
-        SendMessageA(combo, CB_SETCURSEL, i, 0);
-        SendMessageA(page->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
-        Pump();
-        return true;
-    }
-    static void Type(CWnd* page, UINT id, const std::string& text)
-    {
-        HWND edit = GetDlgItem(page->m_hWnd, id);
-        SetFocus(edit);
-        SendMessageA(edit, EM_SETSEL, 0, -1);
-        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-        for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
-        Pump();
-    }
+    static bool Pick(CWnd* page, UINT id, const std::string& text) { return PickComboItem(page, id, text); }
 
     // ---- Looking ----
     static std::string TextOf(CWnd* page, UINT id)
@@ -277,30 +260,10 @@ protected:
     }
     static bool Visible(CWnd* page, UINT id) { return IsWindowVisible(GetDlgItem(page->m_hWnd, id)) != FALSE; }
     static bool Enabled(CWnd* page, UINT id) { return IsWindowEnabled(GetDlgItem(page->m_hWnd, id)) != FALSE; }
+    static std::string ComboText(CWnd* page, UINT id) { return ComboSelection(page, id); }
     static bool Checked(CWnd* page, UINT id)
     {
         return SendMessageA(GetDlgItem(page->m_hWnd, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
-    static std::vector<std::string> ComboItems(CWnd* page, UINT id)
-    {
-        std::vector<std::string> out;
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
-            char buf[128] = {};
-            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)buf);
-            out.push_back(buf);
-        }
-        return out;
-    }
-    static std::string ComboText(CWnd* page, UINT id)
-    {
-        HWND combo = GetDlgItem(page->m_hWnd, id);
-        int sel = (int)SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        if (sel < 0) return "";
-        char buf[128] = {};
-        SendMessageA(combo, CB_GETLBTEXT, sel, (LPARAM)buf);
-        return buf;
     }
     std::string Stored(const char* name) { return ReadText(m_adapterPath, name); }
     bool StoredWord(const char* name, DWORD* word)

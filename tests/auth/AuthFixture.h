@@ -28,6 +28,11 @@ struct AcAuthControls {
     void (*reset)() = nullptr;
     int (*threads)() = nullptr;
     int (*ports)() = nullptr;
+    // A request raised on the calling thread (its id), whether one was
+    // completed (1, 0 waiting, -1 unknown), and how many wait.
+    DWORD (*raise)(AC_HANDLE port, DWORD type, DWORD subKind) = nullptr;
+    int (*done)(DWORD id) = nullptr;
+    int (*outstanding)() = nullptr;
 
     bool Load()
     {
@@ -38,7 +43,10 @@ struct AcAuthControls {
         reset = (void (*)())(void*)GetProcAddress(h, "kqsimAcAuthReset");
         threads = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthThreadCount");
         ports = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthPortCount");
-        return configure && reset && threads && ports;
+        raise = (DWORD(*)(AC_HANDLE, DWORD, DWORD))(void*)GetProcAddress(h, "kqsimAcAuthRaise");
+        done = (int (*)(DWORD))(void*)GetProcAddress(h, "kqsimAcAuthRequestDone");
+        outstanding = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthOutstanding");
+        return configure && reset && threads && ports && raise && done && outstanding;
     }
 };
 

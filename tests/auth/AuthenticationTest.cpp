@@ -182,11 +182,11 @@ TEST_F(AuthenticationTest, NoAssociationReportsTheLinkDown)
     EXPECT_TRUE(WaitUntil([&] { return HasLine("Network Link is NOT connected."); }));
 }
 
-// Until the credential queue answers them, the library's requests go
-// unanswered and every 802.1X login ends in its time-out.
-TEST_F(AuthenticationTest, UnansweredLoginOfAStoredProfileDisconnectsAndAsksAgain)
+// The credential worker's first answer fails, so the library's request
+// goes unanswered and the login ends in its time-out.
+TEST_F(AuthenticationTest, ATimedOutLoginOfAStoredProfileDisconnectsAndAsksAgain)
 {
-    Stand().configure("timeout=300");
+    Stand().configure("timeout=300 acCredSessionStart=-1");
     OpenPort();
     g_pCurProfile = PeapProfile();
     g_bConfigFromRegistry = 1;
@@ -215,7 +215,7 @@ TEST_F(AuthenticationTest, UnansweredLoginOfAStoredProfileDisconnectsAndAsksAgai
 
 TEST_F(AuthenticationTest, FailedOneOffLoginWritesItsLineOnly)
 {
-    Stand().configure("timeout=300");
+    Stand().configure("timeout=300 acCredSessionStart=-1");
     OpenPort();
     // Picked in the site survey (by BSSID), and a one-off of the connect settings.
     for (int oneOff = 0; oneOff < 2; ++oneOff) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,21 +30,14 @@ struct DialogInput {
         std::vector<std::string> out;
         HWND combo = GetDlgItem(page->m_hWnd, id);
         int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
-            char buf[64] = {};
-            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)buf);
-            out.push_back(buf);
-        }
+        for (int i = 0; i < n; ++i) out.push_back(ItemText(combo, i));
         return out;
     }
     static std::string ComboSelection(CWnd* page, UINT id)
     {
         HWND combo = GetDlgItem(page->m_hWnd, id);
         int sel = (int)SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        if (sel < 0) return "";
-        char buf[64] = {};
-        SendMessageA(combo, CB_GETLBTEXT, sel, (LPARAM)buf);
-        return buf;
+        return sel < 0 ? std::string() : ItemText(combo, sel);
     }
     // Picks an item of a combo box as a click in its list does.
     static bool PickComboItem(CWnd* page, UINT id, const std::string& text)
@@ -58,6 +52,16 @@ struct DialogInput {
     }
 
 private:
+    // An item's text, however long it is.
+    static std::string ItemText(HWND combo, int i)
+    {
+        int len = (int)SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
+        if (len <= 0) return "";
+        std::string text(len + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)&text[0]);
+        text.resize(std::strlen(text.c_str()));
+        return text;
+    }
     static void PumpInput()
     {
         MSG m;

@@ -1,0 +1,34 @@
+// The password change the library asks for (request type 6): the credential
+// worker runs the password-change thread, which asks the user-interface
+// thread to show the PEAP panel and waits for the user's OK.  The new
+// password is stored at that OK, on the user-interface thread; the worker
+// then answers the library from the credential snapshot.  A panel nobody
+// answers ends the wait after kPasswordChangeWaitMs, and hiding the panel or
+// shutting the library down ends it at once.
+#pragma once
+
+#include <windows.h>
+
+// 1 while the password-change thread runs (read by the PEAP panel).
+extern volatile LONG g_bOtpMode;
+
+constexpr DWORD kPasswordChangeWaitMs = 60000;
+
+// The thread: shows the panel through the user-interface relay and waits.
+DWORD SavePasswordThreadProc(void* unused);
+// The worker's road: starts the thread and waits for it (the thread's own
+// wait is bounded).  false when the thread could not start.
+bool RunPasswordChange();
+
+// A change waits for the user.
+bool PasswordChangePending();
+// The user's OK (user-interface thread): identity and password go into the
+// current profile and the credential snapshot, the password into the
+// registry, and the waiting thread goes on.  false when no change waits.
+bool CompletePasswordChange(const char* identity, const char* password);
+// The panel went away without OK: the thread goes on, nothing is stored.
+void CancelPasswordChange();
+
+// Changes may wait (the worker starts) or end at once (it stops).
+void OpenPasswordChanges();
+void ClosePasswordChanges();
