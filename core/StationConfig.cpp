@@ -30,6 +30,18 @@ StationConfig* AllocStationConfig()
     return static_cast<StationConfig*>(AllocMovable(sizeof(StationConfig)));
 }
 
+void SetOneOffRadioDefaults(StationConfig* p)
+{
+    if (!p) return;
+    p->applyRadioSettings = 0;
+    p->acPowerCam = 0;
+    p->powerMode = 0;
+    p->rtsThreshold = 2347;
+    p->fragThreshold = 0;
+    p->preamble = 2;
+    p->txPowerIndex = 0;
+}
+
 BOOL StationConfigOwnsWpaNoneKey(const StationConfig* p)
 {
     return p && p->authMode == 5;

@@ -84,6 +84,10 @@ extern StationConfig* g_pCurProfile;
 
 // A new record: movable, zero-filled, locked; NULL when out of memory.
 StationConfig* AllocStationConfig();
+// A one-off connection (a survey join, a WPS credential) leaves the stored
+// radio settings alone: radio settings off, CAM and power save 0, RTS 2347,
+// fragmentation 0, preamble 2, transmit power 0.
+void SetOneOffRadioDefaults(StationConfig* p);
 // The record owns key blobs only by this rule: authMode 5 (WPA-None) the
 // WPA-None blob; authMode 1 (shared) or encryption 0 (WEP) the WEP blobs of
 // non-zero size; otherwise none.

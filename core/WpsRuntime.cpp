@@ -221,14 +221,8 @@ StationConfig* BuildWpsStationConfig(const WpsCredential& c)
     StationConfig* p = AllocStationConfig();
     if (!p) return nullptr;
     p->leapEnabled = 0;
-    p->applyRadioSettings = 0;
-    p->acPowerCam = 0;
-    p->powerMode = 0;
-    p->rtsThreshold = 2347;
-    p->fragThreshold = 0;
-    p->preamble = 2;
+    SetOneOffRadioDefaults(p);
     p->infrastructureMode = 1;
-    p->txPowerIndex = 0;
 
     p->authMode = WpsAuthToNdis(c.AuthType);
     p->encryption = WpsEncrToNdis(c.EncrType);

@@ -573,11 +573,7 @@ BOOL CAuthSecurityPage::ValidateKeys()
         }
     }
 
-    BOOL checkKey = FALSE;
-    if (a == AUTH_CHOICE_SHARED) checkKey = TRUE;
-    else if (a == AUTH_CHOICE_OPEN && m_nEncryption == ENCR_CHOICE_WEP)
-        checkKey = !m_bUse8021x || HostEapMethod() == 4;
-    if (!checkKey) return TRUE;
+    if (!WepKeysUsed()) return TRUE;
 
     int k = m_nDefaultKey >= 0 && m_nDefaultKey <= 3 ? m_nDefaultKey : 0;
     int len = m_strWepKey[k].GetLength();
@@ -590,9 +586,17 @@ BOOL CAuthSecurityPage::ValidateKeys()
     return TRUE;
 }
 
+BOOL CAuthSecurityPage::WepKeysUsed()
+{
+    if (m_nAuthentication == AUTH_CHOICE_SHARED) return TRUE;
+    if (m_nAuthentication != AUTH_CHOICE_OPEN || m_nEncryption != ENCR_CHOICE_WEP) return FALSE;
+    return !m_bUse8021x || HostEapMethod() == 4;
+}
+
 BOOL CAuthSecurityPage::ValidateAsciiKeys()
 {
     UpdateData(TRUE);
+    if (!WepKeysUsed()) return TRUE;
     for (int k = 0; k < 4; ++k) {
         int len = m_strWepKey[k].GetLength();
         if (m_nKeyFormat[k] == 1 && len != 0 && len != 5 && len != 13) {

@@ -22,11 +22,11 @@ const COLORREF kLightBlue = RGB(166, 202, 240);
 
 // The rows of the 802.11n list: a section heading (field -1) or the number
 // of the field the row shows.
-struct HtRowSpec {
+struct HtRowDef {
     int field;
     const char* name;
 };
-const HtRowSpec kHtRows[] = {
+const HtRowDef kHtRows[] = {
     { -1, "Secondary Channel Offset element" },
     { 0, "Secondary Channel Offset" },
     { -1, "Extended Capabilities information element" },
@@ -277,11 +277,11 @@ void CPropertyListDlg::BuildHtPropertyList()
 {
     bool ht = m_strFields[kHtSeenField] == "TRUE";
     m_rows.clear();
-    for (const HtRowSpec& spec : kHtRows) {
+    for (const HtRowDef& row : kHtRows) {
         PropertyRow r;
-        r.isSection = spec.field < 0 ? 1 : 0;
-        r.name = spec.name;
-        if (spec.field >= 0) r.value = ht ? m_strFields[spec.field] : CString("n/a");
+        r.isSection = row.field < 0 ? 1 : 0;
+        r.name = row.name;
+        if (row.field >= 0) r.value = ht ? m_strFields[row.field] : CString("n/a");
         m_rows.push_back(r);
     }
     RefreshList();

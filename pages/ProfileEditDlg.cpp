@@ -88,13 +88,11 @@ void CProfileEditDlg::PrepareEdit(const CString& name)
 
 // ---- Reading and writing -------------------------------------------------------------------
 
-BOOL CProfileEditDlg::LoadProfileFromRegistry()
+namespace {
+
+// The System Config tab's fields as a profile holds them.
+void SystemConfigInto(const CSystemConfigPage& sys, ProfileSettings& s)
 {
-    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return FALSE;
-    CSystemConfigPage& sys = *m_pSystemConfig;
-    CAuthSecurityPage& sec = *m_pSecurity;
-    // What the tabs hold now is what a missing value leaves.
-    ProfileSettings s;
     s.ssid = sys.m_strSsid;
     s.channel = sys.m_strChannel;
     s.networkType = sys.m_nNetworkType;
@@ -103,7 +101,21 @@ BOOL CProfileEditDlg::LoadProfileFromRegistry()
     s.powerSave = sys.m_nPowerSave;
     s.txPower = sys.m_nTxPower;
     s.useRts = sys.m_bUseRts;
+    s.rtsThreshold = sys.m_nRtsThreshold;
     s.useFrag = sys.m_bUseFrag;
+    s.fragThreshold = sys.m_nFragThreshold;
+}
+
+}  // namespace
+
+BOOL CProfileEditDlg::LoadProfileFromRegistry()
+{
+    if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return FALSE;
+    CSystemConfigPage& sys = *m_pSystemConfig;
+    CAuthSecurityPage& sec = *m_pSecurity;
+    // What the tabs hold now is what a missing value leaves.
+    ProfileSettings s;
+    SystemConfigInto(sys, s);
     s.authChoice = sec.m_nAuthentication;
     s.encryptionChoice = sec.m_nEncryption;
     s.use8021x = sec.m_bUse8021x;
@@ -156,17 +168,7 @@ BOOL CProfileEditDlg::WriteProfileToRegistry()
     const CSystemConfigPage& sys = *m_pSystemConfig;
     const CAuthSecurityPage& sec = *m_pSecurity;
     ProfileSettings s;
-    s.ssid = sys.m_strSsid;
-    s.channel = sys.m_strChannel;
-    s.networkType = sys.m_nNetworkType;
-    s.preamble = sys.m_nPreamble;
-    s.acPowerCam = sys.m_nAcPowerCam;
-    s.powerSave = sys.m_nPowerSave;
-    s.txPower = sys.m_nTxPower;
-    s.useRts = sys.m_bUseRts;
-    s.rtsThreshold = sys.m_nRtsThreshold;
-    s.useFrag = sys.m_bUseFrag;
-    s.fragThreshold = sys.m_nFragThreshold;
+    SystemConfigInto(sys, s);
     s.authChoice = m_pending.authentication;
     s.encryptionChoice = m_pending.encryption;
     s.use8021x = m_pending.use8021x;

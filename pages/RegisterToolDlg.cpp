@@ -1,13 +1,18 @@
 #include "pages/RegisterToolDlg.h"
 
-#include <cstdlib>
+#include <cctype>
 
 #include "core/OidChannel.h"
 #include "core/Oids.h"
 
 DWORD HexTextValue(const CString& text)
 {
-    return (DWORD)std::strtoul(text, nullptr, 16);
+    DWORD value = 0;
+    for (const char* p = text.GetString(); std::isxdigit((unsigned char)*p); ++p) {
+        int digit = std::isdigit((unsigned char)*p) ? *p - '0' : std::toupper((unsigned char)*p) - 'A' + 10;
+        value = (value << 4) | (DWORD)digit;
+    }
+    return value;
 }
 
 BEGIN_MESSAGE_MAP(CRegisterToolDlg, CDialog)

@@ -35,9 +35,10 @@ static_assert(sizeof(R17TuningRecord) == 4, "R17TuningRecord layout");
 
 enum { REGISTER_TYPE_MAC = 0, REGISTER_TYPE_BBP = 1, REGISTER_TYPE_EEPROM = 3 };
 
-// A hexadecimal text as an unsigned 32-bit number (strtoul, base 16: blanks
-// and a "0x" before it are passed over, reading stops at the first character
-// that is not a hex digit, a number too big reads as FFFFFFFF).
+// The leading hexadecimal digits of a text as an unsigned 32-bit number:
+// reading stops at the first character that is not a hex digit (a blank, a
+// sign or the "x" of "0x" end it there), and of a number of more than eight
+// digits the register gets the low 32 bits, as an unsigned conversion does.
 DWORD HexTextValue(const CString& text);
 
 class CRegisterToolDlg : public CDialog {

@@ -13,6 +13,7 @@
 #include "core/EngineDoor.h"
 #include "core/HexUtil.h"
 #include "core/PasswordHash.h"
+#include "core/StationConfig.h"
 #include "core/WpsRuntime.h"
 #include "core/ZeroConfig.h"
 #include "pagebase/PanelDoor.h"
@@ -334,14 +335,8 @@ void CSiteSurveyPage::ConnectChosenNetwork()
         std::memcpy(r->bssid, m_chosenBssid, sizeof(r->bssid));
         r->matchByBssid = 1;
     }
-    r->applyRadioSettings = 0;
-    r->acPowerCam = 0;
-    r->powerMode = 0;
-    r->rtsThreshold = 2347;
-    r->fragThreshold = 0;
-    r->preamble = 2;
+    SetOneOffRadioDefaults(r);
     r->infrastructureMode = e->InfrastructureMode;
-    r->txPowerIndex = 0;
     r->adhocChannelKHz = e->Configuration.DSConfig;
     QueueOneOffJoin(m_pJoinRecord.release());
 }

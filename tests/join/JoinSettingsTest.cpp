@@ -51,7 +51,7 @@ class JoinSettings : public JoinTest {
 protected:
     // A step on the connect-settings panel, as a person takes it.
     struct Step {
-        enum Kind { COMMAND, CLICK, TYPE, TYPE_CREDENTIAL, CLOSE_PORT } kind;
+        enum Kind { COMMAND, CLICK, TYPE, EAP_COMMAND, TYPE_CREDENTIAL, CLOSE_PORT } kind;
         UINT id;
         std::string text;
     };
@@ -61,6 +61,10 @@ protected:
         case Step::COMMAND: Command(m_csec, s.id); break;
         case Step::CLICK: ClickIn(m_csec, s.id); break;
         case Step::TYPE: Type(m_csec, s.id, s.text); break;
+        case Step::EAP_COMMAND:
+            ConnectTab(CONNECT_TAB_8021X);
+            Command(m_connect->Dot1xTab(), s.id);
+            break;
         case Step::TYPE_CREDENTIAL:
             ConnectTab(CONNECT_TAB_8021X);
             Type(m_connect->Dot1xTab()->CredentialPage(), s.id, s.text);
@@ -266,6 +270,22 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(13u, k.keyLength) << what;
               EXPECT_EQ(Hex((const BYTE*)"kestiq-wep-13", 13), k.material) << what;
           } },
+        // MD5-Challenge carries no keys of its own: the WEP keys go as typed.
+        { "Open with WEP over 802.1X with MD5-Challenge copies the WEP keys", "Kestiq-WEP",
+          { { S::COMMAND, ID_AUTH_OPEN }, { S::COMMAND, ID_ENCRYPTION_WEP }, { S::CLICK, IDC_SEC_8021X },
+            { S::TYPE, IDC_SEC_KEY1, "0123456789" }, { S::EAP_COMMAND, ID_EAP_MD5 },
+            { S::TYPE_CREDENTIAL, IDC_CRED_ID, "alice" }, { S::TYPE_CREDENTIAL, IDC_CRED_PASSWORD, "wonderland" } },
+          [&](const StationConfig& r, DWORD mark, const char* what) {
+              EXPECT_EQ(1u, r.use8021x) << what;
+              EXPECT_EQ(4u, r.eapMethod) << what;
+              EXPECT_EQ((DWORD)Ndis802_11WEPEnabled, r.encryption) << what;
+              EXPECT_EQ(44u, r.wepKey[0].size) << what;
+              std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
+              ASSERT_EQ(1u, keys.size()) << what;
+              KeySeen k = ParseKey(keys[0]);
+              EXPECT_EQ(0x80000000u, k.index) << what;
+              EXPECT_EQ("0123456789", k.material) << what;
+          } },
         { "WPA2 with TKIP over 802.1X", "Kestiq-Corp",
           { { S::COMMAND, ID_ENCRYPTION_TKIP }, { S::TYPE_CREDENTIAL, IDC_CRED_ID, "alice" },
             { S::TYPE_CREDENTIAL, IDC_CRED_TUNNEL_ID, "corp\\alice" },
@@ -336,22 +356,36 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
     }
 }
 
+// A key the join would use and cannot is refused with nothing sent; a key
+// left over in a mode that uses no WEP key does not stop the join.
 TEST_F(JoinSettings, KeysThatCannotBeUsedAreRefusedAndNothingIsSent)
 {
     ASSERT_TRUE(m_sim.PutNetwork(AdhocWpaNone("IEEE")));
     FillSurvey();
+    const std::vector<Step> asciiKey3Of6 = { { Step::COMMAND, ID_KEY3_ASCII }, { Step::TYPE, IDC_SEC_KEY3, "kestiq" },
+                                             { Step::TYPE, IDC_SEC_KEY1, "0123456789" } };
+    std::vector<Step> thenNone = asciiKey3Of6;
+    thenNone.push_back({ Step::COMMAND, ID_ENCRYPTION_NONE });
     const struct { const char* what; const char* network; std::vector<Step> steps; const char* message; } cases[] = {
         { "WPA-None with 64 characters that are not hex", "IEEE",
           { { Step::TYPE, IDC_SEC_PSK, std::string(63, 'a') + "z" } },
           "Invalid WPA Pre-Shared key. WPA-PSK use field should be 64 hex digits." },
-        { "an ASCII key of 6 characters that is not the default", "Kestiq-WEP",
-          { { Step::COMMAND, ID_KEY3_ASCII }, { Step::TYPE, IDC_SEC_KEY3, "kestiq" },
-            { Step::TYPE, IDC_SEC_KEY1, "0123456789" } },
+        { "an ASCII key of 6 characters that is not the default", "Kestiq-WEP", asciiKey3Of6,
           "Invalid WEP Key 3 length. WEP Key should be 5 or 13 ascii characters" },
+        { "the same key, then encryption None: joins", "Kestiq-WEP", thenNone, nullptr },
     };
     for (const auto& c : cases) {
         DWORD mark = Mark();
         ASSERT_TRUE(Fill(c.network, c.steps)) << c.what;
+        if (!c.message) {
+            EXPECT_EQ(PANEL_LINK_STATUS, Panel()) << c.what;
+            EXPECT_EQ("", std::string(m_csec->LastRefusal())) << c.what;
+            ASSERT_TRUE(Applied(mark)) << c.what;
+            ASSERT_NE(nullptr, g_pCurProfile) << c.what;
+            EXPECT_EQ((DWORD)Ndis802_11EncryptionDisabled, g_pCurProfile->encryption) << c.what;
+            EXPECT_TRUE(Sets(mark, OID_802_11_ADD_KEY).empty()) << c.what;
+            continue;
+        }
         EXPECT_EQ(PANEL_CONNECT_SETTINGS, Panel()) << c.what;
         EXPECT_EQ(c.message, std::string(m_csec->LastRefusal())) << c.what;
         EXPECT_FALSE(Applied(mark)) << c.what;
@@ -422,6 +456,11 @@ TEST_F(JoinSettings, OversizedInputsStayInsideTheRecord)
     FillSurvey();
     ASSERT_TRUE(Connect("Kestiq-Corp"));
     ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
+    // The panel's edits stop at 127 characters, a PAC file of a longer path
+    // is refused and no certificate has a negative length: only the pending
+    // settings can hold a 300-character identity or a length of -5, so they
+    // are written here and the page's join is called in place of OK (which
+    // would read the edits over them).
     PendingSecurity& p = m_survey->m_pending;
     p.authentication = AUTH_CHOICE_WPA2;
     p.encryption = ENCR_CHOICE_AES;
@@ -445,7 +484,8 @@ TEST_F(JoinSettings, OversizedInputsStayInsideTheRecord)
     EXPECT_EQ(0u, r.serverCertLength);
 
     // WPA-None with 65 characters: no key can be made (PasswordHash refuses),
-    // so nothing is joined.
+    // so nothing is joined.  The key edit takes at most 64 characters, so
+    // again the pending settings hold the text and OK is left out.
     ASSERT_TRUE(m_sim.PutNetwork(AdhocWpaNone("IEEE")));
     FillSurvey();
     ASSERT_TRUE(Connect("IEEE"));

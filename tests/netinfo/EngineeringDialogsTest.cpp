@@ -607,15 +607,19 @@ TEST_F(RegisterToolTest, MacBbpAndEepromRegistersAreWrittenAndReadBack)
         { "MAC", IDC_REG_MAC_OFFSET, IDC_REG_MAC_VALUE, IDC_REG_MAC_QUERY, IDC_REG_MAC_SET, 0, "1000", 0x1000,
           "DEADBEEF", 0xDEADBEEF, "DEADBEEF" },
         { "MAC, eight digits for a small value", IDC_REG_MAC_OFFSET, IDC_REG_MAC_VALUE, IDC_REG_MAC_QUERY,
-          IDC_REG_MAC_SET, 0, "0x2000", 0x2000, "1f", 0x1F, "0000001F" },
+          IDC_REG_MAC_SET, 0, "2000", 0x2000, "1f", 0x1F, "0000001F" },
         { "MAC, reading stops at a non-digit", IDC_REG_MAC_OFFSET, IDC_REG_MAC_VALUE, IDC_REG_MAC_QUERY,
           IDC_REG_MAC_SET, 0, "30zz", 0x30, "12 34", 0x12, "00000012" },
+        { "MAC, the x of 0x and a sign end the number", IDC_REG_MAC_OFFSET, IDC_REG_MAC_VALUE, IDC_REG_MAC_QUERY,
+          IDC_REG_MAC_SET, 0, "0x2000", 0, "-1", 0, "00000000" },
+        { "MAC, a leading blank ends it too", IDC_REG_MAC_OFFSET, IDC_REG_MAC_VALUE, IDC_REG_MAC_QUERY,
+          IDC_REG_MAC_SET, 0, " 10", 0, "+5", 0, "00000000" },
         { "BBP by decimal id", IDC_REG_BBP_ID, IDC_REG_BBP_VALUE, IDC_REG_BBP_QUERY, IDC_REG_BBP_SET, 1, "17", 17, "1A5",
           0x1A5, "A5" },
         { "EEPROM", IDC_REG_EEPROM_OFFSET, IDC_REG_EEPROM_VALUE, IDC_REG_EEPROM_QUERY, IDC_REG_EEPROM_SET, 3, "36",
           0x36, "FFFF", 0xFFFF, "0000FFFF" },
-        { "EEPROM, a value too big", IDC_REG_EEPROM_OFFSET, IDC_REG_EEPROM_VALUE, IDC_REG_EEPROM_QUERY,
-          IDC_REG_EEPROM_SET, 3, "40", 0x40, "123456789", 0xFFFFFFFF, "FFFFFFFF" },
+        { "EEPROM, nine digits keep the low 32 bits", IDC_REG_EEPROM_OFFSET, IDC_REG_EEPROM_VALUE,
+          IDC_REG_EEPROM_QUERY, IDC_REG_EEPROM_SET, 3, "40", 0x40, "123456789", 0x23456789, "23456789" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -338,7 +338,10 @@ TEST_F(NetworkInfoPanelTest, ShowNetworkBringsTheAskedTabToTheFront)
     }
     ASSERT_TRUE(wps && open);
 
-    // As the WPS page's "Information" does.
+    // The panel's own entry, called while it already shows another network
+    // on its General tab.  The WPS page's "Information" button takes this
+    // road end to end (tests/wpspage) on a panel not yet shown; no window
+    // asks for the 802.11n tab, so its fall-back below is reached only here.
     m_info->ShowNetwork(wps, NETINFO_TAB_WPS);
     Pump();
     EXPECT_EQ(PANEL_NETWORK_INFO, m_dlg.m_nCurPanel);

@@ -168,6 +168,16 @@ protected:
     {
         MenuSeen seen;
         std::atomic<bool> done{false};
+        std::atomic<HWND> opened{nullptr};
+        // The driver thread's bounded wait for a state of the menu.
+        auto until = [](auto holds) {
+            for (int i = 0; i < 500 && !holds(); ++i) Sleep(5);
+        };
+        auto hilited = [](HMENU h) {
+            for (int i = 0; h && i < GetMenuItemCount(h); ++i)
+                if (GetMenuState(h, i, MF_BYPOSITION) & MF_HILITE) return i;
+            return -1;
+        };
         std::thread driver([&] {
             HWND menu = nullptr;
             for (int i = 0; i < 500 && !menu; ++i) {
@@ -197,12 +207,19 @@ protected:
                     seen.grey.push_back((mi.fState & (MFS_GRAYED | MFS_DISABLED)) != 0);
                 }
                 seen.shown = true;
-                Sleep(50);
-                if (shot) SavePng(CaptureWindow(menu), ScreenshotPath(shot));
+                opened = menu;
+                if (shot) {
+                    // Once the menu has painted itself.
+                    until([&] { return !GetUpdateRect(menu, nullptr, FALSE); });
+                    SavePng(CaptureWindow(menu), ScreenshotPath(shot));
+                }
                 if (choose >= 0) {
+                    // Each key once the menu has moved its selection for the last.
+                    int at = hilited(h);
                     for (int i = 0; i <= choose; ++i) {
                         PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-                        Sleep(20);
+                        until([&] { return hilited(h) != at; });
+                        at = hilited(h);
                     }
                     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
                 } else {
@@ -214,8 +231,8 @@ protected:
         PostMessageA(GetDlgItem(page->m_hWnd, buttonId), BM_CLICK, 0, 0);
         WaitFor([&] { return done.load(); }, 8000);
         driver.join();
+        WaitFor([&] { return !opened.load() || !IsWindowVisible(opened.load()); }, 2000);
         Pump();
-        WaitFor([] { return false; }, 50);
         return seen;
     }
 

@@ -140,6 +140,37 @@ TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
     EXPECT_EQ("alice", Stored("Corp", "ID"));
 }
 
+// The editor's reset before each show clears the 802.1X settings but the
+// domain: a profile saved without the port takes the domain last saved.
+TEST_F(EditorOk, TheDomainLastSavedOutlivesTheResetOfTheNextEdit)
+{
+    ProfileSettings corp = Wpa2Corp();
+    corp.dot1x.identity = "alice";
+    corp.dot1x.tunnelId = "alice";
+    corp.dot1x.tunnelPassword = "wonderland";
+    ASSERT_TRUE(WriteProfile("Corp", corp));
+    corp.dot1x.identity = corp.dot1x.tunnelId = "bob";
+    ASSERT_TRUE(WriteProfile("Lab", corp));
+    m_page->LoadProfileList();
+
+    g_hAuthPort = 1;
+    Edit("Corp");
+    ASSERT_TRUE(EditorShown());
+    Tab(EDIT_TAB_8021X);
+    Type(m_editor->Dot1xTab()->CredentialPage(), IDC_CRED_DOMAIN, "KESTIQ");
+    EXPECT_EQ("", OkWithBox());
+    ASSERT_FALSE(EditorShown());
+    EXPECT_EQ("KESTIQ", Stored("Corp", "DomainName"));
+
+    g_hAuthPort = 0;
+    Edit("Lab");
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ("", OkWithBox());
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ("", Stored("Lab", "ID")) << "the other 802.1X settings start again";
+    EXPECT_EQ("KESTIQ", Stored("Lab", "DomainName"));
+}
+
 TEST_F(EditorOk, ThresholdsAreStoredFromTheSliders)
 {
     const struct {

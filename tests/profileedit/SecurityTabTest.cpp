@@ -204,6 +204,7 @@ struct KeyCase {
     bool saved;
     const char* message;   // shown in the offending edit's popup
     UINT focus;            // that edit
+    std::vector<UINT> after = {};   // commands taken once the keys are typed
 };
 
 TEST_F(SecurityTab, OkChecksThePreSharedKeyAndTheDefaultWepKey)
@@ -237,6 +238,10 @@ TEST_F(SecurityTab, OkChecksThePreSharedKeyAndTheDefaultWepKey)
         { "key 3 ASCII of 26 characters", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII },
           { { IDC_SEC_KEY1, "0123456789" }, { IDC_SEC_KEY3, std::string(26, 'k') } }, false,
           "Invalid WEP Key 3 length. WEP Key should be 5 or 13 ascii characters", IDC_SEC_KEY3 },
+        // Without WEP no key is stored: a key left over is no reason to refuse.
+        { "the same key 3, then no encryption", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII },
+          { { IDC_SEC_KEY1, "0123456789" }, { IDC_SEC_KEY3, std::string(26, 'k') } }, true, "", 0,
+          { ID_ENCRYPTION_NONE } },
     };
     for (const auto& c : cases) {
         AddOnSecurityTab();
@@ -251,6 +256,7 @@ TEST_F(SecurityTab, OkChecksThePreSharedKeyAndTheDefaultWepKey)
             }
         }
         for (const auto& t : c.typed) Type(m_sec, t.first, t.second);
+        for (UINT id : c.after) Command(m_sec, id);
         std::string name = TextOf(m_sys, IDC_SYS_PROFILE_NAME);
         Ok();
         EXPECT_EQ(c.saved, ProfileExists(name.c_str())) << c.what;

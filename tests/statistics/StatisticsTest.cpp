@@ -10,6 +10,7 @@
 
 #include "linkstatus/LinkWindowFixture.h"
 #include "pages/StatisticsPage.h"
+#include "support/TimerRecorder.h"
 #include "tray/KestiqProcess.h"
 
 namespace {
@@ -164,7 +165,18 @@ TEST_F(StatisticsTest, TheRealTimerRefreshesThePageWhileItIsInFront)
     EXPECT_FALSE(IsWindowVisible(page->m_hWnd));
     EXPECT_FALSE(KillTimer(page->m_hWnd, IDT_STATISTICS_REFRESH));
     SetStat(STAT_RTS_OK, 31337);
-    ClickNav(IDC_NAV_STATISTICS);
+    std::vector<kqtest::TimerRecorder::Start> starts;
+    {
+        kqtest::TimerRecorder timers;
+        ASSERT_TRUE(timers.ok());
+        ClickNav(IDC_NAV_STATISTICS);
+        starts = timers.starts;
+    }
+    // Its period is read, not timed: one timer of the page, every 2 seconds.
+    std::vector<std::pair<UINT_PTR, UINT>> ofPage;
+    for (const auto& t : starts)
+        if (t.window == page->m_hWnd) ofPage.push_back({ t.id, t.ms });
+    EXPECT_EQ((std::vector<std::pair<UINT_PTR, UINT>>{ { IDT_STATISTICS_REFRESH, 2000u } }), ofPage);
     // Not at once: the first refresh comes with the first timer event.
     EXPECT_EQ("0", Text(page->TxPage(), Value(Tx::ROW_RTS_OK)));
     EXPECT_TRUE(kqtest::WaitFor([&] { return Text(page->TxPage(), Value(Tx::ROW_RTS_OK)) == "31337"; }, 8000));
