@@ -40,12 +40,21 @@ thread_local MSG t_current = {};
 // must own the window before its first message.  Around each creation a
 // thread-local WH_CBT hook is installed; at HCBT_CREATEWND (the first event
 // for the new window, before any message) it attaches the waiting object and
-// subclasses the window to KqStdWndProc.  The hook is removed again when the
-// outermost creation on the thread returns (a window may create others from
-// its WM_CREATE or WM_INITDIALOG).
+// subclasses the window to KqStdWndProc.  The hook goes as soon as it has
+// attached its object, or when the creation returns without it: every event
+// a hook sees is a round trip to the window server, and a dialog's controls
+// and whatever its WM_INITDIALOG does would all pass through it.  A window
+// made from WM_CREATE or WM_INITDIALOG hooks its own creation again.
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hCbtHook = nullptr;
-thread_local int t_nCreating = 0;
+
+void RemoveCreationHook()
+{
+    if (t_hCbtHook) {
+        UnhookWindowsHookEx(t_hCbtHook);
+        t_hCbtHook = nullptr;
+    }
+}
 
 // An exception must not unwind through the system's code that called the
 // window procedure: it is reported in the trace and the message answered as
@@ -95,12 +104,14 @@ LRESULT CALLBACK KqStdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK KqCbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND && t_pWndInit) {
-        CWnd* wnd = t_pWndInit;
-        t_pWndInit = nullptr;
-        wnd->AttachSubclassed((HWND)wParam);
-    }
-    return CallNextHookEx(t_hCbtHook, code, wParam, lParam);
+    if (code != HCBT_CREATEWND || !t_pWndInit)
+        return CallNextHookEx(t_hCbtHook, code, wParam, lParam);
+    CWnd* wnd = t_pWndInit;
+    t_pWndInit = nullptr;
+    wnd->AttachSubclassed((HWND)wParam);
+    LRESULT result = CallNextHookEx(t_hCbtHook, code, wParam, lParam);
+    RemoveCreationHook();
+    return result;
 }
 
 CWnd::~CWnd()
@@ -204,17 +215,13 @@ void CWnd::HookWindowCreate()
 {
     if (!t_hCbtHook)
         t_hCbtHook = SetWindowsHookExA(WH_CBT, KqCbtHook, nullptr, GetCurrentThreadId());
-    ++t_nCreating;
     t_pWndInit = this;
 }
 
 void CWnd::UnhookWindowCreate()
 {
     t_pWndInit = nullptr;
-    if (t_nCreating > 0 && --t_nCreating == 0 && t_hCbtHook) {
-        UnhookWindowsHookEx(t_hCbtHook);
-        t_hCbtHook = nullptr;
-    }
+    RemoveCreationHook();
 }
 
 const char* CWnd::RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)

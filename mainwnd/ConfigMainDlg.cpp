@@ -32,6 +32,7 @@
 
 HINSTANCE (WINAPI* g_pfnOpenHelpFile)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = ShellExecuteA;
 LANGID (WINAPI* g_pfnSystemLanguage)() = GetSystemDefaultLangID;
+void (*g_pfnMainWindowPainted)() = nullptr;
 
 namespace {
 
@@ -44,6 +45,9 @@ void SkinNavButton(CSkinButton* button)
 
 const DWORD kNavButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;   // 0x50010000
 
+// A message nobody sends the window.
+const UINT kNoMessage = WM_APP + 0x3FFF;
+
 }  // namespace
 
 const char* HelpFileForLanguage(LANGID lang)
@@ -55,6 +59,7 @@ BEGIN_MESSAGE_MAP(CConfigMainDlg, CDialog)
     ON_BN_CLICKED(IDC_NAV_RADIO, OnRadioOnOff)
     ON_BN_CLICKED(IDC_NAV_HELP, OnHelpButton)
     ON_WM_SHOWWINDOW()
+    ON_MESSAGE(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
     ON_WM_PAINT()
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_WM_CLOSE()
@@ -104,7 +109,7 @@ BOOL CConfigMainDlg::BuildLayout()
     if (!BuildNavBar()) return FALSE;
 
     // The window opens with the Network page (site survey) in front.
-    m_pPageContainer->PlacePages(CRect(0, kNavBarHeight, kPageAreaWidth, kPageAreaHeight), 90, 60, 1);
+    m_pPageContainer->PlacePages(PageRect(), 90, 60, kOpeningPage);
 
     CLinkStatusPage* linkStatus = new CLinkStatusPage(this);
     linkStatus->m_pSurveyPage = m_pSiteSurveyPage;
@@ -149,6 +154,51 @@ BOOL CConfigMainDlg::CreatePanel(int n)
     return TRUE;
 }
 
+// The pages other than the Network page show nothing until their buttons
+// are pressed: they are made once the window has been painted, before the
+// command that opened it returns, in tab order, each placed as PlacePages
+// would have placed it and in the place it would have had among the bar's
+// windows.
+// A page takes the focus as it is made; it goes back where it was, as when
+// the pages were made before the bar's buttons took it.
+void CConfigMainDlg::BuildHiddenPages()
+{
+    if (m_bHiddenPagesBuilt || !m_pPageContainer) return;
+    m_bHiddenPagesBuilt = true;
+    HWND focus = ::GetFocus();
+    for (int i = 0; i < m_pPageContainer->GetTabCount(); ++i) {
+        CWnd* page = m_pPageContainer->GetPage(i);
+        CSkinButton* tab = m_pPageContainer->GetTab(i);
+        if (!page || page->IsWindow()) continue;
+        const bool profile = page == m_pProfilePage;
+        const unsigned noise = CSkinButton::RandomSeed();
+        if (profile) CSkinButton::SeedRandom(m_nProfileNoise);
+        BOOL made = static_cast<CChildPage*>(page)->CreatePage(m_pPageContainer);
+        if (profile) CSkinButton::SeedRandom(noise);
+        if (!made) break;
+        page->SetWindowPos(tab, PageRect().left, PageRect().top, PageRect().Width(), PageRect().Height(),
+                           SWP_NOACTIVATE);
+    }
+    if (focus && ::IsWindow(focus) && ::GetFocus() != focus) ::SetFocus(focus);
+}
+
+LRESULT CConfigMainDlg::OnWindowPosChanged(WPARAM, LPARAM lParam)
+{
+    LRESULT result = Default();
+    // Shown for the first time: paint what shows, then make what does not.
+    const WINDOWPOS* pos = (const WINDOWPOS*)lParam;
+    if (pos && (pos->flags & SWP_SHOWWINDOW) && !m_bHiddenPagesBuilt) {
+        UpdateWindow();
+        // Under Wine what a window painted reaches the screen when its thread
+        // looks for a message and finds none: look for one that never comes.
+        MSG none;
+        ::PeekMessageA(&none, m_hWnd, kNoMessage, kNoMessage, PM_NOREMOVE);
+        if (g_pfnMainWindowPainted) g_pfnMainWindowPainted();
+        BuildHiddenPages();
+    }
+    return result;
+}
+
 CChildPage* CConfigMainDlg::BuiltPanel(int n) const
 {
     if (n < 0 || n >= PANEL_COUNT || !m_pPanels[n] || !m_pPanels[n]->IsWindow()) return nullptr;
@@ -174,9 +224,15 @@ CSkinButton* CConfigMainDlg::CreateNavButton(int index, UINT id, UINT textId, in
     return button;
 }
 
-BOOL CConfigMainDlg::AddPage(CChildPage* page, CSkinButton* tab)
+// A page is paired with its button in tab order.  The page the window opens
+// with is made now; the others are made once the window is painted
+// (BuildHiddenPages).  The skinned buttons draw their noise from one running
+// random sequence, in the order the pages come in the tabs: the Profile page,
+// made after the Network page, draws from the place its turn would have
+// given it (m_nProfileNoise), passed over for the Network page.
+BOOL CConfigMainDlg::AddPage(CChildPage* page, CSkinButton* tab, BOOL makeNow)
 {
-    if (!page->CreatePage(m_pPageContainer)) return FALSE;
+    if (makeNow && !page->CreatePage(m_pPageContainer)) return FALSE;
     m_pPageContainer->AddPage(page, tab);
     return TRUE;
 }
@@ -216,7 +272,11 @@ BOOL CConfigMainDlg::BuildNavBar()
         if (!button) return FALSE;
         button->SetIcon(p.icon, -2);
         button->SetAlign(1, FALSE);
-        if (!AddPage(pages[i], button)) return FALSE;
+        if (pages[i] == m_pProfilePage) {
+            m_nProfileNoise = CSkinButton::RandomSeed();
+            CSkinButton::SkipRandom(CProfilePage::SkinDraws());
+        }
+        if (!AddPage(pages[i], button, i == kOpeningPage)) return FALSE;
     }
 
     if (!CreateNavButton(NAV_BLANK_6249, IDC_NAV_BLANK_6249, 0, 540, 0, 90, kNavBarHeight)) return FALSE;
@@ -227,7 +287,7 @@ BOOL CConfigMainDlg::BuildNavBar()
     about->SetAlign(1, FALSE);
     about->SetTooltipText(StringFromTable(IDS_NAV_ABOUT_TIP));
     m_pAboutPage = new CAboutPage(this);
-    if (!AddPage(m_pAboutPage, about)) return FALSE;
+    if (!AddPage(m_pAboutPage, about, FALSE)) return FALSE;
 
     if (!CreateNavButton(NAV_BLANK_1128, IDC_NAV_BLANK_1128, 0, 630, 0, 104, kNavBarHeight)) return FALSE;
 

@@ -42,6 +42,9 @@ public:
     BOOL OnInitDialog() override;
     BOOL BuildLayout();
     BOOL BuildNavBar();
+    // The upper pages after the Network page; made once the window is first
+    // shown and painted.
+    void BuildHiddenPages();
 
     // Refreshed by the controller's link poll while the window is open.
     void UpdateWpsButton();
@@ -72,6 +75,7 @@ protected:
     void OnRadioOnOff();
     void OnHelpButton();
     void OnShowWindow(BOOL bShow, UINT status);
+    LRESULT OnWindowPosChanged(WPARAM, LPARAM lParam);
     void OnPaint();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnClose();
@@ -82,10 +86,14 @@ protected:
 private:
     CSkinButton* CreateNavButton(int index, UINT id, UINT textId, int x, int y, int cx, int cy);
     void SetRadioIcon(BOOL radioOn);
-    BOOL AddPage(CChildPage* page, CSkinButton* tab);
+    BOOL AddPage(CChildPage* page, CSkinButton* tab, BOOL makeNow);
+    static CRect PageRect() { return CRect(0, kNavBarHeight, kPageAreaWidth, kPageAreaHeight); }
+    static const int kOpeningPage = 1;   // tab index of the Network page
     BOOL CreatePanel(int n);
 
     bool m_bPanelTried[PANEL_COUNT] = {};   // its window was made (or failed to be) once
+    bool m_bHiddenPagesBuilt = false;
+    unsigned m_nProfileNoise = 0;   // where the skin noise stood at the Profile page's turn
 
     CFont m_NavFont;
 };
@@ -97,3 +105,7 @@ const char* HelpFileForLanguage(LANGID lang);
 // instead of opening.
 extern HINSTANCE (WINAPI* g_pfnOpenHelpFile)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 extern LANGID (WINAPI* g_pfnSystemLanguage)();
+// Called, when set, once the window's first paint is on the screen and
+// before the pages nothing shows yet are made: the moment a benchmark times
+// without a hook of its own in every window's making.
+extern void (*g_pfnMainWindowPainted)();

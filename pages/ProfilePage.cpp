@@ -33,6 +33,8 @@ const int kGridHeight = 246;
 const int kButtonTop = kGridTop + kGridHeight + 12;
 const int kButtonWidth = 88;
 const int kButtonHeight = 30;
+const int kButtonSkin = 2;
+const int kButtonCount = 4;
 const int kButtonGap = 10;
 const int kDetailsLeft = kMargin + kGridWidth + 28;
 const int kLabelWidth = 150;
@@ -98,6 +100,11 @@ void CProfilePage::DoDataExchange(CDataExchange* pDX)
     for (int i = 0; i < DETAIL_COUNT; ++i) DDX_Text(pDX, IDC_PROFILE_VALUE_FIRST + i, m_strDetails[i]);
 }
 
+unsigned CProfilePage::SkinDraws()
+{
+    return kButtonCount * CSkinButton::SkinDraws(kButtonSkin, kButtonWidth, kButtonHeight);
+}
+
 BOOL CProfilePage::OnInitDialog()
 {
     CChildPage::OnInitDialog();
@@ -109,12 +116,13 @@ BOOL CProfilePage::OnInitDialog()
 
     PlaceControl(GetDlgItem(IDC_PROFILE_TITLE), kMargin, 10, 200, 18, IDS_PROFILE_LIST_TITLE);
     PlaceControl(&m_grid, kMargin, kGridTop, kGridWidth, kGridHeight, 0);
-    CSkinButton* buttons[4] = { &m_btnAdd, &m_btnEdit, &m_btnDelete, &m_btnApply };
-    const UINT buttonText[4] = { IDS_PROFILE_ADD, IDS_PROFILE_EDIT, IDS_PROFILE_DELETE, IDS_PROFILE_ACTIVATE };
-    for (int i = 0; i < 4; ++i) {
+    CSkinButton* buttons[kButtonCount] = { &m_btnAdd, &m_btnEdit, &m_btnDelete, &m_btnApply };
+    const UINT buttonText[kButtonCount] = { IDS_PROFILE_ADD, IDS_PROFILE_EDIT, IDS_PROFILE_DELETE,
+                                            IDS_PROFILE_ACTIVATE };
+    for (int i = 0; i < kButtonCount; ++i) {
         PlaceControl(buttons[i], kMargin + i * (kButtonWidth + kButtonGap), kButtonTop, kButtonWidth, kButtonHeight,
                      buttonText[i]);
-        buttons[i]->BuildSkin(2, 8, 10, 0, RGB(0, 0, 0), RGB(0, 0, 0), RGB(0, 0, 0));
+        buttons[i]->BuildSkin(kButtonSkin, 8, 10, 0, RGB(0, 0, 0), RGB(0, 0, 0), RGB(0, 0, 0));
     }
     for (int i = 0; i < DETAIL_COUNT; ++i) {
         int y = kGridTop + i * kDetailRow;
@@ -127,11 +135,14 @@ BOOL CProfilePage::OnInitDialog()
     if (strip.LoadBitmap(IDB_PROFILE_LIST)) m_images.Add(strip, RGB(255, 255, 255));
     m_grid.SetImageList(m_images, LVSIL_SMALL);
     m_grid.SetExtendedStyle(m_grid.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    // With drawing off the grid lays out its header once, not after every column.
+    m_grid.SendMessage(WM_SETREDRAW, FALSE);
     m_grid.InsertColumn(COL_STATE, "", LVCFMT_CENTER, 16);
     m_grid.InsertColumn(COL_NAME, "NAME", LVCFMT_LEFT, 100);
     m_grid.InsertColumn(COL_SSID, "SSID", LVCFMT_LEFT, 200);
     m_grid.InsertColumn(COL_SECURED, "", LVCFMT_CENTER, 16);
     m_grid.InsertColumn(COL_NETWORK_TYPE, "", LVCFMT_CENTER, 16);
+    m_grid.SendMessage(WM_SETREDRAW, TRUE);
 
     LoadProfileList();
     SetTimer(2, 3000);

@@ -41,6 +41,8 @@ class CProfileEditDlg;
 class CProfilePage : public CChildPage {
 public:
     explicit CProfilePage(CConfigMainDlg* pMainDlg);
+    // The noise draws the page's button skins take as it is made.
+    static unsigned SkinDraws();
 
     void LoadProfileList();
     void SetGridRowCount();

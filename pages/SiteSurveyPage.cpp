@@ -184,7 +184,10 @@ void CSiteSurveyPage::BuildList()
     if (strip.LoadBitmap(IDB_LIST_IMAGES)) m_images.Add(strip, RGB(255, 255, 255));
     m_list.SetImageList(m_images, LVSIL_SMALL);
     m_list.EnableColumnFocus(FALSE);
+    // With drawing off the list lays out its header once, not after every column.
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
     for (int c = 0; c < COL_COUNT; ++c) m_list.InsertColumn(c, kColumns[c].heading, kColumns[c].format, kColumns[c].width);
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
 }
 
 void CSiteSurveyPage::OnDestroy()

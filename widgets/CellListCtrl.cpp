@@ -301,7 +301,9 @@ void CCellListCtrl::DrawCell(CDC* dc, int row, int column)
                                  ? inner.Width()
                                  : (int)((long long)inner.Width() * info.m_nBarValue / info.m_nBarMax);
                     m_gradient.m_nDirection = CGradientFill::FROM_LEFT;
+                    m_gradient.m_nDeviceBits = DeviceBits(dc);
                     m_gradient.FillGradient(dc, inner, 0, filled);
+                    m_gradient.m_nDeviceBits = 0;
                 }
             }
             if (!text.IsEmpty()) {
@@ -365,8 +367,7 @@ void CCellListCtrl::DrawImage(CDC* dc, IMAGELISTDRAWPARAMS& p, COLORREF backgrou
 {
     const int kMaxTiles = 64;
     PaintState* paint = m_pPaint;
-    if (!paint || background == CLR_NONE ||
-        ::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES) < 24) {
+    if (!paint || background == CLR_NONE || DeviceBits(dc) < 24) {
         ::ImageList_DrawIndirect(&p);
         return;
     }
@@ -412,6 +413,18 @@ void CCellListCtrl::DrawImage(CDC* dc, IMAGELISTDRAWPARAMS& p, COLORREF backgrou
     HGDIOBJ old = ::SelectObject(paint->tileDC, tile->bitmap);
     ::BitBlt(dc->m_hDC, p.x, p.y, p.cx, p.cy, paint->tileDC, 0, 0, SRCCOPY);
     ::SelectObject(paint->tileDC, old);
+}
+
+int CCellListCtrl::DeviceBits(CDC* dc)
+{
+    if (m_pPaint && m_pPaint->bitsDC == dc->m_hDC)
+        return m_pPaint->bits;
+    int bits = ::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES);
+    if (m_pPaint) {
+        m_pPaint->bitsDC = dc->m_hDC;
+        m_pPaint->bits = bits;
+    }
+    return bits;
 }
 
 LRESULT CCellListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* cd)

@@ -158,11 +158,15 @@ private:
         std::vector<UINT> align;      // DT_ alignment of each header item
         std::vector<ImageTile> tiles;
         HDC tileDC = nullptr;
+        HDC bitsDC = nullptr;   // the DC whose bits per pixel are known
+        int bits = 0;
     };
     ListState ReadListState() const;
     UINT ColumnAlignment(int column) const;
     void DrawCell(CDC* dc, int row, int column);
     void DrawImage(CDC* dc, IMAGELISTDRAWPARAMS& p, COLORREF background);
+    // The device's bits per pixel, asked once per paint.
+    int DeviceBits(CDC* dc);
     void DrawCellText(CDC* dc, const CListCellInfo& info, const CString& text, CRect rect, UINT format);
     HFONT StyledFont(HFONT base, BOOL bold, BOOL italic);
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }

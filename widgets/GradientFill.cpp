@@ -14,6 +14,11 @@ bool IsPaletteDevice(CDC* dc)
     return (::GetDeviceCaps(dc->m_hDC, RASTERCAPS) & RC_PALETTE) != 0;
 }
 
+int DeviceBits(CDC* dc)
+{
+    return ::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES);
+}
+
 COLORREF BandColor(COLORREF c1, COLORREF c2, int k, int n)
 {
     int r = GetRValue(c1) + k * (GetRValue(c2) - GetRValue(c1)) / n;
@@ -106,7 +111,7 @@ void CGradientFill::FillGradient(CDC* dc, const CRect& rect, int start, int end)
         return;
 
     bool palette = IsPaletteDevice(dc);
-    int bits = ::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES);
+    int bits = m_nDeviceBits ? m_nDeviceBits : DeviceBits(dc);
     if (bits < 8 && !palette) {
         // Too few colours for bands: the part asked for in the first colour.
         m_bPalette = FALSE;
@@ -114,7 +119,9 @@ void CGradientFill::FillGradient(CDC* dc, const CRect& rect, int start, int end)
         return;
     }
     m_bPalette = palette;
+    m_nFillBits = bits;
     MakeBands(dc, rect, length, start, end);
+    m_nFillBits = 0;
 }
 
 void CGradientFill::MakeBands(CDC* dc, const CRect& rect, int length, int start, int end)
@@ -200,7 +207,7 @@ bool CGradientFill::CopyBandsFromStrip(CDC* dc, const CRect& rect, int length, i
 {
     // A copy of 32-bit pixels equals a fill only where the device keeps
     // every colour as it is.
-    if (::GetDeviceCaps(dc->m_hDC, BITSPIXEL) * ::GetDeviceCaps(dc->m_hDC, PLANES) < 24)
+    if ((m_nFillBits ? m_nFillBits : DeviceBits(dc)) < 24)
         return false;
     bool vertical = m_nDirection == FROM_TOP || m_nDirection == FROM_BOTTOM;
     int cross = vertical ? rect.Width() : rect.Height();

@@ -30,6 +30,10 @@ public:
     BOOL m_bPalette = FALSE;
     int m_nDirection = FROM_LEFT;
     float m_fLengthFactor = 1.0f;
+    // The bits per pixel of the device, when the painter already knows them
+    // for the paint in progress (0: the DC is asked; asking costs a round
+    // trip to the display every time).
+    int m_nDeviceBits = 0;
 
 protected:
     virtual void MakeBands(CDC* dc, const CRect& rect, int length, int start, int end);
@@ -55,6 +59,7 @@ private:
     std::vector<COLORREF>* m_pCollect = nullptr;   // while the palette is being built
     std::vector<Band>* m_pBands = nullptr;         // while the strip is being made
     std::vector<COLORREF> m_arrPaletteColors;
+    int m_nFillBits = 0;   // of the DC, during FillGradient
 
     // The strip: the gradient over `length` pixels along the direction, as
     // many across, in the order the direction lays it on the screen.

@@ -372,6 +372,7 @@ CGradientProgressCtrl::CGradientProgressCtrl() = default;
 
 CGradientProgressCtrl::~CGradientProgressCtrl()
 {
+    FreeMemory();
     m_toolTip.DestroyWindow();
     m_fontSet.Detach();
     m_pFont = nullptr;
@@ -381,14 +382,14 @@ BOOL CGradientProgressCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, 
 {
     if (!CWnd::CreateEx(0, PROGRESS_CLASSA, "", style | WS_CHILD, rect, parent, id))
         return FALSE;
-    CreateToolTip();
+    m_strToolTip = GetText();
     return TRUE;
 }
 
 void CGradientProgressCtrl::PreSubclassWindow()
 {
     CProgressCtrl::PreSubclassWindow();
-    CreateToolTip();
+    m_strToolTip = GetText();
 }
 
 BOOL CGradientProgressCtrl::ModifyStyle(DWORD remove, DWORD add)
@@ -411,6 +412,9 @@ void CGradientProgressCtrl::OnPosChanged(int)
     UpdateToolTip();
 }
 
+// The tooltip window is made when the mouse first moves over the bar: until
+// then nobody can see it, and a panel of several bars opens without a
+// top-level window for each.
 void CGradientProgressCtrl::CreateToolTip()
 {
     if (m_toolTip.m_hWnd || !IsWindow() || !m_toolTip.Create(this, TTS_ALWAYSTIP))
@@ -428,8 +432,11 @@ void CGradientProgressCtrl::UpdateToolTip()
 
 BOOL CGradientProgressCtrl::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message == WM_MOUSEMOVE && msg->hwnd == m_hWnd && m_toolTip.m_hWnd)
-        m_toolTip.RelayEvent(msg);
+    if (msg->message == WM_MOUSEMOVE && msg->hwnd == m_hWnd) {
+        CreateToolTip();
+        if (m_toolTip.m_hWnd)
+            m_toolTip.RelayEvent(msg);
+    }
     return CProgressCtrl::PreTranslateMessage(msg);
 }
 
@@ -519,6 +526,17 @@ void CGradientProgressCtrl::OnTimer(UINT_PTR id)
     }
 }
 
+void CGradientProgressCtrl::FreeMemory()
+{
+    if (m_memDC.m_hDC && m_hOldMemBitmap)
+        m_memDC.SelectObject(m_hOldMemBitmap);
+    m_hOldMemBitmap = nullptr;
+    m_memDC.DeleteDC();
+    m_memBitmap.DeleteObject();
+    m_memSize = CSize(0, 0);
+    m_nMemBits = 0;
+}
+
 void CGradientProgressCtrl::OnPaint()
 {
     CPaintDC dc(this);
@@ -526,15 +544,23 @@ void CGradientProgressCtrl::OnPaint()
     GetClientRect(&client);
     if (client.IsRectEmpty())
         return;
-    CDC mem;
-    mem.CreateCompatibleDC(&dc);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(dc, client.Width(), client.Height());
-    HGDIOBJ oldBitmap = mem.SelectObject(bitmap);
+    if (!m_memDC.m_hDC || m_memSize.cx != client.Width() || m_memSize.cy != client.Height()) {
+        FreeMemory();
+        if (!m_memDC.CreateCompatibleDC(&dc) || !m_memBitmap.CreateCompatibleBitmap(dc, client.Width(), client.Height())) {
+            FreeMemory();
+            return;
+        }
+        m_hOldMemBitmap = m_memDC.SelectObject(m_memBitmap);
+        m_memSize = client.Size();
+        m_nMemBits = ::GetDeviceCaps(m_memDC, BITSPIXEL) * ::GetDeviceCaps(m_memDC, PLANES);
+    }
+    CDC& mem = m_memDC;
     HGDIOBJ oldFont = mem.SelectObject(::GetCurrentObject(dc, OBJ_FONT));
     if (m_crBackground == CLR_NONE && !m_pBackgroundBrush)
         mem.BitBlt(0, 0, client.Width(), client.Height(), &dc, 0, 0, SRCCOPY);
+    m_nDeviceBits = m_nMemBits;
     Paint(&mem, client);
+    m_nDeviceBits = 0;
     HPALETTE oldPalette = nullptr;
     if (m_palette.m_hObject && (::GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE)) {
         oldPalette = ::SelectPalette(dc, m_palette, FALSE);
@@ -546,5 +572,4 @@ void CGradientProgressCtrl::OnPaint()
     if (oldPalette)
         ::SelectPalette(dc, oldPalette, FALSE);
     mem.SelectObject(oldFont);
-    mem.SelectObject(oldBitmap);
 }

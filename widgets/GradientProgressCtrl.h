@@ -121,4 +121,13 @@ private:
     void CreateToolTip();
     void UpdateToolTip();
     CFont m_fontSet;                          // wraps the font given by WM_SETFONT; not owned
+    // The picture the bar is painted into before it goes to the screen, kept
+    // from paint to paint while the bar keeps its size (the bar repaints
+    // every 55 ms while it scrolls).
+    CDC m_memDC;
+    CBitmap m_memBitmap;
+    HGDIOBJ m_hOldMemBitmap = nullptr;
+    CSize m_memSize;
+    int m_nMemBits = 0;
+    void FreeMemory();
 };

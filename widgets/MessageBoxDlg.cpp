@@ -48,6 +48,8 @@ void PlaceControl(CWnd* control, int x, int y, int cx, int cy, UINT textId)
     if (textId != 0) {
         CString text;
         text.LoadString(textId);   // missing entry: empty text
-        control->SetWindowText(text);
+        // Most templates carry the text already; setting it again would only
+        // make the control repaint.
+        if (control->GetWindowText() != text) control->SetWindowText(text);
     }
 }

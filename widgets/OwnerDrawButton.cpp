@@ -1,6 +1,7 @@
 #include "widgets/OwnerDrawButton.h"
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 BOOL g_bButtonClicked = FALSE;
@@ -76,24 +77,43 @@ HICON RecolourIcon(HICON icon, F change)
     return result;
 }
 
-HICON LoadNaturalIcon(int id)
-{
-    return (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0);
-}
+// The icons of the resources and their grey and darker copies, made once per
+// program and shared by every button that shows them: a button holds the
+// handles without owning them, so that a window of many buttons loads each
+// picture once, not once per button and window.
+enum IconKind { ICON_NATURAL, ICON_GREY, ICON_DARKER };
 
-// The grey copy of an icon resource, made once per program and handed out
-// as copies of its own (each button destroys the icons it holds).
-HICON GreyCopyOfResource(int id, HICON natural)
+struct SharedIcon {
+    HINSTANCE module;
+    int id;
+    IconKind kind;
+    HICON icon;
+    DWORD width, height;   // twice the hot spot
+};
+
+const SharedIcon* FindSharedIcon(int id, IconKind kind)
 {
-    static std::vector<std::pair<int, HICON>> made;
-    for (const auto& m : made)
-        if (m.first == id)
-            return ::CopyIcon(m.second);
-    HICON grey = CreateGreyscaleIcon(natural);
-    if (!grey)
-        return nullptr;
-    made.push_back({ id, grey });
-    return ::CopyIcon(grey);
+    static std::deque<SharedIcon> icons;   // stays where it is as it grows
+    HINSTANCE module = AfxGetResourceHandle();
+    for (const SharedIcon& s : icons)
+        if (s.module == module && s.id == id && s.kind == kind)
+            return s.icon ? &s : nullptr;
+    HICON icon = nullptr;
+    if (kind == ICON_NATURAL) {
+        icon = (HICON)::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0);
+    } else if (const SharedIcon* natural = FindSharedIcon(id, ICON_NATURAL)) {
+        icon = kind == ICON_GREY ? CreateGreyscaleIcon(natural->icon) : CreateDarkerIcon(natural->icon);
+    }
+    ICONINFO ii = {};
+    if (icon && !::GetIconInfo(icon, &ii)) {
+        ::DestroyIcon(icon);
+        icon = nullptr;
+    }
+    if (ii.hbmColor) ::DeleteObject(ii.hbmColor);
+    if (ii.hbmMask) ::DeleteObject(ii.hbmMask);
+    // A resource that does not load is remembered too: it is not tried again.
+    icons.push_back({ module, id, kind, icon, ii.xHotspot * 2, ii.yHotspot * 2 });
+    return icon ? &icons.back() : nullptr;
 }
 
 } // namespace
@@ -136,12 +156,9 @@ COwnerDrawButton::~COwnerDrawButton()
 
 void COwnerDrawButton::FreeResources(BOOL checkForNull)
 {
-    // A copy made by SetIcon is a separate handle from its source.
-    for (IconRecord& r : m_csIcons) {
-        if (r.icon)
-            ::DestroyIcon(r.icon);
+    // The icons are shared (see FindSharedIcon): only let go of them.
+    for (IconRecord& r : m_csIcons)
         r = IconRecord();
-    }
     for (BitmapRecord& r : m_csBitmaps) {
         if (r.bitmap) ::DeleteObject(r.bitmap);
         if (r.mask) ::DeleteObject(r.mask);
@@ -167,35 +184,23 @@ void COwnerDrawButton::PreSubclassWindow()
 DWORD COwnerDrawButton::SetIcon(int iconIn, int iconOut)
 {
     FreeResources();
-    HICON in = iconIn ? LoadNaturalIcon(iconIn) : nullptr;
-    HICON out = nullptr;
-    if (iconOut == ICON_OUT_GREY)
-        out = in ? GreyCopyOfResource(iconIn, in) : nullptr;
-    else if (iconOut == ICON_OUT_DARKER)
-        out = CreateDarkerIcon(in);
+    const SharedIcon* in = iconIn ? FindSharedIcon(iconIn, ICON_NATURAL) : nullptr;
+    const SharedIcon* out = nullptr;
+    if (iconOut == ICON_OUT_GREY || iconOut == ICON_OUT_DARKER)
+        out = in ? FindSharedIcon(iconIn, iconOut == ICON_OUT_GREY ? ICON_GREY : ICON_DARKER) : nullptr;
     else if (iconOut > 0)
-        out = LoadNaturalIcon(iconOut);
-    HICON icons[2] = { in, out };
+        out = FindSharedIcon(iconOut, ICON_NATURAL);
+    if ((iconIn && !in) || (iconOut != 0 && !out)) {
+        Repaint(TRUE);
+        return BTN_INVALIDRESOURCE;
+    }
+    const SharedIcon* icons[2] = { in, out };
     for (int i = 0; i < 2; ++i) {
         if (!icons[i])
             continue;
-        ICONINFO ii = {};
-        if (!::GetIconInfo(icons[i], &ii)) {
-            if (in) ::DestroyIcon(in);
-            if (out) ::DestroyIcon(out);
-            FreeResources();
-            return BTN_INVALIDRESOURCE;
-        }
-        m_csIcons[i].icon = icons[i];
-        m_csIcons[i].width = ii.xHotspot * 2;
-        m_csIcons[i].height = ii.yHotspot * 2;
-        if (ii.hbmColor) ::DeleteObject(ii.hbmColor);
-        if (ii.hbmMask) ::DeleteObject(ii.hbmMask);
-    }
-    if ((iconIn && !in) || (iconOut != 0 && !out)) {
-        FreeResources();
-        Repaint(TRUE);
-        return BTN_INVALIDRESOURCE;
+        m_csIcons[i].icon = icons[i]->icon;
+        m_csIcons[i].width = icons[i]->width;
+        m_csIcons[i].height = icons[i]->height;
     }
     Repaint(TRUE);
     return BTN_OK;
@@ -335,10 +340,15 @@ DWORD COwnerDrawButton::SetMenuCallback(HWND wnd, UINT message, LPARAM lParam)
     return BTN_OK;
 }
 
+// The tooltip window is made when the mouse first comes to the button
+// (PreTranslateMessage): until then nobody sees it, and a window of many
+// buttons opens without a top-level window for each.
 DWORD COwnerDrawButton::SetTooltipText(LPCTSTR text, BOOL activate)
 {
     m_strTooltip = text ? text : "";
-    RefreshToolTip(activate);
+    m_bTooltipActive = activate;
+    if (m_ToolTip.IsWindow())
+        RefreshToolTip(activate);
     return BTN_OK;
 }
 
@@ -386,8 +396,9 @@ void COwnerDrawButton::RefreshToolTip(BOOL activate)
 BOOL COwnerDrawButton::PreTranslateMessage(MSG* msg)
 {
     // A button without a tooltip text needs no tooltip window.
-    if (!m_strTooltip.IsEmpty())
-        InitToolTip();
+    if (!m_strTooltip.IsEmpty() && !m_ToolTip.IsWindow() && msg->message >= WM_MOUSEFIRST &&
+        msg->message <= WM_MOUSELAST)
+        RefreshToolTip(m_bTooltipActive);
     if (m_ToolTip.IsWindow())
         m_ToolTip.RelayEvent(msg);
     // The button control would report the second click of a double click as

@@ -100,6 +100,7 @@ protected:
     int m_nImageGapX = 3, m_nImageGapY = 3;
     int m_nPressedOffsetX = 1, m_nPressedOffsetY = 1;
     CString m_strTooltip;
+    BOOL m_bTooltipActive = TRUE;
     COwnerDrawMenu m_menu;
     BOOL m_bIsFlat = TRUE;
     BOOL m_bMouseOnButton = FALSE;
@@ -122,6 +123,7 @@ protected:
     CDC m_dcBk;
     CBitmap m_bmpBk;
     HGDIOBJ m_pbmpOldBk = nullptr;
+    // The icons are shared by every button of the program (not owned).
     struct IconRecord {
         HICON icon = nullptr;
         DWORD width = 0, height = 0;

@@ -37,6 +37,41 @@ int CSkinButton::Random()
     return g_pfnRandom();
 }
 
+unsigned CSkinButton::RandomSeed()
+{
+    return g_skinSeed;
+}
+
+void CSkinButton::SkipRandom(unsigned draws)
+{
+    if (g_pfnRandom != LibraryRandom) {
+        while (draws--) g_pfnRandom();
+        return;
+    }
+    // n steps of x * a + c at once, by squaring the step.
+    unsigned mult = 1, plus = 0, stepMult = 214013u, stepPlus = 2531011u;
+    for (; draws; draws >>= 1) {
+        if (draws & 1) {
+            mult *= stepMult;
+            plus = plus * stepMult + stepPlus;
+        }
+        stepPlus *= stepMult + 1;
+        stepMult *= stepMult;
+    }
+    g_skinSeed = g_skinSeed * mult + plus;
+}
+
+unsigned CSkinButton::SkinDraws(int kind, int cx, int cy)
+{
+    unsigned pixels = (unsigned)std::max(cx, 1) * (unsigned)std::max(cy, 1);
+    switch (kind) {
+    case 1: case 2: case 3: case 4: case 5: case 6: return pixels;
+    case 7: return 2 * pixels;
+    case 8: return 800 + pixels;
+    default: return 0;
+    }
+}
+
 CSkinButton::~CSkinButton() = default;
 
 void BuildSkinPalette(CDibImage& image, COLORREF s, COLORREF f, COLORREF l)

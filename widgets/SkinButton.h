@@ -12,6 +12,14 @@ public:
     static void SetRandom(RandomFn fn);
     static void SeedRandom(unsigned seed);
     static int Random();
+    // Skins built out of turn draw the noise they would have drawn in turn:
+    // the builder notes where the sequence stands, passes over the draws
+    // those skins take (SkinDraws for each), and seeds the sequence with the
+    // noted place when it builds them.  With a generator of the caller's
+    // own, passing over draws from it.
+    static unsigned RandomSeed();
+    static void SkipRandom(unsigned draws);
+    static unsigned SkinDraws(int kind, int cx, int cy);
 
     ~CSkinButton() override;
 

@@ -46,6 +46,8 @@ void CTabContainerDlg::PlacePages(CRect rcPage, int, int, int showIndex)
         CWnd* page = GetPage(i);
         if (!page)
             break;
+        if (!page->IsWindow())
+            continue;   // registered before its window is made (the owner places it then)
         page->MoveWindow(&rcPage, TRUE);
         if (i == showIndex) {
             page->ShowWindow(SW_SHOW);
@@ -103,7 +105,7 @@ BOOL CTabContainerDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     if (from) {
         for (auto& t : m_mapTabs) {
             CWnd* page = GetPage(t.first);
-            if (t.second && t.second->GetSafeHwnd() == from && page) {
+            if (t.second && t.second->GetSafeHwnd() == from && page && page->IsWindow()) {
                 ClearTabSelection();
                 t.second->m_bTabSelected = 1;
                 t.second->Invalidate();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "classlib/ClassLib.h"
 
@@ -126,6 +127,7 @@ namespace {
 class CNestingWnd : public CWnd {
 public:
     CWnd* child = nullptr;
+    HWND plain = nullptr;   // made by Win32 alone inside the creation
     int creates = 0;
     int OnCreate(LPCREATESTRUCT cs);
 
@@ -157,8 +159,20 @@ END_MESSAGE_MAP()
 int CNestingWnd::OnCreate(LPCREATESTRUCT cs)
 {
     ++creates;
+    plain = CreateWindowExA(0, "STATIC", "plain", WS_CHILD, 0, 0, 10, 10, m_hWnd, nullptr, nullptr, nullptr);
     if (child && !child->Create(nullptr, "child", WS_VISIBLE, CRect(0, 0, 10, 10), this, 7)) return -1;
     return CWnd::OnCreate(cs);
+}
+
+// Another creation hook of the thread, as a test or a tool may set: it must
+// still see every window made while the objects' own hook comes and goes.
+std::vector<HWND> g_seenMade;
+HHOOK g_otherHook = nullptr;
+
+LRESULT CALLBACK SeeWindowsMade(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) g_seenMade.push_back((HWND)wParam);
+    return CallNextHookEx(g_otherHook, code, wParam, lParam);
 }
 
 }  // namespace
@@ -168,12 +182,25 @@ TEST(CreationHook, WindowsMadeInsideAnotherCreationAndAfterItReachTheirObjects)
     CCountingWnd child;
     CNestingWnd parent;
     parent.child = &child;
-    ASSERT_TRUE(parent.CreateEx(0, nullptr, "parent", WS_OVERLAPPEDWINDOW, CRect(0, 0, 80, 80), nullptr, 0));
+    g_seenMade.clear();
+    g_otherHook = SetWindowsHookExA(WH_CBT, SeeWindowsMade, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, g_otherHook);
+    BOOL made = parent.CreateEx(0, nullptr, "parent", WS_OVERLAPPEDWINDOW, CRect(0, 0, 80, 80), nullptr, 0);
+    UnhookWindowsHookEx(g_otherHook);
+    g_otherHook = nullptr;
+    ASSERT_TRUE(made);
     EXPECT_EQ(1, parent.creates);
     EXPECT_EQ(1, child.creates);
     EXPECT_EQ(&parent, CWnd::FromHandlePermanent(parent.m_hWnd));
     EXPECT_EQ(&child, CWnd::FromHandlePermanent(child.m_hWnd));
     EXPECT_EQ(parent.m_hWnd, ::GetParent(child.m_hWnd));
+    ASSERT_NE(nullptr, parent.plain);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(parent.plain));
+    // Among them (the system makes windows of its own for a top-level one).
+    std::vector<HWND> ours;
+    for (HWND h : g_seenMade)
+        if (h == parent.m_hWnd || h == parent.plain || h == child.m_hWnd) ours.push_back(h);
+    EXPECT_EQ((std::vector<HWND>{ parent.m_hWnd, parent.plain, child.m_hWnd }), ours);
 
     // Once creation is over, windows made by Win32 alone are not taken over,
     // and the next object's window still sees its WM_CREATE.

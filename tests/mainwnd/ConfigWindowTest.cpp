@@ -161,6 +161,24 @@ TEST_F(ConfigWindowTest, OpensOnTheNetworkPageWithItsButtonSelectedAndTheLinkSta
     EXPECT_EQ(PANEL_LINK_STATUS, m_dlg.m_nCurPanel);
 }
 
+// The window paints what it shows before it makes the pages behind the
+// Network page: when the launch returns it shows whole, and painting again
+// changes no pixel.
+TEST_F(ConfigWindowTest, TheWindowShowsWholeWhenTheLaunchReturns)
+{
+    CConfigMainDlg* w = Open();
+    ASSERT_NE(nullptr, w);
+    kqtest::Capture first = CaptureWindow(w->m_hWnd);
+    Pump();
+    RedrawWindow(w->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    kqtest::Capture again = CaptureWindow(w->m_hWnd);
+    ASSERT_EQ(again.width, first.width);
+    ASSERT_EQ(again.height, first.height);
+    int differ = 0;
+    for (size_t i = 0; i < first.px.size(); ++i) differ += first.px[i] != again.px[i];
+    EXPECT_EQ(0, differ) << "pixels painted only after the launch returned";
+}
+
 TEST_F(ConfigWindowTest, EachNavigationButtonBringsItsPageToTheFront)
 {
     g_bIsAdmin = TRUE;

@@ -187,6 +187,41 @@ TEST_F(ButtonTest, OutIconCopiesAreGreyOrDarkerAndKeepBlack)
     }
 }
 
+// Buttons that show the same picture share it: one going away (or taking
+// another picture) leaves the others' pictures whole.
+TEST_F(ButtonTest, ButtonsShowingOnePictureKeepItWhenAnotherGoesOrChanges)
+{
+    int w = 0, h = 0;
+    std::vector<DWORD> px = IconPixels(IDI_RADIO_ON, w, h);
+    auto showsTheIcon = [&](COwnerDrawButton& b, const char* what) {
+        Paint(b);
+        Capture shot(b);
+        int checked = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                DWORD p = px[(size_t)y * w + x];
+                if ((p >> 24) != 0xFF) continue;
+                ASSERT_EQ(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF), shot.At(14 + x, 14 + y))
+                    << what << " at " << x << "," << y;
+                ++checked;
+            }
+        EXPECT_GT(checked, 300) << what;
+    };
+    COwnerDrawButton kept;
+    Make(kept, 210, BS_PUSHBUTTON, CRect(10, 10, 70, 70));
+    ASSERT_EQ(0u, kept.SetIcon(IDI_RADIO_ON, 0));
+    {
+        COwnerDrawButton gone;
+        Make(gone, 211, BS_PUSHBUTTON, CRect(80, 10, 140, 70));
+        ASSERT_EQ(0u, gone.SetIcon(IDI_RADIO_ON, 0));
+        showsTheIcon(gone, "the second button");
+        ASSERT_EQ(0u, gone.SetIcon(IDI_RADIO_OFF, COwnerDrawButton::ICON_OUT_GREY));
+    }
+    showsTheIcon(kept, "after the second took another picture and went");
+    kept.SetIcon(IDI_RADIO_ON, 0);
+    showsTheIcon(kept, "set again");
+}
+
 TEST_F(ButtonTest, BorderAndFaceOfEachStateFollowTheLinesAndColours)
 {
     const COLORREF hi = GetSysColor(COLOR_3DHILIGHT), light = GetSysColor(COLOR_3DLIGHT),
@@ -375,18 +410,26 @@ TEST_F(ButtonTest, DisabledCaptionIsEmbossedAndTheFocusMovesOn)
     EXPECT_EQ(shadow, lit);
 }
 
+// The tooltip window comes with the mouse, carrying the text given before.
 TEST_F(ButtonTest, TooltipCarriesTheTextOverTheWholeButton)
 {
     COwnerDrawButton b;
     Make(b, 360, BS_PUSHBUTTON, CRect(10, 10, 40, 40));
+    auto findTip = [] {
+        HWND tip = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+            char cls[64] = "";
+            GetClassNameA(w, cls, sizeof(cls));
+            if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) *(HWND*)p = w;
+            return TRUE;
+        }, (LPARAM)&tip);
+        return tip;
+    };
     EXPECT_EQ(0u, b.SetTooltipText("Radio on / off"));
-    HWND tip = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-        char cls[64] = "";
-        GetClassNameA(w, cls, sizeof(cls));
-        if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) *(HWND*)p = w;
-        return TRUE;
-    }, (LPARAM)&tip);
+    EXPECT_EQ(nullptr, findTip()) << "no tooltip window before the mouse comes";
+    b.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(AfxPumpMessage());
+    HWND tip = findTip();
     ASSERT_NE(nullptr, tip);
     EXPECT_EQ(1, SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
     char text[128] = "";

@@ -323,3 +323,60 @@ TEST_F(SkinTest, PagesButtonsAndLampsLookRight)
 }
 
 } // namespace
+
+bool SamePixels(const CDibImage& a, const CDibImage& b)
+{
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
+    return true;
+}
+
+// A skin built out of turn from the place noted before it draws what it would
+// have drawn in turn, and the skins after it draw theirs, when the builder
+// passes over its draws: for every kind, at sizes where the count matters.
+TEST_F(SkinTest, SkinsBuiltOutOfTurnDrawWhatTheyWouldHaveDrawnInTurn)
+{
+    struct Case {
+        int kind, cx, cy;
+    } cases[] = { {1, 90, 60}, {2, 88, 30}, {3, 7, 3}, {4, 30, 30}, {5, 20, 11}, {6, 64, 20}, {7, 90, 60},
+                  {8, 66, 20}, {8, 1, 1}, {0, 90, 60}, {9, 12, 12} };
+    RandomScope library;
+    for (const Case& c : cases) {
+        CSkinButton first, second, later, next;
+        Make(first, CRect(0, 0, c.cx, c.cy), 401);
+        Make(second, CRect(0, 0, 40, 20), 402);
+        Make(later, CRect(0, 0, c.cx, c.cy), 403);
+        Make(next, CRect(0, 0, 40, 20), 404);
+        // In turn.
+        CSkinButton::SeedRandom(2024u + (unsigned)c.kind);
+        first.BuildSkin(c.kind, 33, 10, 0, 0, 0, 0);
+        second.BuildSkin(2, 8, 10, 0, 0, 0, 0);
+        unsigned after = CSkinButton::RandomSeed();
+        // Out of turn: the second before the first.
+        CSkinButton::SeedRandom(2024u + (unsigned)c.kind);
+        unsigned place = CSkinButton::RandomSeed();
+        CSkinButton::SkipRandom(CSkinButton::SkinDraws(c.kind, c.cx, c.cy));
+        next.BuildSkin(2, 8, 10, 0, 0, 0, 0);
+        unsigned reached = CSkinButton::RandomSeed();
+        CSkinButton::SeedRandom(place);
+        later.BuildSkin(c.kind, 33, 10, 0, 0, 0, 0);
+        CSkinButton::SeedRandom(reached);
+
+        EXPECT_EQ(after, CSkinButton::RandomSeed()) << "kind " << c.kind;
+        EXPECT_TRUE(SamePixels(first.GetFaceImage(), later.GetFaceImage())) << "kind " << c.kind;
+        EXPECT_TRUE(SamePixels(second.GetFaceImage(), next.GetFaceImage())) << "kind " << c.kind;
+    }
+}
+
+// With a generator of the caller's own, passing over draws takes them from it.
+TEST(SkinNoise, PassingOverDrawsTakesThemFromTheCallersGenerator)
+{
+    static int calls = 0;
+    CSkinButton::SetRandom([]() { return ++calls; });
+    CSkinButton::SkipRandom(5);
+    EXPECT_EQ(5, calls);
+    EXPECT_EQ(6, CSkinButton::Random());
+    CSkinButton::SetRandom(nullptr);
+}

@@ -311,6 +311,53 @@ TEST_F(ProgressBar, MarginsKeepTheBarInside)
     bar.DestroyWindow();
 }
 
+// The tooltip window is made when the mouse first moves over the bar (the
+// message reaches it through the program's message filter); it shows the
+// bar's text and follows it.
+TEST_F(ProgressBar, ItsTooltipAppearsWithTheMouseAndFollowsTheText)
+{
+    Make(PBS_GRAD_PERCENT);
+    bar.SetPos(50);
+    EXPECT_EQ(nullptr, bar.m_toolTip.GetSafeHwnd()) << "no mouse yet";
+    bar.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    ASSERT_TRUE(AfxPumpMessage());
+    ASSERT_NE(nullptr, bar.m_toolTip.GetSafeHwnd());
+    EXPECT_EQ(1, bar.m_toolTip.GetToolCount());
+    EXPECT_STREQ("50%", bar.m_toolTip.GetText(&bar, (UINT_PTR)bar.m_hWnd).GetString());
+    bar.SetPos(70);
+    EXPECT_STREQ("70%", bar.m_toolTip.GetText(&bar, (UINT_PTR)bar.m_hWnd).GetString());
+    HWND tip = bar.m_toolTip.m_hWnd;
+    bar.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
+    ASSERT_TRUE(AfxPumpMessage());
+    EXPECT_EQ(tip, bar.m_toolTip.m_hWnd) << "one tooltip window";
+    bar.DestroyWindow();
+    EXPECT_FALSE(IsWindow(tip));
+}
+
+// The bar paints through a picture of its own size, kept between paints: a
+// bar that grows or shrinks paints its new size whole.
+TEST_F(ProgressBar, ABarThatChangesSizePaintsItsNewSizeWhole)
+{
+    Make(0, CRect(10, 10, 110, 40));
+    bar.SendMessage(PBM_SETBKCOLOR, 0, kGrey);
+    bar.SendMessage(PBM_SETBARCOLOR, 0, kRed);
+    bar.SetPos(100);
+    Shot s = Show();
+    EXPECT_EQ(100, s.CountInRow(15, 0, 100, kRed));
+    for (int width : { 240, 60 }) {
+        bar.MoveWindow(10, 10, width, 30, TRUE);
+        s = Show();
+        ASSERT_EQ(width, s.w);
+        EXPECT_EQ(width, s.CountInRow(15, 0, width, kRed)) << width;
+        EXPECT_EQ(width, s.CountInRow(29, 0, width, kRed)) << width << ": the last row";
+    }
+    bar.SetPos(50);
+    s = Show();
+    EXPECT_EQ(30, s.CountInRow(15, 0, 60, kRed));
+    EXPECT_EQ(30, s.CountInRow(15, 0, 60, kGrey));
+    bar.DestroyWindow();
+}
+
 TEST_F(ProgressBar, PicturesOfItsStates)
 {
     const COLORREF green = RGB(0, 160, 0), lightBlue = RGB(120, 200, 255);
