@@ -741,22 +741,23 @@ template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F r
     int injected = 0;
     bool inject = Injected(call, &injected);
     AC_STATUS st = 0;
-    int slot = -1;
     if (inject && injected != AC_ALSO_OK && injected != AC_RETRY_COMPLETE) {
         st = injected;
     } else {
+        // The call is in the log before its effect can be seen: a request
+        // that reads as done has its completing call logged.
         Lock lock;
         Port* p = PortOf(h);
         auto it = p ? p->outstanding.find(id) : std::map<DWORD, Pending>::iterator();
-        if (!p || id == 0 || it == p->outstanding.end() || it->second.done) st = -1;
-        else {
-            slot = p->slot;
+        bool answered = p && id != 0 && it != p->outstanding.end() && !it->second.done;
+        st = inject ? injected : answered ? 0 : -1;
+        if (answered) {
+            LogCall(p->slot, st, "%s h=%u id=%lu", call, h, (unsigned long)id);
             record(p, it->second);
+            return st;
         }
-        if (inject) st = injected;
     }
-    if (slot < 0) slot = SlotOf(h);
-    LogCall(slot, st, "%s h=%u id=%lu", call, h, (unsigned long)id);
+    LogCall(SlotOf(h), st, "%s h=%u id=%lu", call, h, (unsigned long)id);
     return st;
 }
 
