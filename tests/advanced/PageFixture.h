@@ -252,19 +252,7 @@ protected:
     static bool Pick(CWnd* page, UINT id, const std::string& text) { return PickComboItem(page, id, text); }
 
     // ---- Looking ----
-    static std::string TextOf(CWnd* page, UINT id)
-    {
-        char buf[300] = {};
-        GetDlgItemTextA(page->m_hWnd, id, buf, sizeof(buf));
-        return buf;
-    }
-    static bool Visible(CWnd* page, UINT id) { return IsWindowVisible(GetDlgItem(page->m_hWnd, id)) != FALSE; }
-    static bool Enabled(CWnd* page, UINT id) { return IsWindowEnabled(GetDlgItem(page->m_hWnd, id)) != FALSE; }
     static std::string ComboText(CWnd* page, UINT id) { return ComboSelection(page, id); }
-    static bool Checked(CWnd* page, UINT id)
-    {
-        return SendMessageA(GetDlgItem(page->m_hWnd, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
     std::string Stored(const char* name) { return ReadText(m_adapterPath, name); }
     bool StoredWord(const char* name, DWORD* word)
     {

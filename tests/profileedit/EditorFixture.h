@@ -148,18 +148,6 @@ protected:
         PostMessageA(page->m_hWnd, WM_COMMAND, id, 0);
         Pump();
     }
-    static std::string TextOf(CWnd* page, UINT id)
-    {
-        char buf[300] = {};
-        GetDlgItemTextA(page->m_hWnd, id, buf, sizeof(buf));
-        return buf;
-    }
-    static bool Visible(CWnd* page, UINT id) { return IsWindowVisible(GetDlgItem(page->m_hWnd, id)) != FALSE; }
-    static bool Enabled(CWnd* page, UINT id) { return IsWindowEnabled(GetDlgItem(page->m_hWnd, id)) != FALSE; }
-    static bool Checked(CWnd* page, UINT id)
-    {
-        return SendMessageA(GetDlgItem(page->m_hWnd, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
 
     // Opens a drop-down button's menu as a click does, notes its items,
     // saves a picture of it under `shot` (when given), then chooses the item

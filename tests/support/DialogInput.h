@@ -24,6 +24,19 @@ struct DialogInput {
         for (char c : text) SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
         PumpInput();
     }
+    // What a control shows and whether it shows, takes input, is checked.
+    static std::string TextOf(CWnd* page, UINT id)
+    {
+        char buf[300] = {};
+        GetDlgItemTextA(page->m_hWnd, id, buf, sizeof(buf));
+        return buf;
+    }
+    static bool Visible(CWnd* page, UINT id) { return IsWindowVisible(GetDlgItem(page->m_hWnd, id)) != FALSE; }
+    static bool Enabled(CWnd* page, UINT id) { return IsWindowEnabled(GetDlgItem(page->m_hWnd, id)) != FALSE; }
+    static bool Checked(CWnd* page, UINT id)
+    {
+        return SendMessageA(GetDlgItem(page->m_hWnd, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
     // The items of a combo box.
     static std::vector<std::string> ComboItems(CWnd* page, UINT id)
     {
