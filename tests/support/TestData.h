@@ -24,7 +24,7 @@ inline ::testing::AssertionResult TestDataPresent(const std::string& sub)
     }
     return ::testing::AssertionFailure()
            << "the test data is missing: no " << sub << " files in " << dir
-           << " (shared/testdata belongs beside the source tree; KQ_TESTDATA may name another place)";
+           << " (tests/data of the source tree)";
 }
 
 }  // namespace kqtest

@@ -11,26 +11,12 @@
 #include "app/HideDlg.h"
 #include "core/StateQuery.h"
 #include "resource.h"
+#include "support/Wait.h"
 
 namespace kqtest {
 
 // Where the build put Kestiq.exe.
 inline std::string BuiltProgram() { return std::string(KQ_BINARY_DIR) + "/Kestiq.exe"; }
-
-// Waits until pred() holds or ms pass, pumping this thread's messages and
-// looking again at once when one arrives, else every few milliseconds.
-template <class Pred>
-bool WaitFor(Pred pred, DWORD ms = 10000)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (pred()) return true;
-        if (GetTickCount() - start > ms) return false;
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-    }
-}
 
 // The top-level window of a process with the given title (and class, when given).
 inline HWND FindProcessWindow(DWORD pid, const char* title, const char* cls = nullptr)
