@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
@@ -62,6 +63,11 @@ public:
         return ReadRegText(m_key, name, field, size) != FALSE;
     }
     bool Text(const char* name, CString& text) const { return m_key && ReadRegText(m_key, name, text); }
+    // A text's bytes, NULs kept.
+    bool TextBytes(const char* name, std::vector<BYTE>& bytes) const
+    {
+        return m_key && ReadRegTextBytes(m_key, name, bytes);
+    }
     // A raw word (CCX2Control, TransmitSetting).
     bool Raw4(const char* name, DWORD* v) const { return m_key && ReadRegWord(m_key, name, v); }
     // Exactly size bytes of any type; a value of another size is missing.
@@ -80,40 +86,6 @@ private:
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-// The WPS credentials stored under WscProfile.  Counts and lengths are
-// bounded by the block's own fields, whatever the registry holds.
-void ReloadWpsCredentials()
-{
-    std::memset(&g_WscCredentials, 0, sizeof(g_WscCredentials));
-    CKeyReader wsc(OpenAdapterKey(KEY_READ, REGSTR_KEY_WSC_PROFILE));
-    int v = 0;
-    if (wsc.Number("ConfigMode", &v)) g_nWscConfigMode = v;
-    if (wsc.Number("PinCode", &v)) g_dwWscPinCode = (DWORD)v;
-    int count = 0;
-    wsc.Number("NumberofProfile", &count);
-    count = Clamp(count, 0, 8);
-    g_WscCredentials.count = (DWORD)count;
-    for (int i = 0; i < count; ++i) {
-        char sub[64];
-        std::snprintf(sub, sizeof(sub), "%s\\Profile%d", REGSTR_KEY_WSC_PROFILE, i);
-        CKeyReader p(OpenAdapterKey(KEY_READ, sub));
-        WpsCredential& c = g_WscCredentials.cred[i];
-        CString ssid;
-        if (p.Text("SSID", ssid)) {
-            c.ssid.SsidLength = (ULONG)Clamp(ssid.GetLength(), 0, 32);
-            std::memcpy(c.ssid.Ssid, ssid.GetString(), c.ssid.SsidLength);
-        }
-        p.Number("AuthType", &c.AuthType);
-        p.Number("EncryType", &c.EncrType);
-        p.Number("KeyIndex", &c.KeyIndex);
-        int keyLength = 0;
-        if (p.Number("KeyLength", &keyLength)) c.KeyLength = (DWORD)Clamp(keyLength, 0, 64);
-        CString key;
-        if (p.Text("Key", key))
-            std::memcpy(c.Key, key.GetString(), (size_t)Clamp(key.GetLength(), 0, (int)c.KeyLength));
-        p.Bytes("MacAddress", c.MacAddress, sizeof(c.MacAddress));
-    }
-}
 
 // A stored WEP key (hex text) to its bytes: 10 or 11 characters give a 5-byte
 // key, longer texts a 13-byte key from their first 26.  Only complete pairs of
@@ -319,6 +291,50 @@ bool ReadProfileValues(StationConfig* r, BOOL bApplyRadio)
 }
 
 }  // namespace
+
+// Counts and lengths are bounded by the block's own fields, whatever the
+// registry holds.
+void ReloadWpsCredentials()
+{
+    std::memset(&g_WscCredentials, 0, sizeof(g_WscCredentials));
+    CKeyReader wsc(OpenAdapterKey(KEY_READ, REGSTR_KEY_WSC_PROFILE));
+    int v = 0;
+    if (wsc.Number("ConfigMode", &v)) g_nWscConfigMode = v;
+    if (wsc.Number("PinCode", &v)) g_dwWscPinCode = (DWORD)v;
+    int count = 0;
+    wsc.Number("NumberofProfile", &count);
+    count = Clamp(count, 0, 8);
+    g_WscCredentials.count = (DWORD)count;
+    for (int i = 0; i < count; ++i) {
+        char sub[64];
+        std::snprintf(sub, sizeof(sub), "%s\\Profile%d", REGSTR_KEY_WSC_PROFILE, i);
+        CKeyReader p(OpenAdapterKey(KEY_READ, sub));
+        WpsCredential& c = g_WscCredentials.cred[i];
+        // An SSID and a key are octets, NULs among them.  The SSID is stored
+        // with a terminator after it (SaveWscProfiles writes one; the registry
+        // keeps one a writer leaves after its text); the key is the first
+        // KeyLength bytes of its value.
+        std::vector<BYTE> ssid;
+        if (p.TextBytes("SSID", ssid)) {
+            if (!ssid.empty() && ssid.back() == 0) ssid.pop_back();
+            c.ssid.SsidLength = (ULONG)Clamp((int)ssid.size(), 0, 32);
+            std::memcpy(c.ssid.Ssid, ssid.data(), c.ssid.SsidLength);
+        }
+        p.Number("AuthType", &c.AuthType);
+        p.Number("EncryType", &c.EncrType);
+        p.Number("KeyIndex", &c.KeyIndex);
+        int keyLength = 0;
+        if (p.Number("KeyLength", &keyLength)) c.KeyLength = (DWORD)Clamp(keyLength, 0, 64);
+        // A key the registry holds fewer bytes of than its length is no key:
+        // a credential that needs one is then not usable.
+        std::vector<BYTE> key;
+        if (c.KeyLength && p.TextBytes("Key", key) && key.size() >= c.KeyLength)
+            std::memcpy(c.Key, key.data(), c.KeyLength);
+        else
+            c.KeyLength = 0;
+        p.Bytes("MacAddress", c.MacAddress, sizeof(c.MacAddress));
+    }
+}
 
 void DesiredRatesFromTransRate(int wirelessMode, int transRate, DWORD transmitSetting, BYTE out[8])
 {

@@ -27,6 +27,9 @@ extern DWORD g_dwTransmitSetting;
 void SetOidFromReg(BOOL bApplyRadio);
 // Reads the single-sign-on state of the Winlogon key into g_bSsoPending.
 void ReadSsoSettings();
+// SetOidFromReg's first step: g_WscCredentials (and the WPS configuration
+// mode and PIN) from the adapter key's WscProfile.
+void ReloadWpsCredentials();
 
 // The desired rates (500 kbit/s units) of a fixed rate index TransRate in a
 // wireless mode; transmitSetting gives the MCS field of the 802.11n modes.

@@ -42,9 +42,10 @@ void DropRecord(size_t i)
     g_retries.erase(g_retries.begin() + i);
 }
 
-void QueueRetry(DWORD setOid, const void* buf, DWORD len, DWORD returned, int triesLeft)
+void QueueRetry(DWORD setOid, const void* buf, DWORD len, DWORD returned, int triesLeft, void (*done)())
 {
     OidRetryRecord r{};
+    r.done = done;
     r.oid = setOid;
     r.size = len;
     r.bytesReturned = returned;
@@ -74,6 +75,11 @@ bool QueryOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned)
 
 BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries)
 {
+    return SetOidThen(oid, buf, len, pReturned, tries, nullptr);
+}
+
+BOOL SetOidThen(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries, void (*done)())
+{
     DWORD ignored = 0;
     if (!pReturned) pReturned = &ignored;
     CHandle h(OpenDevice());
@@ -97,7 +103,8 @@ BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries)
 
     // A thread timer only fires on a thread that pumps messages, and the list
     // has no lock: sets from other threads (the 802.1X layer) are not retried.
-    if (!ok && tries - 1 > 0 && OnRetryThread()) QueueRetry(setOid, buf, len, *pReturned, tries - 1);
+    if (!ok && tries - 1 > 0 && OnRetryThread()) QueueRetry(setOid, buf, len, *pReturned, tries - 1, done);
+    if (ok && done) done();
     return ok;
 }
 
@@ -129,7 +136,9 @@ void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD tim
                               &r.bytesReturned, nullptr);
     h.Close();
     if (!ok && --r.triesLeft != 0) return;     // keep it and its timer
+    void (*done)() = ok ? r.done : nullptr;
     DropRecord(i);
+    if (done) done();
 }
 
 BOOL IsAdapterPresent()

@@ -15,10 +15,15 @@ struct OidRetryRecord {
     DWORD  bytesReturned;
     int    triesLeft;
     UINT_PTR timerId;
+    void (*done)();      // called once a retry gets through; NULL: nothing
 };
 
 bool QueryOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned);
 BOOL SetOid(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries);
+// SetOid, and done() once the driver has taken the set: at once when the
+// first try gets through, else when a retry does (on the retry thread);
+// never when every try fails or the device goes.
+BOOL SetOidThen(DWORD oid, void* buf, DWORD len, DWORD* pReturned, int tries, void (*done)());
 void CALLBACK OidRetryTimerProc(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD time);
 BOOL IsAdapterPresent();
 

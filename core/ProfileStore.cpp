@@ -320,7 +320,7 @@ void ReadProfileValues(HKEY key, ProfileValues& values)
     for (int i = 0; i < PV_COUNT; ++i) {
         CString text;
         bool isText = key && ReadRegText(key, kRules[i].name, text);
-        bool present = isText && text.GetLength() <= kProfileTextMax;
+        bool present = isText && text.GetLength() < kProfileTextMax;
         // A number stored as a REG_DWORD (by hand) is that number.
         int n = 0;
         if (!isText && key && kRules[i].kind == NUMBER && ReadRegNumber(key, kRules[i].name, &n)) {
@@ -436,7 +436,10 @@ BOOL CopyProfileToAdapterKey(const char* name, CString* channel)
         const ValueRule& r = kRules[i];
         CString text;
         int n = 0;
-        bool usable = r.kind == TEXT ? ReadRegText(profile.get(), r.name, text) != FALSE : values.GetInt(i, &n) != FALSE;
+        // A number is usable only as the apply step reads it: a text of at
+        // most 127 characters within an int, or a REG_DWORD.
+        bool usable = r.kind == TEXT ? ReadRegText(profile.get(), r.name, text) != FALSE
+                                     : values.present[i] && ReadRegNumber(profile.get(), r.name, &n) != FALSE;
         if (usable) continue;
         if (r.activationDefault) WriteRegText(adapter.get(), r.name, r.activationDefault);
         else if (hadKept[i]) WriteRegText(adapter.get(), r.name, kept[i]);

@@ -7,7 +7,7 @@
 //
 // Reading is forgiving: numbers are read like atoi (an empty text or one
 // without digits is 0; a REG_DWORD is its number); a value that is missing,
-// outside its range, or longer than kProfileTextMax characters leaves its
+// outside its range, or of kProfileTextMax characters or more leaves its
 // field as it was, so a profile written by hand loads with the defaults for
 // whatever it lacks.
 #pragma once
@@ -20,7 +20,8 @@
 // A usable profile name has at most this many characters (the enumeration's
 // name buffer is one byte longer).
 constexpr int kProfileNameMax = 32;
-// The longest value text a reader takes.
+// The readers' buffer: a value text of this many characters or more cannot
+// be read back (at most kProfileTextMax - 1 are).
 constexpr int kProfileTextMax = 128;
 // The identifying bytes of a certificate kept in a profile.
 constexpr int kCertDataMax = 152;
@@ -179,9 +180,10 @@ std::vector<CString> EnumProfileNames();
 
 // Makes the profile the active configuration of the adapter key: every
 // value of the profile key is copied; then each of the 51 values that the
-// profile lacks or holds in a form no reader takes (a value of another type,
-// a number of more than kProfileTextMax characters) is given its default, so that
-// nothing of the previously active profile stays in force.  Also records the
+// profile lacks or holds in a form the apply step does not take (a value of
+// another type, a number of kProfileTextMax characters or more or beyond an
+// int) is given its default, so that nothing of the previously active
+// profile stays in force.  Also records the
 // profile's Channel text in *channel when asked.  FALSE when either key does
 // not open (nothing written).
 BOOL CopyProfileToAdapterKey(const char* name, CString* channel = nullptr);

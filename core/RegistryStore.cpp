@@ -74,6 +74,15 @@ BOOL ReadRegText(HKEY key, const char* name, CString& text)
     return TRUE;
 }
 
+BOOL ReadRegTextBytes(HKEY key, const char* name, std::vector<BYTE>& bytes)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!QueryWhole(key, name, &type, data) || !IsTextType(type)) return FALSE;
+    bytes = data;
+    return TRUE;
+}
+
 BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size)
 {
     if (!buf || size == 0) return FALSE;

@@ -9,6 +9,9 @@
 #pragma once
 
 #include <windows.h>
+
+#include <vector>
+
 #include "classlib/CString.h"
 
 // ---- Value names of the adapter key -------------------------------------
@@ -141,6 +144,9 @@ BOOL ReadRegText(HKEY key, const char* name, CString& text);
 //   Into a fixed buffer: always NUL-terminated; a value longer than
 //   size - 1 characters counts as missing (buf is then empty).
 BOOL ReadRegText(HKEY key, const char* name, char* buf, DWORD size);
+//   The bytes a REG_SZ / REG_EXPAND_SZ value holds, NULs and all (a text of
+//   octets: an SSID, a key), as the registry reports them.
+BOOL ReadRegTextBytes(HKEY key, const char* name, std::vector<BYTE>& bytes);
 //   Number: decimal text read like atoi (clamped to int), or a REG_DWORD.
 BOOL ReadRegInt(HKEY key, const char* name, int* value);
 //   Strict number: a text of at most 127 characters read like atoi (an

@@ -191,7 +191,9 @@ BOOL IsUsableWpsCredential(const WpsCredential& c)
     }
     if (IsPskMode(WpsAuthToNdis(c.AuthType))) {
         if (c.KeyLength == 64) return IsHexString(key, 64);
-        return c.KeyLength >= 8 && c.KeyLength <= 63;
+        // A passphrase is text: with a NUL in it, the supplicant would get
+        // a shorter one than was checked.
+        return c.KeyLength >= 8 && c.KeyLength <= 63 && !std::memchr(c.Key, 0, c.KeyLength);
     }
     return TRUE;
 }
@@ -340,7 +342,11 @@ void SaveWscProfiles()
             ERROR_SUCCESS)
             continue;
         DWORD keyLength = c.KeyLength > sizeof(c.Key) ? sizeof(c.Key) : c.KeyLength;
-        WriteCountedText(k, REGSTR_WSC_SSID, c.ssid.Ssid, SsidLength(c.ssid));
+        // With its terminator, so that an SSID whose last octet is 0 comes
+        // back whole.
+        BYTE ssid[sizeof(c.ssid.Ssid) + 1] = {};
+        std::memcpy(ssid, c.ssid.Ssid, SsidLength(c.ssid));
+        WriteCountedText(k, REGSTR_WSC_SSID, ssid, SsidLength(c.ssid) + 1);
         WriteRegInt(k, REGSTR_WSC_AUTH_TYPE, (int)c.AuthType);
         WriteRegInt(k, REGSTR_WSC_ENCRY_TYPE, (int)c.EncrType);
         WriteRegInt(k, REGSTR_WSC_KEY_INDEX, (int)c.KeyIndex);

@@ -84,7 +84,7 @@ DWORD WpsEncrToNdis(DWORD encrType);
 
 // A credential that can be applied: SSID 1-32 bytes, key index 0-3, key
 // length up to 64; a WEP key of 5 or 13 characters or 10 or 26 hex digits;
-// a pre-shared key of 8-63 characters or 64 hex digits.
+// a pre-shared key of 8-63 characters without a NUL, or 64 hex digits.
 BOOL IsUsableWpsCredential(const WpsCredential& c);
 // Keeps the usable credentials of a block the driver returned (bytes of it
 // that came back), in their order, and zeroes the rest.  Returns the count.

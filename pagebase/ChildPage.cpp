@@ -7,7 +7,7 @@ END_MESSAGE_MAP()
 
 LRESULT CChildPage::PageWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) return 0;
+    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) return 1;
     return CDialog::WindowProc(msg, wParam, lParam);
 }
 

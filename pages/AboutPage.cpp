@@ -54,16 +54,54 @@ bool QueryVersionValue(const BYTE* block, DWORD size, const char* name, const BY
     return true;
 }
 
+WORD WordAt(const BYTE* p)
+{
+    WORD w;
+    std::memcpy(&w, p, sizeof(w));
+    return w;
+}
+
+// One node of a version block (and its children) lies inside [node, end):
+// its key ends inside it, its value and each child lie inside it.  The
+// system's lookup walks the children by their own lengths and compares keys
+// up to their ends; a length that lies sends it past the block.
+bool VersionNodeIsSound(const BYTE* node, const BYTE* end, int depth)
+{
+    if (depth > 8 || end - node < 6) return false;
+    WORD length = WordAt(node), valueLength = WordAt(node + 2), type = WordAt(node + 4);
+    // Only the 32-bit layout (a type of 0 or 1; the system takes anything
+    // else for the 16-bit one) with a whole header.
+    if (length < 6 || length > end - node || type > 1) return false;
+    const BYTE* last = node + length;
+    const BYTE* key = node + 6;
+    while (key + 2 <= last && WordAt(key) != 0) key += 2;
+    if (key + 2 > last) return false;
+    auto align = [&](const BYTE* p) { return node + ((p - node + 3) & ~(ptrdiff_t)3); };
+    const BYTE* value = align(key + 2);
+    const BYTE* child = value + (ptrdiff_t)valueLength * (type ? 2 : 1);
+    if (child > last) return false;
+    // A text is converted up to its end: the end must be inside the value.
+    if (type == 1 && valueLength > 0) {
+        const BYTE* c = value;
+        while (c < child && WordAt(c) != 0) c += 2;
+        if (c >= child) return false;
+    }
+    for (child = align(child); child < last; child = align(child + WordAt(child))) {
+        if (!VersionNodeIsSound(child, last, depth + 1)) return false;
+    }
+    return true;
+}
+
 // The fixed part of a version block, when the block is sound enough to be
 // looked into.
 bool FixedFileInfo(const BYTE* block, DWORD size, VS_FIXEDFILEINFO& info)
 {
     // A root that claims more than the block holds would send every lookup
-    // past its end.
-    WORD rootLength = 0;
-    if (size < sizeof(rootLength)) return false;
-    std::memcpy(&rootLength, block, sizeof(rootLength));
+    // past its end, and so would a child that claims more than its parent.
+    if (size < 6) return false;
+    WORD rootLength = WordAt(block);
     if (rootLength < 6 || rootLength > size) return false;
+    if (!VersionNodeIsSound(block, block + rootLength, 0)) return false;
     const BYTE* value = nullptr;
     UINT length = 0;
     if (!QueryVersionValue(block, size, "\\", &value, &length) || length < sizeof(info)) return false;
@@ -108,7 +146,10 @@ BOOL ReadFileVersionTexts(const char* path, CString& version, CString& date, CSt
                        (int)HIWORD(info.dwFileVersionLS), (int)LOWORD(info.dwFileVersionLS));
         const BYTE* value = nullptr;
         UINT length = 0;
-        if (copyright && QueryVersionValue(block, size, "\\StringFileInfo\\040904B0\\LegalCopyright", &value, &length))
+        // The system copies a text it is asked for behind the root's bytes,
+        // as long again: only a block with that room is asked.
+        if (copyright && 2 * (DWORD)WordAt(block) + 4 <= size &&
+            QueryVersionValue(block, size, "\\StringFileInfo\\040904B0\\LegalCopyright", &value, &length))
             *copyright = CString((const char*)value, (int)strnlen((const char*)value, length));
         struct __stat64 st;
         if (_stat64(path, &st) == 0) {
@@ -207,7 +248,7 @@ void CAboutPage::FillVersionInfo()
     BYTE eeprom[4] = {};
     BOOL haveEeprom = QueryOid(OID_VENDOR_EEPROM_VERSION, eeprom, sizeof(eeprom), nullptr) ? TRUE : FALSE;
     if (haveEeprom) m_strEepromVersion.Format("%d.%d\n", eeprom[0], eeprom[1]);
-    ShowRow(IDC_ABOUT_EEPROM_LABEL, IDC_ABOUT_EEPROM, haveEeprom);
+    else ShowRow(IDC_ABOUT_EEPROM_LABEL, IDC_ABOUT_EEPROM, FALSE);
 
     std::memset(m_mac, 0, sizeof(m_mac));
     QueryOid(OID_802_3_CURRENT_ADDRESS, m_mac, sizeof(m_mac), nullptr);

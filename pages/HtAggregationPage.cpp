@@ -167,7 +167,10 @@ void CHtAggregationPage::OnShowWindow(BOOL bShow, UINT)
     if (!ReadBaCapability()) {
         BaCapability cap = {};
         DWORD got = 0;
-        if (QueryOid(OID_VENDOR_BA_CAPABILITY, &cap, sizeof(cap), &got) && got == sizeof(cap)) UnpackRecord(cap);
+        // Cut to the widths the controls (and the stored word) hold, so that
+        // what is sent is what the dialog shows.
+        if (QueryOid(OID_VENDOR_BA_CAPABILITY, &cap, sizeof(cap), &got) && got == sizeof(cap))
+            UnpackRecord(BaCapabilityFromRegistry(BaCapabilityToRegistry(cap)));
     }
     SetBaCapabilityOid();
     UpdateData(FALSE);

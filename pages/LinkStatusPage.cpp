@@ -71,6 +71,20 @@ bool IsZeroMac(const BYTE* mac)
     return true;
 }
 
+// A value of the driver, taken only from a whole answer: a shorter one would
+// mix with the preset into a number the driver never sent (a chain's -200
+// with one byte of an RSSI).  *answered: whether the query itself succeeded.
+bool QueryValue(DWORD oid, void* value, DWORD size, bool* answered = nullptr)
+{
+    BYTE answer[8] = {};
+    DWORD got = 0;
+    bool ok = size <= sizeof(answer) && QueryOid(oid, answer, size, &got);
+    if (answered) *answered = ok;
+    if (!ok || got != size) return false;
+    std::memcpy(value, answer, size);
+    return true;
+}
+
 // Shifts a sample into a history and returns the largest of its values.
 double PushSample(double* history, double sample)
 {
@@ -263,9 +277,9 @@ void CLinkStatusPage::OnDestroy()
 void CLinkStatusPage::UpdateAntennaBars()
 {
     LONG rssi = 0;
-    m_bAntenna1 = QueryOid(OID_VENDOR_RSSI_1, &rssi, sizeof(rssi), nullptr) ? TRUE : FALSE;
-    m_bAntenna2 = QueryOid(OID_VENDOR_RSSI_2, &rssi, sizeof(rssi), nullptr) ? TRUE : FALSE;
-    int noiseSlot = 4;
+    m_bAntenna1 = QueryValue(OID_VENDOR_RSSI_1, &rssi, sizeof(rssi)) ? TRUE : FALSE;
+    m_bAntenna2 = QueryValue(OID_VENDOR_RSSI_2, &rssi, sizeof(rssi)) ? TRUE : FALSE;
+    int noiseSlot = 0;
     if (!m_bAntenna1) {
         m_bars[BAR_SIGNAL2].ShowWindow(SW_HIDE);
         m_bars[BAR_SIGNAL3].ShowWindow(SW_HIDE);
@@ -274,7 +288,7 @@ void CLinkStatusPage::UpdateAntennaBars()
         m_bars[BAR_SIGNAL3].ShowWindow(SW_HIDE);
         noiseSlot = 3;
     }
-    m_bars[BAR_NOISE].MoveWindow(kBarX, kBarTop + noiseSlot * kBarStep, kBarWidth, kBarHeight);
+    if (noiseSlot) m_bars[BAR_NOISE].MoveWindow(kBarX, kBarTop + noiseSlot * kBarStep, kBarWidth, kBarHeight);
 }
 
 void CLinkStatusPage::ShowHtGroup()
@@ -311,18 +325,16 @@ void CLinkStatusPage::ShowHtSetting(int blank, const DWORD* word)
 void CLinkStatusPage::ShowLegacyHtFields()
 {
     DWORD word = 0;
-    if (!QueryOid(OID_VENDOR_TX_RATE, &word, sizeof(word), nullptr)) return;
+    QueryValue(OID_VENDOR_TX_RATE, &word, sizeof(word));
     if (HtRateWord::PhyMode(word) > 1) return;
     for (UINT id : kHtValueIds) SetDlgItemText(id, "n/a");
 }
 
 void CLinkStatusPage::RateFromHtSetting(DWORD oid, double* mbps)
 {
+    // A failed query reads as the word 0 (CCK, MCS 0: 1 Mbps).
     DWORD word = 0;
-    if (!QueryOid(oid, &word, sizeof(word), nullptr)) {
-        if (oid == OID_VENDOR_TX_RATE) ShowHtSetting(1, nullptr);
-        return;
-    }
+    QueryValue(oid, &word, sizeof(word));
     int mcs = HtRateWord::Mcs(word);
     switch (HtRateWord::PhyMode(word)) {
     case 0: {
@@ -494,11 +506,13 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
     // Link-state text; a code the table does not hold shows none.
     DWORD extra = 0xFFFFFFFF;
     m_strExtraInfo.Empty();
-    if (QueryOid(OID_VENDOR_EXTRA_INFO, &extra, sizeof(extra), nullptr) && extra <= 10)
+    if (QueryValue(OID_VENDOR_EXTRA_INFO, &extra, sizeof(extra)) && extra <= 10)
         m_strExtraInfo = StringFromTable(IDS_LINK_STATE_FIRST + extra);
 
     DWORD media = 1;
-    if (!QueryOid(OID_GEN_MEDIA_CONNECT_STATUS, &media, sizeof(media), nullptr)) {
+    bool answered = false;
+    QueryValue(OID_GEN_MEDIA_CONNECT_STATUS, &media, sizeof(media), &answered);
+    if (!answered) {
         ShowDisconnected(IDS_LINK_NOT_READY);
         return;
     }
@@ -524,7 +538,7 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
     CString ssidText((const char*)ssid.Ssid, (int)std::min<ULONG>(ssid.SsidLength, 32));
     BYTE ip[4] = {};
     const BYTE* m = statusBssid;
-    if (QueryOid(OID_VENDOR_IP_ADDRESS, ip, sizeof(ip), nullptr) && (ip[0] | ip[1] | ip[2] | ip[3]))
+    if (QueryValue(OID_VENDOR_IP_ADDRESS, ip, sizeof(ip)) && (ip[0] | ip[1] | ip[2] | ip[3]))
         m_strStatus.Format("%s <--> %02X-%02X-%02X-%02X-%02X-%02X [%d.%d.%d.%d]", ssidText.GetString(), m[0], m[1], m[2],
                            m[3], m[4], m[5], ip[0], ip[1], ip[2], ip[3]);
     else
@@ -547,7 +561,7 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
     // Transmit power; a failed query shows no power at all.
     CString txPower;
     DWORD power = 0;
-    bool havePower = QueryOid(OID_VENDOR_TX_POWER, &power, sizeof(power), nullptr);
+    bool havePower = QueryValue(OID_VENDOR_TX_POWER, &power, sizeof(power));
     if (havePower) {
         if (power == 0xFFFFFFFF || power == 100) txPower = "100%";
         else if (power < 7) txPower = "Lowest";
@@ -574,7 +588,7 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
         RateFromHtSetting(OID_VENDOR_RX_RATE, &rxRate);
     } else {
         DWORD index = 0xFFFFFFFF;
-        if (QueryOid(OID_VENDOR_RX_RATE, &index, sizeof(index), nullptr) && index < 12) rxRate = kLegacyRates[index];
+        if (QueryValue(OID_VENDOR_RX_RATE, &index, sizeof(index)) && index < 12) rxRate = kLegacyRates[index];
     }
     m_strRxRate.Format("%.1f Mbps", rxRate);
     LinkStatusRecord record = {};
@@ -607,9 +621,9 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
 
     // Signal of each receive chain; a chain that does not answer reads as absent.
     LONG rssi[3] = { -200, -200, -200 };
-    QueryOid(OID_802_11_RSSI, &rssi[0], sizeof(LONG), nullptr);
-    QueryOid(OID_VENDOR_RSSI_1, &rssi[1], sizeof(LONG), nullptr);
-    QueryOid(OID_VENDOR_RSSI_2, &rssi[2], sizeof(LONG), nullptr);
+    QueryValue(OID_802_11_RSSI, &rssi[0], sizeof(LONG));
+    QueryValue(OID_VENDOR_RSSI_1, &rssi[1], sizeof(LONG));
+    QueryValue(OID_VENDOR_RSSI_2, &rssi[2], sizeof(LONG));
     int p0 = RssiToPercent(rssi[0]);
     if (m_nPrevSignal != 0) p0 = (int)((p0 + m_nPrevSignal + 1.0) * 0.5);
     m_nPrevSignal = p0;
@@ -619,8 +633,8 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
 
     // Signal-to-noise of the two streams; 44 (also for a failed query) is none.
     DWORD snr[2] = { 44, 44 };
-    QueryOid(OID_VENDOR_SNR_0, &snr[0], sizeof(DWORD), nullptr);
-    QueryOid(OID_VENDOR_SNR_1, &snr[1], sizeof(DWORD), nullptr);
+    QueryValue(OID_VENDOR_SNR_0, &snr[0], sizeof(DWORD));
+    QueryValue(OID_VENDOR_SNR_1, &snr[1], sizeof(DWORD));
     for (int i = 0; i < 2; ++i) {
         CString t;
         if (snr[i] == 44) t = "n/a";
@@ -629,21 +643,23 @@ void CLinkStatusPage::OnTimer(UINT_PTR)
     }
 
     // Noise; lower is better, so the colours run the other way.
+    // In 64 bits: the driver's numbers may be anything, and the figure must
+    // not wrap round (a noise of 300000000 dBm is 100 %, not 0 %).
     LONG noiseValue = 0;
-    QueryOid(OID_VENDOR_NOISE, &noiseValue, sizeof(noiseValue), nullptr);
-    int noise;
+    QueryValue(OID_VENDOR_NOISE, &noiseValue, sizeof(noiseValue));
+    long long noise;
     if (g_bHtDevice) {
-        int strongest = (int)std::max(rssi[0], std::max(rssi[1], rssi[2]));
-        int weakest = (int)std::min(snr[0], snr[1]);
+        long long strongest = std::max({ (long long)rssi[0], (long long)rssi[1], (long long)rssi[2] });
+        long long weakest = std::min(snr[0], snr[1]);
         noise = strongest < -70 ? strongest - weakest : -92;
     } else {
-        noise = (int)noiseValue - 143;
+        noise = (long long)noiseValue - 143;
     }
-    int n = std::max(0, std::min(((noise * 5 + 500) * 2) / 3, 100));
+    int n = (int)std::max(0LL, std::min(((noise * 5 + 500) * 2) / 3, 100LL));
     CGradientProgressCtrl& noiseBar = m_bars[BAR_NOISE];
     if (g_bShowDbm) {
         CString caption;
-        caption.Format("Noise Strength >> %d dBm", noise);
+        caption.Format("Noise Strength >> %I64d dBm", noise);
         noiseBar.SetText(caption, PBS_GRAD_CALLER_TEXT);
     } else {
         noiseBar.SetText(kBarCaptions[BAR_NOISE], PBS_GRAD_POSITION);

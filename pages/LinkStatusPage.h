@@ -65,8 +65,8 @@ public:
     // One tick of the refresh.
     void OnTimer(UINT_PTR id);
 
-    // Reads an HT rate word and converts it to Mbps (*mbps keeps its value
-    // when the query fails); the transmit word also fills the HT values.
+    // Reads an HT rate word and converts it to Mbps (a failed query reads
+    // as the word 0, CCK at 1 Mbps); the transmit word also fills the HT values.
     void RateFromHtSetting(DWORD oid, double* mbps);
 
 protected:

@@ -49,6 +49,16 @@ long long Counter(const BYTE* record, size_t offset)
     return v;
 }
 
+// The driver's counters are zero from now on: the link panel's next
+// throughput sample counts from them.  Not before the driver took the reset
+// (a sample from zero would be the whole counter), and not at all when it
+// never did.
+void ResetLinkByteCounts()
+{
+    CChildPage* panel = g_pPanelDoor ? g_pPanelDoor->OpenedPanel(PANEL_LINK_STATUS) : nullptr;
+    if (panel) static_cast<CLinkStatusPage*>(panel)->ResetByteCounts();
+}
+
 CString Signed64(long long v)
 {
     CString s;
@@ -247,8 +257,5 @@ void CStatisticsPage::OnResetCounter()
         page->UpdateData(FALSE);
     }
     DWORD returned = 0;
-    SetOid(OID_VENDOR_RESET_COUNTERS, nullptr, 0, &returned, 3);
-    // The link panel's next throughput sample counts from the zeroed counters.
-    CChildPage* panel = g_pPanelDoor ? g_pPanelDoor->OpenedPanel(PANEL_LINK_STATUS) : nullptr;
-    if (panel) static_cast<CLinkStatusPage*>(panel)->ResetByteCounts();
+    SetOidThen(OID_VENDOR_RESET_COUNTERS, nullptr, 0, &returned, 3, ResetLinkByteCounts);
 }

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -155,6 +157,20 @@ std::vector<BYTE> VersionRoot(DWORD signature, WORD valueLength, WORD declaredLe
     return b;
 }
 
+// A version block of the robustness program's inputs (tests/data/fuzz).
+std::vector<BYTE> FuzzBlock(const char* name)
+{
+    std::ifstream f(std::string(KQ_TESTDATA_DIR "/fuzz/") + name, std::ios::binary);
+    return std::vector<BYTE>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+// The review's block as it was before its root was damaged.
+std::vector<BYTE> SoundBlock()
+{
+    std::vector<BYTE> b = FuzzBlock("F1b-version-root-length-write.bin");
+    if (b.size() > 1) b[1] = 0x02;
+    return b;
+}
+
 class AboutTest : public kqtest::LinkWindowTest {
 protected:
     void SetUp() override
@@ -265,10 +281,16 @@ TEST_F(AboutTest, NotConnectedAndWithoutAdapter)
     EXPECT_EQ("00-00-00-00-00-00", Text(page, IDC_ABOUT_MAC));
     EXPECT_EQ(kDriverVersion, Text(page, IDC_ABOUT_DRIVER_VERSION));
     ShotWindow("about-no-adapter");
+    // Back: the firmware row shows again; the EEPROM row, hidden once, stays
+    // hidden until the window is made again.
     ASSERT_TRUE(m_sim.Return(kGuid));
     ShowAgain();
-    EXPECT_TRUE(Visible(page, IDC_ABOUT_EEPROM));
+    EXPECT_FALSE(Visible(page, IDC_ABOUT_EEPROM));
+    EXPECT_EQ("2.1\n", Text(page, IDC_ABOUT_EEPROM));
     EXPECT_TRUE(Visible(page, IDC_ABOUT_FIRMWARE));
+    page = ShowAbout();
+    ASSERT_NE(nullptr, page);
+    EXPECT_TRUE(Visible(page, IDC_ABOUT_EEPROM));
 }
 
 // ---- Tables ----------------------------------------------------------------------------
@@ -362,13 +384,16 @@ TEST_F(AboutTest, FailedQueriesHideTheirRowsAndOddSizesDoNoHarm)
 {
     CAboutPage* page = ShowAbout();
     ASSERT_NE(nullptr, page);
+    // The firmware row follows each answer; the EEPROM row is only ever
+    // hidden, so that once its query failed it stays hidden in this window.
     const struct {
         DWORD failing;
         bool eeprom, firmware;
     } cases[] = {
-        { OID_VENDOR_EEPROM_VERSION, false, true },
         { OID_VENDOR_FIRMWARE_VERSION, true, false },
-        { 0, true, true },   // answered again: shown again
+        { 0, true, true },
+        { OID_VENDOR_EEPROM_VERSION, false, true },
+        { 0, false, true },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.failing);
@@ -388,17 +413,22 @@ TEST_F(AboutTest, FailedQueriesHideTheirRowsAndOddSizesDoNoHarm)
     ASSERT_TRUE(m_sim.ClearFaults(kGuid));
     EXPECT_EQ("00-00-00-00-00-00", Text(page, IDC_ABOUT_MAC));
 
-    // Answers of every size: what came is shown, the rest reads 0.
+    // Answers of every size, in a new window: what came is shown, the rest
+    // reads 0; an answer longer than the value is a failed query (the rows
+    // hide and keep their last texts; the address reads zero).
+    page = ShowAbout();
+    ASSERT_NE(nullptr, page);
     const BYTE bytes[8] = { 0x07, 0x09, 0x0B, 0x0D, 0x0F, 0x11, 0x13, 0x15 };
     const struct {
         DWORD size;
         const char* eeprom;
         const char* firmware;
+        bool shown;
         const char* mac;
     } sizes[] = {
-        { 0, "0.0\n", "0.0\n", "00-00-00-00-00-00" },   { 1, "7.0\n", "0.7\n", "07-00-00-00-00-00" },
-        { 2, "7.9\n", "9.7\n", "07-09-00-00-00-00" },   { 4, "7.9\n", "9.7\n", "07-09-0B-0D-00-00" },
-        { 6, nullptr, nullptr, "07-09-0B-0D-0F-11" },   { 8, nullptr, nullptr, nullptr },
+        { 0, "0.0\n", "0.0\n", true, "00-00-00-00-00-00" },   { 1, "7.0\n", "0.7\n", true, "07-00-00-00-00-00" },
+        { 2, "7.9\n", "9.7\n", true, "07-09-00-00-00-00" },   { 4, "7.9\n", "9.7\n", true, "07-09-0B-0D-00-00" },
+        { 6, "7.9\n", "9.7\n", false, "07-09-0B-0D-0F-11" },  { 8, "7.9\n", "9.7\n", false, "00-00-00-00-00-00" },
     };
     for (const auto& s : sizes) {
         SCOPED_TRACE(s.size);
@@ -407,16 +437,13 @@ TEST_F(AboutTest, FailedQueriesHideTheirRowsAndOddSizesDoNoHarm)
             ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, bytes, s.size));
         ShowAgain();
         ASSERT_TRUE(IsWindow(page->m_hWnd));
-        if (s.eeprom) {
-            EXPECT_EQ(s.eeprom, Text(page, IDC_ABOUT_EEPROM));
-        }
-        if (s.firmware) {
-            EXPECT_EQ(s.firmware, Text(page, IDC_ABOUT_FIRMWARE));
-        }
-        if (s.mac) {
-            EXPECT_EQ(s.mac, Text(page, IDC_ABOUT_MAC));
-        }
+        EXPECT_EQ(s.eeprom, Text(page, IDC_ABOUT_EEPROM));
+        EXPECT_EQ(s.firmware, Text(page, IDC_ABOUT_FIRMWARE));
+        EXPECT_EQ(s.shown, Visible(page, IDC_ABOUT_EEPROM));
+        EXPECT_EQ(s.shown, Visible(page, IDC_ABOUT_FIRMWARE));
+        EXPECT_EQ(s.mac, Text(page, IDC_ABOUT_MAC));
     }
+    ShotWindow("about-odd-answers");
 }
 
 TEST_F(AboutTest, DriverFilesWithoutUsableVersionInformationLeaveTheirTexts)
@@ -429,6 +456,7 @@ TEST_F(AboutTest, DriverFilesWithoutUsableVersionInformationLeaveTheirTexts)
         const char* what;
         std::vector<BYTE> bytes;
         const char* version;
+        const char* copyright = "kept";
     } cases[] = {
         { "an empty file", {}, "" },
         { "a text file", std::vector<BYTE>(100, 'x'), "" },
@@ -439,6 +467,11 @@ TEST_F(AboutTest, DriverFilesWithoutUsableVersionInformationLeaveTheirTexts)
         { "no fixed part", DriverWithVersionBlock(VersionRoot(VS_FFI_SIGNATURE, 0)), "" },
         { "a wrong signature", DriverWithVersionBlock(VersionRoot(0x12345678, 52)), "" },
         { "a root alone, no strings", DriverWithVersionBlock(VersionRoot(VS_FFI_SIGNATURE, 52)), "9.8.7.6\n" },
+        // The review's blocks: a string table and its first string that claim
+        // more than they hold, and a root that claims 768 of its 512 bytes.
+        { "a string table past its block", DriverWithVersionBlock(FuzzBlock("F1-version-stringtable-walk.bin")), "" },
+        { "a root past its block", DriverWithVersionBlock(FuzzBlock("F1b-version-root-length-write.bin")), "" },
+        { "the same block sound", DriverWithVersionBlock(SoundBlock()), "1.2.3.4\n", "Copyright (C) Tolvane 2008" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -454,7 +487,7 @@ TEST_F(AboutTest, DriverFilesWithoutUsableVersionInformationLeaveTheirTexts)
         CString version, date, copyright = "kept";
         EXPECT_EQ(*c.version != 0, ReadFileVersionTexts(path.c_str(), version, date, &copyright) != FALSE);
         EXPECT_STREQ(c.version, version);
-        EXPECT_STREQ("kept", copyright);
+        EXPECT_STREQ(c.copyright, copyright);
     }
 }
 

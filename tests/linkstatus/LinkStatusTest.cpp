@@ -334,6 +334,9 @@ TEST_F(LinkStatusTest, QualitySignalAndNoiseFigures)
         { { -75, -200, -85 }, { 20, 25 }, "Signal Strength2 >>", 0, "Noise Strength >> 16%", 16, kGreen, { "20", "25" } },
         { { -80, -90, -95 }, { 44, 5 }, "Signal Strength 2 >> 0%", 0, "Noise Strength >> 50%", 50, kYellow, { "n/a", "5" } },
         { { -95, -95, -95 }, { 0xFFFFFFF0u, 44 }, "Signal Strength 2 >> 0%", 0, "Noise Strength >> 0%", 0, 0, { "-16", "n/a" } },
+        // The smaller SNR, compared unsigned, is 2^31: the noise is far below 0 dBm, not wrapped round above it.
+        { { -95, -95, -95 }, { 0x80000000u, 0xFFFFFFFFu }, "Signal Strength 2 >> 0%", 0, "Noise Strength >> 0%", 0, 0,
+          { "-2147483648", "-1" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.noise);
@@ -363,15 +366,26 @@ TEST_F(LinkStatusTest, QualitySignalAndNoiseFigures)
         DWORD value;
         int pos;
         DWORD colour;
-    } legacy[] = { { 0, 0, 0 }, { 51, 26, kGreen }, { 63, 66, kYellow }, { 143, 100, kRed }, { 400, 100, kRed } };
+        const char* dbm;
+    } legacy[] = { { 0, 0, 0, "-143" }, { 51, 26, kGreen, "-92" }, { 63, 66, kYellow, "-80" },
+                   { 143, 100, kRed, "0" }, { 400, 100, kRed, "257" },
+                   // Far beyond a real figure: still high, not wrapped round to 0 % (the arithmetic is wide enough).
+                   { 300000143, 100, kRed, "300000000" }, { 0x7FFFFFFF, 100, kRed, "2147483504" },
+                   { 0x80000000, 0, 0, "-2147483791" } };
     for (const auto& l : legacy) {
         SCOPED_TRACE(l.value);
         Answer(OID_VENDOR_NOISE, l.value);
+        g_bShowDbm = FALSE;
         Tick(p);
         EXPECT_EQ(l.pos, Pos(p, IDC_LINK_NOISE_BAR));
         if (l.colour) {
             EXPECT_EQ(l.colour, BarStart(p, IDC_LINK_NOISE_BAR));
         }
+        g_bShowDbm = TRUE;
+        Tick(p);
+        char text[128] = {};
+        GetDlgItemTextA(p->m_hWnd, IDC_LINK_NOISE_BAR, text, sizeof(text));
+        EXPECT_EQ(std::string("Noise Strength >> ") + l.dbm + " dBm", text);
     }
 }
 
@@ -427,7 +441,28 @@ TEST_F(LinkStatusTest, RatesFromTheHtWordAndTheLegacyIndex)
 
 // ---- Bad answers ---------------------------------------------------------------------------
 
-TEST_F(LinkStatusTest, OddAnswersOfEverySizeNeverBreakThePanel)
+// What the panel shows, every text and bar.
+std::string Shown(CLinkStatusPage* p)
+{
+    std::string s;
+    for (UINT id : { IDC_LINK_STATUS, IDC_LINK_EXTRA, IDC_LINK_CHANNEL, IDC_LINK_AUTH, IDC_LINK_ENCRYPTION,
+                     IDC_LINK_NETTYPE, IDC_LINK_TX_RATE, IDC_LINK_RX_RATE, IDC_LINK_BW, IDC_LINK_GI, IDC_LINK_MCS,
+                     IDC_LINK_SNR0, IDC_LINK_SNR1 })
+    {
+        char text[512] = {};
+        GetDlgItemTextA(p->m_hWnd, id, text, sizeof(text));
+        s += std::string(text) + "|";
+    }
+    for (UINT id : { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_SIGNAL2_BAR, IDC_LINK_SIGNAL3_BAR,
+                     IDC_LINK_NOISE_BAR }) {
+        char text[128] = {};
+        GetDlgItemTextA(p->m_hWnd, id, text, sizeof(text));
+        s += std::string(text) + "@" + std::to_string(SendDlgItemMessageA(p->m_hWnd, id, PBM_GETPOS, 0, 0)) + "|";
+    }
+    return s;
+}
+
+TEST_F(LinkStatusTest, OddAnswersOfEverySizeShowWhatAFailedQueryShows)
 {
     JoinOpen();
     Scan();
@@ -443,13 +478,52 @@ TEST_F(LinkStatusTest, OddAnswersOfEverySizeNeverBreakThePanel)
     EXPECT_EQ(std::string(32, 'S') + " <--> 00-11-22-33-44-01 [192.168.1.100]", Text(p, IDC_LINK_STATUS));
     ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_802_11_SSID));
 
-    const DWORD oids[] = { OID_VENDOR_EXTRA_INFO, OID_GEN_MEDIA_CONNECT_STATUS, OID_802_11_BSSID, OID_802_11_SSID,
-                           OID_VENDOR_IP_ADDRESS, OID_802_11_CONFIGURATION, OID_VENDOR_TX_POWER, OID_VENDOR_RX_RATE,
-                           OID_VENDOR_LINK_STATUS, OID_VENDOR_TX_RATE, OID_802_11_RSSI, OID_VENDOR_RSSI_1,
-                           OID_VENDOR_RSSI_2, OID_VENDOR_SNR_0, OID_VENDOR_SNR_1, OID_VENDOR_NOISE,
-                           OID_VENDOR_ADVANCED_CONFIG };
-    std::vector<BYTE> junk(300, 0xFF);
-    for (DWORD oid : oids) {
+    // A value of four bytes is taken only from a whole answer: a shorter or
+    // longer one shows what a failed query shows.  (Two ticks each, so that
+    // the smoothing has settled.)
+    const DWORD values[] = { OID_VENDOR_EXTRA_INFO, OID_VENDOR_IP_ADDRESS, OID_VENDOR_TX_POWER, OID_VENDOR_RX_RATE,
+                             OID_VENDOR_TX_RATE, OID_802_11_RSSI, OID_VENDOR_RSSI_1, OID_VENDOR_RSSI_2,
+                             OID_VENDOR_SNR_0, OID_VENDOR_SNR_1, OID_VENDOR_NOISE };
+    // The air's own figures move: every value is held still at a whole answer.
+    const DWORD held[] = { 0, 0x0164A8C0, 100, 7, (2u << 14) | 7, (DWORD)-60, (DWORD)-62, (DWORD)-65, 30, 28, 51 };
+    auto hold = [&](size_t k) { ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, values[k], &held[k], 4)); };
+    for (size_t k = 0; k < sizeof(values) / sizeof(values[0]); ++k) hold(k);
+    LinkStatusRecord record = { 108, 75, 0, 0, 0 };
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_VENDOR_LINK_STATUS, &record, sizeof(record)));
+    for (int t = 0; t < 10; ++t) Tick(p);
+    std::vector<BYTE> junk(300, 0x10);
+    for (BOOL ht : { TRUE, FALSE }) {
+        g_bHtDevice = ht;
+        for (size_t k = 0; k < sizeof(values) / sizeof(values[0]); ++k) {
+            DWORD oid = values[k];
+            ASSERT_TRUE(m_sim.SetOidStatus(kGuid, oid, (LONG)0xC0000001));
+            Tick(p);
+            Tick(p);
+            std::string failed = Shown(p);
+            for (DWORD size : { 0u, 1u, 2u, 3u, 5u, 19u, 300u }) {
+                SCOPED_TRACE(testing::Message() << std::hex << oid << " " << std::dec << size << (ht ? " HT" : ""));
+                ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, junk.data(), size));
+                Tick(p);
+                Tick(p);
+                EXPECT_EQ(failed, Shown(p));
+            }
+            hold(k);
+            // Chain 0 is smoothed: let it come back to its figure.
+            if (oid == OID_802_11_RSSI)
+                for (int t = 0; t < 10; ++t) Tick(p);
+        }
+    }
+    for (DWORD oid : values) ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, oid));
+    // The records take what came: a link record of 8 bytes is a rate and a
+    // quality with no counters; the rest of the panel is as before.
+    g_bHtDevice = FALSE;
+    BYTE cut[8] = { 22, 0, 0, 0, 50, 0, 0, 0 };
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_VENDOR_LINK_STATUS, cut, sizeof(cut)));
+    Tick(p);
+    EXPECT_EQ("11.0 Mbps", Text(p, IDC_LINK_TX_RATE));
+    ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_VENDOR_LINK_STATUS));
+    for (DWORD oid : { (DWORD)OID_GEN_MEDIA_CONNECT_STATUS, (DWORD)OID_802_11_BSSID, (DWORD)OID_802_11_CONFIGURATION,
+                       (DWORD)OID_VENDOR_LINK_STATUS, (DWORD)OID_VENDOR_ADVANCED_CONFIG }) {
         for (DWORD size : { 0u, 1u, 3u, 5u, 19u, 37u, 300u }) {
             SCOPED_TRACE(testing::Message() << std::hex << oid << " " << std::dec << size);
             ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, junk.data(), size));
@@ -457,12 +531,125 @@ TEST_F(LinkStatusTest, OddAnswersOfEverySizeNeverBreakThePanel)
             ASSERT_TRUE(IsWindow(p->m_hWnd));
         }
         ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, oid));
-        ASSERT_TRUE(m_sim.FailAlways(kGuid, oid));
-        Tick(p);
-        ASSERT_TRUE(m_sim.ClearFaults(kGuid));
     }
+    // A media status cut short is no status: not connected, but the driver is there.
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_GEN_MEDIA_CONNECT_STATUS, junk.data(), 1));
+    Tick(p);
+    EXPECT_EQ("Disconnected", Text(p, IDC_LINK_STATUS));
+    ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_GEN_MEDIA_CONNECT_STATUS));
     Tick(p);
     EXPECT_EQ("Kestiq-Open <--> 00-11-22-33-44-01 [192.168.1.100]", Text(p, IDC_LINK_STATUS));
+}
+
+TEST_F(LinkStatusTest, AShortAnswerNeverMixesWithThePreset)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    g_bHtDevice = FALSE;
+    auto give = [&](DWORD oid, std::vector<BYTE> bytes) {
+        ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, oid, bytes.data(), (DWORD)bytes.size()));
+    };
+    // One byte of the code 3 is not "Software radio off" read as 0xFFFFFF03:
+    // no code at all, as a failed query.
+    give(OID_VENDOR_EXTRA_INFO, { 3 });
+    give(OID_VENDOR_TX_POWER, { 50, 0, 0, 0 });
+    // One byte of the index 5 is no index: 1.0 Mbps, not read as 0xFFFFFF05.
+    give(OID_VENDOR_RX_RATE, { 5 });
+    // Two bytes of a positive RSSI on chain 1 are no chain, not -65520 dBm at 0 %.
+    give(OID_VENDOR_RSSI_1, { 0x10, 0x00 });
+    Tick(p);
+    EXPECT_EQ(" [TxPower:50%]", Text(p, IDC_LINK_EXTRA));
+    EXPECT_EQ("1.0 Mbps", Text(p, IDC_LINK_RX_RATE));
+    char text[128] = {};
+    GetDlgItemTextA(p->m_hWnd, IDC_LINK_SIGNAL2_BAR, text, sizeof(text));
+    EXPECT_STREQ("Signal Strength2 >>", text);
+    // Whole, the same answers are read.
+    give(OID_VENDOR_EXTRA_INFO, { 3, 0, 0, 0 });
+    give(OID_VENDOR_RX_RATE, { 5, 0, 0, 0 });
+    give(OID_VENDOR_RSSI_1, { 0xC4, 0xFF, 0xFF, 0xFF });
+    Tick(p);
+    EXPECT_EQ("Software radio off [TxPower:50%]", Text(p, IDC_LINK_EXTRA));
+    EXPECT_EQ("9.0 Mbps", Text(p, IDC_LINK_RX_RATE));
+    GetDlgItemTextA(p->m_hWnd, IDC_LINK_SIGNAL2_BAR, text, sizeof(text));
+    EXPECT_STREQ("Signal Strength 2 >> 76%", text);
+    // A chain that answers short when the panel is shown counts as missing.
+    give(OID_VENDOR_RSSI_1, { 0xC4, 0xFF });
+    m_dlg.ShowPage(PANEL_HIDDEN_SSID);
+    m_dlg.ShowPage(PANEL_LINK_STATUS);
+    KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
+    EXPECT_FALSE(Visible(p, IDC_LINK_SIGNAL2_BAR));
+    EXPECT_FALSE(Visible(p, IDC_LINK_SIGNAL3_BAR));
+}
+
+TEST_F(LinkStatusTest, AFailedTransmitRateReadsAsALegacyRate)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    ASSERT_TRUE(g_bHtDevice);
+    Answer(OID_VENDOR_TX_RATE, (2u << 14) | 7);
+    Tick(p);
+    ASSERT_EQ("7", Text(p, IDC_LINK_MCS));
+    // Failed, the word reads as 0 (CCK, 1 Mbps): the rate is 1.0 and the HT
+    // values say "n/a", as for any legacy rate.
+    ASSERT_TRUE(m_sim.SetOidStatus(kGuid, OID_VENDOR_TX_RATE, (LONG)0xC0000001));
+    Tick(p);
+    EXPECT_EQ("1.0 Mbps", Text(p, IDC_LINK_TX_RATE));
+    for (UINT id : { IDC_LINK_BW, IDC_LINK_GI, IDC_LINK_MCS, IDC_LINK_SNR0, IDC_LINK_SNR1 }) EXPECT_EQ("n/a", Text(p, id)) << id;
+    ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_VENDOR_TX_RATE));
+}
+
+TEST_F(LinkStatusTest, MissingChainsHideTheirBarsAndTheNoiseBarTakesTheirPlace)
+{
+    JoinOpen();
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    auto top = [&](UINT id) {
+        RECT r;
+        GetWindowRect(GetDlgItem(p->m_hWnd, id), &r);
+        return r.top;
+    };
+    const LONG slot2 = top(IDC_LINK_SIGNAL2_BAR), slot3 = top(IDC_LINK_SIGNAL3_BAR), slot4 = top(IDC_LINK_NOISE_BAR);
+    auto reshow = [&] {
+        m_dlg.ShowPage(PANEL_HIDDEN_SSID);
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+        KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
+    };
+    // Every chain answers: nothing moves.
+    EXPECT_TRUE(Visible(p, IDC_LINK_SIGNAL3_BAR));
+    EXPECT_EQ(slot4, top(IDC_LINK_NOISE_BAR));
+    // Chain 2 missing: its bar hides, the noise bar moves up into its place.
+    ASSERT_TRUE(m_sim.FailAlways(kGuid, OID_VENDOR_RSSI_2));
+    reshow();
+    EXPECT_TRUE(Visible(p, IDC_LINK_SIGNAL2_BAR));
+    EXPECT_FALSE(Visible(p, IDC_LINK_SIGNAL3_BAR));
+    EXPECT_EQ(slot3, top(IDC_LINK_NOISE_BAR));
+    // Chain 1 missing too: both hide, the noise bar under the first.
+    ASSERT_TRUE(m_sim.FailAlways(kGuid, OID_VENDOR_RSSI_1));
+    reshow();
+    EXPECT_FALSE(Visible(p, IDC_LINK_SIGNAL2_BAR));
+    EXPECT_EQ(slot2, top(IDC_LINK_NOISE_BAR));
+    Tick(p);
+    Shot(p, "linkstatus-one-chain");
+    // The chains answer again: a bar hidden stays hidden, and the noise bar
+    // stays where it went, right under the bars that show (no gap).
+    ASSERT_TRUE(m_sim.ClearFaults(kGuid));
+    reshow();
+    EXPECT_FALSE(Visible(p, IDC_LINK_SIGNAL2_BAR));
+    EXPECT_EQ(slot2, top(IDC_LINK_NOISE_BAR));
+}
+
+TEST_F(LinkStatusTest, EnterAndEscapeAreSwallowed)
+{
+    CLinkStatusPage* p = OpenPanel();
+    ASSERT_NE(nullptr, p);
+    for (WPARAM id : { (WPARAM)IDOK, (WPARAM)IDCANCEL }) {
+        EXPECT_EQ(1, SendMessageA(p->m_hWnd, WM_COMMAND, id, 0)) << id;
+        Pump();
+        EXPECT_TRUE(IsWindow(p->m_hWnd));
+        EXPECT_TRUE(IsWindowVisible(p->m_hWnd));
+    }
 }
 
 TEST_F(LinkStatusTest, SecurityTextsComeFromTheScanOrTheActiveProfile)

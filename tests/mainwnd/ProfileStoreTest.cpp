@@ -195,7 +195,7 @@ struct ReadCase {
 
 TEST_F(ProfileStoreTest, ReaderDecodesStoredAndHandWrittenTexts)
 {
-    const std::string k128(128, 'x'), k129(129, 'y');
+    const std::string k127(127, 'w'), k128(128, 'x'), k129(129, 'y');
     const std::vector<ReadCase> cases = {
         { "212 shows as J12", { { "Channel", "212" } }, [](const ProfileSettings& s) { return s.channel == "J12"; } },
         { "208, 216", { { "Channel", "216" } }, [](const ProfileSettings& s) { return s.channel == "J16"; } },
@@ -247,8 +247,10 @@ TEST_F(ProfileStoreTest, ReaderDecodesStoredAndHandWrittenTexts)
           [](const ProfileSettings& s) { return s.defaultKey == 3; } },
         { "default key 0 or 7 leaves it", { { "WEPKeyUse", "7" } },
           [](const ProfileSettings& s) { return s.defaultKey == 1; } },
-        { "a 128-character value reads back whole", { { "ID", k128 } },
-          [](const ProfileSettings& s) { return s.dot1x.identity.GetLength() == 128; } },
+        { "a 127-character value reads back whole", { { "ID", k127 } },
+          [](const ProfileSettings& s) { return s.dot1x.identity.GetLength() == 127; } },
+        { "a 128-character value keeps the previous content", { { "ID", k128 } },
+          [](const ProfileSettings& s) { return s.dot1x.identity == "preset"; } },
         { "a 129-character value keeps the previous content", { { "ID", k129 } },
           [](const ProfileSettings& s) { return s.dot1x.identity == "preset"; } },
         { "certificate data decoded to its length", { { "ServerCertLen", "2" }, { "ServerCertData", "0aff" } },
@@ -382,10 +384,10 @@ TEST_F(ProfileStoreTest, WriteThenReadGivesBackEveryField)
     d.serverName = "radius.example";
     d.nameRule = 2;
     d.clientCertLength = 20;
-    d.serverCertLength = 64;   // 128 hex digits: the longest that reads back
+    d.serverCertLength = 63;   // 126 hex digits: the longest that reads back
     for (int i = 0; i < kCertDataMax; ++i) {
         d.clientCert[i] = i < 20 ? (BYTE)(i * 13) : 0;
-        d.serverCert[i] = i < 64 ? (BYTE)(255 - i) : 0;
+        d.serverCert[i] = i < 63 ? (BYTE)(255 - i) : 0;
     }
     ASSERT_TRUE(WriteProfile("Round Trip", w));
 

@@ -566,10 +566,42 @@ TEST_F(AggregationTest, TheSessionTableIsReadNoFurtherThanTheDriversAnswer)
         EXPECT_EQ(c.recipients, kqtest::ListRowCount(SessionList(BA_RECIPIENT)));
         if (c.originators) EXPECT_EQ("FF-FF-FF-FF-FF-FF", SessionRow(BA_ORIGINATOR, 31)[0]);
     }
-    // A failed query leaves the lists as they were.
+    // A failed query leaves the lists as they were: full, not emptied.
+    Bytes full(3076, 0xFF);
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_VENDOR_BA_TABLE, full.data(), (DWORD)full.size()));
+    Refresh();
+    ASSERT_EQ(32, kqtest::ListRowCount(SessionList(BA_ORIGINATOR)));
     ASSERT_TRUE(m_sim.FailAlways(kGuid, OID_VENDOR_BA_TABLE));
     Refresh();
-    EXPECT_EQ(0, kqtest::ListRowCount(SessionList(BA_ORIGINATOR)));
+    EXPECT_EQ(32, kqtest::ListRowCount(SessionList(BA_ORIGINATOR)));
+    EXPECT_EQ(32, kqtest::ListRowCount(SessionList(BA_RECIPIENT)));
+    EXPECT_EQ("FF-FF-FF-FF-FF-FF", SessionRow(BA_RECIPIENT, 0)[0]);
+}
+
+// Without a stored word the driver's record is the start, cut to what the
+// controls hold: what is sent at the showing is what the dialog shows.
+TEST_F(AggregationTest, TheDriversRecordBeyondTheControlsIsCutToThem)
+{
+    CRegKey key(OpenAdapterKey(KEY_ALL_ACCESS));
+    RegDeleteValueA(key, REGSTR_BA_CAP);
+    const Bytes record = { 0x11, 0x22, 0x01, 0x09, 0x01, 0x05, 0x07, 0x01 };   // density 9, size choice 5, SMPS 7
+    ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_VENDOR_BA_CAPABILITY, record.data(), (DWORD)record.size()));
+    DWORD from = Mark();
+    ShowAggregation();
+    std::vector<Bytes> sets = Sets(OID_VENDOR_BA_CAPABILITY, from);
+    ASSERT_EQ(1u, sets.size());
+    EXPECT_EQ(Bytes({ 0x11, 0x22, 0x01, 0x01, 0x01, 0x01, 0x03, 0x01 }), sets[0]);
+    EXPECT_EQ("1", Text(&m_agg, IDC_AGG_DENSITY));
+    EXPECT_TRUE(Checked(&m_agg, IDC_AGG_AMSDU_7935));
+    EXPECT_TRUE(Checked(&m_agg, IDC_AGG_SM_ENABLE));
+    EXPECT_TRUE(Checked(&m_agg, IDC_AGG_AUTO));
+    // APPLY sends and stores the same.
+    from = Mark();
+    Click(&m_agg, IDC_AGG_APPLY);
+    sets = Sets(OID_VENDOR_BA_CAPABILITY, from);
+    ASSERT_EQ(1u, sets.size());
+    EXPECT_EQ(Bytes({ 0x11, 0x22, 0x01, 0x01, 0x01, 0x01, 0x03, 0x01 }), sets[0]);
+    ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_VENDOR_BA_CAPABILITY));
 }
 
 // ---- Register tool -----------------------------------------------------------------

@@ -155,6 +155,58 @@ TEST_F(StatisticsTest, CountersFollowTheDriverAndReadZeroAtOnceAfterAReset)
     EXPECT_DOUBLE_EQ(0.0, g_dRxThroughputHistory[kThroughputHistory - 1]);
 }
 
+// The link panel counts from zero only once the driver has taken the reset:
+// before that its counters still hold their old values, and after a reset
+// that never got through they always do.
+TEST_F(StatisticsTest, ThroughputCountsFromTheResetOnlyOnceTheDriverTookIt)
+{
+    JoinOpen();
+    CStatisticsPage* page = OpenStatistics();
+    ASSERT_NE(nullptr, page);
+    const DWORD high = 3000000000u;
+    SetByteCounters(high, high);
+    Tick(m_panel);
+    Tick(m_panel);
+    ASSERT_EQ("0.000 Kbps", Text(m_panel, IDC_LINK_TX_TPUT));
+    // Sent, not pumped: the channel's retry (a timer of this thread) cannot
+    // run between the click and the panel's tick.
+    auto clickReset = [&] { SendMessageA(ResetButton(page), BM_CLICK, 0, 0); };
+    auto tickPanel = [&] { SendMessageA(m_panel->m_hWnd, WM_TIMER, IDT_LINK_STATUS_REFRESH, 0); };
+
+    // The first try fails, and the panel ticks before the retry: 250000
+    // bytes on top of the old counters are 1 Mbps, not the whole counter.
+    ASSERT_TRUE(m_sim.FailNext(kGuid, OID_VENDOR_RESET_COUNTERS, 1, KQSIM_KIND_SET));
+    DWORD mark = Mark();
+    clickReset();
+    EXPECT_EQ(std::vector<std::string>(6, "0"), Values(page->TxPage()));
+    SetByteCounters(high + 250000, high);
+    tickPanel();
+    EXPECT_EQ("1.000 Mbps", Text(m_panel, IDC_LINK_TX_TPUT));
+    EXPECT_DOUBLE_EQ(1.0, g_dTxThroughputHistory[kThroughputHistory - 1]);
+    // The retry gets through: from here the panel counts from zero.
+    ASSERT_TRUE(kqtest::WaitFor([&] {
+        std::vector<kqsim::LogEntry> sets = Requests(mark, OID_VENDOR_RESET_COUNTERS);
+        return sets.size() >= 2 && sets.back().Succeeded() && OidRetryPendingCount() == 0;
+    }, 20000));
+    SetByteCounters(500000, 0);
+    Tick(m_panel);
+    EXPECT_EQ("2.000 Mbps", Text(m_panel, IDC_LINK_TX_TPUT));
+
+    // Every try fails: the driver's counters were never reset, and the panel
+    // goes on from where it was.
+    SetByteCounters(high, high);
+    Tick(m_panel);
+    ASSERT_TRUE(m_sim.FailAlways(kGuid, OID_VENDOR_RESET_COUNTERS, KQSIM_KIND_SET));
+    mark = Mark();
+    clickReset();
+    ASSERT_TRUE(kqtest::WaitFor([&] { return Requests(mark, OID_VENDOR_RESET_COUNTERS).size() >= 3 && OidRetryPendingCount() == 0; }, 20000));
+    ASSERT_TRUE(m_sim.ClearFaults(kGuid));
+    SetByteCounters(high + 125000, high);
+    Tick(m_panel);
+    EXPECT_EQ("500.000 Kbps", Text(m_panel, IDC_LINK_TX_TPUT));
+    EXPECT_DOUBLE_EQ(0.5, g_dTxThroughputHistory[kThroughputHistory - 1]);
+}
+
 TEST_F(StatisticsTest, TheRealTimerRefreshesThePageWhileItIsInFront)
 {
     JoinOpen();
