@@ -5,6 +5,7 @@
 
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthPort.h"
+#include "auth/AuthWaits.h"
 #include "auth/OsLayer.h"
 #include "auth/PacFiles.h"
 #include "auth/PasswordChange.h"
@@ -21,8 +22,6 @@ volatile LONG g_bStopping = 0;
 // Callbacks between their look at the stopping flag and the end of their
 // put: the queue stays until they are through.
 volatile LONG g_nPosting = 0;
-
-const DWORD kStopWaitMs = 5000;
 
 bool Stopping() { return InterlockedCompareExchange(&g_bStopping, 0, 0) != 0; }
 
@@ -95,7 +94,7 @@ void AnswerProvisionModes(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
 // The worker's rest before it answers a request; false when the stop came.
 bool Rest()
 {
-    return WaitForSingleObject(g_hStop, kCredentialWaitMs) == WAIT_TIMEOUT && !Stopping();
+    return WaitForSingleObject(g_hStop, g_AuthWaits.requestRestMs) == WAIT_TIMEOUT && !Stopping();
 }
 
 // A value of one field at one index: the status of the read.
@@ -104,6 +103,21 @@ AC_STATUS ReadFieldValue(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, int fieldI
     char value[256];
     int length = sizeof(value);
     return g_ac.acCredServerGetField(port->handle, r->id, fieldId, index, value, &length);
+}
+
+// The server name a port's field holds, whole: the field keeps at most 99
+// characters of a name of up to 127, which the credential snapshot holds.
+void WholeServerName(const char* field, size_t fieldSize, const char* whole, char* out, size_t outSize)
+{
+    size_t n = strnlen(field, fieldSize);
+    if (n == fieldSize) n = fieldSize - 1;
+    if (n == fieldSize - 1 && std::strncmp(whole, field, n) == 0) {
+        lstrcpynA(out, whole, (int)outSize);
+    } else {
+        size_t k = n < outSize ? n : outSize - 1;
+        std::memcpy(out, field, k);
+        out[k] = 0;
+    }
 }
 
 }  // namespace
@@ -214,10 +228,10 @@ void StopCredentialUiThread()
         SetEvent(g_hStop);
         ClosePasswordChanges();
         DWORD start = GetTickCount();
-        while (InterlockedCompareExchange(&g_nPosting, 0, 0) != 0 && GetTickCount() - start < kStopWaitMs) Sleep(1);
+        while (InterlockedCompareExchange(&g_nPosting, 0, 0) != 0 && GetTickCount() - start < g_AuthWaits.shutdownMs) Sleep(1);
         CRED_UI_MSG stop = {};
-        bool put = MsgQueuePutWithin(g_pQueue, CRED_UI_STOP, &stop, sizeof(stop), kStopWaitMs) != 0;
-        if (!put || WaitForSingleObject(g_pWorker->handle, kStopWaitMs) != WAIT_OBJECT_0) {
+        bool put = MsgQueuePutWithin(g_pQueue, CRED_UI_STOP, &stop, sizeof(stop), g_AuthWaits.shutdownMs) != 0;
+        if (!put || WaitForSingleObject(g_pWorker->handle, g_AuthWaits.shutdownMs) != WAIT_OBJECT_0) {
             // A worker stuck in the library: its queue and record are left to
             // it rather than freed under it.
             g_pWorker = nullptr;
@@ -362,7 +376,7 @@ bool GetServerCertField(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, int fieldId
 {
     for (int index = 0; index < kServerFieldValuesMax; ++index) {
         AC_STATUS st = ReadFieldValue(port, r, fieldId, index);
-        if (st == 0) continue;
+        if (!IsAcFailure("acCredServerGetField", st)) continue;
         if (st == AC_NO_VALUE) {
             if (index == 0) continue;   // a field may begin at index 1
             return true;
@@ -390,8 +404,10 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
         if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyCA(h, id, caUrl, &ok))) return;
         if (!ok) allPassed = 0;
     }
-    char domain[sizeof(port->domainName) + 1] = {};
-    std::memcpy(domain, port->domainName, sizeof(port->domainName));
+    const AuthCredentialTexts texts = GetAuthCredentialTexts();
+    char domain[sizeof(texts.serverName)], name[sizeof(texts.serverName)];
+    WholeServerName(port->domainName, sizeof(port->domainName), texts.serverName, domain, sizeof(domain));
+    WholeServerName(port->fieldName, sizeof(port->fieldName), texts.serverName, name, sizeof(name));
     if (domain[0]) {
         bool passed = false;
         for (int field : kDomainFields) {
@@ -409,8 +425,6 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
                 if (!GetServerCertField(port, r, field)) return;
         }
     }
-    char name[sizeof(port->fieldName) + 1] = {};
-    std::memcpy(name, port->fieldName, sizeof(port->fieldName));
     if (name[0]) {
         ok = 0;
         AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, port->nameRule != 0, &ok);

@@ -24,8 +24,6 @@ static_assert(sizeof(CRED_UI_MSG) == 28, "credential message layout");
 // Message types: a request, and the stop (28 zero bytes).
 enum { CRED_UI_STOP = 0, CRED_UI_REQUEST = 1 };
 constexpr int kCredentialQueueCapacity = 10;
-// How long the worker lets a taken request rest before it answers it.
-constexpr DWORD kCredentialWaitMs = 1000;
 // Values of a server-certificate field read when a name check failed, at most.
 constexpr int kServerFieldValuesMax = 32;
 
@@ -41,7 +39,7 @@ void StopCredentialUiThread();
 int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 
 // The worker: takes a message, holds a reference on the attached port, lets
-// the request rest kCredentialWaitMs, answers it; ends on the stop message.
+// the request rest (g_AuthWaits.requestRestMs), answers it; ends on the stop message.
 DWORD CredentialUiThreadProc(void* unused);
 // The worker's answer to one deferred request, by its type.
 void HandleCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);

@@ -7,6 +7,7 @@
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthLogRing.h"
 #include "auth/AuthUiRelay.h"
+#include "auth/AuthWaits.h"
 #include "auth/CredentialQueue.h"
 #include "auth/NetworkCheck.h"
 #include "auth/PacFiles.h"
@@ -180,7 +181,7 @@ void CloseAuthPort()
 {
     if (g_pAuthPort) {
         AuthPortStop(g_pAuthPort);
-        Sleep(100);
+        Sleep(g_AuthWaits.portCloseMs);
         DestroyPortCredentials(g_pAuthPort);
         AuthPortDetachCurrent();
         ShutdownAuthLibrary();
