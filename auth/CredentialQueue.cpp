@@ -136,12 +136,13 @@ void CompleteCredRequest(AC_HANDLE h, DWORD id)
 
 // ---- The callback ------------------------------------------------------------------
 
-void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
+namespace {
+
+// The callback's own answers, made from the port's credentials (their lock
+// held); true when the request goes to the worker instead.
+bool AnswerInCallback(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
 {
-    AUTH_PORT* port = (AUTH_PORT*)context;
-    if (!port || !request || !AcAuthLibraryLoaded()) return;
     AC_HANDLE h = port->handle;
-    AUTH_CRED_REQUEST* r = request;
     switch (r->type) {
     case 2:   // session start
     case 6:   // change password
@@ -150,54 +151,65 @@ void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
     case 11:  // PAC for an authority
     case 13:  // PAC provisioned
     case 16:  // CCX rogue access point
-        Defer(port, r);
-        return;
+        return true;
     case 3:   // identity: the outer one always goes to the worker
-        if (r->subKind != 0 && port->innerIdentity)
-            AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
-        else
-            Defer(port, r);
-        return;
+        if (r->subKind == 0 || !port->innerIdentity) return true;
+        AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
+        return false;
     case 4:
         AnswerEapMethods(port, r);
-        return;
+        return false;
     case 5: {
         AC_EAP_METHOD method = {};
-        if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapMethod(h, r->id, &method, r->subKind))) return;
-        if (port->password) AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
-        else Defer(port, r);
-        return;
+        if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapMethod(h, r->id, &method, r->subKind))) return false;
+        if (!port->password) return true;
+        AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
+        return false;
     }
     case 9:
         AnswerAndComplete(h, r->id, g_ac.acCredUserCert(h, r->id, port->userCert));
-        return;
+        return false;
     case 10: {
         char text[256];
         int length = sizeof(text);
         AnswerAndComplete(h, r->id, g_ac.acCredGetEapNotification(h, r->id, text, &length));
-        return;
+        return false;
     }
     case 12:
         AnswerPacTypes(port, r);
-        return;
+        return false;
     case 15:
         AnswerAndComplete(h, r->id, g_ac.acCredEapTTLSTunnelMethod(h, r->id, port->ttlsInnerMethod));
-        return;
+        return false;
     case 17:
-        if (port->machineIdentity)
-            AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
-        else
-            Defer(port, r);
-        return;
+        if (!port->machineIdentity) return true;
+        AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
+        return false;
     case 18:
         AnswerProvisionModes(port, r);
-        return;
+        return false;
     default:
         // Types 1 and 14, and any the program does not know, have no answer;
         // completed, the library goes on instead of waiting for its time-out.
         CompleteCredRequest(h, r->id);
-        return;
+        return false;
     }
+}
+
+}  // namespace
+
+void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
+{
+    AUTH_PORT* port = (AUTH_PORT*)context;
+    if (!port || !request || !AcAuthLibraryLoaded()) return;
+    bool defer;
+    {
+        PortCredentialLock lock;
+        defer = AnswerInCallback(port, request);
+    }
+    // Out of the lock: the post waits while the queue is full, and the worker
+    // needs the lock to make room.
+    if (defer) Defer(port, request);
 }
 
 // ---- The queue and the worker ----------------------------------------------------------
@@ -322,7 +334,12 @@ void HandleCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 
 void AnswerSessionStart(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 {
-    AnswerAndComplete(port->handle, r->id, g_ac.acCredSessionStart(port->handle, r->id, port->sessionStartValue));
+    DWORD value;
+    {
+        PortCredentialLock lock;
+        value = port->sessionStartValue;
+    }
+    AnswerAndComplete(port->handle, r->id, g_ac.acCredSessionStart(port->handle, r->id, value));
 }
 
 void AnswerIdentity(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
@@ -331,18 +348,23 @@ void AnswerIdentity(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
     char prompt[513] = {};
     int promptLength = sizeof(prompt);
     if (CredAnswerFailed(h, r->id, g_ac.acCredGetIdentityPrompt(h, r->id, prompt, &promptLength))) return;
-    AC_HANDLE identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
     AC_HANDLE asked = 0;
-    if (!identity) {
-        char text[128] = {};
-        int length = sizeof(text);
-        PromptCredentialText(port, "identity", r, text, &length);
-        if (length < 0 || length >= (int)sizeof(text)) length = 0;
-        text[length] = 0;
-        g_ac.acIdentityCreate(&asked, text, length);
-        identity = asked;
+    AC_STATUS st;
+    {
+        PortCredentialLock lock;
+        AC_HANDLE identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
+        if (!identity) {
+            char text[128] = {};
+            int length = sizeof(text);
+            PromptCredentialText(port, "identity", r, text, &length);
+            if (length < 0 || length >= (int)sizeof(text)) length = 0;
+            text[length] = 0;
+            g_ac.acIdentityCreate(&asked, text, length);
+            identity = asked;
+        }
+        st = g_ac.acCredIdentity(h, r->id, identity);
     }
-    AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, identity));
+    AnswerAndComplete(h, r->id, st);
     // The library took the identity with the answer.
     if (asked) g_ac.acIdentityDestroy(&asked);
 }
@@ -360,9 +382,16 @@ void AnswerPassword(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, PasswordRequest
     const char* source = port->eapType == 4 ? texts.password : texts.tunnelPassword;
     char text[128];
     lstrcpynA(text, source, sizeof(text));
-    g_ac.acPasswordDestroy(&port->password);
-    g_ac.acPasswordCreate(&port->password, text, (int)std::strlen(text));
-    AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
+    AC_STATUS st;
+    {
+        PortCredentialLock lock;
+        // A port closed meanwhile keeps no new handle: its requests end with its detach.
+        if (!PortCredentialsOpen(port)) return;
+        g_ac.acPasswordDestroy(&port->password);
+        g_ac.acPasswordCreate(&port->password, text, (int)std::strlen(text));
+        st = g_ac.acCredPassword(h, r->id, port->password);
+    }
+    AnswerAndComplete(h, r->id, st);
 }
 
 void PromptCredentialText(AUTH_PORT*, const char*, const AUTH_CRED_REQUEST*, char* text, int* length)
@@ -391,28 +420,36 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 {
     AC_HANDLE h = port->handle;
     DWORD id = r->id;
+    // What the checks need, taken at once: a check may take the library long.
+    const AuthCredentialTexts texts = GetAuthCredentialTexts();
+    char caUrl[sizeof(port->caUrl) + 1] = {};
+    char domain[sizeof(texts.serverName)], name[sizeof(texts.serverName)];
+    DWORD verifyChain, domainMatchOption, nameRule;
+    {
+        PortCredentialLock lock;
+        verifyChain = port->verifyChain;
+        std::memcpy(caUrl, port->caUrl, sizeof(port->caUrl));
+        WholeServerName(port->domainName, sizeof(port->domainName), texts.serverName, domain, sizeof(domain));
+        WholeServerName(port->fieldName, sizeof(port->fieldName), texts.serverName, name, sizeof(name));
+        domainMatchOption = port->domainMatchOption;
+        nameRule = port->nameRule;
+    }
     int allPassed = 1;
     int ok = 0;
-    if (port->verifyChain) {
+    if (verifyChain) {
         if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyChain(h, id, &ok))) return;
         if (!ok) allPassed = 0;
     }
-    char caUrl[sizeof(port->caUrl) + 1] = {};
-    std::memcpy(caUrl, port->caUrl, sizeof(port->caUrl));
     if (caUrl[0]) {
         ok = 0;
         if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyCA(h, id, caUrl, &ok))) return;
         if (!ok) allPassed = 0;
     }
-    const AuthCredentialTexts texts = GetAuthCredentialTexts();
-    char domain[sizeof(texts.serverName)], name[sizeof(texts.serverName)];
-    WholeServerName(port->domainName, sizeof(port->domainName), texts.serverName, domain, sizeof(domain));
-    WholeServerName(port->fieldName, sizeof(port->fieldName), texts.serverName, name, sizeof(name));
     if (domain[0]) {
         bool passed = false;
         for (int field : kDomainFields) {
             ok = 0;
-            AC_STATUS st = g_ac.acCredServerVerifyDomain(h, id, field, domain, port->domainMatchOption != 0, &ok);
+            AC_STATUS st = g_ac.acCredServerVerifyDomain(h, id, field, domain, domainMatchOption != 0, &ok);
             if (CredAnswerFailed(h, id, st)) return;
             if (ok) {
                 passed = true;
@@ -427,7 +464,7 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
     }
     if (name[0]) {
         ok = 0;
-        AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, port->nameRule != 0, &ok);
+        AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, nameRule != 0, &ok);
         if (CredAnswerFailed(h, id, st)) return;
         if (!ok) {
             allPassed = 0;
