@@ -257,28 +257,6 @@ bool AuthPortStop(AUTH_PORT* port)
     return ok;
 }
 
-namespace {
-
-template <class F> AC_STATUS UnderLock(AUTH_PORT* port, F call)
-{
-    if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return -1;
-    AC_STATUS st = OnList(port) ? call(port) : -1;
-    OsLockRelease(g_portLock);
-    return st;
-}
-
-}  // namespace
-
-AC_STATUS AuthPortDisassociate(AUTH_PORT* port)
-{
-    return UnderLock(port, [](AUTH_PORT* p) { return g_ac.acPortDisassociate(p->handle); });
-}
-
-AC_STATUS AuthPortAssociate(AUTH_PORT* port)
-{
-    return UnderLock(port, [](AUTH_PORT* p) { return g_ac.acPortAssociate(p->handle, &p->assocParams); });
-}
-
 bool AuthPortAddRef(AUTH_PORT* port)
 {
     if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return false;

@@ -284,10 +284,9 @@ DWORD CredentialUiThreadProc(void*)
             if (port) AuthPortRelease(port);
             break;
         }
-        // A request of a port that has gone (or of another one) is skipped;
-        // one taken while stopping is left to the port's detach.
-        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest() && port && port->handle &&
-            port->handle == msg.port)
+        // Answered on the attached port; without one the request is
+        // skipped, and one taken while stopping is left to the port's detach.
+        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest() && port)
             HandleCredentialUiRequest(port, &msg.request);
         if (port) AuthPortRelease(port);
     }
@@ -348,25 +347,24 @@ void AnswerIdentity(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
     char prompt[513] = {};
     int promptLength = sizeof(prompt);
     if (CredAnswerFailed(h, r->id, g_ac.acCredGetIdentityPrompt(h, r->id, prompt, &promptLength))) return;
-    AC_HANDLE asked = 0;
     AC_STATUS st;
     {
         PortCredentialLock lock;
-        AC_HANDLE identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
+        // Without one, the port's identity is made from the prompt's text;
+        // it goes with the port's other credentials.
+        AC_HANDLE& identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
         if (!identity) {
+            if (!PortCredentialsOpen(port)) return;
             char text[128] = {};
             int length = sizeof(text);
             PromptCredentialText(port, "identity", r, text, &length);
             if (length < 0 || length >= (int)sizeof(text)) length = 0;
             text[length] = 0;
-            g_ac.acIdentityCreate(&asked, text, length);
-            identity = asked;
+            g_ac.acIdentityCreate(&identity, text, length);
         }
         st = g_ac.acCredIdentity(h, r->id, identity);
     }
     AnswerAndComplete(h, r->id, st);
-    // The library took the identity with the answer.
-    if (asked) g_ac.acIdentityDestroy(&asked);
 }
 
 void AnswerPassword(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, PasswordRequestKind kind)
@@ -376,12 +374,11 @@ void AnswerPassword(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, PasswordRequest
     int promptLength = sizeof(prompt);
     if (CredAnswerFailed(h, r->id, g_ac.acCredGetPasswordPrompt(h, r->id, prompt, &promptLength))) return;
     if (kind == PASSWORD_CHANGE) RunPasswordChange();
-    // From the snapshot the port was configured with (and a change updated):
-    // MD5 logs in with the password, every other method with the tunnel password.
+    // The tunnel password of the snapshot the port was configured with (and
+    // a change updated), for every kind and method.
     AuthCredentialTexts texts = GetAuthCredentialTexts();
-    const char* source = port->eapType == 4 ? texts.password : texts.tunnelPassword;
     char text[128];
-    lstrcpynA(text, source, sizeof(text));
+    lstrcpynA(text, texts.tunnelPassword, sizeof(text));
     AC_STATUS st;
     {
         PortCredentialLock lock;
@@ -477,8 +474,8 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 void AnswerRogueAp(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 {
     AC_HANDLE h = port->handle;
-    AuthPortDisassociate(port);
+    g_ac.acPortDisassociate(h);
     if (CredAnswerFailed(h, r->id, g_ac.acCredCcxRogueAP(h, r->id, 1))) return;
     CompleteCredRequest(h, r->id);
-    if (g_bAutoConnect == 1) AuthPortAssociate(port);
+    if (g_bAutoConnect == 1) g_ac.acPortAssociate(h, &port->assocParams);
 }

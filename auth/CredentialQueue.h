@@ -11,9 +11,9 @@
 struct AUTH_PORT;
 
 #pragma pack(push, 4)
-// One queued request: 28 bytes.  The port is named by its library handle,
-// since a pointer does not fit one word in this 64-bit build; the worker
-// answers only on the attached port that carries that handle.
+// One queued request: 28 bytes.  The first word, which the worker does not
+// use (it answers on the attached port), holds the port's library handle:
+// a pointer does not fit one word in this 64-bit build.
 struct CRED_UI_MSG {
     DWORD port;
     AUTH_CRED_REQUEST request;   // the six words, unchanged

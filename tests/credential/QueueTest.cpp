@@ -88,8 +88,9 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     // PEAP logs in with the tunnel password, "wonderland".
     EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=10"));
 
-    // MD5 with its own password, and an outer identity the profile lacks:
-    // the prompt's (empty) text stands in for it.
+    // MD5 too is answered with the tunnel password; an outer identity the
+    // profile lacks is made from the prompt's (empty) text and kept as the
+    // port's, for the next request and until the port's credentials go.
     StationConfig* md5 = NewProfile("Sim-Queue", 6, 6);
     md5->eapMethod = 4;
     std::strcpy(md5->password, "outer-pw");
@@ -100,13 +101,24 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     outer = Raise(3, 0);
     retry = Raise(7);
     ASSERT_TRUE(WaitUntil([&] { return Done(outer) && Done(retry); }, 15000));
-    EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=8"));
+    EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=10"));
+    EXPECT_FALSE(HasCall(mark, "acPasswordCreate len=8"));
     auto created = Calls(mark, "acIdentityCreate");
     ASSERT_EQ(1u, created.size());
     EXPECT_EQ("acIdentityCreate ", created[0].text);
     EXPECT_EQ((Names{"acCredDeferred", "acCredGetIdentityPrompt", "acCredIdentity", "acCredComplete"}),
               AnswersTo(mark, outer));
-    EXPECT_TRUE(HasCall(mark, "acIdentityDestroy"));
+    EXPECT_FALSE(HasCall(mark, "acIdentityDestroy"));
+    AC_HANDLE made = g_pAuthPort->outerIdentity;
+    EXPECT_NE(0u, made);
+    mark = Mark();
+    outer = Raise(3, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Done(outer); }, 15000));
+    EXPECT_TRUE(Calls(mark, "acIdentityCreate").empty());
+    EXPECT_EQ(made, g_pAuthPort->outerIdentity);
+    // It goes with the port's credentials.
+    DestroyPortCredentials(g_pAuthPort);
+    EXPECT_TRUE(HasCall(mark, "acIdentityDestroy " + std::to_string(made)));
 }
 
 TEST_F(QueueTest, TheServerIsVerifiedOnlyWhenItsCertificateMatchesEveryRule)
@@ -250,14 +262,31 @@ TEST_F(QueueTest, ARequestOfAClosingPortIsAnsweredOnItsReferenceOrSkipped)
     EXPECT_EQ((Names{"acCredDeferred", "acCredSessionStart", "acCredComplete"}), AnswersTo(mark, id));
 
     // Detached while it rests: the record stays while the worker holds it,
-    // the request is skipped, and the record goes with the reference.
+    // the worker answers on it and the library, whose port has gone, refuses
+    // the answer; the record goes with the reference.
+    mark = Mark();
     id = Raise(2);
     ASSERT_TRUE(WaitUntil([&] { return g_pAuthPort->refCount == 2; }));
     ASSERT_TRUE(AuthPortDetachCurrent());
     EXPECT_EQ(1, AuthPortListCount());
     ASSERT_TRUE(WaitUntil([&] { return AuthPortListCount() == 0; }));
-    EXPECT_EQ((Names{"acCredDeferred"}), AnswersTo(mark, id));
+    EXPECT_EQ((Names{"acCredDeferred", "acCredSessionStart"}), AnswersTo(mark, id));
+    EXPECT_EQ(0, Count(mark, "acCredSessionStart"));
     EXPECT_TRUE(CredentialUiThreadRunning());
+
+    // Taken when no port is attached any more: skipped.  A password change
+    // nobody answers keeps the worker while the next request waits.
+    ASSERT_TRUE(OpenAuthPort(FALSE));
+    Configure(PeapProfile());
+    DWORD change = Raise(6);
+    ASSERT_TRUE(WaitUntil([&] { return PasswordChangePending(); }));
+    mark = Mark();
+    id = Raise(2);
+    ASSERT_TRUE(AuthPortDetachCurrent());
+    CancelPasswordChange();
+    ASSERT_TRUE(WaitUntil([&] { return CredentialRequestsWaiting() == 0 && AuthPortListCount() == 0; }));
+    EXPECT_EQ((Names{"acCredDeferred"}), AnswersTo(mark, id));
+    EXPECT_EQ(-1, Stand().done(change));
 }
 
 TEST_F(QueueTest, ShutDownDuringALoginLeavesNoWorkerAndNoRequest)
