@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "auth/AcAuthLibrary.h"
+#include "auth/AuthWaits.h"
 #include "auth/OsLayer.h"
 #include "auth/SupplicantBinding.h"
 
@@ -17,7 +18,6 @@ AUTH_PORT* g_portHead = nullptr;
 
 // A library that kept handing out names would otherwise keep the walk going for ever.
 const int kMaxPortNames = 256;
-const DWORD kShutdownWaitMs = 5000;
 
 bool OnList(const AUTH_PORT* port)
 {
@@ -142,7 +142,7 @@ void AuthPortLayerShutdown()
     DWORD start = GetTickCount();
     for (;;) {
         if (g_pAuthPort) AuthPortDetachCurrent();
-        if (AuthPortListCount() == 0 || GetTickCount() - start >= kShutdownWaitMs) break;
+        if (AuthPortListCount() == 0 || GetTickCount() - start >= g_AuthWaits.shutdownMs) break;
         Sleep(10);
     }
     OsLockDestroy(&g_portLock);
@@ -253,30 +253,8 @@ bool AuthPortStop(AUTH_PORT* port)
         }
         OsLockRelease(g_portLock);
     }
-    Sleep(1000);
+    Sleep(g_AuthWaits.portStopMs);
     return ok;
-}
-
-namespace {
-
-template <class F> AC_STATUS UnderLock(AUTH_PORT* port, F call)
-{
-    if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return -1;
-    AC_STATUS st = OnList(port) ? call(port) : -1;
-    OsLockRelease(g_portLock);
-    return st;
-}
-
-}  // namespace
-
-AC_STATUS AuthPortDisassociate(AUTH_PORT* port)
-{
-    return UnderLock(port, [](AUTH_PORT* p) { return g_ac.acPortDisassociate(p->handle); });
-}
-
-AC_STATUS AuthPortAssociate(AUTH_PORT* port)
-{
-    return UnderLock(port, [](AUTH_PORT* p) { return g_ac.acPortAssociate(p->handle, &p->assocParams); });
 }
 
 bool AuthPortAddRef(AUTH_PORT* port)

@@ -163,7 +163,10 @@ void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
     bool aidKnown = aidLength >= 0 && aidLength <= (int)sizeof(aid);
 
     char outer[sizeof(port->outerIdentityText) + 1] = {};
-    std::memcpy(outer, port->outerIdentityText, sizeof(port->outerIdentityText));
+    {
+        PortCredentialLock lock;
+        std::memcpy(outer, port->outerIdentityText, sizeof(port->outerIdentityText));
+    }
     const char* user = nullptr;
     size_t userLength = 0;
     ExtractUserName(outer, std::strlen(outer), &user, &userLength);

@@ -1,6 +1,7 @@
 #include "auth/PasswordChange.h"
 
 #include "auth/AuthUiRelay.h"
+#include "auth/AuthWaits.h"
 #include "auth/OsLayer.h"
 #include "auth/SupplicantBinding.h"
 #include "core/ProfileStore.h"
@@ -65,7 +66,7 @@ DWORD SavePasswordThreadProc(void*)
     InterlockedExchange(&g_bOtpMode, 1);
     if (BeginWait()) {
         // No relay (no user-interface thread to ask): nothing to wait for.
-        if (PostPasswordChangePrompt()) WaitForSingleObject(g_hAnswered, kPasswordChangeWaitMs);
+        if (PostPasswordChangePrompt()) WaitForSingleObject(g_hAnswered, g_AuthWaits.passwordChangeMs);
         EndWait();
     }
     InterlockedExchange(&g_bOtpMode, 0);

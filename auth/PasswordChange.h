@@ -3,7 +3,7 @@
 // thread to show the PEAP panel and waits for the user's OK.  The new
 // password is stored at that OK, on the user-interface thread; the worker
 // then answers the library from the credential snapshot.  A panel nobody
-// answers ends the wait after kPasswordChangeWaitMs, and hiding the panel or
+// answers ends the wait after g_AuthWaits.passwordChangeMs, and hiding the panel or
 // shutting the library down ends it at once.
 #pragma once
 
@@ -11,8 +11,6 @@
 
 // 1 while the password-change thread runs (read by the PEAP panel).
 extern volatile LONG g_bOtpMode;
-
-constexpr DWORD kPasswordChangeWaitMs = 60000;
 
 // The thread: shows the panel through the user-interface relay and waits.
 DWORD SavePasswordThreadProc(void* unused);
