@@ -115,6 +115,10 @@ TEST(Supplicant, CredentialRequests)
     robust::GuardedArea area;
     AUTH_PORT port;
     kqtest::Restore<BOOL> autoConnect(g_bAutoConnect);
+    // The attached port, as the library's callbacks find it.
+    if (CredentialUiThreadRunning()) StopCredentialUiThread();
+    kqtest::Restore<AUTH_PORT*> attached(g_pAuthPort);
+    g_pAuthPort = &port;
     robust::Reader reader("credential-requests", 20000, 1000000);
     reader.Each([&](robust::Rng& rng, long i) {
         library.Reset(rng);
@@ -152,6 +156,8 @@ TEST(Supplicant, AFieldReadThatCountsAsSuccessEndsTheVerification)
     AUTH_PORT port;
     std::memset(&port, 0, sizeof(port));
     port.handle = 5;
+    kqtest::Restore<AUTH_PORT*> attached(g_pAuthPort);
+    g_pAuthPort = &port;
     std::strcpy(port.caUrl, "ldap://ca.example/");
     std::strcpy(port.fieldName, "radius.example");
     HandleCredentialUiRequest(&port, &request);
