@@ -338,13 +338,19 @@ TEST_F(StatisticsTest, ShortOddAndFailedAnswersShowZeros)
         EXPECT_EQ(c.crc, Text(rx, Value(Rx::ROW_CRC_ERROR)));
         EXPECT_EQ("5", Text(rx, Value(Rx::ROW_OK)));
     }
-    // Answers of sizes the record does not have, and 1-byte general counters.
+    // Answers longer than the record: its 176 bytes are read (every counter
+    // all ones: -1; the frames without a retry -1 - -1 = 0), the rest is not.
     std::vector<BYTE> junk(400, 0xFF);
+    std::vector<std::string> txWant(6, "-1");
+    txWant[Tx::ROW_OK_NO_RETRY] = "0";
     for (DWORD size : { 177u, 300u, 400u }) {
+        SCOPED_TRACE(size);
         ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_802_11_STATISTICS, junk.data(), size));
         Tick(page, IDT_STATISTICS_REFRESH);
-        ASSERT_TRUE(IsWindow(page->m_hWnd));
+        EXPECT_EQ(txWant, Values(tx));
+        EXPECT_EQ((std::vector<std::string>{ "5", "-1", "6", "-1" }), Values(rx));
     }
+    // 1-byte general counters.
     ASSERT_TRUE(m_sim.SetOidAnswer(kGuid, OID_GEN_RCV_OK, junk.data(), 1));
     Tick(page, IDT_STATISTICS_REFRESH);
     EXPECT_EQ("255", Text(rx, Value(Rx::ROW_OK)));
