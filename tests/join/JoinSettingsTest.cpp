@@ -45,6 +45,17 @@ KeySeen ParseKey(const SetSeen& s)
     return k;
 }
 
+// The key blob the driver received, against what it should hold.
+void ExpectKey(const SetSeen& s, DWORD length, DWORD index, DWORD keyLength, const std::string& material,
+               const char* what)
+{
+    KeySeen k = ParseKey(s);
+    EXPECT_EQ(length, k.length) << what;
+    EXPECT_EQ(index, k.index) << what;
+    EXPECT_EQ(keyLength, k.keyLength) << what;
+    EXPECT_EQ(material, k.material) << what;
+}
+
 std::string SsidOf(const StationConfig& r) { return std::string((const char*)r.ssid.Ssid, r.ssid.SsidLength); }
 
 class JoinSettings : public JoinTest {
@@ -116,6 +127,16 @@ protected:
         answer.join();
         return text;
     }
+    // "Kestiq-Den", an open network that hides its name, in place of the
+    // secured hidden one of the default air.
+    bool PutOpenHiddenNetwork()
+    {
+        BYTE hiddenHome[6];
+        if (!kqsim::ParseMac("00:11:22:33:44:06", hiddenHome) || !m_sim.RemoveNetwork(hiddenHome)) return false;
+        KQSIM_NETWORK den = kqsim::MakeNetwork("Kestiq-Den", "02:00:00:00:28:10", 7, -50, KQSIM_SEC_OPEN);
+        den.hidden = 1;
+        return m_sim.PutNetwork(den);
+    }
     static KQSIM_NETWORK AdhocWpaNone(const std::string& ssid)
     {
         KQSIM_NETWORK n = kqsim::MakeNetwork(ssid, "02:00:00:00:28:20", 2, -50, KQSIM_SEC_OPEN);
@@ -142,12 +163,7 @@ TEST_F(JoinSettings, AuthTextsGiveTheirCodesExactlyAndCaseSensitively)
 // An open network that hides its name: OK joins at once by the typed SSID.
 TEST_F(JoinSettings, TheHiddenSsidIsTrimmedMayBeEmptyAndHoldsAtMost32Characters)
 {
-    BYTE hiddenHome[6];
-    ASSERT_TRUE(kqsim::ParseMac("00:11:22:33:44:06", hiddenHome));
-    ASSERT_TRUE(m_sim.RemoveNetwork(hiddenHome));
-    KQSIM_NETWORK den = kqsim::MakeNetwork("Kestiq-Den", "02:00:00:00:28:10", 7, -50, KQSIM_SEC_OPEN);
-    den.hidden = 1;
-    ASSERT_TRUE(m_sim.PutNetwork(den));
+    ASSERT_TRUE(PutOpenHiddenNetwork());
     FillSurvey();
 
     const struct { const char* what; std::string typed; std::string sent; bool joins; } cases[] = {
@@ -249,10 +265,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(44u, r.wepKey[0].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(44u, k.length) << what;
-              EXPECT_EQ(0x80000000u, k.index) << what;
-              EXPECT_EQ("0123456789", k.material) << what;
+              ExpectKey(keys[0], 44, 0x80000000u, 5, "0123456789", what);
               EXPECT_EQ(3u, Sets(mark, OID_802_11_REMOVE_KEY).size()) << what;
               EXPECT_EQ("Kestiq-WEP", Joined()) << what;
           } },
@@ -264,11 +277,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(52u, r.wepKey[1].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(52u, k.length) << what;
-              EXPECT_EQ(0x80000001u, k.index) << what;
-              EXPECT_EQ(13u, k.keyLength) << what;
-              EXPECT_EQ(Hex((const BYTE*)"kestiq-wep-13", 13), k.material) << what;
+              ExpectKey(keys[0], 52, 0x80000001u, 13, Hex((const BYTE*)"kestiq-wep-13", 13), what);
           } },
         // Every key goes as its hex text makes it, half as many bytes as digits.
         { "a hex key of 12 digits that is not the default goes as its 6 bytes", "Kestiq-WEP",
@@ -278,11 +287,8 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(45u, r.wepKey[1].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(2u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[1]);
-              EXPECT_EQ(45u, k.length) << what;
-              EXPECT_EQ(1u, k.index) << what;
-              EXPECT_EQ(6u, k.keyLength) << what;
-              EXPECT_EQ("0123456789ab", k.material) << what;
+              ExpectKey(keys[0], 44, 0x80000000u, 5, "0123456789", what);
+              ExpectKey(keys[1], 45, 1, 6, "0123456789ab", what);
               EXPECT_EQ("Kestiq-WEP", Joined()) << what;
           } },
         // MD5-Challenge carries no keys of its own: the WEP keys go as typed.
@@ -297,9 +303,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(44u, r.wepKey[0].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(0x80000000u, k.index) << what;
-              EXPECT_EQ("0123456789", k.material) << what;
+              ExpectKey(keys[0], 44, 0x80000000u, 5, "0123456789", what);
           } },
         { "WPA2 with TKIP over 802.1X", "Kestiq-Corp",
           { { S::COMMAND, ID_ENCRYPTION_TKIP }, { S::TYPE_CREDENTIAL, IDC_CRED_ID, "alice" },
@@ -341,10 +345,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(2417000u, r.adhocChannelKHz) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(71u, k.length) << what;
-              EXPECT_EQ(0x80000000u, k.index) << what;
-              EXPECT_EQ(hex64, k.material) << what;
+              ExpectKey(keys[0], 71, 0x80000000u, 32, hex64, what);
               EXPECT_EQ("IEEE", Sets(mark, OID_802_11_SSID).at(0).Ssid()) << what;
           } },
         { "WPA-None: a passphrase is hashed with the SSID", "IEEE",
@@ -686,12 +687,7 @@ TEST_F(JoinSettings, AJoinKeepsTheSecurityOfItsNetworkWhateverRowIsClickedMeanwh
 
     // An open network that hides its name in place of the secured one, and a
     // WPA2-PSK network whose beacons leave the privacy bit clear.
-    BYTE hiddenHome[6];
-    ASSERT_TRUE(kqsim::ParseMac("00:11:22:33:44:06", hiddenHome));
-    ASSERT_TRUE(m_sim.RemoveNetwork(hiddenHome));
-    KQSIM_NETWORK den = kqsim::MakeNetwork("Kestiq-Den", "02:00:00:00:28:10", 7, -50, KQSIM_SEC_OPEN);
-    den.hidden = 1;
-    ASSERT_TRUE(m_sim.PutNetwork(den));
+    ASSERT_TRUE(PutOpenHiddenNetwork());
     KQSIM_NETWORK quiet = kqsim::MakeNetwork("Kestiq-Quiet", "02:00:00:00:28:40", 5, -55, KQSIM_SEC_WPA2_PSK);
     quiet.flags |= KQSIM_NET_NO_PRIVACY;
     strcpy(quiet.psk, "quiet-passphrase");

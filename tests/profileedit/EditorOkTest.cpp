@@ -22,6 +22,25 @@ protected:
         Ok();
         return box.Text();
     }
+    // A stored infrastructure profile of the network, open and unencrypted.
+    static ProfileSettings OpenNetwork(const char* ssid)
+    {
+        ProfileSettings s;
+        s.ssid = ssid;
+        s.networkType = 1;
+        return s;
+    }
+    // WPA2 on the security tab, and an 802.1X login on the 8021X tab
+    // (PEAP with MS-CHAP v2: an identity, a tunnel identity and its password).
+    void ChooseWpa2Login(const char* user, const char* password)
+    {
+        Command(m_sec, ID_AUTH_WPA2);
+        Tab(EDIT_TAB_8021X);
+        CTunnelCredentialPage* cred = m_editor->Dot1xTab()->CredentialPage();
+        Type(cred, IDC_CRED_ID, user);
+        Type(cred, IDC_CRED_TUNNEL_ID, user);
+        Type(cred, IDC_CRED_TUNNEL_PASSWORD, password);
+    }
     int ValueCount(const char* profile)
     {
         HKEY k = nullptr;
@@ -152,11 +171,7 @@ TEST_F(EditorOk, WithThePortClosedAnEditKeepsThe8021xSettingsStoredAndANewProfil
     // leaves the 802.1X values at their defaults.
     Add();
     Tab(EDIT_TAB_SECURITY);
-    Command(m_sec, ID_AUTH_WPA2);
-    Tab(EDIT_TAB_8021X);
-    Type(eap->CredentialPage(), IDC_CRED_ID, "bob");
-    Type(eap->CredentialPage(), IDC_CRED_TUNNEL_ID, "bob");
-    Type(eap->CredentialPage(), IDC_CRED_TUNNEL_PASSWORD, "builder");
+    ChooseWpa2Login("bob", "builder");
     std::string name = TextOf(m_sys, IDC_SYS_PROFILE_NAME);
     g_hAuthPort = 0;
     EXPECT_EQ("", OkWithBox());
@@ -178,10 +193,7 @@ TEST_F(EditorOk, TheDomainLastSavedOutlivesTheResetOfTheNextEdit)
     corp.dot1x.tunnelId = "alice";
     corp.dot1x.tunnelPassword = "wonderland";
     ASSERT_TRUE(WriteProfile("Corp", corp));
-    ProfileSettings lab;
-    lab.ssid = "Kestiq-Open";
-    lab.networkType = 1;
-    ASSERT_TRUE(WriteProfile("Lab", lab));
+    ASSERT_TRUE(WriteProfile("Lab", OpenNetwork("Kestiq-Open")));
     m_page->LoadProfileList();
 
     g_hAuthPort = 1;
@@ -348,12 +360,7 @@ TEST_F(EditorOk, ASecondOkAfterAFailedSaveStoresOnlyItsOwnChoices)
         Type(m_sec, IDC_SEC_PSK, "kestiq-secret");
     };
     auto wpa2 = [&] {
-        Command(m_sec, ID_AUTH_WPA2);
-        Tab(EDIT_TAB_8021X);
-        CTunnelCredentialPage* cred = m_editor->Dot1xTab()->CredentialPage();
-        Type(cred, IDC_CRED_ID, "alice");
-        Type(cred, IDC_CRED_TUNNEL_ID, "alice");
-        Type(cred, IDC_CRED_TUNNEL_PASSWORD, "wonderland");
+        ChooseWpa2Login("alice", "wonderland");
         Tab(EDIT_TAB_SECURITY);
     };
     auto open = [&] { Command(m_sec, ID_AUTH_OPEN); };
@@ -397,14 +404,9 @@ TEST_F(EditorOk, ASecondOkAfterAFailedSaveStoresOnlyItsOwnChoices)
 TEST_F(EditorOk, AddOrARenameNeverReplacesAnotherProfile)
 {
     const char* kTaken = "A profile of this name exists already. Please enter another profile name.";
-    ProfileSettings home;
-    home.ssid = "Kestiq-Home";
-    home.networkType = 1;
+    const ProfileSettings home = OpenNetwork("Kestiq-Home");
     ASSERT_TRUE(WriteProfile("Home", home));
-    ProfileSettings lab;
-    lab.ssid = "Kestiq-Lab";
-    lab.networkType = 1;
-    ASSERT_TRUE(WriteProfile("Lab", lab));
+    ASSERT_TRUE(WriteProfile("Lab", OpenNetwork("Kestiq-Lab")));
     m_page->LoadProfileList();
     const struct {
         const char* what;
@@ -447,17 +449,12 @@ TEST_F(EditorOk, AddOrARenameNeverReplacesAnotherProfile)
 TEST_F(EditorOk, EditOfAProfileGoneSinceTheListWasReadStartsFromTheDefaults)
 {
     g_hAuthPort = 1;
-    ProfileSettings home;
-    home.ssid = "Kestiq-Home";
-    home.networkType = 1;
+    ProfileSettings home = OpenNetwork("Kestiq-Home");
     home.authChoice = AUTH_CHOICE_WPA2_PSK;
     home.encryptionChoice = ENCR_CHOICE_AES;
     home.preSharedKey = "kestiq-secret";
     ASSERT_TRUE(WriteProfile("Home", home));
-    ProfileSettings cafe;
-    cafe.ssid = "Kestiq-Open";
-    cafe.networkType = 1;
-    ASSERT_TRUE(WriteProfile("Cafe", cafe));
+    ASSERT_TRUE(WriteProfile("Cafe", OpenNetwork("Kestiq-Open")));
     m_page->LoadProfileList();
     Edit("Home");
     ASSERT_EQ("Kestiq-Home", TextOf(m_sys, IDC_SYS_SSID));
@@ -493,14 +490,7 @@ TEST_F(EditorOk, LeapAndThe8021xCopyFollowTheSecurityTabsNetworkFlag)
             Type(m_sec, IDC_SEC_LEAP_PASSWORD, "secret");
         };
     };
-    auto wpa2 = [&] {
-        Command(m_sec, ID_AUTH_WPA2);
-        Tab(EDIT_TAB_8021X);
-        CTunnelCredentialPage* cred = m_editor->Dot1xTab()->CredentialPage();
-        Type(cred, IDC_CRED_ID, "alice");
-        Type(cred, IDC_CRED_TUNNEL_ID, "alice");
-        Type(cred, IDC_CRED_TUNNEL_PASSWORD, "wonderland");
-    };
+    auto wpa2 = [&] { ChooseWpa2Login("alice", "wonderland"); };
     const struct {
         const char* what;
         std::function<void()> choose;

@@ -3,10 +3,13 @@
 // choices and controls, the LEAP layout, the password masking, and the key
 // checks that OK runs.
 #include "profileedit/EditorFixture.h"
+#include "support/InfoTips.h"
 
 namespace {
 
 using kqtest::EditorTest;
+using kqtest::HideTips;
+using kqtest::TipShowing;
 
 class SecurityTab : public EditorTest {
 protected:
@@ -44,23 +47,6 @@ protected:
         CloseClipboard();
         SendMessageA(edit, WM_CHAR, 0x16, 0);
         Pump();
-    }
-    // A popup of this process's edits, when one is showing.
-    static bool TipShowing()
-    {
-        for (HWND w = FindWindowA(CInfoWnd::kClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, CInfoWnd::kClassName, nullptr)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return true;
-        }
-        return false;
-    }
-    static void HideTips()
-    {
-        for (HWND w = FindWindowA(CInfoWnd::kClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, CInfoWnd::kClassName, nullptr))
-            ShowWindow(w, SW_HIDE);
     }
     // OK on the editor; TRUE when it saved and closed.
     bool OkSaves(const char* name)
