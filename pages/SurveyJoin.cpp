@@ -172,6 +172,8 @@ void CSiteSurveyPage::OnConnect()
 void CSiteSurveyPage::OnAddToProfile()
 {
     if (!TakeChosenNetwork()) return;
+    m_dwChosenAuthMode = Ndis802_11AuthModeOpen;
+    m_dwChosenEncryption = Ndis802_11EncryptionDisabled;
     // The editor takes the place of any panel that was asking for a join.
     DropPendingJoin();
     OpenProfileEditorFromSurvey();
