@@ -115,7 +115,7 @@ private:
 };
 
 // Closes the first dialog box of this process with the given caption once it
-// shows, from a second thread, and keeps the text of its static.
+// shows, from a second thread (looking until asked, 30 s at most).
 class CaptionedBoxCloser {
 public:
     explicit CaptionedBoxCloser(const char* caption) : m_caption(caption), m_thread([this] { Run(); }) {}
@@ -134,7 +134,8 @@ private:
     }
     void Run()
     {
-        for (int i = 0; i < 1000 && !m_done; ++i) {
+        const DWORD start = GetTickCount();
+        while (!m_done && GetTickCount() - start < 30000) {
             HWND box = FindWindowA("#32770", m_caption.c_str());
             DWORD pid = 0;
             if (box) GetWindowThreadProcessId(box, &pid);
@@ -358,11 +359,11 @@ protected:
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
     }
     UINT Icon() { return (UINT)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
     // Ticks the controller until the link is up (the icon of a good signal).
-    bool Connected(DWORD ms = 20000)
+    bool Connected(DWORD ms = 30000)
     {
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);

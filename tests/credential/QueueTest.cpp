@@ -78,7 +78,7 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     // The worker never reads the current profile, which may go meanwhile.
     FreeStationConfig(g_pCurProfile);
     g_pCurProfile = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return Done(session) && Done(outer) && Done(retry) && Done(machine); }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Done(session) && Done(outer) && Done(retry) && Done(machine); }, 30000));
     EXPECT_EQ((Names{"acCredDeferred", "acCredSessionStart", "acCredComplete"}), AnswersTo(mark, session));
     EXPECT_EQ((Names{"acCredDeferred", "acCredGetIdentityPrompt", "acCredIdentity", "acCredComplete"}),
               AnswersTo(mark, outer));
@@ -99,7 +99,7 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     mark = Mark();
     outer = Raise(3, 0);
     retry = Raise(7);
-    ASSERT_TRUE(WaitUntil([&] { return Done(outer) && Done(retry); }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Done(outer) && Done(retry); }, 30000));
     EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=8"));
     auto created = Calls(mark, "acIdentityCreate");
     ASSERT_EQ(1u, created.size());
@@ -137,7 +137,7 @@ TEST_F(QueueTest, ServerNameIsCheckedByItsRuleAndFailedFieldsAreReadBounded)
         Configure(p);
         DWORD mark = Mark();
         DWORD id = Raise(8);
-        ASSERT_TRUE(WaitUntil([&] { return Done(id); }, 15000)) << c.name;
+        ASSERT_TRUE(WaitUntil([&] { return Done(id); }, 30000)) << c.name;
         EXPECT_EQ(1, Count(mark, "acCredServerVerifyChain")) << c.name;
         EXPECT_EQ(1, Count(mark, "acCredServerVerifyCA")) << c.name;
         EXPECT_EQ(c.domainChecks, (int)Calls(mark, "acCredServerVerifyDomain").size()) << c.name;
@@ -178,7 +178,7 @@ TEST_F(QueueTest, WithTenWaitingTheEleventhCallbackWaitsUntilTheWorkerTakesOne)
     // Password changes nobody answers keep the worker busy: one it works
     // on, one first in the queue behind nine more requests.
     DWORD first = Raise(6);
-    ASSERT_TRUE(WaitUntil([&] { return PasswordChangePending(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return PasswordChangePending(); }));
     ASSERT_EQ(0, CredentialRequestsWaiting());
     ASSERT_NE(0u, Raise(6));
     DWORD mark = Mark();

@@ -83,7 +83,7 @@ protected:
         WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
         m_dlg.KillAllTimers();
         ClearConnectRequests();
     }
@@ -160,7 +160,7 @@ protected:
         return WaitFor([&] {
             kqsim::AdapterState st;
             return m_sim.GetAdapter(kGuid, st) && st.connected;
-        }, 20000);
+        }, 30000);
     }
 
     // ---- Looking ----
