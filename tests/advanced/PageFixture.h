@@ -208,12 +208,13 @@ protected:
         return m_window;
     }
     // Brings a page to the front with its navigation button; its own timer
-    // is stopped, so that the test runs every tick itself.
+    // is stopped before anything is pumped, so that the test runs every tick
+    // itself (a slow show would otherwise let the first one run).
     CWnd* ShowPage(int nav, CWnd* page, UINT timer)
     {
         SendMessageA(Window()->GetNavButton(nav)->m_hWnd, BM_CLICK, 0, 0);
-        Pump();
         KillTimer(page->m_hWnd, timer);
+        Pump();
         return page;
     }
     // Another page in front and this one again: a page reads its settings
@@ -232,9 +233,12 @@ protected:
         m_dlg.DestroyMainWindow();
         m_window = nullptr;
     }
+    // One event of a page's timer; the page starts the timer again at each
+    // event, and the test takes it back at once: only its own ticks run.
     static void Tick(CWnd* page, UINT timer)
     {
         SendMessageA(page->m_hWnd, WM_TIMER, timer, 0);
+        KillTimer(page->m_hWnd, timer);
         Pump();
     }
 

@@ -558,24 +558,42 @@ TEST_F(SimDriverTest, WpsButtonRunsTheEnrolleeScriptToItsCredentials)
 {
     KQSIM_WPS_CONFIG cfg{};
     std::strcpy(cfg.guid, adapter->guid().c_str());
-    // Steps long enough that a sampler on a busy machine sees every code.
-    cfg.stepMs = 120;
+    const std::vector<DWORD> script = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27, 15};
+    // The script step by step: one step at each status query, so that no
+    // sampler, however late, misses a code.
+    cfg.stepMs = KQSIM_WPS_STEP_PER_QUERY;
     ASSERT_TRUE(client().SetWps(cfg));
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_WSC_BUTTON));
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_WSC_STATUS));
     ASSERT_TRUE(client().PressWpsButton(adapter->guid()));
     EXPECT_NE(0u, dev->Query32(OID_VENDOR_WSC_BUTTON));
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_WSC_BUTTON)) << "a press is reported once";
-
     std::vector<DWORD> seen;
-    DWORD begin = GetTickCount();
-    while ((seen.empty() || seen.back() != 15) && GetTickCount() - begin < 30000) {
+    for (size_t i = 0; i < script.size(); ++i) seen.push_back(dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF);
+    EXPECT_EQ(script, seen);
+    EXPECT_EQ(15u, dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF) << "the run stays configured";
+
+    // On the driver's own clock, a step every 120 ms: what a sampler sees is
+    // the script in its order (it may miss steps while it is slow), and the
+    // run is configured no sooner than its fifteen steps' time.
+    cfg.stepMs = 120;
+    ASSERT_TRUE(client().SetWps(cfg));
+    DWORD pressed = GetTickCount();
+    ASSERT_TRUE(client().PressWpsButton(adapter->guid()));
+    seen.clear();
+    DWORD configuredAt = 0;
+    ASSERT_TRUE(Within(30000, [&] {
         DWORD code = dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF;
         if (seen.empty() || seen.back() != code) seen.push_back(code);
-        Sleep(5);
+        if (code == 15) configuredAt = GetTickCount();
+        return code == 15;
+    }));
+    size_t at = 0;
+    for (DWORD code : seen) {
+        while (at < script.size() && script[at] != code) ++at;
+        EXPECT_LT(at, script.size()) << "code " << code << " out of the script's order";
     }
-    const std::vector<DWORD> script = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27, 15};
-    EXPECT_EQ(script, seen);
+    EXPECT_GE(configuredAt - pressed, 15u * 120 - 25);
 
     BYTE block[996];
     ASSERT_TRUE(dev->Query(OID_VENDOR_WSC_CREDENTIALS, block, sizeof(block)));

@@ -64,7 +64,7 @@ public:
 
     // The controller window once the tray icon is in place (a start of Wine's
     // and of the program's adapter set-up: long on a slow machine).
-    bool WaitReady(DWORD ms = 30000)
+    bool WaitReady(DWORD ms = 60000)
     {
         return WaitFor([&] {
             m_hwnd = FindProcessWindow(m_pi.dwProcessId, "HideDlg");

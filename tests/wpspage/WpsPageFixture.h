@@ -122,6 +122,17 @@ protected:
         Pump();
     }
     void Click(UINT id) { Click(Item(id)); }
+    // A click whose handler starts a page timer that the test runs itself:
+    // the timer is taken before anything is pumped, so that a handler slower
+    // than the timer's period (a slow machine) does not let it tick on its
+    // own.  TRUE when the handler had started it.
+    bool ClickTakingTimer(UINT id, UINT_PTR timer)
+    {
+        SendMessageA(Item(id), BM_CLICK, 0, 0);
+        bool started = TakeTimer(timer);
+        Pump();
+        return started;
+    }
     void Tick(UINT_PTR id)
     {
         SendMessageA(m_page->m_hWnd, WM_TIMER, id, 0);
