@@ -57,6 +57,7 @@ public:
 
     void ShowPanel(int n) override;
     CChildPage* OpenedPanel(int n) override;
+    CChildPage* MadePanel(int n) override;
     BOOL ReopenAdapter() override;
     CString AppliedSsid() override;
     void ShowProfileList() override;

@@ -6,10 +6,12 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "app/HideDlg.h"
+#include "core/Oids.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
@@ -24,6 +26,8 @@
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/AdapterKey.h"
+#include "support/Wait.h"
+#include "zeroconfig/WzcStandIn.h"
 #include "WindowFixture.h"
 #include "zeroconfig/WzcStandIn.h"
 #include "widgets/SkinButton.h"
@@ -163,13 +167,15 @@ TEST_F(ConfigWindowTest, OpensOnTheNetworkPageWithItsButtonSelectedAndTheLinkSta
 
 // The window paints what it shows before it makes the pages behind the
 // Network page: when the launch returns it shows whole, and painting again
-// changes no pixel.
+// changes no pixel.  Between the two pictures only what the launch left
+// behind is handled, no timer event: a survey row that a page timer brings
+// from the scan, or a caret's blink, is no part of the opening.
 TEST_F(ConfigWindowTest, TheWindowShowsWholeWhenTheLaunchReturns)
 {
     CConfigMainDlg* w = Open();
     ASSERT_NE(nullptr, w);
     kqtest::Capture first = CaptureWindow(w->m_hWnd);
-    Pump();
+    kqtest::PumpPendingButTimers();
     RedrawWindow(w->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     kqtest::Capture again = CaptureWindow(w->m_hWnd);
     ASSERT_EQ(again.width, first.width);
@@ -177,6 +183,10 @@ TEST_F(ConfigWindowTest, TheWindowShowsWholeWhenTheLaunchReturns)
     int differ = 0;
     for (size_t i = 0; i < first.px.size(); ++i) differ += first.px[i] != again.px[i];
     EXPECT_EQ(0, differ) << "pixels painted only after the launch returned";
+    if (differ) {
+        kqtest::SavePng(first, kqtest::ScreenshotPath("window-launch-returned"));
+        kqtest::SavePng(again, kqtest::ScreenshotPath("window-launch-repainted"));
+    }
 }
 
 TEST_F(ConfigWindowTest, EachNavigationButtonBringsItsPageToTheFront)
@@ -230,9 +240,12 @@ TEST_F(ConfigWindowTest, ProfileButtonNeedsAdministratorAndNoZeroConfiguration)
 
 // The tray's hand-over while the window is open: the Profile button goes
 // off and the Network page comes to the front; the hand-back turns it on.
+// The service is there to take the adapter, so a timer event of the
+// controller on the way reads the mode the command left.
 TEST_F(ConfigWindowTest, HandingOverToZeroConfigurationAndBackTurnsTheProfileButtonOffAndOn)
 {
-    kqtest::KeyGuard interfaceKey(HKEY_LOCAL_MACHINE, kqtest::InterfaceKey(kGuid));
+    kqtest::WzcStandIn wzc(kGuid);
+    kqtest::WzcSetup("install --start-type demand --state stopped");
     kqtest::KeyGuard adapterKey(HKEY_LOCAL_MACHINE, g_strAdapterRegPath.GetString());
     g_bIsAdmin = TRUE;
     g_nWzcMode = 0;
@@ -245,6 +258,7 @@ TEST_F(ConfigWindowTest, HandingOverToZeroConfigurationAndBackTurnsTheProfileBut
     ASSERT_EQ(std::vector<HWND>({w->m_pProfilePage->m_hWnd}), VisiblePages(w));
 
     m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_WZC);
+    m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);   // the poll goes on meanwhile
     Pump();
     EXPECT_EQ(2, g_nWzcMode);
     EXPECT_FALSE(profile->IsWindowEnabled());
@@ -252,6 +266,7 @@ TEST_F(ConfigWindowTest, HandingOverToZeroConfigurationAndBackTurnsTheProfileBut
     EXPECT_TRUE(w->GetNavButton(NAV_NETWORK)->m_bTabSelected);
 
     m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_OWN_UTILITY);
+    m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
     Pump();
     EXPECT_EQ(0, g_nWzcMode);
     EXPECT_TRUE(profile->IsWindowEnabled());
@@ -467,6 +482,64 @@ TEST_F(ConfigWindowTest, ClosingAndReopening200TimesLeavesNothingBehind)
     // Two hundred rounds that kept one object each would show 200 more.
     EXPECT_LE(kqtest::CountGdiObjects(), gdi + 2);
     EXPECT_LE(kqtest::CountKernelHandles(), handles + 2);
+}
+
+// A message sent to the controller from another thread while it makes the
+// window (the shell's tray relay sends its events so) is not taken as a
+// poll of a half-made window: the controller is busy until the window stands.
+namespace sent {
+HHOOK g_hook = nullptr;
+HWND g_controller = nullptr;
+kqsim::SimClient* g_sim = nullptr;
+DWORD g_sentAt = 0, g_paintedAt = 0;
+bool g_sent = false;
+
+LRESULT CALLBACK SendWhileMaking(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* m = (const CWPSTRUCT*)lParam;
+    if (code == HC_ACTION && !g_sent && m->message == WM_WINDOWPOSCHANGED && m->lParam &&
+        (((const WINDOWPOS*)m->lParam)->flags & SWP_SHOWWINDOW)) {
+        char title[64] = {};
+        GetWindowTextA(m->hwnd, title, sizeof(title));
+        if (std::strcmp(title, "Tolvane Wireless Utility") == 0) {
+            g_sent = true;
+            g_sim->NextSeq(g_sentAt);
+            std::thread([] { SendNotifyMessageA(g_controller, WM_TIMER, IDT_ADAPTER_POLL, 0); }).join();
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+void Painted() { g_sim->NextSeq(g_paintedAt); }
+}  // namespace sent
+
+TEST_F(ConfigWindowTest, ATimerEventSentWhileTheWindowIsMadeRunsNoPoll)
+{
+    sent::g_controller = m_dlg.m_hWnd;
+    sent::g_sim = &m_sim;
+    sent::g_sent = false;
+    sent::g_hook = SetWindowsHookExA(WH_CALLWNDPROC, sent::SendWhileMaking, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, sent::g_hook);
+    g_pfnMainWindowPainted = sent::Painted;
+    CConfigMainDlg* w = Open();
+    g_pfnMainWindowPainted = nullptr;
+    UnhookWindowsHookEx(sent::g_hook);
+    ASSERT_TRUE(sent::g_sent);
+    ASSERT_NE(nullptr, w);
+    int polls = 0;
+    for (const kqsim::LogEntry& e : kqsim::AdapterLog(m_sim, kGuid, sent::g_sentAt))
+        if (e.seq < sent::g_paintedAt && e.kind == KQSIM_LOG_QUERY && e.BaseOid() == OID_GEN_MEDIA_CONNECT_STATUS)
+            ++polls;
+    EXPECT_EQ(0, polls) << "the link was polled while the window was half made";
+    EXPECT_NE(nullptr, w->m_pWpsPage->m_hWnd) << "the window is made whole";
+
+    // Once the window stands the controller polls again.
+    DWORD mark = 0;
+    m_sim.NextSeq(mark);
+    m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
+    polls = 0;
+    for (const kqsim::LogEntry& e : kqsim::AdapterLog(m_sim, kGuid, mark))
+        if (e.kind == KQSIM_LOG_QUERY && e.BaseOid() == OID_GEN_MEDIA_CONNECT_STATUS) ++polls;
+    EXPECT_EQ(1, polls);
 }
 
 }  // namespace
