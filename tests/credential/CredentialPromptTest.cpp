@@ -148,7 +148,7 @@ TEST_F(CredentialPromptTest, OkAsksForWhatTheRowsShowAndStoresItInBothKeys)
             for (const char* key : {"", "Corp"}) EXPECT_EQ(v.second, Stored(key, v.first)) << c.method << v.first;
         // The stored configuration, with what was typed, is applied again
         // (behind a scan of the survey page, when one waits).
-        EXPECT_TRUE(WaitFor([&] { return !Sets(mark, OID_802_11_SSID).empty(); }, 10000)) << c.method;
+        EXPECT_TRUE(WaitFor([&] { return !Sets(mark, OID_802_11_SSID).empty(); }, 30000)) << c.method;
         EXPECT_FALSE(Sets(mark, OID_802_11_DISASSOCIATE).empty()) << c.method;
     }
 }

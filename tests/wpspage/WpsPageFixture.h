@@ -84,7 +84,7 @@ protected:
         WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
         m_dlg.KillAllTimers();
         ClearConnectRequests();
     }
@@ -123,6 +123,17 @@ protected:
         Pump();
     }
     void Click(UINT id) { Click(Item(id)); }
+    // A click whose handler starts a page timer that the test runs itself:
+    // the timer is taken before anything is pumped, so that a handler slower
+    // than the timer's period (a slow machine) does not let it tick on its
+    // own.  TRUE when the handler had started it.
+    bool ClickTakingTimer(UINT id, UINT_PTR timer)
+    {
+        SendMessageA(Item(id), BM_CLICK, 0, 0);
+        bool started = TakeTimer(timer);
+        Pump();
+        return started;
+    }
     void Tick(UINT_PTR id)
     {
         SendMessageA(m_page->m_hWnd, WM_TIMER, id, 0);
@@ -161,7 +172,7 @@ protected:
         return WaitFor([&] {
             kqsim::AdapterState st;
             return m_sim.GetAdapter(kGuid, st) && st.connected;
-        }, 20000);
+        }, 30000);
     }
 
     // ---- Looking ----
