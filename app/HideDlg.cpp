@@ -864,6 +864,11 @@ BOOL CControllerDoors::PromptPasswordChange()
     return TRUE;
 }
 
+void CControllerDoors::EndPasswordChangePrompt()
+{
+    if (CPeapSettingDlg* peap = PeapPanel()) peap->PasswordChangeEnded();
+}
+
 void CControllerDoors::AnnounceAuthLogLine(int index)
 {
     CChildPage* page = OpenedPanel(PANEL_AUTH_STATUS);

@@ -49,6 +49,7 @@ public:
     void ShowCredentialPrompt() override;
     BOOL PromptTunnelIdentity(const char* identity) override;
     BOOL PromptPasswordChange() override;
+    void EndPasswordChangePrompt() override;
     void AnnounceAuthLogLine(int index) override;
     void EnableProfileButton(BOOL enable) override;
     void ShowNetworkPage() override;

@@ -14,10 +14,21 @@
 
 namespace {
 
-MSG_QUEUE* g_pQueue = nullptr;
+// What one worker keeps of its own: its queue and its stop.  A worker the
+// shut-down gives up on (held in the library) keeps them for good, so that
+// when it comes back it neither takes from the next worker's queue nor
+// answers beside it, and never again touches the port layer that was shut
+// down under it.
+struct WorkerRun {
+    MSG_QUEUE* queue = nullptr;
+    HANDLE stop = nullptr;     // manual reset, set by the stop and never again reset: ends the rests
+    CRITICAL_SECTION lock;     // givenUp, and the worker's port references
+    bool givenUp = false;
+};
+
+WorkerRun* g_pRun = nullptr;
+MSG_QUEUE* g_pQueue = nullptr;   // the running worker's queue
 OS_THREAD* g_pWorker = nullptr;
-// Manual-reset: set from the stop on, it ends the worker's rests at once.
-HANDLE g_hStop = nullptr;
 volatile LONG g_bStopping = 0;
 // Callbacks between their look at the stopping flag and the end of their
 // put: the queue stays until they are through.
@@ -91,10 +102,52 @@ void AnswerProvisionModes(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
                       g_ac.acCredEapFASTProvisionModes(port->handle, r->id, offer ? kModes : nullptr, offer ? 1 : 0));
 }
 
-// The worker's rest before it answers a request; false when the stop came.
-bool Rest()
+// The worker's rest before it answers a request; false when its stop came.
+bool Rest(WorkerRun* run) { return WaitForSingleObject(run->stop, g_AuthWaits.requestRestMs) == WAIT_TIMEOUT; }
+
+WorkerRun* NewRun()
 {
-    return WaitForSingleObject(g_hStop, g_AuthWaits.requestRestMs) == WAIT_TIMEOUT && !Stopping();
+    WorkerRun* run = new WorkerRun;
+    InitializeCriticalSection(&run->lock);
+    run->stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!run->stop || !MsgQueueCreate(&run->queue, kCredentialQueueCapacity, sizeof(CRED_UI_MSG))) {
+        if (run->stop) CloseHandle(run->stop);
+        DeleteCriticalSection(&run->lock);
+        delete run;
+        return nullptr;
+    }
+    return run;
+}
+
+void FreeRun(WorkerRun* run)
+{
+    MsgQueueDestroy(&run->queue);
+    CloseHandle(run->stop);
+    DeleteCriticalSection(&run->lock);
+    delete run;
+}
+
+// The attached port, with a reference for the worker; null without one, or
+// when the worker was given up.
+AUTH_PORT* HoldAttachedPort(WorkerRun* run, bool* givenUp)
+{
+    EnterCriticalSection(&run->lock);
+    *givenUp = run->givenUp;
+    AUTH_PORT* port = *givenUp ? nullptr : g_pAuthPort;
+    if (port && !AuthPortAddRef(port)) port = nullptr;
+    LeaveCriticalSection(&run->lock);
+    return port;
+}
+
+// Lets the worker's reference go; false when it was given up meanwhile (the
+// record is then left as the shut-down left it).
+bool ReleaseHeldPort(WorkerRun* run, AUTH_PORT* port)
+{
+    EnterCriticalSection(&run->lock);
+    bool givenUp = run->givenUp;
+    if (!givenUp && port) AuthPortRelease(port);
+    LeaveCriticalSection(&run->lock);
+    return !givenUp;
 }
 
 // A value of one field at one index: the status of the read.
@@ -217,14 +270,16 @@ void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
 int StartCredentialUiThread()
 {
     if (g_pQueue) return 1;
-    if (!g_hStop) g_hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!g_hStop) return 0;
-    ResetEvent(g_hStop);
+    WorkerRun* run = NewRun();
+    if (!run) return 0;
     InterlockedExchange(&g_bStopping, 0);
-    if (!MsgQueueCreate(&g_pQueue, kCredentialQueueCapacity, sizeof(CRED_UI_MSG))) return 0;
+    g_pRun = run;
+    g_pQueue = run->queue;
     OpenPasswordChanges();
-    if (!OsThreadCreate(&g_pWorker, CredentialUiThreadProc, nullptr)) {
-        MsgQueueDestroy(&g_pQueue);
+    if (!OsThreadCreate(&g_pWorker, CredentialUiThreadProc, run)) {
+        g_pQueue = nullptr;
+        g_pRun = nullptr;
+        FreeRun(run);
         return 0;
     }
     return 1;
@@ -236,23 +291,30 @@ void StopCredentialUiThread()
         // From here no callback queues or waits: the worker, no longer
         // resting, takes what waits; callbacks caught in a full queue get
         // their room, and the stop goes in behind them.
+        WorkerRun* run = g_pRun;
         InterlockedExchange(&g_bStopping, 1);
-        SetEvent(g_hStop);
+        SetEvent(run->stop);
         ClosePasswordChanges();
         DWORD start = GetTickCount();
         while (InterlockedCompareExchange(&g_nPosting, 0, 0) != 0 && GetTickCount() - start < g_AuthWaits.shutdownMs) Sleep(1);
         CRED_UI_MSG stop = {};
         bool put = MsgQueuePutWithin(g_pQueue, CRED_UI_STOP, &stop, sizeof(stop), g_AuthWaits.shutdownMs) != 0;
         if (!put || WaitForSingleObject(g_pWorker->handle, g_AuthWaits.shutdownMs) != WAIT_OBJECT_0) {
-            // A worker stuck in the library: its queue and record are left to
-            // it rather than freed under it.
+            // A worker held in the library: given up, it keeps its queue
+            // and its run rather than have them freed under it.
+            EnterCriticalSection(&run->lock);
+            run->givenUp = true;
+            LeaveCriticalSection(&run->lock);
             g_pWorker = nullptr;
             g_pQueue = nullptr;
+            g_pRun = nullptr;
             return;
         }
         OsThreadJoin(&g_pWorker);
     }
-    MsgQueueDestroy(&g_pQueue);
+    g_pQueue = nullptr;
+    if (g_pRun) FreeRun(g_pRun);
+    g_pRun = nullptr;
 }
 
 int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
@@ -270,25 +332,26 @@ int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
     return result;
 }
 
-DWORD CredentialUiThreadProc(void*)
+DWORD CredentialUiThreadProc(void* argument)
 {
-    MSG_QUEUE* queue = g_pQueue;
+    WorkerRun* run = (WorkerRun*)argument;
     for (;;) {
         CRED_UI_MSG msg = {};
         DWORD type = CRED_UI_STOP;
         int length = sizeof(msg);
-        if (!MsgQueueGet(queue, &type, &msg, &length)) break;
-        AUTH_PORT* port = g_pAuthPort;
-        if (port && !AuthPortAddRef(port)) port = nullptr;
+        if (!MsgQueueGet(run->queue, &type, &msg, &length)) break;
+        bool givenUp = false;
+        AUTH_PORT* port = HoldAttachedPort(run, &givenUp);
+        if (givenUp) break;
         if (type == CRED_UI_STOP) {
-            if (port) AuthPortRelease(port);
+            ReleaseHeldPort(run, port);
             break;
         }
         // Answered on the attached port; without one the request is
         // skipped, and one taken while stopping is left to the port's detach.
-        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest() && port)
+        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest(run) && port)
             HandleCredentialUiRequest(port, &msg.request);
-        if (port) AuthPortRelease(port);
+        if (!ReleaseHeldPort(run, port)) break;
     }
     return 0;
 }

@@ -38,9 +38,11 @@ void StopCredentialUiThread();
 // put, or a worker that is stopping.  Blocks while 10 requests wait.
 int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 
-// The worker: takes a message, holds a reference on the attached port, lets
-// the request rest (g_AuthWaits.requestRestMs), answers it; ends on the stop message.
-DWORD CredentialUiThreadProc(void* unused);
+// The worker of one start (run: its queue and its stop): takes a message,
+// holds a reference on the attached port, lets the request rest
+// (g_AuthWaits.requestRestMs), answers it; ends on the stop message, or at
+// once when the shut-down gave up on it.
+DWORD CredentialUiThreadProc(void* run);
 // The worker's answer to one deferred request, by its type.
 void HandleCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 

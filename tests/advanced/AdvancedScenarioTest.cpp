@@ -35,7 +35,7 @@ protected:
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return DriverConnected() && Icon() == IDI_TRAY_GOOD;
-        }, 20000);
+        }, 30000);
     }
     static size_t IndexOf(const std::vector<DWORD>& oids, DWORD oid, size_t from = 0)
     {
@@ -101,7 +101,8 @@ TEST_F(AdvancedScenario, BgnMixOnKestiqHomeRejoinsAndConnects)
     // The rejoin has no keys yet; the controller's reconnect brings them.
     EXPECT_FALSE(DriverConnected());
     ASSERT_TRUE(Rejoined());
-    EXPECT_TRUE(SupplicantSaid(mark, "verdict authorized"));
+    // The stand-in logs its verdict after the driver has it.
+    EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict authorized"); }, 20000));
     Tick(Window()->GetPanel(PANEL_LINK_STATUS), IDT_LINK_STATUS_REFRESH);
     Shot((CWnd*)Window(), "advanced-scenario-bgn-connected");
 

@@ -115,7 +115,7 @@ private:
 };
 
 // Closes the first dialog box of this process with the given caption once it
-// shows, from a second thread, and keeps the text of its static.
+// shows, from a second thread (looking until asked, 30 s at most).
 class CaptionedBoxCloser {
 public:
     explicit CaptionedBoxCloser(const char* caption) : m_caption(caption), m_thread([this] { Run(); }) {}
@@ -134,7 +134,8 @@ private:
     }
     void Run()
     {
-        for (int i = 0; i < 1000 && !m_done; ++i) {
+        const DWORD start = GetTickCount();
+        while (!m_done && GetTickCount() - start < 30000) {
             HWND box = FindWindowA("#32770", m_caption.c_str());
             DWORD pid = 0;
             if (box) GetWindowThreadProcessId(box, &pid);
@@ -209,12 +210,13 @@ protected:
         return m_window;
     }
     // Brings a page to the front with its navigation button; its own timer
-    // is stopped, so that the test runs every tick itself.
+    // is stopped before anything is pumped, so that the test runs every tick
+    // itself (a slow show would otherwise let the first one run).
     CWnd* ShowPage(int nav, CWnd* page, UINT timer)
     {
         SendMessageA(Window()->GetNavButton(nav)->m_hWnd, BM_CLICK, 0, 0);
-        Pump();
         KillTimer(page->m_hWnd, timer);
+        Pump();
         return page;
     }
     // Another page in front and this one again: a page reads its settings
@@ -233,9 +235,12 @@ protected:
         m_dlg.DestroyMainWindow();
         m_window = nullptr;
     }
+    // One event of a page's timer; the page starts the timer again at each
+    // event, and the test takes it back at once: only its own ticks run.
     static void Tick(CWnd* page, UINT timer)
     {
         SendMessageA(page->m_hWnd, WM_TIMER, timer, 0);
+        KillTimer(page->m_hWnd, timer);
         Pump();
     }
 
@@ -360,11 +365,11 @@ protected:
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
     }
     UINT Icon() { return (UINT)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
     // Ticks the controller until the link is up (the icon of a good signal).
-    bool Connected(DWORD ms = 20000)
+    bool Connected(DWORD ms = 30000)
     {
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);

@@ -19,6 +19,7 @@
 #include "core/StationConfig.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/Restore.h"
+#include "support/Wait.h"
 
 namespace kqtest {
 
@@ -66,15 +67,13 @@ inline AcAuthControls& Stand()
     return c;
 }
 
+// Waits (bounded) for what the library's threads, the worker or the network
+// check produce.  It leaves this thread's messages where they are: tests read
+// what the binding posted for the user-interface thread from the queue.
 template <class Pred>
-bool WaitUntil(Pred pred, DWORD ms = 10000)
+bool WaitUntil(Pred pred, DWORD ms = 20000)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (pred()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(20);
-    }
+    return WaitForWithoutPumping(pred, ms);
 }
 
 inline NDIS_802_11_SSID MakeSsid(const std::string& text)

@@ -325,9 +325,11 @@ TEST_F(AuthenticationTest, VerdictsOnTheAccountReadAsTheirLines)
                 out.push_back(g_AuthLogRing.lines[i]);
             return out;
         };
-        EXPECT_TRUE(WaitUntil([&] { return lines().size() >= want.size(); }, 2000)) << c.name;
+        EXPECT_TRUE(WaitUntil([&] { return lines().size() >= want.size(); })) << c.name;
         EXPECT_EQ(want, lines()) << c.name;
-        EXPECT_EQ(c.connected, WaitUntil([&] { return MediaConnected(); }, c.connected ? 5000 : 200)) << c.name;
+        // The verdict reached the driver before the stand-in logged it.
+        if (c.connected) EXPECT_TRUE(WaitUntil([&] { return MediaConnected(); })) << c.name;
+        else EXPECT_FALSE(MediaConnected()) << c.name;
         // One request at a time, in the method's order.
         std::vector<DWORD> types;
         for (const auto& r : g_answered) types.push_back(r.type * 10 + r.subKind);

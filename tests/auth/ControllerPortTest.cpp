@@ -264,10 +264,10 @@ TEST(ProgramLibraryTest, LoadsTheLibraryFromItsOwnFolderOnly)
             DWORD_PTR icon = 0;
             return hwnd && SendMessageTimeoutA(hwnd, WM_KQ_QUERY_STATE, KQ_STATE_ICON, 0, SMTO_BLOCK, 5000, &icon) &&
                    icon != 0;
-        }));
+        }, 30000));
         EXPECT_EQ(0, acCalls(mark, "ac"));
         if (hwnd) PostMessageA(hwnd, WM_COMMAND, ID_TRAY_EXIT, 0);
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 10000));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
         DWORD code = 1;
         GetExitCodeProcess(pi.hProcess, &code);
         EXPECT_EQ(0u, code);

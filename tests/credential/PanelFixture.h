@@ -53,7 +53,7 @@ protected:
         WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
         ASSERT_NE(0, g_hAuthPort) << "the supplicant port did not open";
     }
     void TearDown() override

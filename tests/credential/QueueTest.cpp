@@ -4,9 +4,14 @@
 // eleventh callback wait; a stop goes ahead of whatever waits.
 #include "credential/QueueFixture.h"
 
+#include <mutex>
+
+#include "auth/AuthWaits.h"
+
 namespace {
 
 using kqtest::QueueTest;
+using kqtest::Restore;
 using kqtest::Stand;
 using kqtest::WaitUntil;
 
@@ -78,7 +83,7 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     // The worker never reads the current profile, which may go meanwhile.
     FreeStationConfig(g_pCurProfile);
     g_pCurProfile = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return Done(session) && Done(outer) && Done(retry) && Done(machine); }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Done(session) && Done(outer) && Done(retry) && Done(machine); }, 30000));
     EXPECT_EQ((Names{"acCredDeferred", "acCredSessionStart", "acCredComplete"}), AnswersTo(mark, session));
     EXPECT_EQ((Names{"acCredDeferred", "acCredGetIdentityPrompt", "acCredIdentity", "acCredComplete"}),
               AnswersTo(mark, outer));
@@ -100,7 +105,7 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     mark = Mark();
     outer = Raise(3, 0);
     retry = Raise(7);
-    ASSERT_TRUE(WaitUntil([&] { return Done(outer) && Done(retry); }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Done(outer) && Done(retry); }, 30000));
     EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=10"));
     EXPECT_FALSE(HasCall(mark, "acPasswordCreate len=8"));
     auto created = Calls(mark, "acIdentityCreate");
@@ -113,7 +118,7 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     EXPECT_NE(0u, made);
     mark = Mark();
     outer = Raise(3, 0);
-    ASSERT_TRUE(WaitUntil([&] { return Done(outer); }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Done(outer); }, 30000));
     EXPECT_TRUE(Calls(mark, "acIdentityCreate").empty());
     EXPECT_EQ(made, g_pAuthPort->outerIdentity);
     // It goes with the port's credentials.
@@ -175,7 +180,7 @@ TEST_F(QueueTest, TheServerIsVerifiedOnlyWhenItsCertificateMatchesEveryRule)
         DWORD mark = Mark();
         DWORD id = Raise(8);
         // Completed, whatever the verdict.
-        EXPECT_TRUE(WaitUntil([&] { return Done(id); }, 15000));
+        ASSERT_TRUE(WaitUntil([&] { return Done(id); }, 30000));
         EXPECT_EQ(c.verified, Verdict(mark, id));
         EXPECT_EQ(1, Count(mark, "acCredServerVerifyChain"));
         EXPECT_EQ(c.ca ? 1 : 0, Count(mark, "acCredServerVerifyCA"));
@@ -218,7 +223,7 @@ TEST_F(QueueTest, WithTenWaitingTheEleventhCallbackWaitsUntilTheWorkerTakesOne)
     // Password changes nobody answers keep the worker busy: one it works
     // on, one first in the queue behind nine more requests.
     DWORD first = Raise(6);
-    ASSERT_TRUE(WaitUntil([&] { return PasswordChangePending(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return PasswordChangePending(); }));
     ASSERT_EQ(0, CredentialRequestsWaiting());
     ASSERT_NE(0u, Raise(6));
     DWORD mark = Mark();
@@ -287,6 +292,72 @@ TEST_F(QueueTest, ARequestOfAClosingPortIsAnsweredOnItsReferenceOrSkipped)
     ASSERT_TRUE(WaitUntil([&] { return CredentialRequestsWaiting() == 0 && AuthPortListCount() == 0; }));
     EXPECT_EQ((Names{"acCredDeferred"}), AnswersTo(mark, id));
     EXPECT_EQ(-1, Stand().done(change));
+}
+
+// A session start the library takes its time over: the first call holds
+// until the gate opens.  Every request id it is called for is noted.
+HANDLE g_sessionGate = nullptr;
+std::atomic<DWORD> g_heldThread{0};
+std::mutex g_sessionLock;
+std::vector<DWORD> g_sessionIds;
+AC_STATUS (*g_realSessionStart)(AC_HANDLE, DWORD, DWORD) = nullptr;
+
+AC_STATUS HeldSessionStart(AC_HANDLE h, DWORD id, DWORD value)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_sessionLock);
+        g_sessionIds.push_back(id);
+    }
+    DWORD none = 0;
+    if (g_heldThread.compare_exchange_strong(none, GetCurrentThreadId())) WaitForSingleObject(g_sessionGate, INFINITE);
+    return g_realSessionStart(h, id, value);
+}
+
+std::vector<DWORD> SessionIds()
+{
+    std::lock_guard<std::mutex> lock(g_sessionLock);
+    return g_sessionIds;
+}
+
+TEST_F(QueueTest, AWorkerGivenUpAtShutDownAnswersNothingMoreAndLeavesTheNextOneAlone)
+{
+    Restore<AcAuthLibrary> library{g_ac};
+    Restore<AuthWaits> waits{g_AuthWaits};
+    g_AuthWaits.requestRestMs = 0;
+    g_sessionGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_heldThread = 0;
+    g_sessionIds.clear();
+    g_realSessionStart = g_ac.acCredSessionStart;
+    g_ac.acCredSessionStart = HeldSessionStart;
+    Configure(PeapProfile());
+    // The worker is held in the library; a second request waits in its queue.
+    DWORD held = Raise(2);
+    ASSERT_TRUE(WaitUntil([&] { return g_heldThread != 0; }));
+    HANDLE oldWorker = OpenThread(SYNCHRONIZE, FALSE, g_heldThread);
+    ASSERT_NE(nullptr, oldWorker);
+    DWORD waiting = Raise(2);
+    ASSERT_NE(0u, waiting);
+    // Shut down (the wait for the worker runs out) and started again.
+    g_AuthWaits.shutdownMs = 100;
+    ShutdownAuthLibrary();
+    g_AuthWaits.shutdownMs = AuthWaits().shutdownMs;
+    EXPECT_FALSE(CredentialUiThreadRunning());
+    OpenPort();
+    Configure(PeapProfile());
+
+    // The library lets the old worker go: it ends, and answers nothing on
+    // the new port, neither the request of its queue nor another.
+    SetEvent(g_sessionGate);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(oldWorker, 20000));
+    CloseHandle(oldWorker);
+    EXPECT_EQ(std::vector<DWORD>{held}, SessionIds());
+    // The new worker answers as ever.
+    DWORD fresh = Raise(2);
+    ASSERT_TRUE(WaitUntil([&] { return Done(fresh); }));
+    EXPECT_EQ((std::vector<DWORD>{held, fresh}), SessionIds());
+    EXPECT_TRUE(CredentialUiThreadRunning());
+    CloseHandle(g_sessionGate);
+    g_sessionGate = nullptr;
 }
 
 TEST_F(QueueTest, ShutDownDuringALoginLeavesNoWorkerAndNoRequest)

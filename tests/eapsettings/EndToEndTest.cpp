@@ -24,7 +24,7 @@ protected:
         WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
     }
     static bool Has(const std::vector<std::string>& calls, const std::string& prefix)
     {
@@ -97,7 +97,7 @@ TEST_F(EndToEnd, APeapProfileMadeInTheEditorIsStoredAndHandedToTheSupplicant)
     DWORD mark = 0;
     ASSERT_TRUE(m_sim.NextSeq(mark));
     Activate("Corp");
-    ASSERT_TRUE(WaitFor([&] { return Has(SupplicantCalls(mark), "acPortAssociate"); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return Has(SupplicantCalls(mark), "acPortAssociate"); }, 30000));
     std::vector<std::string> calls = SupplicantCalls(mark);
     EXPECT_TRUE(Has(calls, "acIdentityCreate alice")) << "the outer identity";
     int identities = 0;

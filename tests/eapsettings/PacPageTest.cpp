@@ -38,11 +38,10 @@ private:
     }
     void Run()
     {
+        // The dialog shows from the test's click, late on a slow machine.
         HWND dlg = nullptr;
-        for (int i = 0; i < 1000 && !dlg; ++i) {
-            dlg = FindDialog();
-            if (!dlg) Sleep(10);
-        }
+        const DWORD start = GetTickCount();
+        while (!(dlg = FindDialog()) && GetTickCount() - start < 30000) Sleep(10);
         if (!dlg) return;
         m_shown = true;
         char text[128] = {};

@@ -6,6 +6,7 @@
 
 #include "core/HexUtil.h"
 #include "mainwnd/ConfigMainDlg.h"
+#include "support/Wait.h"
 
 namespace kqengine {
 
@@ -349,15 +350,13 @@ kqsim::AdapterState EngineTest::State()
 
 bool EngineTest::WaitScanDone(DWORD ms)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
+    // The tests take the result themselves: the engine's timer 2 stays queued.
+    return kqtest::WaitForWithoutPumping([&] {
         // Any request lets the driver finish a scan that is due.
         DWORD mode = 0;
         QueryOid(OID_802_11_RSSI, &mode, sizeof(mode), nullptr);
-        if (!State().scanPending) return true;
-        if (GetTickCount() - start > ms) return false;
-        Sleep(2);
-    }
+        return !State().scanPending;
+    }, ms);
 }
 
 }  // namespace kqengine

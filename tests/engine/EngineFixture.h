@@ -121,7 +121,8 @@ protected:
 
     // The engine's queue and flags back to idle.
     void ResetEngine();
-    bool WaitScanDone(DWORD ms = 5000);
+    // The driver's scan finished (its latency is 1 ms, its clock the driver's).
+    bool WaitScanDone(DWORD ms = 20000);
     kqsim::AdapterState State();
 
     kqsim::SimClient& m_sim = kqsim::SharedTestClient();

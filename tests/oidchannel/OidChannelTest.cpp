@@ -10,6 +10,7 @@
 #include "core/OidChannel.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/TimerRecorder.h"
+#include "support/Wait.h"
 
 extern int g_nOsVersion;
 
@@ -17,21 +18,10 @@ using kqsim::LogEntry;
 
 namespace {
 
-void PumpFor(DWORD ms)
-{
-    DWORD start = GetTickCount();
-    MSG m;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 // Pumps until no retry is pending (thread timers fire only while pumping).
-void PumpUntilNoRetries(DWORD maxMs)
+bool PumpUntilNoRetries(DWORD maxMs)
 {
-    DWORD start = GetTickCount();
-    while (OidRetryPendingCount() != 0 && GetTickCount() - start < maxMs) PumpFor(20);
+    return kqtest::WaitFor([] { return OidRetryPendingCount() == 0; }, maxMs);
 }
 
 std::vector<UINT_PTR> PendingTimers()
@@ -339,7 +329,7 @@ TEST_F(OidChannelTest, FailedSetIsRetriedEvery500MsUntilItGoesThrough)
     EXPECT_NE((void*)&value, r->data);
     value = 1;   // the caller's buffer may change or go away: the retry sends its copy
 
-    PumpUntilNoRetries(30000);
+    EXPECT_TRUE(PumpUntilNoRetries(30000));
     EXPECT_EQ(0u, OidRetryPendingCount());
     std::vector<LogEntry> sets = Sets(OID_802_11_RTS_THRESHOLD);
     ASSERT_EQ(3u, sets.size());

@@ -186,7 +186,7 @@ TEST_F(StandInTest, ChosenCaAndServerNameMustMatchTheServer)
             EXPECT_TRUE(WaitUntil([&] {
                 auto l = RingLines();
                 return std::find(l.begin(), l.end(), "EAP failure reason is not known.") != l.end();
-            }, 3000)) << c.name;
+            })) << c.name;
         }
     }
 }

@@ -11,6 +11,7 @@
 
 #include "sim/client/SimTestSupport.h"
 #include "support/TestData.h"
+#include "support/Wait.h"
 #include "tests/sim/SimDevice.h"
 
 using Bytes = std::vector<BYTE>;
@@ -140,16 +141,11 @@ Bytes Element(const Entry& e, BYTE id, const Bytes& prefix = {})
     return {};
 }
 
-// Polls pred() every few milliseconds until it holds or ms pass.
+// Polls pred() until it holds or ms pass.
 template <class Pred>
 bool Within(DWORD ms, Pred pred)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (pred()) return true;
-        if (GetTickCount() - start > ms) return false;
-        Sleep(2);
-    }
+    return kqtest::WaitFor(pred, ms);
 }
 
 class SimDriverTest : public ::testing::Test {
@@ -409,7 +405,7 @@ TEST_F(SimDriverTest, ScanFinishesAfterItsLatency)
     ASSERT_TRUE(dev->Set(OID_802_11_BSSID_LIST_SCAN, nullptr, 0));
     DWORD start = GetTickCount();
     EXPECT_EQ(nullptr, FindEntry(ParseList(dev->List()), "00:11:22:33:55:7F")) << "the scan ended at once";
-    EXPECT_TRUE(Within(2000, [&] { return FindEntry(ParseList(dev->List()), "00:11:22:33:55:7F") != nullptr; }));
+    EXPECT_TRUE(Within(20000, [&] { return FindEntry(ParseList(dev->List()), "00:11:22:33:55:7F") != nullptr; }));
     EXPECT_GE(GetTickCount() - start, 150u);
 
     // The default latency, measured once: well within the 3 seconds the program waits.
@@ -512,7 +508,7 @@ TEST_F(SimDriverTest, RawElementsFromATestReachTheScanAsGiven)
     ASSERT_TRUE(client().PutNetwork(bad));
     ASSERT_TRUE(client().SetParam(adapter->guid(), KQSIM_PARAM_SCAN_LATENCY, 1));
     ASSERT_TRUE(dev->Set(OID_802_11_BSSID_LIST_SCAN, nullptr, 0));
-    ASSERT_TRUE(Within(2000, [&] { return ScanDone(); }));
+    ASSERT_TRUE(Within(20000, [&] { return ScanDone(); }));
     std::vector<Entry> list = ParseList(dev->List());
     const Entry* e = FindEntry(list, "00:0D:93:EB:B0:8C");
     ASSERT_NE(nullptr, e);
@@ -550,7 +546,7 @@ TEST_F(SimDriverTest, RadioOffDisconnectsAndEmptiesScans)
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_RADIO_STATE));
     ASSERT_TRUE(client().SetParam(adapter->guid(), KQSIM_PARAM_SCAN_LATENCY, 1));
     ASSERT_TRUE(dev->Set(OID_802_11_BSSID_LIST_SCAN, nullptr, 0));
-    ASSERT_TRUE(Within(2000, [&] { return ScanDone(); }));
+    ASSERT_TRUE(Within(20000, [&] { return ScanDone(); }));
     EXPECT_TRUE(ParseList(dev->List()).empty());
     ASSERT_TRUE(dev->SetSsid("Open"));
     EXPECT_FALSE(Associated());
@@ -562,24 +558,42 @@ TEST_F(SimDriverTest, WpsButtonRunsTheEnrolleeScriptToItsCredentials)
 {
     KQSIM_WPS_CONFIG cfg{};
     std::strcpy(cfg.guid, adapter->guid().c_str());
-    // Steps long enough that a sampler on a busy machine sees every code.
-    cfg.stepMs = 120;
+    const std::vector<DWORD> script = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27, 15};
+    // The script step by step: one step at each status query, so that no
+    // sampler, however late, misses a code.
+    cfg.stepMs = KQSIM_WPS_STEP_PER_QUERY;
     ASSERT_TRUE(client().SetWps(cfg));
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_WSC_BUTTON));
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_WSC_STATUS));
     ASSERT_TRUE(client().PressWpsButton(adapter->guid()));
     EXPECT_NE(0u, dev->Query32(OID_VENDOR_WSC_BUTTON));
     EXPECT_EQ(0u, dev->Query32(OID_VENDOR_WSC_BUTTON)) << "a press is reported once";
-
     std::vector<DWORD> seen;
-    DWORD begin = GetTickCount();
-    while ((seen.empty() || seen.back() != 15) && GetTickCount() - begin < 10000) {
+    for (size_t i = 0; i < script.size(); ++i) seen.push_back(dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF);
+    EXPECT_EQ(script, seen);
+    EXPECT_EQ(15u, dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF) << "the run stays configured";
+
+    // On the driver's own clock, a step every 120 ms: what a sampler sees is
+    // the script in its order (it may miss steps while it is slow), and the
+    // run is configured no sooner than its fifteen steps' time.
+    cfg.stepMs = 120;
+    ASSERT_TRUE(client().SetWps(cfg));
+    DWORD pressed = GetTickCount();
+    ASSERT_TRUE(client().PressWpsButton(adapter->guid()));
+    seen.clear();
+    DWORD configuredAt = 0;
+    ASSERT_TRUE(Within(30000, [&] {
         DWORD code = dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF;
         if (seen.empty() || seen.back() != code) seen.push_back(code);
-        Sleep(5);
+        if (code == 15) configuredAt = GetTickCount();
+        return code == 15;
+    }));
+    size_t at = 0;
+    for (DWORD code : seen) {
+        while (at < script.size() && script[at] != code) ++at;
+        EXPECT_LT(at, script.size()) << "code " << code << " out of the script's order";
     }
-    const std::vector<DWORD> script = {2, 3, 4, 5, 6, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27, 15};
-    EXPECT_EQ(script, seen);
+    EXPECT_GE(configuredAt - pressed, 15u * 120 - 25);
 
     BYTE block[996];
     ASSERT_TRUE(dev->Query(OID_VENDOR_WSC_CREDENTIALS, block, sizeof(block)));
@@ -610,7 +624,7 @@ TEST_F(SimDriverTest, WscStartRunsTheRegistrarOrPinScriptAndFailures)
     DWORD first = dev->Query32(OID_VENDOR_WSC_STATUS);
     EXPECT_EQ(0x10000000u, first & 0x10000000u) << "PIN method bit";
     EXPECT_EQ(34u, first & 0x0FFFFFFF);
-    EXPECT_TRUE(Within(2000, [&] { return (dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF) == 0x104u; }));
+    EXPECT_TRUE(Within(20000, [&] { return (dev->Query32(OID_VENDOR_WSC_STATUS) & 0x0FFFFFFF) == 0x104u; }));
     BYTE block[996];
     ASSERT_TRUE(dev->Query(OID_VENDOR_WSC_CREDENTIALS, block, sizeof(block)));
     EXPECT_EQ(Bytes(4, 0), Bytes(block, block + 4)) << "no credentials without code 15";

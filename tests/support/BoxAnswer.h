@@ -1,5 +1,7 @@
 // Answers the program's message box (caption "Kestiq") once it shows, from
-// a second thread, and keeps the text it showed.
+// a second thread, and keeps the text it showed.  It looks for the box until
+// Text() is asked for, and for 30 s at most: a box that a slow machine shows
+// late is still answered.
 #pragma once
 
 #include <windows.h>
@@ -32,7 +34,8 @@ public:
 private:
     void Run(Kind kind)
     {
-        for (int i = 0; i < 1000 && !m_done; ++i) {
+        const DWORD start = GetTickCount();
+        while (!m_done && GetTickCount() - start < kLookMs) {
             HWND box = FindWindowA("#32770", "Kestiq");
             DWORD pid = 0;
             if (box) GetWindowThreadProcessId(box, &pid);
@@ -47,6 +50,7 @@ private:
             Sleep(10);
         }
     }
+    static constexpr DWORD kLookMs = 30000;
     std::atomic<bool> m_done{false};
     std::string m_text;
     std::thread m_thread;

@@ -44,4 +44,20 @@ bool WaitFor(Pred pred, DWORD ms = 20000)
     }
 }
 
+// The same without taking anything from this thread's queue: for a test
+// that runs a controller's or a page's steps itself, whose real timers must
+// not run a step of their own meanwhile, or that reads what was posted to
+// this thread from the queue afterwards.  Nothing but time wakes it: it
+// looks every 10 ms, which leaves the processor to what it waits for.
+template <class Pred>
+bool WaitForWithoutPumping(Pred pred, DWORD ms = 20000)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start > ms) return pred();
+        Sleep(10);
+    }
+}
+
 }  // namespace kqtest

@@ -62,8 +62,9 @@ public:
         return true;
     }
 
-    // The controller window once the tray icon is in place.
-    bool WaitReady(DWORD ms = 15000)
+    // The controller window once the tray icon is in place (a start of Wine's
+    // and of the program's adapter set-up: long on a slow machine).
+    bool WaitReady(DWORD ms = 60000)
     {
         return WaitFor([&] {
             m_hwnd = FindProcessWindow(m_pi.dwProcessId, "HideDlg");
@@ -80,7 +81,7 @@ public:
     LRESULT Query(int what) const
     {
         DWORD_PTR r = (DWORD_PTR)-1;
-        if (!m_hwnd || !SendMessageTimeoutA(m_hwnd, WM_KQ_QUERY_STATE, what, 0, SMTO_BLOCK, 5000, &r)) return -1;
+        if (!m_hwnd || !SendMessageTimeoutA(m_hwnd, WM_KQ_QUERY_STATE, what, 0, SMTO_BLOCK, kAnswerMs, &r)) return -1;
         return (LRESULT)r;
     }
     int Icon() const { return (int)Query(KQ_STATE_ICON); }
@@ -89,7 +90,7 @@ public:
         HWND mirror = GetDlgItem(m_hwnd, IDC_TRAY_TIP_MIRROR);
         char buf[256] = {};
         DWORD_PTR r = 0;
-        if (mirror) SendMessageTimeoutA(mirror, WM_GETTEXT, sizeof(buf), (LPARAM)buf, SMTO_BLOCK, 5000, &r);
+        if (mirror) SendMessageTimeoutA(mirror, WM_GETTEXT, sizeof(buf), (LPARAM)buf, SMTO_BLOCK, kAnswerMs, &r);
         return buf;
     }
     // A round trip: a mark posted behind whatever was posted to the program
@@ -100,8 +101,8 @@ public:
         static LONG mark = 0;
         LONG m = ++mark;
         bool back = m_hwnd && PostMessageA(m_hwnd, WM_KQ_MARK, 0, m) &&
-                    WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 10000);
-        EXPECT_TRUE(back) << "Kestiq.exe did not handle its messages within 10 s";
+                    WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 20000);
+        EXPECT_TRUE(back) << "Kestiq.exe did not handle its messages within 20 s";
         return back;
     }
     // One timer event, handled as the timer would be: posted, so that it
@@ -132,9 +133,9 @@ public:
         if (!m_started) return;
         if (Running()) {
             if (m_hwnd) PostMessageA(m_hwnd, WM_COMMAND, ID_TRAY_EXIT, 0);
-            if (!WaitExit(5000)) {
+            if (!WaitExit(20000)) {
                 TerminateProcess(m_pi.hProcess, 1);
-                WaitExit(5000);
+                WaitExit(20000);
             }
         }
         CloseHandle(m_pi.hProcess);
@@ -144,6 +145,9 @@ public:
     }
 
 private:
+    // How long the program may take to answer one message: a poll of its
+    // own (driver requests, the shell's icon) may be under way.
+    static constexpr UINT kAnswerMs = 20000;
     PROCESS_INFORMATION m_pi = {};
     bool m_started = false;
     HWND m_hwnd = nullptr;

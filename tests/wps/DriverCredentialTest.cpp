@@ -10,6 +10,7 @@
 #include "core/WpsRuntime.h"
 #include "sim/client/SimTestSupport.h"
 #include "support/Restore.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -49,16 +50,16 @@ protected:
         std::strcpy(cfg.guid, m_adapter->guid().c_str());
         cfg.stepMs = 1;
         if (!sim().SetWps(cfg) || !sim().PressWpsButton(m_adapter->guid())) return false;
-        for (int i = 0; i < 500; ++i) {
-            DWORD status = 0;
-            if (QueryOid(OID_VENDOR_WSC_STATUS, &status, 4, nullptr) && (status & WSC_STATUS_CODE_MASK) == 15) {
-                std::memset(&block, 0xEE, sizeof(block));
-                DWORD got = 0;
-                return QueryOid(OID_VENDOR_WSC_CREDENTIALS, &block, sizeof(block), &got) && got == sizeof(block);
-            }
-            Sleep(5);
-        }
-        return false;
+        // The driver's script runs on its own clock.
+        if (!kqtest::WaitFor([] {
+                DWORD status = 0;
+                return QueryOid(OID_VENDOR_WSC_STATUS, &status, 4, nullptr) &&
+                       (status & WSC_STATUS_CODE_MASK) == 15;
+            }, 20000))
+            return false;
+        std::memset(&block, 0xEE, sizeof(block));
+        DWORD got = 0;
+        return QueryOid(OID_VENDOR_WSC_CREDENTIALS, &block, sizeof(block), &got) && got == sizeof(block);
     }
 
     kqtest::Restore<char[MAX_PATH]> m_path{g_szDevicePath};

@@ -28,6 +28,7 @@
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "pages/WpsPage.h"
+#include "support/InfoTips.h"
 #include "pages/WpsProfileDetailDlg.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
@@ -83,7 +84,7 @@ protected:
         WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
             return g_hAuthPort != 0;
-        }, 10000);
+        }, 30000);
         m_dlg.KillAllTimers();
         ClearConnectRequests();
     }
@@ -122,6 +123,17 @@ protected:
         Pump();
     }
     void Click(UINT id) { Click(Item(id)); }
+    // A click whose handler starts a page timer that the test runs itself:
+    // the timer is taken before anything is pumped, so that a handler slower
+    // than the timer's period (a slow machine) does not let it tick on its
+    // own.  TRUE when the handler had started it.
+    bool ClickTakingTimer(UINT id, UINT_PTR timer)
+    {
+        SendMessageA(Item(id), BM_CLICK, 0, 0);
+        bool started = TakeTimer(timer);
+        Pump();
+        return started;
+    }
     void Tick(UINT_PTR id)
     {
         SendMessageA(m_page->m_hWnd, WM_TIMER, id, 0);
@@ -160,7 +172,7 @@ protected:
         return WaitFor([&] {
             kqsim::AdapterState st;
             return m_sim.GetAdapter(kGuid, st) && st.connected;
-        }, 20000);
+        }, 30000);
     }
 
     // ---- Looking ----
@@ -193,22 +205,8 @@ protected:
     int ProfileState(int row) const { return ListCellImage(ProfileList(), row, 0); }
     int PanelShown() const { return m_dlg.m_nCurPanel; }
     // A popup of this process's filtered edits, when one is showing.
-    static bool TipShowing()
-    {
-        for (HWND w = FindWindowA(CInfoWnd::kClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, CInfoWnd::kClassName, nullptr)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return true;
-        }
-        return false;
-    }
-    static void HideTips()
-    {
-        for (HWND w = FindWindowA(CInfoWnd::kClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, CInfoWnd::kClassName, nullptr))
-            ShowWindow(w, SW_HIDE);
-    }
+    static bool TipShowing() { return kqtest::TipShowing(); }
+    static void HideTips() { kqtest::HideTips(); }
 
     // ---- The registry ----
     std::string WscKey() const { return m_keyPath + "\\WscProfile"; }

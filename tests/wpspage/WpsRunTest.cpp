@@ -45,12 +45,17 @@ KQSIM_NETWORK PinAccessPoint(const char* pin)
 class WpsRun : public WpsPageTest {
 protected:
     // Ticks of the state machine until the run leaves it (or n ticks).
-    // shot: a picture of the window at "Sending M1".
+    // shot: a picture of the window at "Sending M1".  The connect check that
+    // "Configured" starts is taken at once (m_connectCheck), before a slow
+    // tick's pumping could let it run.
     std::vector<Shown> RunStatus(int n, const char* shot = nullptr)
     {
         std::vector<Shown> seen;
+        m_connectCheck = false;
         for (int i = 0; i < n; ++i) {
-            Tick(IDT_WPS_PAGE_STATUS);
+            SendMessageA(m_page->m_hWnd, WM_TIMER, IDT_WPS_PAGE_STATUS, 0);
+            if (TakeTimer(IDT_WPS_PAGE_CONNECT)) m_connectCheck = true;
+            Pump();
             seen.push_back({Status(), Progress()});
             if (shot && i == 6) WindowShot(shot);
             if (!TimerRuns(IDT_WPS_PAGE_STATUS)) break;
@@ -71,6 +76,23 @@ protected:
         EXPECT_TRUE(TakeTimer(IDT_WPS_PAGE_SCAN_LIST)) << "scan list";
         SetTimer(m_page->m_hWnd, IDT_WPS_PAGE_STATUS, 600000, nullptr);
     }
+    // A run started by a click on the button, or by the page's button poll
+    // seeing the adapter's own button: its timers are taken before anything
+    // is pumped, so that a start that takes a second on a slow machine does
+    // not let the status poll run a step of its own before the test's ticks.
+    void StartRun(UINT button)
+    {
+        SendMessageA(Item(button), BM_CLICK, 0, 0);
+        TakeRunTimers();
+        Pump();
+    }
+    void StartRunByAdaptersButton()
+    {
+        SendMessageA(m_page->m_hWnd, WM_TIMER, IDT_WPS_PAGE_BUTTON, 0);
+        TakeRunTimers();
+        Pump();
+    }
+    bool m_connectCheck = false;   // a tick of RunStatus started the connect check
     void ExpectStartRecord(const kqsim::LogEntry& e, DWORD method, const char* pin, const std::string& ssid,
                            const char* bssid, BYTE channel, BYTE role)
     {
@@ -103,8 +125,7 @@ TEST_F(WpsRun, PushButtonRunStoresTheCredentialAndConnects)
 
     StepPerQuery();
     DWORD mark = Mark();
-    Click(IDC_WPS_PBC);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PBC);
     EXPECT_EQ("Start PBC connection", Status());
     EXPECT_EQ(5, Progress());
     EXPECT_FALSE(Enabled(IDC_WPS_RESCAN)) << "no rescan during a run";
@@ -126,7 +147,7 @@ TEST_F(WpsRun, PushButtonRunStoresTheCredentialAndConnects)
     mark = Mark();
     EXPECT_EQ(EnrolleeRoad("PBC - "), RunStatus(20, "wps-page-during"));
     EXPECT_FALSE(TimerRuns(IDT_WPS_PAGE_STATUS)) << "the state machine ends at Configured";
-    ASSERT_TRUE(TakeTimer(IDT_WPS_PAGE_CONNECT)) << "the connect check";
+    ASSERT_TRUE(m_connectCheck) << "the connect check";
 
     // Stored under WscProfile, the flag set, the row in the list.
     EXPECT_EQ("1", WscText("", "NumberofProfile"));
@@ -193,8 +214,7 @@ TEST_F(WpsRun, PinRunWithTheAccessPointsPinConnects)
 
     StepPerQuery();
     DWORD mark = Mark();
-    Click(IDC_WPS_PIN);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PIN);
     EXPECT_EQ("Start PIN connection - Kestiq-PIN", Status());
     std::vector<kqsim::LogEntry> start = Sets(mark, {OID_VENDOR_WSC_START});
     ASSERT_EQ(1u, start.size());
@@ -202,7 +222,7 @@ TEST_F(WpsRun, PinRunWithTheAccessPointsPinConnects)
     EXPECT_EQ(kOwnPin, WscText("", "PinCode")) << "a valid PIN is stored";
 
     EXPECT_EQ(EnrolleeRoad("PIN - "), RunStatus(20));
-    ASSERT_TRUE(TakeTimer(IDT_WPS_PAGE_CONNECT));
+    ASSERT_TRUE(m_connectCheck);
     EXPECT_EQ("Kestiq-PIN", WscText("Profile0", "SSID"));
     ASSERT_TRUE(WaitConnected());
     Tick(IDT_WPS_PAGE_CONNECT);
@@ -228,8 +248,7 @@ TEST_F(WpsRun, PinRunNamesTheChosenRowAfterAnotherScan)
     SelectListRow(ApList(), 1);
     Pump();
     DWORD mark = Mark();
-    Click(IDC_WPS_PIN);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PIN);
     std::vector<kqsim::LogEntry> start = Sets(mark, {OID_VENDOR_WSC_START});
     ASSERT_EQ(1u, start.size());
     ExpectStartRecord(start[0], WPS_METHOD_PIN, kOwnPin, "Kestiq-PIN", "00:11:22:33:44:09", 11, 1);
@@ -246,8 +265,7 @@ TEST_F(WpsRun, WrongPinEndsInThePinErrorText)
     SelectListRow(ApList(), ApRow("Kestiq-PIN"));
     Pump();
     StepPerQuery();
-    Click(IDC_WPS_PIN);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PIN);
     std::vector<Shown> seen = RunStatus(13);
     ASSERT_EQ(13u, seen.size());
     EXPECT_EQ((Shown{"PIN - Received M4", 65}), seen[9]);
@@ -331,8 +349,7 @@ TEST_F(WpsRun, AStoredPinOfMoreThanEightDigitsShowsAsNone)
 TEST_F(WpsRun, StatusWordsAndTheirProgress)
 {
     OpenPage();
-    Click(IDC_WPS_PBC);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PBC);
     struct Case {
         DWORD word;
         const char* status;
@@ -362,8 +379,7 @@ TEST_F(WpsRun, StatusWordsAndTheirProgress)
 TEST_F(WpsRun, ProgressColourFollowsThePosition)
 {
     OpenPage();
-    Click(IDC_WPS_PBC);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PBC);
     CGradientProgressCtrl* bar = (CGradientProgressCtrl*)CWnd::FromHandlePermanent(Item(IDC_WPS_PROGRESS));
     ASSERT_NE(nullptr, bar);
     struct Case {
@@ -384,8 +400,7 @@ TEST_F(WpsRun, EapFailureDisconnectsAndKeepsItsText)
 {
     ASSERT_TRUE(WriteAdapterText(REGSTR_PROFILE_SSID, "Kestiq-Open"));
     OpenPage();
-    Click(IDC_WPS_PBC);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PBC);
     AnswerStatus(0x204);
     DWORD mark = Mark();
     Tick(IDT_WPS_PAGE_STATUS);
@@ -406,8 +421,7 @@ TEST_F(WpsRun, StuckOrUnknownStateLeavesThePageUsable)
     for (DWORD word : {DWORD(5), DWORD(0x0ABCDEF)}) {
         SCOPED_TRACE(word);
         OpenPage();
-        Click(IDC_WPS_PBC);
-        TakeRunTimers();
+        StartRun(IDC_WPS_PBC);
         AnswerStatus(word);
         for (int i = 0; i < 30; ++i) Tick(IDT_WPS_PAGE_STATUS);
         EXPECT_EQ(word == 5 ? "PBC - Sending EAPOL-Start" : "PBC - ", Status());
@@ -434,8 +448,7 @@ TEST_F(WpsRun, HardwareButtonStartsARunWithoutSets)
     StepPerQuery();
     ASSERT_TRUE(m_sim.PressWpsButton(kGuid));
     DWORD mark = Mark();
-    Tick(IDT_WPS_PAGE_BUTTON);
-    TakeRunTimers();
+    StartRunByAdaptersButton();
     EXPECT_EQ("Start PBC connection", Status());
     EXPECT_EQ(5, Progress());
     EXPECT_TRUE(g_bWscInUse);
@@ -523,8 +536,7 @@ TEST_F(WpsRun, DisconnectReappliesTheStoredConfiguration)
     SelectListRow(ProfileList(), 0);
     Pump();
     DWORD mark = Mark();
-    Click(IDC_WPS_CONNECT);
-    EXPECT_TRUE(TakeTimer(IDT_WPS_PAGE_CONNECT));
+    EXPECT_TRUE(ClickTakingTimer(IDC_WPS_CONNECT, IDT_WPS_PAGE_CONNECT));
     EXPECT_EQ("1", WscFlag());
     EXPECT_EQ((std::vector<std::string>{"Kestiq-Home"}), SsidSets(mark));
     EXPECT_EQ(7, ProfileState(0));
@@ -564,8 +576,7 @@ TEST_F(WpsRun, DeletingTheCredentialInUseDisconnects)
         EXPECT_EQ(5, ListCellImage(ProfileList(), 2, 3));
         SelectListRow(ProfileList(), c.connected);
         Pump();
-        Click(IDC_WPS_CONNECT);
-        TakeTimer(IDT_WPS_PAGE_CONNECT);
+        ClickTakingTimer(IDC_WPS_CONNECT, IDT_WPS_PAGE_CONNECT);
         SelectListRow(ProfileList(), c.deleted);
         Pump();
         DWORD mark = Mark();
@@ -639,8 +650,7 @@ TEST_F(WpsRun, DeliveredCredentialBlockIsValidated)
     cfg.useCredentials = 1;
     std::memcpy(cfg.credentials, &bad, sizeof(bad));
     ASSERT_TRUE(m_sim.SetWps(cfg));
-    Click(IDC_WPS_PBC);
-    TakeRunTimers();
+    StartRun(IDC_WPS_PBC);
     RunStatus(20);
     EXPECT_EQ("PBC - Configured", Status());
     EXPECT_EQ((std::vector<std::string>{"Kestiq-Home"}), ProfileSsids());

@@ -9,6 +9,7 @@
 
 #include "sim/RunSetup.h"
 #include "support/AdapterKey.h"
+#include "support/Wait.h"
 
 namespace kqtest {
 
@@ -37,15 +38,11 @@ inline WzcServiceInfo QueryWzc()
     return info;
 }
 
-// Waits (bounded) until the service reaches the state.
-inline bool WaitWzcState(DWORD state, DWORD ms = 10000)
+// Waits (bounded) until the service reaches the state: the service process
+// reports its steps on its own, after the control that asked for them.
+inline bool WaitWzcState(DWORD state, DWORD ms = 30000)
 {
-    DWORD start = GetTickCount();
-    while (QueryWzc().state != state) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(10);
-    }
-    return true;
+    return WaitFor([&] { return QueryWzc().state == state; }, ms);
 }
 
 inline void WzcSetup(const std::string& args)
