@@ -51,6 +51,15 @@ AC_STATUS Text(const char* name, DWORD id, void* buffer, int* length, const Byte
     return st;
 }
 
+// The four parts of a provisioned PAC: A-ID, I-ID, key, opaque.
+const char* const kPartNames[4] = { "acCredGetEapFASTPacAID", "acCredGetEapFASTPacIID", "acCredGetEapFASTPacKey",
+                                    "acCredGetEapFASTPacOpaque" };
+template <int P>
+AC_STATUS PacPart(AC_HANDLE, DWORD id, BYTE* buffer, int* length)
+{
+    return Text(kPartNames[P], id, buffer, length, &g_state.pacParts[P], g_state.pacLengths[P]);
+}
+
 void Install()
 {
     // Every call the credential paths can make, answered from the state.
@@ -113,20 +122,10 @@ void Install()
     g_ac.acCredGetEapFASTAID = [](AC_HANDLE, DWORD id, BYTE* b, int* l) {
         return Text("acCredGetEapFASTAID", id, b, l, g_state.aid.empty() ? nullptr : &g_state.aid, g_state.aidLength);
     };
-    static const char* const kPartNames[4] = { "acCredGetEapFASTPacAID", "acCredGetEapFASTPacIID",
-                                               "acCredGetEapFASTPacKey", "acCredGetEapFASTPacOpaque" };
-    g_ac.acCredGetEapFASTPacAID = [](AC_HANDLE, DWORD id, BYTE* b, int* l) {
-        return Text(kPartNames[0], id, b, l, &g_state.pacParts[0], g_state.pacLengths[0]);
-    };
-    g_ac.acCredGetEapFASTPacIID = [](AC_HANDLE, DWORD id, BYTE* b, int* l) {
-        return Text(kPartNames[1], id, b, l, &g_state.pacParts[1], g_state.pacLengths[1]);
-    };
-    g_ac.acCredGetEapFASTPacKey = [](AC_HANDLE, DWORD id, BYTE* b, int* l) {
-        return Text(kPartNames[2], id, b, l, &g_state.pacParts[2], g_state.pacLengths[2]);
-    };
-    g_ac.acCredGetEapFASTPacOpaque = [](AC_HANDLE, DWORD id, BYTE* b, int* l) {
-        return Text(kPartNames[3], id, b, l, &g_state.pacParts[3], g_state.pacLengths[3]);
-    };
+    g_ac.acCredGetEapFASTPacAID = PacPart<0>;
+    g_ac.acCredGetEapFASTPacIID = PacPart<1>;
+    g_ac.acCredGetEapFASTPacKey = PacPart<2>;
+    g_ac.acCredGetEapFASTPacOpaque = PacPart<3>;
     g_ac.acCredGetEapFASTPacAIDInfo = [](AC_HANDLE, DWORD id, char* b, int* l) {
         return Text("acCredGetEapFASTPacAIDInfo", id, b, l, nullptr, -1);
     };
