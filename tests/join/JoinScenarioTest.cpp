@@ -16,7 +16,7 @@ using kqtest::WaitFor;
 class JoinScenario : public JoinTest {
 protected:
     // Ticks the controller until the link is up (or the time is over).
-    bool LinkComes(DWORD ms = 15000)
+    bool LinkComes(DWORD ms = 30000)
     {
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
@@ -33,7 +33,7 @@ protected:
                 if (c.rfind("verdict failed", 0) == 0) verdict = "failed";
             }
             return !verdict.empty();
-        }, 15000);
+        }, 30000);
         return verdict;
     }
     // A stored profile of Kestiq-Home made the active one, its link up.

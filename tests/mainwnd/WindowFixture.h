@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "auth/SupplicantBinding.h"
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "app/HideDlg.h"
@@ -12,9 +13,35 @@
 #include "mainwnd/ConfigMainDlg.h"
 #include "resource.h"
 #include "support/Restore.h"
+#include "support/Wait.h"
 #include "tray/AdapterFixture.h"
 
 namespace kqtest {
+
+// The driver's scan done: its delay counts real time, so a busy machine
+// takes longer over it than any fixed number of looks.  Nothing of this
+// thread runs meanwhile: the fixtures that call it run the ticks themselves.
+inline bool DriverScanDone(kqsim::SimClient& sim, const std::string& guid, DWORD ms = 20000)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        kqsim::AdapterState st;
+        if (sim.GetAdapter(guid, st) && !st.scanPending) return true;
+        if (GetTickCount() - start > ms) return false;
+        Sleep(1);
+    }
+}
+
+// What a SendMessage left in this thread's queue, handled, but no timer
+// event: a fixture that runs the page's ticks itself keeps a real timer
+// that fell due meanwhile from running between an act and its check.
+inline void PumpPosted()
+{
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+           PeekMessageA(&m, nullptr, WM_TIMER + 1, ~0u, PM_REMOVE))
+        DispatchMessageA(&m);
+}
 
 // The shared flags a window test may change, put back when it ends.
 struct SavedControllerFlags {
@@ -52,10 +79,17 @@ protected:
     // controller's timer 2 takes it.
     void TakeScanResult()
     {
-        kqsim::AdapterState st;
-        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
+        EXPECT_TRUE(DriverScanDone(m_sim, kGuid)) << "the driver's scan did not end";
         KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
         SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+    }
+    // The supplicant port, opened by the controller's ticks.
+    bool PortOpens(DWORD ms = 20000)
+    {
+        return WaitFor([&] {
+            m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
+            return g_hAuthPort != 0;
+        }, ms);
     }
     static void Pump()
     {
