@@ -44,7 +44,7 @@ protected:
         g_nWzcMode = 0;
         std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
         ASSERT_TRUE(PortOpens()) << "the supplicant port did not open";
-        m_window = Open();
+        m_window = OpenWithSurveyStopped();
         ASSERT_NE(nullptr, m_window);
         m_panel = static_cast<CAuthStatusListDlg*>(m_window->GetPanel(PANEL_AUTH_STATUS));
         ASSERT_NE(nullptr, m_panel);

@@ -51,7 +51,6 @@ protected:
         SendMessageA(m_window->GetNavButton(NAV_NETWORK)->m_hWnd, BM_CLICK, 0, 0);
         m_survey = m_window->m_pSiteSurveyPage;
         ASSERT_NE(nullptr, m_survey);
-        KillTimer(m_survey->m_hWnd, IDT_SURVEY_REFRESH);
         m_hidden = static_cast<CHiddenSsidDlg*>(m_window->GetPanel(PANEL_HIDDEN_SSID));
         m_connect = static_cast<CConnectSettingsDlg*>(m_window->GetPanel(PANEL_CONNECT_SETTINGS));
         ASSERT_NE(nullptr, m_hidden);

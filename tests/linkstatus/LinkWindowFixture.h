@@ -70,11 +70,10 @@ protected:
     // tick itself.
     CLinkStatusPage* OpenPanel()
     {
-        CConfigMainDlg* w = Open();
+        CConfigMainDlg* w = OpenWithSurveyStopped();
         if (!w) return nullptr;
         CLinkStatusPage* p = (CLinkStatusPage*)w->GetPanel(PANEL_LINK_STATUS);
         KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
-        KillTimer(w->m_pSiteSurveyPage->m_hWnd, IDT_SURVEY_REFRESH);
         for (UINT id : { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_SIGNAL2_BAR, IDC_LINK_SIGNAL3_BAR,
                          IDC_LINK_NOISE_BAR })
             KillTimer(GetDlgItem(p->m_hWnd, id), PBT_GRAD_ANIMATE);

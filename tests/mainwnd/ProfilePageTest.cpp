@@ -63,7 +63,7 @@ protected:
     }
     CProfilePage* OpenPage()
     {
-        CConfigMainDlg* w = Open();
+        CConfigMainDlg* w = OpenWithSurveyStopped();
         if (!w) return nullptr;
         SendMessageA(w->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
         return w->m_pProfilePage;

@@ -11,6 +11,7 @@
 #include "app/HideDlg.h"
 #include "core/ZeroConfig.h"
 #include "mainwnd/ConfigMainDlg.h"
+#include "pages/SiteSurveyPage.h"
 #include "resource.h"
 #include "support/Restore.h"
 #include "support/Wait.h"
@@ -74,6 +75,18 @@ protected:
     {
         m_dlg.OpenMainWindow();
         return m_dlg.OpenedMainWindow();
+    }
+    // The window with the survey page's own timer stopped.  The survey asks
+    // for a scan on its ticks, in front or not, and the engine's timer 2
+    // that takes the scan runs the controller's round (the supplicant port,
+    // the Zero Configuration mode) and holds back an apply made meanwhile:
+    // on a busy machine both fall due inside a test that never looks at the
+    // survey.  Tests of the survey run its ticks themselves.
+    CConfigMainDlg* OpenWithSurveyStopped()
+    {
+        CConfigMainDlg* w = Open();
+        if (w) KillTimer(w->m_pSiteSurveyPage->m_hWnd, IDT_SURVEY_REFRESH);
+        return w;
     }
     // The driver's scan done and its result taken by the engine, as the
     // controller's timer 2 takes it.

@@ -72,7 +72,9 @@ protected:
         g_bIsAdmin = TRUE;
         g_bRadioOn = TRUE;
         g_nWzcMode = 0;
-        m_window = Open();
+        // The engine's timer 2 behind a survey's scan would open the
+        // supplicant port that these tests open and close by hand.
+        m_window = OpenWithSurveyStopped();
         ASSERT_NE(nullptr, m_window);
         SendMessageA(m_window->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
         m_page = m_window->m_pProfilePage;
