@@ -133,7 +133,11 @@ DWORD WzcServiceState()
 int GetWzcMode()
 {
     if (g_nOsVersion < OS_WINXP) return WZC_NOT_INVOLVED;
-    if (WzcServiceState() != SERVICE_RUNNING) return WZC_NOT_INVOLVED;
+    // A service still starting counts as running: the hand-over leaves it
+    // so, and a poll that read it as absent would take the adapter back
+    // (open the port, connect) while the service takes it over.
+    DWORD state = WzcServiceState();
+    if (state != SERVICE_RUNNING && state != SERVICE_START_PENDING) return WZC_NOT_INVOLVED;
     HKEY key = OpenInterfaceKey(KEY_QUERY_VALUE, false);
     if (!key) return WZC_MANAGES;
     DWORD flags = ReadControlFlags(key);

@@ -165,6 +165,31 @@ TEST_F(ControllerPortTest, HandingOverToZeroConfigurationStopsAuthenticationAndC
     EXPECT_EQ(1, Stand().ports());
 }
 
+// The poll goes on while the service the hand-over started is still
+// starting: it reads the adapter as Zero Configuration's, so the port stays
+// closed and the mode stays 2 until the service runs, and after.
+TEST_F(ControllerPortTest, TicksWhileZeroConfigurationStartsKeepTheAdapterHandedOver)
+{
+    kqtest::WzcStandIn wzc(kGuid);
+    kqtest::WzcSetup("install --start-type demand --state stopped --start-pending 2000");
+    kqtest::Restore<int> mode{g_nWzcMode};
+    ASSERT_TRUE(DefaultPortAttached());
+    m_dlg.SendMessage(WM_COMMAND, ID_TRAY_USE_WZC);
+    ASSERT_EQ(2, g_nWzcMode);
+    int ticks = 0, handedBack = 0;
+    ASSERT_TRUE(kqtest::WaitFor([&] {
+        Tick();
+        ++ticks;
+        if (g_nWzcMode != 2 || g_hAuthPort != 0 || g_pAuthPort) ++handedBack;
+        return kqtest::QueryWzc().state == SERVICE_RUNNING;
+    }, 30000));
+    Tick();
+    EXPECT_EQ(0, handedBack) << "of " << ticks << " ticks while the service started";
+    EXPECT_EQ(2, g_nWzcMode);
+    EXPECT_EQ(0, g_hAuthPort);
+    EXPECT_EQ(0, Stand().ports());
+}
+
 // Every wait of the check lasts until it is asked to stop.
 std::atomic<bool> g_checkWaits{false};
 bool WaitUntilStopped(HANDLE stop, DWORD)

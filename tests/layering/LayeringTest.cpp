@@ -48,6 +48,11 @@ struct Include {
     std::string target; // as written
 };
 
+bool IsBuildFile(const std::string& name)
+{
+    return name == "CMakeLists.txt" || (name.size() > 6 && name.compare(name.size() - 6, 6, ".cmake") == 0);
+}
+
 bool IsSource(const std::string& name)
 {
     for (const char* ext : { ".h", ".cpp", ".c" }) {
@@ -57,7 +62,8 @@ bool IsSource(const std::string& name)
     return false;
 }
 
-void Walk(const std::string& root, const std::string& rel, std::vector<std::string>& out)
+void Walk(const std::string& root, const std::string& rel, std::vector<std::string>& out,
+          bool (*wanted)(const std::string&) = IsSource)
 {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((root + "/" + rel + "/*").c_str(), &fd);
@@ -66,8 +72,8 @@ void Walk(const std::string& root, const std::string& rel, std::vector<std::stri
         std::string name = fd.cFileName;
         if (name == "." || name == "..") continue;
         std::string path = rel + "/" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Walk(root, path, out);
-        else if (IsSource(name)) out.push_back(path);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Walk(root, path, out, wanted);
+        else if (wanted(name)) out.push_back(path);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
 }
@@ -193,6 +199,32 @@ TEST(Layering, PagesNeverWriteTheEnginesFlags)
             }
     }
     for (const std::string& b : bad) ADD_FAILURE() << b << " is the engine's: use core/EngineDoor.h";
+}
+
+// What the tests and benchmarks read lives in the repository: no source
+// or build file of theirs names a place beside the tree.
+TEST(Layering, TestsAndBenchmarksReadOnlyWhatTheRepositoryHolds)
+{
+    std::vector<std::string> files;
+    for (const char* top : { "tests", "bench" }) {
+        Walk(kRoot, top, files);
+        Walk(kRoot, top, files, IsBuildFile);
+    }
+    ASSERT_GT(files.size(), 50u) << "the tests were not found under " << kRoot;
+    const char* const outside[] = { "../shared", "shared/testdata", "CMAKE_SOURCE_DIR}/..", "SOURCE_DIR \"/.." };
+    std::vector<std::string> bad;
+    for (const std::string& file : files) {
+        if (file == "tests/layering/LayeringTest.cpp") continue;
+        std::ifstream in(kRoot + "/" + file);
+        std::string text;
+        for (int line = 1; std::getline(in, text); ++line)
+            for (const char* o : outside)
+                if (text.find(o) != std::string::npos) {
+                    bad.push_back(file + ":" + std::to_string(line) + ": " + text);
+                    break;
+                }
+    }
+    for (const std::string& b : bad) ADD_FAILURE() << b << " reads outside the repository";
 }
 
 // The checker itself: planted files of a scratch tree, each with one arrow.

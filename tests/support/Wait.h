@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#ifndef WM_SYSTIMER
+#define WM_SYSTIMER 0x0118
+#endif
+
 namespace kqtest {
 
 // Dispatches what is waiting in this thread's queue now, and returns.
@@ -13,6 +17,17 @@ inline void PumpPending()
 {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+}
+
+// Dispatches what is waiting now except timer events (WM_TIMER and the
+// system's own, such as the caret's blink): what a paint still owes shows,
+// what a timer would change does not.
+inline void PumpPendingButTimers()
+{
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+           PeekMessageA(&m, nullptr, WM_SYSTIMER + 1, ~0u, PM_REMOVE))
+        DispatchMessageA(&m);
 }
 
 // Waits until pred() holds or ms pass, pumping this thread's messages and
