@@ -67,7 +67,7 @@ protected:
     void ShowPanel()
     {
         g_pControllerDoor->ShowAuthStatusPanel();
-        PumpPosted();
+        PumpPendingButTimers();
     }
     bool PanelInFront() const
     {

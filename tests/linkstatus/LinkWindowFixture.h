@@ -77,7 +77,7 @@ protected:
         for (UINT id : { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_SIGNAL2_BAR, IDC_LINK_SIGNAL3_BAR,
                          IDC_LINK_NOISE_BAR })
             KillTimer(GetDlgItem(p->m_hWnd, id), PBT_GRAD_ANIMATE);
-        PumpPosted();
+        PumpPendingButTimers();
         return p;
     }
     // The tick handled with what it left behind, and no real timer event:
@@ -85,7 +85,7 @@ protected:
     static void Tick(CWnd* page, UINT_PTR id = IDT_LINK_STATUS_REFRESH)
     {
         SendMessageA(page->m_hWnd, WM_TIMER, id, 0);
-        PumpPosted();
+        PumpPendingButTimers();
     }
     static std::string Text(HWND parent, UINT id)
     {
@@ -101,7 +101,7 @@ protected:
     static void Click(HWND button)
     {
         SendMessageA(button, BM_CLICK, 0, 0);
-        PumpPosted();
+        PumpPendingButTimers();
     }
     void ClickNav(UINT id) { Click(GetDlgItem(m_dlg.OpenedMainWindow()->m_pPageContainer->m_hWnd, id)); }
     static void Shot(HWND w, const char* name) { SavePng(CaptureWindow(w), ScreenshotPath(name)); }

@@ -33,17 +33,6 @@ inline bool DriverScanDone(kqsim::SimClient& sim, const std::string& guid, DWORD
     }
 }
 
-// What a SendMessage left in this thread's queue, handled, but no timer
-// event: a fixture that runs the page's ticks itself keeps a real timer
-// that fell due meanwhile from running between an act and its check.
-inline void PumpPosted()
-{
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
-           PeekMessageA(&m, nullptr, WM_TIMER + 1, ~0u, PM_REMOVE))
-        DispatchMessageA(&m);
-}
-
 // The shared flags a window test may change, put back when it ends.
 struct SavedControllerFlags {
     Restore<BOOL> admin{g_bIsAdmin}, radio{g_bRadioOn}, legacy{g_bLegacyModel};

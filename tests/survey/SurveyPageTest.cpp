@@ -92,7 +92,7 @@ protected:
         return w->m_pSiteSurveyPage;
     }
     // What an act left behind, but no timer event: the test runs the ticks.
-    static void Pump() { kqtest::PumpPosted(); }
+    static void Pump() { kqtest::PumpPendingButTimers(); }
     static void Tick(CSiteSurveyPage* p)
     {
         SendMessageA(p->m_hWnd, WM_TIMER, IDT_SURVEY_REFRESH, 0);
