@@ -235,7 +235,8 @@ BOOL CHideDlg::OnInitDialog()
     SetTimer(IDT_ADAPTER_POLL, 2000);
     AddTrayIcon();
     StartEventWatcher();
-    std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+    // The library's threads may write lines by now: under their lock.
+    ClearAuthLogRing();
     return TRUE;
 }
 
@@ -291,8 +292,9 @@ void CHideDlg::InitAdapter(BOOL bShow)
         }
     }
 
-    if (bShow) OpenMainWindow();
+    // The button watch first: a window opened now hands it to its WPS page.
     SetTimer(IDT_WPS_BUTTON, 1000);
+    if (bShow) OpenMainWindow();
 }
 
 void CHideDlg::OnTimer(UINT_PTR id)
@@ -600,11 +602,16 @@ void CHideDlg::OnDestroy()
 void CHideDlg::OpenMainWindow()
 {
     if (m_bBusy || !m_bAdapterFound) return;
+    // The window's first paint lets messages sent from other threads in (the
+    // shell's tray events among them): none may poll, open a menu or lose
+    // the adapter (and so delete the window) while it is half made.
+    m_bBusy = TRUE;
     if (!OpenedMainWindow()) {
         DestroyMainWindow();   // an object whose window is gone is not reused
         m_pMainDlg = new CConfigMainDlg(this);
         if (!m_pMainDlg->Create(IDD_CONFIG_MAIN, this)) {
             DestroyMainWindow();
+            m_bBusy = FALSE;
             return;
         }
     }
@@ -612,6 +619,7 @@ void CHideDlg::OpenMainWindow()
                              SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
     if (::IsIconic(m_pMainDlg->m_hWnd)) m_pMainDlg->ShowWindow(SW_RESTORE);
     m_pMainDlg->SetForegroundWindow();
+    m_bBusy = FALSE;
 }
 
 CConfigMainDlg* CHideDlg::OpenedMainWindow() const
@@ -856,6 +864,11 @@ BOOL CControllerDoors::PromptPasswordChange()
     return TRUE;
 }
 
+void CControllerDoors::EndPasswordChangePrompt()
+{
+    if (CPeapSettingDlg* peap = PeapPanel()) peap->PasswordChangeEnded();
+}
+
 void CControllerDoors::AnnounceAuthLogLine(int index)
 {
     CChildPage* page = OpenedPanel(PANEL_AUTH_STATUS);
@@ -886,6 +899,12 @@ CChildPage* CControllerDoors::OpenedPanel(int n)
 {
     CConfigMainDlg* window = m_c.OpenedMainWindow();
     return window ? window->GetPanel(n) : nullptr;
+}
+
+CChildPage* CControllerDoors::MadePanel(int n)
+{
+    CConfigMainDlg* window = m_c.OpenedMainWindow();
+    return window ? window->BuiltPanel(n) : nullptr;
 }
 
 BOOL CControllerDoors::ReopenAdapter() { return m_c.FindAndOpenAdapter(); }

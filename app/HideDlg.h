@@ -49,6 +49,7 @@ public:
     void ShowCredentialPrompt() override;
     BOOL PromptTunnelIdentity(const char* identity) override;
     BOOL PromptPasswordChange() override;
+    void EndPasswordChangePrompt() override;
     void AnnounceAuthLogLine(int index) override;
     void EnableProfileButton(BOOL enable) override;
     void ShowNetworkPage() override;
@@ -57,6 +58,7 @@ public:
 
     void ShowPanel(int n) override;
     CChildPage* OpenedPanel(int n) override;
+    CChildPage* MadePanel(int n) override;
     BOOL ReopenAdapter() override;
     CString AppliedSsid() override;
     void ShowProfileList() override;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "auth/AcAuthLibrary.h"
+#include "auth/AuthWaits.h"
 #include "auth/OsLayer.h"
 #include "auth/SupplicantBinding.h"
 
@@ -15,9 +16,47 @@ namespace {
 OS_LOCK g_portLock = nullptr;
 AUTH_PORT* g_portHead = nullptr;
 
+// The list lock is made and destroyed by the layer's start and shut-down,
+// while a worker or a network check that the shut-down gave up on may still
+// come for it: every use of it holds this shared, its making and destroying
+// hold it exclusive, so that nobody acquires a lock freed under it.
+SRWLOCK g_portLockLife = SRWLOCK_INIT;
+
+// The list lock held for a scope; Held() is false when there is none.
+class ListLock {
+public:
+    ListLock() { Lock(); }
+    ~ListLock() { Unlock(); }
+    ListLock(const ListLock&) = delete;
+    ListLock& operator=(const ListLock&) = delete;
+    bool Held() const { return m_held; }
+    void Lock()
+    {
+        AcquireSRWLockShared(&g_portLockLife);
+        m_life = true;
+        m_held = g_portLock && OsLockAcquire(g_portLock);
+    }
+    void Unlock()
+    {
+        if (m_held) OsLockRelease(g_portLock);
+        m_held = false;
+        if (m_life) ReleaseSRWLockShared(&g_portLockLife);
+        m_life = false;
+    }
+
+private:
+    bool m_life = false, m_held = false;
+};
+
+void DestroyListLock()
+{
+    AcquireSRWLockExclusive(&g_portLockLife);
+    OsLockDestroy(&g_portLock);
+    ReleaseSRWLockExclusive(&g_portLockLife);
+}
+
 // A library that kept handing out names would otherwise keep the walk going for ever.
 const int kMaxPortNames = 256;
-const DWORD kShutdownWaitMs = 5000;
 
 bool OnList(const AUTH_PORT* port)
 {
@@ -122,17 +161,22 @@ bool AuthPortLayerReady() { return g_portLock != nullptr; }
 int AuthPortListCount()
 {
     int n = 0;
-    if (!g_portLock || !OsLockAcquire(g_portLock)) return 0;
+    ListLock lock;
+    if (!lock.Held()) return 0;
     for (AUTH_PORT* p = g_portHead; p; p = p->next) ++n;
-    OsLockRelease(g_portLock);
     return n;
 }
 
 int AuthPortLayerInit()
 {
-    if (g_portLock) return 1;
-    g_portHead = nullptr;
-    return OsLockCreate(&g_portLock);
+    AcquireSRWLockExclusive(&g_portLockLife);
+    int made = 1;
+    if (!g_portLock) {
+        g_portHead = nullptr;
+        made = OsLockCreate(&g_portLock);
+    }
+    ReleaseSRWLockExclusive(&g_portLockLife);
+    return made;
 }
 
 void AuthPortLayerShutdown()
@@ -142,10 +186,10 @@ void AuthPortLayerShutdown()
     DWORD start = GetTickCount();
     for (;;) {
         if (g_pAuthPort) AuthPortDetachCurrent();
-        if (AuthPortListCount() == 0 || GetTickCount() - start >= kShutdownWaitMs) break;
+        if (AuthPortListCount() == 0 || GetTickCount() - start >= g_AuthWaits.shutdownMs) break;
         Sleep(10);
     }
-    OsLockDestroy(&g_portLock);
+    DestroyListLock();
 }
 
 void AuthPortLayerCleanup()
@@ -158,17 +202,20 @@ void AuthPortLayerCleanup()
             std::free(port);
         }
     }
-    OsLockDestroy(&g_portLock);
+    DestroyListLock();
 }
 
 bool AuthPortAttachByMac(const BYTE mac[6], AC_STATUS_FN statusCallback, AC_CRED_FN credentialCallback,
                          BOOL waitFirst)
 {
-    if (!mac || !AcAuthLibraryLoaded() || !OsLockAcquire(g_portLock)) return false;
+    if (!mac || !AcAuthLibraryLoaded()) return false;
+    ListLock lock;
+    if (!lock.Held()) return false;
     if (waitFirst) {
-        OsLockRelease(g_portLock);
+        lock.Unlock();
         Sleep(500);
-        if (!OsLockAcquire(g_portLock)) return false;
+        lock.Lock();
+        if (!lock.Held()) return false;
     }
     char name[64] = {};
     char previous[64] = {};
@@ -190,7 +237,6 @@ bool AuthPortAttachByMac(const BYTE mac[6], AC_STATUS_FN statusCallback, AC_CRED
     // The record just attached: the list head may be an older record that
     // another thread still holds.
     if (attached) g_pAuthPort = attached;
-    OsLockRelease(g_portLock);
     return attached != nullptr;
 }
 
@@ -201,7 +247,8 @@ bool AuthPortAttach(const char* symName, AC_STATUS_FN statusCallback, AC_CRED_FN
 
 bool AuthPortDetachCurrent()
 {
-    if (!g_portLock || !OsLockAcquire(g_portLock)) {
+    ListLock lock;
+    if (!lock.Held()) {
         g_pAuthPort = nullptr;
         return false;
     }
@@ -219,23 +266,24 @@ bool AuthPortDetachCurrent()
         AuthPortUnref(port);
     }
     g_pAuthPort = nullptr;
-    OsLockRelease(g_portLock);
     return detached;
 }
 
 AC_STATUS AuthPortStart(AUTH_PORT* port)
 {
-    if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return 0;
+    if (!port) return 0;
+    ListLock lock;
+    if (!lock.Held()) return 0;
     AC_STATUS st = -1;
     if (OnList(port)) st = port->started ? (AC_STATUS)port->started : AuthPortAuthenticate(port);
-    OsLockRelease(g_portLock);
     return st;
 }
 
 bool AuthPortStop(AUTH_PORT* port)
 {
     bool ok = false;
-    if (port && g_portLock && OsLockAcquire(g_portLock)) {
+    ListLock lock;
+    if (port && lock.Held()) {
         if (OnList(port)) {
             ok = true;
             port->started = 0;
@@ -251,49 +299,27 @@ bool AuthPortStop(AUTH_PORT* port)
                 }
             }
         }
-        OsLockRelease(g_portLock);
     }
-    Sleep(1000);
+    lock.Unlock();
+    Sleep(g_AuthWaits.portStopMs);
     return ok;
-}
-
-namespace {
-
-template <class F> AC_STATUS UnderLock(AUTH_PORT* port, F call)
-{
-    if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return -1;
-    AC_STATUS st = OnList(port) ? call(port) : -1;
-    OsLockRelease(g_portLock);
-    return st;
-}
-
-}  // namespace
-
-AC_STATUS AuthPortDisassociate(AUTH_PORT* port)
-{
-    return UnderLock(port, [](AUTH_PORT* p) { return g_ac.acPortDisassociate(p->handle); });
-}
-
-AC_STATUS AuthPortAssociate(AUTH_PORT* port)
-{
-    return UnderLock(port, [](AUTH_PORT* p) { return g_ac.acPortAssociate(p->handle, &p->assocParams); });
 }
 
 bool AuthPortAddRef(AUTH_PORT* port)
 {
-    if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return false;
-    bool ok = OnList(port);
+    if (!port) return false;
+    ListLock lock;
+    bool ok = lock.Held() && OnList(port);
     if (ok) ++port->refCount;
-    OsLockRelease(g_portLock);
     return ok;
 }
 
 bool AuthPortRelease(AUTH_PORT* port)
 {
-    if (!port || !g_portLock || !OsLockAcquire(g_portLock)) return false;
-    bool ok = OnList(port);
+    if (!port) return false;
+    ListLock lock;
+    bool ok = lock.Held() && OnList(port);
     if (ok) AuthPortUnref(port);
-    OsLockRelease(g_portLock);
     return ok;
 }
 

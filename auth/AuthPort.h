@@ -69,10 +69,6 @@ bool AuthPortAttach(const char* symName, AC_STATUS_FN statusCallback, AC_CRED_FN
 bool AuthPortDetachCurrent();
 AC_STATUS AuthPortStart(AUTH_PORT* port);
 bool AuthPortStop(AUTH_PORT* port);
-// The library's disassociate and associate (with the port's associate
-// parameters) under the lock, for a port on the list; -1 for any other.
-AC_STATUS AuthPortDisassociate(AUTH_PORT* port);
-AC_STATUS AuthPortAssociate(AUTH_PORT* port);
 bool AuthPortAddRef(AUTH_PORT* port);
 bool AuthPortRelease(AUTH_PORT* port);
 bool AuthPortIsValid(const AUTH_PORT* port);     // caller holds the lock

@@ -10,6 +10,7 @@ const char kRelayClass[] = "KestiqAuthRelay";
 const UINT WM_RELAY_SHOW_PAGE = WM_APP + 1;
 const UINT WM_RELAY_LOG_LINE = WM_APP + 2;
 const UINT WM_RELAY_PASSWORD_CHANGE = WM_APP + 3;
+const UINT WM_RELAY_PASSWORD_CHANGE_ENDED = WM_APP + 4;
 HWND g_hRelay = nullptr;
 
 LRESULT CALLBACK RelayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -22,6 +23,10 @@ LRESULT CALLBACK RelayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         // Without the window to ask in, the change ends at once.
         if (PasswordChangePending() && !(g_pControllerDoor && g_pControllerDoor->PromptPasswordChange()))
             CancelPasswordChange();
+        return 0;
+    }
+    if (msg == WM_RELAY_PASSWORD_CHANGE_ENDED) {
+        if (g_pControllerDoor) g_pControllerDoor->EndPasswordChangePrompt();
         return 0;
     }
     if (msg == WM_RELAY_LOG_LINE) {
@@ -61,4 +66,10 @@ bool PostPasswordChangePrompt()
 {
     HWND h = g_hRelay;
     return h && PostMessageA(h, WM_RELAY_PASSWORD_CHANGE, 0, 0);
+}
+
+bool PostPasswordChangeEnded()
+{
+    HWND h = g_hRelay;
+    return h && PostMessageA(h, WM_RELAY_PASSWORD_CHANGE_ENDED, 0, 0);
 }

@@ -13,6 +13,9 @@ bool PostShowCredentialPrompt();
 // Asks the UI thread to show the PEAP panel for the password change that
 // waits; false when no relay exists.
 bool PostPasswordChangePrompt();
+// Tells the UI thread that the password change the PEAP panel was shown for
+// has ended without the user's OK; false when no relay exists.
+bool PostPasswordChangeEnded();
 // Asks the UI thread to announce line index of the authentication log to
 // the status page, when that page exists.
 bool PostAuthLogLine(int index);

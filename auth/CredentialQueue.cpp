@@ -5,6 +5,7 @@
 
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthPort.h"
+#include "auth/AuthWaits.h"
 #include "auth/OsLayer.h"
 #include "auth/PacFiles.h"
 #include "auth/PasswordChange.h"
@@ -13,16 +14,25 @@
 
 namespace {
 
-MSG_QUEUE* g_pQueue = nullptr;
+// What one worker keeps of its own: its queue and its stop.  A worker the
+// shut-down gives up on (held in the library) keeps them for good, so that
+// when it comes back it neither takes from the next worker's queue nor
+// answers beside it, and never again touches the port layer that was shut
+// down under it.
+struct WorkerRun {
+    MSG_QUEUE* queue = nullptr;
+    HANDLE stop = nullptr;     // manual reset, set by the stop and never again reset: ends the rests
+    CRITICAL_SECTION lock;     // givenUp, and the worker's port references
+    bool givenUp = false;
+};
+
+WorkerRun* g_pRun = nullptr;
+MSG_QUEUE* g_pQueue = nullptr;   // the running worker's queue
 OS_THREAD* g_pWorker = nullptr;
-// Manual-reset: set from the stop on, it ends the worker's rests at once.
-HANDLE g_hStop = nullptr;
 volatile LONG g_bStopping = 0;
 // Callbacks between their look at the stopping flag and the end of their
 // put: the queue stays until they are through.
 volatile LONG g_nPosting = 0;
-
-const DWORD kStopWaitMs = 5000;
 
 bool Stopping() { return InterlockedCompareExchange(&g_bStopping, 0, 0) != 0; }
 
@@ -92,10 +102,52 @@ void AnswerProvisionModes(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
                       g_ac.acCredEapFASTProvisionModes(port->handle, r->id, offer ? kModes : nullptr, offer ? 1 : 0));
 }
 
-// The worker's rest before it answers a request; false when the stop came.
-bool Rest()
+// The worker's rest before it answers a request; false when its stop came.
+bool Rest(WorkerRun* run) { return WaitForSingleObject(run->stop, g_AuthWaits.requestRestMs) == WAIT_TIMEOUT; }
+
+WorkerRun* NewRun()
 {
-    return WaitForSingleObject(g_hStop, kCredentialWaitMs) == WAIT_TIMEOUT && !Stopping();
+    WorkerRun* run = new WorkerRun;
+    InitializeCriticalSection(&run->lock);
+    run->stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!run->stop || !MsgQueueCreate(&run->queue, kCredentialQueueCapacity, sizeof(CRED_UI_MSG))) {
+        if (run->stop) CloseHandle(run->stop);
+        DeleteCriticalSection(&run->lock);
+        delete run;
+        return nullptr;
+    }
+    return run;
+}
+
+void FreeRun(WorkerRun* run)
+{
+    MsgQueueDestroy(&run->queue);
+    CloseHandle(run->stop);
+    DeleteCriticalSection(&run->lock);
+    delete run;
+}
+
+// The attached port, with a reference for the worker; null without one, or
+// when the worker was given up.
+AUTH_PORT* HoldAttachedPort(WorkerRun* run, bool* givenUp)
+{
+    EnterCriticalSection(&run->lock);
+    *givenUp = run->givenUp;
+    AUTH_PORT* port = *givenUp ? nullptr : g_pAuthPort;
+    if (port && !AuthPortAddRef(port)) port = nullptr;
+    LeaveCriticalSection(&run->lock);
+    return port;
+}
+
+// Lets the worker's reference go; false when it was given up meanwhile (the
+// record is then left as the shut-down left it).
+bool ReleaseHeldPort(WorkerRun* run, AUTH_PORT* port)
+{
+    EnterCriticalSection(&run->lock);
+    bool givenUp = run->givenUp;
+    if (!givenUp && port) AuthPortRelease(port);
+    LeaveCriticalSection(&run->lock);
+    return !givenUp;
 }
 
 // A value of one field at one index: the status of the read.
@@ -104,6 +156,21 @@ AC_STATUS ReadFieldValue(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, int fieldI
     char value[256];
     int length = sizeof(value);
     return g_ac.acCredServerGetField(port->handle, r->id, fieldId, index, value, &length);
+}
+
+// The server name a port's field holds, whole: the field keeps at most 99
+// characters of a name of up to 127, which the credential snapshot holds.
+void WholeServerName(const char* field, size_t fieldSize, const char* whole, char* out, size_t outSize)
+{
+    size_t n = strnlen(field, fieldSize);
+    if (n == fieldSize) n = fieldSize - 1;
+    if (n == fieldSize - 1 && std::strncmp(whole, field, n) == 0) {
+        lstrcpynA(out, whole, (int)outSize);
+    } else {
+        size_t k = n < outSize ? n : outSize - 1;
+        std::memcpy(out, field, k);
+        out[k] = 0;
+    }
 }
 
 }  // namespace
@@ -122,12 +189,13 @@ void CompleteCredRequest(AC_HANDLE h, DWORD id)
 
 // ---- The callback ------------------------------------------------------------------
 
-void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
+namespace {
+
+// The callback's own answers, made from the port's credentials (their lock
+// held); true when the request goes to the worker instead.
+bool AnswerInCallback(AUTH_PORT* port, AUTH_CRED_REQUEST* r)
 {
-    AUTH_PORT* port = (AUTH_PORT*)context;
-    if (!port || !request || !AcAuthLibraryLoaded()) return;
     AC_HANDLE h = port->handle;
-    AUTH_CRED_REQUEST* r = request;
     switch (r->type) {
     case 2:   // session start
     case 6:   // change password
@@ -136,54 +204,65 @@ void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
     case 11:  // PAC for an authority
     case 13:  // PAC provisioned
     case 16:  // CCX rogue access point
-        Defer(port, r);
-        return;
+        return true;
     case 3:   // identity: the outer one always goes to the worker
-        if (r->subKind != 0 && port->innerIdentity)
-            AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
-        else
-            Defer(port, r);
-        return;
+        if (r->subKind == 0 || !port->innerIdentity) return true;
+        AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, port->innerIdentity));
+        return false;
     case 4:
         AnswerEapMethods(port, r);
-        return;
+        return false;
     case 5: {
         AC_EAP_METHOD method = {};
-        if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapMethod(h, r->id, &method, r->subKind))) return;
-        if (port->password) AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
-        else Defer(port, r);
-        return;
+        if (CredAnswerFailed(h, r->id, g_ac.acCredGetEapMethod(h, r->id, &method, r->subKind))) return false;
+        if (!port->password) return true;
+        AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
+        return false;
     }
     case 9:
         AnswerAndComplete(h, r->id, g_ac.acCredUserCert(h, r->id, port->userCert));
-        return;
+        return false;
     case 10: {
         char text[256];
         int length = sizeof(text);
         AnswerAndComplete(h, r->id, g_ac.acCredGetEapNotification(h, r->id, text, &length));
-        return;
+        return false;
     }
     case 12:
         AnswerPacTypes(port, r);
-        return;
+        return false;
     case 15:
         AnswerAndComplete(h, r->id, g_ac.acCredEapTTLSTunnelMethod(h, r->id, port->ttlsInnerMethod));
-        return;
+        return false;
     case 17:
-        if (port->machineIdentity)
-            AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
-        else
-            Defer(port, r);
-        return;
+        if (!port->machineIdentity) return true;
+        AnswerAndComplete(h, r->id, g_ac.acCredMachineIdentity(h, r->id, port->machineIdentity));
+        return false;
     case 18:
         AnswerProvisionModes(port, r);
-        return;
+        return false;
     default:
         // Types 1 and 14, and any the program does not know, have no answer;
         // completed, the library goes on instead of waiting for its time-out.
         CompleteCredRequest(h, r->id);
-        return;
+        return false;
     }
+}
+
+}  // namespace
+
+void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
+{
+    AUTH_PORT* port = (AUTH_PORT*)context;
+    if (!port || !request || !AcAuthLibraryLoaded()) return;
+    bool defer;
+    {
+        PortCredentialLock lock;
+        defer = AnswerInCallback(port, request);
+    }
+    // Out of the lock: the post waits while the queue is full, and the worker
+    // needs the lock to make room.
+    if (defer) Defer(port, request);
 }
 
 // ---- The queue and the worker ----------------------------------------------------------
@@ -191,14 +270,16 @@ void OnAuthCredentialRequest(void* context, AUTH_CRED_REQUEST* request)
 int StartCredentialUiThread()
 {
     if (g_pQueue) return 1;
-    if (!g_hStop) g_hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!g_hStop) return 0;
-    ResetEvent(g_hStop);
+    WorkerRun* run = NewRun();
+    if (!run) return 0;
     InterlockedExchange(&g_bStopping, 0);
-    if (!MsgQueueCreate(&g_pQueue, kCredentialQueueCapacity, sizeof(CRED_UI_MSG))) return 0;
+    g_pRun = run;
+    g_pQueue = run->queue;
     OpenPasswordChanges();
-    if (!OsThreadCreate(&g_pWorker, CredentialUiThreadProc, nullptr)) {
-        MsgQueueDestroy(&g_pQueue);
+    if (!OsThreadCreate(&g_pWorker, CredentialUiThreadProc, run)) {
+        g_pQueue = nullptr;
+        g_pRun = nullptr;
+        FreeRun(run);
         return 0;
     }
     return 1;
@@ -210,23 +291,30 @@ void StopCredentialUiThread()
         // From here no callback queues or waits: the worker, no longer
         // resting, takes what waits; callbacks caught in a full queue get
         // their room, and the stop goes in behind them.
+        WorkerRun* run = g_pRun;
         InterlockedExchange(&g_bStopping, 1);
-        SetEvent(g_hStop);
+        SetEvent(run->stop);
         ClosePasswordChanges();
         DWORD start = GetTickCount();
-        while (InterlockedCompareExchange(&g_nPosting, 0, 0) != 0 && GetTickCount() - start < kStopWaitMs) Sleep(1);
+        while (InterlockedCompareExchange(&g_nPosting, 0, 0) != 0 && GetTickCount() - start < g_AuthWaits.shutdownMs) Sleep(1);
         CRED_UI_MSG stop = {};
-        bool put = MsgQueuePutWithin(g_pQueue, CRED_UI_STOP, &stop, sizeof(stop), kStopWaitMs) != 0;
-        if (!put || WaitForSingleObject(g_pWorker->handle, kStopWaitMs) != WAIT_OBJECT_0) {
-            // A worker stuck in the library: its queue and record are left to
-            // it rather than freed under it.
+        bool put = MsgQueuePutWithin(g_pQueue, CRED_UI_STOP, &stop, sizeof(stop), g_AuthWaits.shutdownMs) != 0;
+        if (!put || WaitForSingleObject(g_pWorker->handle, g_AuthWaits.shutdownMs) != WAIT_OBJECT_0) {
+            // A worker held in the library: given up, it keeps its queue
+            // and its run rather than have them freed under it.
+            EnterCriticalSection(&run->lock);
+            run->givenUp = true;
+            LeaveCriticalSection(&run->lock);
             g_pWorker = nullptr;
             g_pQueue = nullptr;
+            g_pRun = nullptr;
             return;
         }
         OsThreadJoin(&g_pWorker);
     }
-    MsgQueueDestroy(&g_pQueue);
+    g_pQueue = nullptr;
+    if (g_pRun) FreeRun(g_pRun);
+    g_pRun = nullptr;
 }
 
 int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
@@ -244,26 +332,26 @@ int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
     return result;
 }
 
-DWORD CredentialUiThreadProc(void*)
+DWORD CredentialUiThreadProc(void* argument)
 {
-    MSG_QUEUE* queue = g_pQueue;
+    WorkerRun* run = (WorkerRun*)argument;
     for (;;) {
         CRED_UI_MSG msg = {};
         DWORD type = CRED_UI_STOP;
         int length = sizeof(msg);
-        if (!MsgQueueGet(queue, &type, &msg, &length)) break;
-        AUTH_PORT* port = g_pAuthPort;
-        if (port && !AuthPortAddRef(port)) port = nullptr;
+        if (!MsgQueueGet(run->queue, &type, &msg, &length)) break;
+        bool givenUp = false;
+        AUTH_PORT* port = HoldAttachedPort(run, &givenUp);
+        if (givenUp) break;
         if (type == CRED_UI_STOP) {
-            if (port) AuthPortRelease(port);
+            ReleaseHeldPort(run, port);
             break;
         }
-        // A request of a port that has gone (or of another one) is skipped;
-        // one taken while stopping is left to the port's detach.
-        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest() && port && port->handle &&
-            port->handle == msg.port)
+        // Answered on the attached port; without one the request is
+        // skipped, and one taken while stopping is left to the port's detach.
+        if (type == CRED_UI_REQUEST && length == (int)sizeof(msg) && Rest(run) && port)
             HandleCredentialUiRequest(port, &msg.request);
-        if (port) AuthPortRelease(port);
+        if (!ReleaseHeldPort(run, port)) break;
     }
     return 0;
 }
@@ -308,7 +396,12 @@ void HandleCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 
 void AnswerSessionStart(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 {
-    AnswerAndComplete(port->handle, r->id, g_ac.acCredSessionStart(port->handle, r->id, port->sessionStartValue));
+    DWORD value;
+    {
+        PortCredentialLock lock;
+        value = port->sessionStartValue;
+    }
+    AnswerAndComplete(port->handle, r->id, g_ac.acCredSessionStart(port->handle, r->id, value));
 }
 
 void AnswerIdentity(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
@@ -317,20 +410,24 @@ void AnswerIdentity(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
     char prompt[513] = {};
     int promptLength = sizeof(prompt);
     if (CredAnswerFailed(h, r->id, g_ac.acCredGetIdentityPrompt(h, r->id, prompt, &promptLength))) return;
-    AC_HANDLE identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
-    AC_HANDLE asked = 0;
-    if (!identity) {
-        char text[128] = {};
-        int length = sizeof(text);
-        PromptCredentialText(port, "identity", r, text, &length);
-        if (length < 0 || length >= (int)sizeof(text)) length = 0;
-        text[length] = 0;
-        g_ac.acIdentityCreate(&asked, text, length);
-        identity = asked;
+    AC_STATUS st;
+    {
+        PortCredentialLock lock;
+        // Without one, the port's identity is made from the prompt's text;
+        // it goes with the port's other credentials.
+        AC_HANDLE& identity = r->subKind != 0 ? port->innerIdentity : port->outerIdentity;
+        if (!identity) {
+            if (!PortCredentialsOpen(port)) return;
+            char text[128] = {};
+            int length = sizeof(text);
+            PromptCredentialText(port, "identity", r, text, &length);
+            if (length < 0 || length >= (int)sizeof(text)) length = 0;
+            text[length] = 0;
+            g_ac.acIdentityCreate(&identity, text, length);
+        }
+        st = g_ac.acCredIdentity(h, r->id, identity);
     }
-    AnswerAndComplete(h, r->id, g_ac.acCredIdentity(h, r->id, identity));
-    // The library took the identity with the answer.
-    if (asked) g_ac.acIdentityDestroy(&asked);
+    AnswerAndComplete(h, r->id, st);
 }
 
 void AnswerPassword(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, PasswordRequestKind kind)
@@ -340,15 +437,21 @@ void AnswerPassword(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, PasswordRequest
     int promptLength = sizeof(prompt);
     if (CredAnswerFailed(h, r->id, g_ac.acCredGetPasswordPrompt(h, r->id, prompt, &promptLength))) return;
     if (kind == PASSWORD_CHANGE) RunPasswordChange();
-    // From the snapshot the port was configured with (and a change updated):
-    // MD5 logs in with the password, every other method with the tunnel password.
+    // The tunnel password of the snapshot the port was configured with (and
+    // a change updated), for every kind and method.
     AuthCredentialTexts texts = GetAuthCredentialTexts();
-    const char* source = port->eapType == 4 ? texts.password : texts.tunnelPassword;
     char text[128];
-    lstrcpynA(text, source, sizeof(text));
-    g_ac.acPasswordDestroy(&port->password);
-    g_ac.acPasswordCreate(&port->password, text, (int)std::strlen(text));
-    AnswerAndComplete(h, r->id, g_ac.acCredPassword(h, r->id, port->password));
+    lstrcpynA(text, texts.tunnelPassword, sizeof(text));
+    AC_STATUS st;
+    {
+        PortCredentialLock lock;
+        // A port closed meanwhile keeps no new handle: its requests end with its detach.
+        if (!PortCredentialsOpen(port)) return;
+        g_ac.acPasswordDestroy(&port->password);
+        g_ac.acPasswordCreate(&port->password, text, (int)std::strlen(text));
+        st = g_ac.acCredPassword(h, r->id, port->password);
+    }
+    AnswerAndComplete(h, r->id, st);
 }
 
 void PromptCredentialText(AUTH_PORT*, const char*, const AUTH_CRED_REQUEST*, char* text, int* length)
@@ -362,7 +465,7 @@ bool GetServerCertField(AUTH_PORT* port, const AUTH_CRED_REQUEST* r, int fieldId
 {
     for (int index = 0; index < kServerFieldValuesMax; ++index) {
         AC_STATUS st = ReadFieldValue(port, r, fieldId, index);
-        if (st == 0) continue;
+        if (!IsAcFailure("acCredServerGetField", st)) continue;
         if (st == AC_NO_VALUE) {
             if (index == 0) continue;   // a field may begin at index 1
             return true;
@@ -377,26 +480,36 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 {
     AC_HANDLE h = port->handle;
     DWORD id = r->id;
+    // What the checks need, taken at once: a check may take the library long.
+    const AuthCredentialTexts texts = GetAuthCredentialTexts();
+    char caUrl[sizeof(port->caUrl) + 1] = {};
+    char domain[sizeof(texts.serverName)], name[sizeof(texts.serverName)];
+    DWORD verifyChain, domainMatchOption, nameRule;
+    {
+        PortCredentialLock lock;
+        verifyChain = port->verifyChain;
+        std::memcpy(caUrl, port->caUrl, sizeof(port->caUrl));
+        WholeServerName(port->domainName, sizeof(port->domainName), texts.serverName, domain, sizeof(domain));
+        WholeServerName(port->fieldName, sizeof(port->fieldName), texts.serverName, name, sizeof(name));
+        domainMatchOption = port->domainMatchOption;
+        nameRule = port->nameRule;
+    }
     int allPassed = 1;
     int ok = 0;
-    if (port->verifyChain) {
+    if (verifyChain) {
         if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyChain(h, id, &ok))) return;
         if (!ok) allPassed = 0;
     }
-    char caUrl[sizeof(port->caUrl) + 1] = {};
-    std::memcpy(caUrl, port->caUrl, sizeof(port->caUrl));
     if (caUrl[0]) {
         ok = 0;
         if (CredAnswerFailed(h, id, g_ac.acCredServerVerifyCA(h, id, caUrl, &ok))) return;
         if (!ok) allPassed = 0;
     }
-    char domain[sizeof(port->domainName) + 1] = {};
-    std::memcpy(domain, port->domainName, sizeof(port->domainName));
     if (domain[0]) {
         bool passed = false;
         for (int field : kDomainFields) {
             ok = 0;
-            AC_STATUS st = g_ac.acCredServerVerifyDomain(h, id, field, domain, port->domainMatchOption != 0, &ok);
+            AC_STATUS st = g_ac.acCredServerVerifyDomain(h, id, field, domain, domainMatchOption != 0, &ok);
             if (CredAnswerFailed(h, id, st)) return;
             if (ok) {
                 passed = true;
@@ -409,11 +522,9 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
                 if (!GetServerCertField(port, r, field)) return;
         }
     }
-    char name[sizeof(port->fieldName) + 1] = {};
-    std::memcpy(name, port->fieldName, sizeof(port->fieldName));
     if (name[0]) {
         ok = 0;
-        AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, port->nameRule != 0, &ok);
+        AC_STATUS st = g_ac.acCredServerVerifyField(h, id, kCommonNameField, name, nameRule != 0, &ok);
         if (CredAnswerFailed(h, id, st)) return;
         if (!ok) {
             allPassed = 0;
@@ -426,8 +537,8 @@ void VerifyServerCertificate(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 void AnswerRogueAp(AUTH_PORT* port, const AUTH_CRED_REQUEST* r)
 {
     AC_HANDLE h = port->handle;
-    AuthPortDisassociate(port);
+    g_ac.acPortDisassociate(h);
     if (CredAnswerFailed(h, r->id, g_ac.acCredCcxRogueAP(h, r->id, 1))) return;
     CompleteCredRequest(h, r->id);
-    if (g_bAutoConnect == 1) AuthPortAssociate(port);
+    if (g_bAutoConnect == 1) g_ac.acPortAssociate(h, &port->assocParams);
 }

@@ -11,9 +11,9 @@
 struct AUTH_PORT;
 
 #pragma pack(push, 4)
-// One queued request: 28 bytes.  The port is named by its library handle,
-// since a pointer does not fit one word in this 64-bit build; the worker
-// answers only on the attached port that carries that handle.
+// One queued request: 28 bytes.  The first word, which the worker does not
+// use (it answers on the attached port), holds the port's library handle:
+// a pointer does not fit one word in this 64-bit build.
 struct CRED_UI_MSG {
     DWORD port;
     AUTH_CRED_REQUEST request;   // the six words, unchanged
@@ -24,8 +24,6 @@ static_assert(sizeof(CRED_UI_MSG) == 28, "credential message layout");
 // Message types: a request, and the stop (28 zero bytes).
 enum { CRED_UI_STOP = 0, CRED_UI_REQUEST = 1 };
 constexpr int kCredentialQueueCapacity = 10;
-// How long the worker lets a taken request rest before it answers it.
-constexpr DWORD kCredentialWaitMs = 1000;
 // Values of a server-certificate field read when a name check failed, at most.
 constexpr int kServerFieldValuesMax = 32;
 
@@ -40,9 +38,11 @@ void StopCredentialUiThread();
 // put, or a worker that is stopping.  Blocks while 10 requests wait.
 int PostCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 
-// The worker: takes a message, holds a reference on the attached port, lets
-// the request rest kCredentialWaitMs, answers it; ends on the stop message.
-DWORD CredentialUiThreadProc(void* unused);
+// The worker of one start (run: its queue and its stop): takes a message,
+// holds a reference on the attached port, lets the request rest
+// (g_AuthWaits.requestRestMs), answers it; ends on the stop message, or at
+// once when the shut-down gave up on it.
+DWORD CredentialUiThreadProc(void* run);
 // The worker's answer to one deferred request, by its type.
 void HandleCredentialUiRequest(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 

@@ -8,28 +8,93 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthLogRing.h"
 #include "auth/AuthPort.h"
+#include "auth/AuthWaits.h"
 #include "core/RegistryStore.h"
 
 namespace {
 
-volatile LONG g_busy = 0;
-HANDLE g_stop = nullptr;             // manual reset: set while a stop is asked for
-HANDLE g_thread = nullptr;           // the last check thread started
-CRITICAL_SECTION g_threadLock;       // g_stop and g_thread
+// The checks started between two stops belong to one run.  A stop ends
+// its run: a check of it that does not end within the stop's wait goes on
+// to its end by itself (it may be held in a domain look-up or a probe of the
+// controller), but writes nothing more, and the next run's check neither
+// waits for it nor shares the ring with it.
+struct CheckRun {
+    LONG refs;
+    HANDLE stop;   // manual reset, set by the stop that ends the run
+};
+
+CRITICAL_SECTION g_lock;         // the run, the busy flag, the threads, and every line a check writes
+CheckRun* g_run = nullptr;       // the current run
+bool g_busy = false;             // a check of the current run is running
+std::vector<HANDLE> g_threads;   // the current run's check threads not yet let go
 INIT_ONCE g_once = INIT_ONCE_STATIC_INIT;
+// The run of the calling thread's check; none for steps called on their own.
+thread_local CheckRun* t_run = nullptr;
+
+CheckRun* NewRun()
+{
+    CheckRun* run = new CheckRun;
+    run->refs = 1;
+    run->stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return run;
+}
+
+void HoldRun(CheckRun* run) { InterlockedIncrement(&run->refs); }
+
+void LetGoOfRun(CheckRun* run)
+{
+    if (InterlockedDecrement(&run->refs) > 0) return;
+    if (run->stop) CloseHandle(run->stop);
+    delete run;
+}
 
 BOOL CALLBACK InitOnce(PINIT_ONCE, PVOID, PVOID*)
 {
-    InitializeCriticalSection(&g_threadLock);
-    g_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    InitializeCriticalSection(&g_lock);
+    g_run = NewRun();
     return TRUE;
 }
 
 void EnsureInit() { InitOnceExecuteOnce(&g_once, InitOnce, nullptr, nullptr); }
+
+struct CheckLock {
+    CheckLock()
+    {
+        EnsureInit();
+        EnterCriticalSection(&g_lock);
+    }
+    ~CheckLock() { LeaveCriticalSection(&g_lock); }
+};
+
+// The stop of the calling thread's check (the current run's for a step
+// called on its own).
+HANDLE StopOfCheck()
+{
+    if (t_run) return t_run->stop;
+    CheckLock lock;
+    return g_run->stop;
+}
+
+// The calling thread's check still counts: its run is the current one.
+bool CheckCounts() { return !t_run || t_run == g_run; }
+
+// Check threads that have ended are let go (lock held).
+void LetGoOfEndedThreads()
+{
+    for (size_t i = 0; i < g_threads.size();) {
+        if (WaitForSingleObject(g_threads[i], 0) == WAIT_OBJECT_0) {
+            CloseHandle(g_threads[i]);
+            g_threads.erase(g_threads.begin() + (long)i);
+        } else {
+            ++i;
+        }
+    }
+}
 
 bool RealPause(HANDLE stop, DWORD ms)
 {
@@ -40,8 +105,12 @@ bool RealPause(HANDLE stop, DWORD ms)
     return WaitForSingleObject(stop, ms) == WAIT_TIMEOUT;
 }
 
-bool StopRequested() { return g_stop && WaitForSingleObject(g_stop, 0) == WAIT_OBJECT_0; }
-bool Pause(DWORD ms) { return !StopRequested() && g_NetworkCheckCalls.pause(g_stop, ms); }
+bool StopRequested()
+{
+    HANDLE stop = StopOfCheck();
+    return stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+}
+bool Pause(DWORD ms) { return !StopRequested() && g_NetworkCheckCalls.pause(StopOfCheck(), ms); }
 
 void Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Line(const char* format, ...)
@@ -51,7 +120,9 @@ void Line(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    AppendAuthLogLine(text);
+    // A check its stop gave up on writes nothing into a later run's ring.
+    CheckLock lock;
+    if (CheckCounts()) AppendAuthLogLine(text);
 }
 
 // The port's two names, copied while a reference holds the record: the
@@ -97,16 +168,36 @@ bool IsDomainAnswer(DWORD error)
     }
 }
 
-DWORD WINAPI CheckThread(LPVOID)
+// The whole check of run on the calling thread: 1, or 999 at once when a
+// check of the run is running (or the run has ended).
+DWORD RunCheck(CheckRun* run)
 {
-    // The busy flag was taken by the starter.
-    DWORD result = 1;
+    {
+        CheckLock lock;
+        if (run != g_run || g_busy || WaitForSingleObject(run->stop, 0) == WAIT_OBJECT_0) return 999;
+        g_busy = true;
+    }
+    t_run = run;
     CheckLinkAndIpAddress();
     DetectIpxFrameType();
     CheckSingleSignOnDomain();
     Pause(2000);
-    AppendAuthLogEndMarker();
-    InterlockedExchange(&g_busy, 0);
+    {
+        CheckLock lock;
+        if (run == g_run) {
+            AppendAuthLogEndMarker();
+            g_busy = false;
+        }
+    }
+    t_run = nullptr;
+    return 1;
+}
+
+DWORD WINAPI CheckThread(LPVOID argument)
+{
+    CheckRun* run = (CheckRun*)argument;
+    DWORD result = RunCheck(run);
+    LetGoOfRun(run);
     return result;
 }
 
@@ -258,46 +349,63 @@ void CheckDomainControllerReachable(const DOMAIN_CONTROLLER_INFOA* dcInfo)
 
 DWORD PostAuthDiagnosticsThread()
 {
-    EnsureInit();
-    if (InterlockedCompareExchange(&g_busy, 1, 0) != 0) return 999;
-    ResetEvent(g_stop);
-    return CheckThread(nullptr);
+    CheckRun* run;
+    {
+        CheckLock lock;
+        run = g_run;
+        HoldRun(run);
+    }
+    DWORD result = RunCheck(run);
+    LetGoOfRun(run);
+    return result;
 }
 
 bool StartNetworkCheckThread()
 {
-    EnsureInit();
-    if (InterlockedCompareExchange(&g_busy, 1, 0) != 0) return false;
-    EnterCriticalSection(&g_threadLock);
-    if (g_thread) {
-        // The previous check has ended (the flag was free): let its handle go.
-        WaitForSingleObject(g_thread, INFINITE);
-        CloseHandle(g_thread);
-        g_thread = nullptr;
+    CheckLock lock;
+    LetGoOfEndedThreads();
+    HoldRun(g_run);
+    HANDLE thread = CreateThread(nullptr, 0, CheckThread, g_run, 0, nullptr);
+    if (!thread) {
+        LetGoOfRun(g_run);
+        return false;
     }
-    ResetEvent(g_stop);
-    g_thread = CreateThread(nullptr, 0, CheckThread, nullptr, 0, nullptr);
-    bool started = g_thread != nullptr;
-    if (!started) InterlockedExchange(&g_busy, 0);
-    LeaveCriticalSection(&g_threadLock);
-    return started;
+    g_threads.push_back(thread);
+    return true;
 }
 
-bool StopNetworkCheck(DWORD waitMs)
+bool StopNetworkCheck()
 {
-    EnsureInit();
-    EnterCriticalSection(&g_threadLock);
-    bool ended = true;
-    if (g_thread) {
-        SetEvent(g_stop);
-        ended = WaitForSingleObject(g_thread, waitMs) == WAIT_OBJECT_0;
-        if (ended) {
-            CloseHandle(g_thread);
-            g_thread = nullptr;
-        }
+    // The run's checks are asked to end and waited for a bounded time,
+    // nothing held meanwhile.
+    CheckRun* run;
+    std::vector<HANDLE> threads;
+    {
+        CheckLock lock;
+        run = g_run;
+        SetEvent(run->stop);
+        threads.swap(g_threads);
     }
-    LeaveCriticalSection(&g_threadLock);
+    bool ended = true;
+    DWORD start = GetTickCount();
+    for (HANDLE t : threads) {
+        DWORD spent = GetTickCount() - start;
+        DWORD left = spent >= g_AuthWaits.checkStopMs ? 0 : g_AuthWaits.checkStopMs - spent;
+        if (WaitForSingleObject(t, left) != WAIT_OBJECT_0) ended = false;
+        CloseHandle(t);
+    }
+    // A new run: what is left of this one no longer counts.
+    {
+        CheckLock lock;
+        g_run = NewRun();
+        g_busy = false;
+    }
+    LetGoOfRun(run);
     return ended;
 }
 
-bool NetworkCheckBusy() { return g_busy != 0; }
+bool NetworkCheckBusy()
+{
+    CheckLock lock;
+    return g_busy;
+}

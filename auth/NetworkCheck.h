@@ -3,7 +3,8 @@
 // that the domain controller answers, writing each verdict as a line of the
 // authentication log and ending with the end marker "OK".  One check runs at
 // a time; closing the port or ending the program stops it within a bounded
-// time (its waits end at once on the stop request).
+// time (its waits end at once on the stop request), and one held in a call
+// that does not end then is left behind without a say in what follows.
 #pragma once
 
 #include <windows.h>
@@ -30,12 +31,14 @@ extern NetworkCheckCalls g_NetworkCheckCalls;   // the calls in use; the real on
 #define REGSTR_SSO_INSTALL "WinlogonDomain"
 
 // Called by the status callback on state 5: starts the check on a thread of
-// its own unless one runs (the busy flag is taken before the thread starts,
-// so two state-5 events in a row run one check).  False when none started.
+// its own (which ends at once, with 999, when a check is running).  False
+// when no thread could start.
 bool StartNetworkCheckThread();
-// Asks a running check to end and waits for its thread (at most waitMs);
-// true when no check thread is left.  Called when the library shuts down.
-bool StopNetworkCheck(DWORD waitMs = 10000);
+// Asks the running check to end and waits for it (at most
+// g_AuthWaits.checkStopMs, holding nothing); true when it ended.  A check that
+// outlives the wait runs to its end alone: it writes nothing more, and the
+// next check runs as if it were gone.  Called when the library shuts down.
+bool StopNetworkCheck();
 // A check is running.
 bool NetworkCheckBusy();
 

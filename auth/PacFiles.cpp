@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "auth/AcAuthLibrary.h"
+#include "auth/AuthLogRing.h"
 #include "auth/AuthPort.h"
 #include "auth/CredentialQueue.h"
 #include "auth/SupplicantBinding.h"
@@ -15,14 +16,49 @@ namespace {
 SRWLOCK g_pathLock = SRWLOCK_INIT;
 char g_szPortPacPath[MAX_PATH] = "";
 
-// The profile name as a file name of the PAC folder: nothing in it may leave
-// the folder or name a device or stream.
+// The escape of a character in a PAC file name: '%' and two hex digits.
+void Escape(std::string& out, unsigned char c)
+{
+    char hex[4];
+    std::snprintf(hex, sizeof(hex), "%%%02X", c);
+    out += hex;
+}
+
+// Windows takes a file whose name before its first point (trailing spaces
+// left out) is one of these for a device, whatever folder and extension
+// follow.
+bool NamesDevice(const std::string& name)
+{
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    static const char* const kDevices[] = { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" };
+    for (const char* d : kDevices)
+        if (_stricmp(base.c_str(), d) == 0) return true;
+    if (base.size() != 4 || (_strnicmp(base.c_str(), "COM", 3) != 0 && _strnicmp(base.c_str(), "LPT", 3) != 0))
+        return false;
+    unsigned char n = (unsigned char)base[3];
+    return (n >= '0' && n <= '9') || n == 0xB9 || n == 0xB2 || n == 0xB3;   // also the superscripts 1, 2, 3
+}
+
+// The profile name as a file name of the PAC folder: nothing in it may
+// leave the folder or name a device or stream, and two names never share a
+// file.  A character a file name cannot hold, and the escape '%' itself,
+// become '%' and two hex digits; a name of a device has its first character
+// written so.
 std::string FileNameOf(const char* name)
 {
-    std::string s(name);
-    for (char& c : s)
-        if ((unsigned char)c < 32 || std::strchr("\\/:*?\"<>|", c)) c = '_';
-    return s;
+    std::string out;
+    for (const char* p = name; *p; ++p) {
+        unsigned char c = (unsigned char)*p;
+        if (c < 32 || std::strchr("\\/:*?\"<>|%", c)) Escape(out, c);
+        else out += (char)c;
+    }
+    if (NamesDevice(out)) {
+        std::string first;
+        Escape(first, (unsigned char)out[0]);
+        out = first + out.substr(1);
+    }
+    return out;
 }
 
 } // namespace
@@ -37,7 +73,9 @@ BOOL GetPacFilePath(char* out, size_t size)
     if (n > 0 && dir[n - 1] == '\\') dir[--n] = 0;   // a drive's root
     CString profile = PortProfileName();
     std::string path = std::string(dir) + "\\" + (!profile.IsEmpty() ? FileNameOf(profile) + ".pac" : "current.pac");
-    if (path.size() >= size) return FALSE;
+    // A path the store could not read back would be provisioned again at
+    // every login.
+    if (path.size() >= size || path.size() > (size_t)kProfileTextMax - 1) return FALSE;
     std::memcpy(out, path.c_str(), path.size() + 1);
     return TRUE;
 }
@@ -129,6 +167,7 @@ void SaveProvisionedPac(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
 
     char path[MAX_PATH] = {};
     if (!GetPacFilePath(path, sizeof(path))) {
+        AppendAuthLogLine("EAP-FAST PAC not saved: its file path is too long.");
         CompleteCredRequest(h, id);
         return;
     }
@@ -163,7 +202,10 @@ void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request)
     bool aidKnown = aidLength >= 0 && aidLength <= (int)sizeof(aid);
 
     char outer[sizeof(port->outerIdentityText) + 1] = {};
-    std::memcpy(outer, port->outerIdentityText, sizeof(port->outerIdentityText));
+    {
+        PortCredentialLock lock;
+        std::memcpy(outer, port->outerIdentityText, sizeof(port->outerIdentityText));
+    }
     const char* user = nullptr;
     size_t userLength = 0;
     ExtractUserName(outer, std::strlen(outer), &user, &userLength);

@@ -30,8 +30,10 @@ static_assert(sizeof(PAC_FILE_RECORD) == kPacFileSize, "PAC file layout");
 // The PAC file of the connection the port was configured for: "current.pac"
 // in the current directory for a one-off (not stored) connection, else
 // "<current directory>\<CurProfile>.pac", the profile name with every
-// character a file name cannot hold replaced by '_'.  FALSE (out empty) when
-// the name does not fit size.
+// character a file name cannot hold, and '%', written as '%' and two hex
+// digits, and the first character of a device's name too.  FALSE (out
+// empty) when the name does not fit size, or is longer than the 127
+// characters the store reads back.
 BOOL GetPacFilePath(char* out, size_t size);
 
 // The user name of an identity: the part before its first '@', and of that
@@ -46,7 +48,8 @@ std::string GetPortPacFilePath();
 
 // Answers of the credential worker: request type 13 (a PAC was provisioned)
 // and type 11 (the PAC of an authority).  Each completes the request unless
-// the library failed an answer.
+// the library failed an answer.  A PAC whose path would be too long for the
+// store is not saved, and the authentication log says so.
 void SaveProvisionedPac(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 void LoadPacForAuthority(AUTH_PORT* port, const AUTH_CRED_REQUEST* request);
 // The library rejected the PAC (statuses 318 and 319): its file goes.

@@ -1,6 +1,7 @@
 #include "auth/PasswordChange.h"
 
 #include "auth/AuthUiRelay.h"
+#include "auth/AuthWaits.h"
 #include "auth/OsLayer.h"
 #include "auth/SupplicantBinding.h"
 #include "core/ProfileStore.h"
@@ -42,6 +43,39 @@ bool EndWait()
 // EAP-FAST and LEAP log in with the changed password as their own.
 bool ChangesOwnPassword(DWORD eapMethod) { return eapMethod == 3 || eapMethod == 5; }
 
+// The change's copy into the current profile and the snapshot, and its
+// writes into the registry.
+void StoreChange(const char* identity, const char* password)
+{
+    if (!identity) identity = "";
+    if (!password) password = "";
+    AuthCredentialTexts texts = GetAuthCredentialTexts();
+    lstrcpynA(texts.tunnelId, identity, sizeof(texts.tunnelId));
+    lstrcpynA(texts.tunnelPassword, password, sizeof(texts.tunnelPassword));
+    bool own = g_pCurProfile && ChangesOwnPassword(g_pCurProfile->eapMethod);
+    if (StationConfig* p = g_pCurProfile) {
+        lstrcpynA(p->tunnelId, identity, sizeof(p->tunnelId));
+        lstrcpynA(p->tunnelPassword, password, sizeof(p->tunnelPassword));
+        if (own) {
+            lstrcpynA(p->identity, identity, sizeof(p->identity));
+            lstrcpynA(p->password, password, sizeof(p->password));
+        }
+    }
+    if (own) {
+        lstrcpynA(texts.identity, identity, sizeof(texts.identity));
+        lstrcpynA(texts.password, password, sizeof(texts.password));
+    }
+    SetAuthCredentialTexts(texts);
+    // The adapter key and the profile's key hold a stored profile's values;
+    // a one-off connection has neither, and the last activated profile keeps
+    // its own.
+    if (PortConfiguredForStoredProfile()) {
+        CString profile = PortProfileName();
+        WriteActiveProfileValue(profile, PV_TUNNEL_PASSWORD, password);
+        WriteActiveProfileValue(profile, PV_PASSWORD, password);
+    }
+}
+
 }  // namespace
 
 void OpenPasswordChanges()
@@ -57,18 +91,25 @@ void ClosePasswordChanges()
     AcquireSRWLockExclusive(&g_lock);
     g_bClosed = true;
     ReleaseSRWLockExclusive(&g_lock);
-    EndWait();
+    if (EndWait()) PostPasswordChangeEnded();
 }
 
 DWORD SavePasswordThreadProc(void*)
 {
     InterlockedExchange(&g_bOtpMode, 1);
+    bool ranOut = false;
     if (BeginWait()) {
         // No relay (no user-interface thread to ask): nothing to wait for.
-        if (PostPasswordChangePrompt()) WaitForSingleObject(g_hAnswered, kPasswordChangeWaitMs);
-        EndWait();
+        if (PostPasswordChangePrompt()) {
+            WaitForSingleObject(g_hAnswered, g_AuthWaits.passwordChangeMs);
+            ranOut = EndWait();
+        } else {
+            EndWait();
+        }
     }
     InterlockedExchange(&g_bOtpMode, 0);
+    // The panel asks for a new password no more.
+    if (ranOut) PostPasswordChangeEnded();
     return 1;
 }
 
@@ -91,35 +132,11 @@ bool PasswordChangePending()
 bool CompletePasswordChange(const char* identity, const char* password)
 {
     if (!PasswordChangePending()) return false;
-    if (!identity) identity = "";
-    if (!password) password = "";
-    AuthCredentialTexts texts = GetAuthCredentialTexts();
-    lstrcpynA(texts.tunnelId, identity, sizeof(texts.tunnelId));
-    lstrcpynA(texts.tunnelPassword, password, sizeof(texts.tunnelPassword));
-    bool own = g_pCurProfile && ChangesOwnPassword(g_pCurProfile->eapMethod);
-    if (StationConfig* p = g_pCurProfile) {
-        lstrcpynA(p->tunnelId, identity, sizeof(p->tunnelId));
-        lstrcpynA(p->tunnelPassword, password, sizeof(p->tunnelPassword));
-        if (own) {
-            lstrcpynA(p->identity, identity, sizeof(p->identity));
-            lstrcpynA(p->password, password, sizeof(p->password));
-        }
-    }
-    if (own) {
-        lstrcpynA(texts.identity, identity, sizeof(texts.identity));
-        lstrcpynA(texts.password, password, sizeof(texts.password));
-    }
-    SetAuthCredentialTexts(texts);
-    // The adapter key and the profile's key hold a stored profile's values;
-    // a one-off connection has neither, and the last activated profile keeps
-    // its own.  The password of the other methods is not the changed one.
-    if (PortConfiguredForStoredProfile()) {
-        CString profile = PortProfileName();
-        WriteActiveProfileValue(profile, PV_TUNNEL_PASSWORD, password);
-        if (own) WriteActiveProfileValue(profile, PV_PASSWORD, password);
-    }
+    StoreChange(identity, password);
     EndWait();
     return true;
 }
+
+void StoreLatePasswordChange(const char* identity, const char* password) { StoreChange(identity, password); }
 
 void CancelPasswordChange() { EndWait(); }

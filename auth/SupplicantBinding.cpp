@@ -7,6 +7,7 @@
 #include "auth/AcAuthLibrary.h"
 #include "auth/AuthLogRing.h"
 #include "auth/AuthUiRelay.h"
+#include "auth/AuthWaits.h"
 #include "auth/CredentialQueue.h"
 #include "auth/NetworkCheck.h"
 #include "auth/PacFiles.h"
@@ -27,6 +28,19 @@ namespace {
 AC_INIT_RECORD g_initRecord;
 
 SRWLOCK g_credentialLock = SRWLOCK_INIT;
+
+// The lock of the port's credentials (re-entrant: configuring the port
+// destroys the old ones first under the same hold), and the port whose
+// credentials were destroyed for its close.
+CRITICAL_SECTION g_portCredentialLock;
+INIT_ONCE g_portCredentialOnce = INIT_ONCE_STATIC_INIT;
+const AUTH_PORT* g_pClosedPort = nullptr;
+
+BOOL CALLBACK InitPortCredentialLock(PINIT_ONCE, PVOID, PVOID*)
+{
+    InitializeCriticalSection(&g_portCredentialLock);
+    return TRUE;
+}
 
 // Whether the connection the port was last configured for is a stored
 // profile; taken when the port is configured, on the user-interface thread,
@@ -108,6 +122,16 @@ void DisconnectAfterFailure()
 
 } // namespace
 
+PortCredentialLock::PortCredentialLock()
+{
+    InitOnceExecuteOnce(&g_portCredentialOnce, InitPortCredentialLock, nullptr, nullptr);
+    EnterCriticalSection(&g_portCredentialLock);
+}
+
+PortCredentialLock::~PortCredentialLock() { LeaveCriticalSection(&g_portCredentialLock); }
+
+bool PortCredentialsOpen(const AUTH_PORT* port) { return port && port == g_pAuthPort && port != g_pClosedPort; }
+
 bool IsAcFailure(const char*, AC_STATUS status) { return status != 0 && status != AC_ALSO_OK; }
 
 const char* SkipPrefix(const char* text, const char* prefix)
@@ -162,7 +186,10 @@ bool OpenAuthPort(BOOL waitFirst)
     if (!AcAuthLibraryLoaded() || !AuthPortLayerReady()) return false;
     BYTE mac[6] = {};
     if (!QueryOid(OID_802_3_CURRENT_ADDRESS, mac, sizeof(mac), nullptr)) return false;
-    return AuthPortAttachByMac(mac, OnAuthPortStatus, OnAuthCredentialRequest, waitFirst);
+    if (!AuthPortAttachByMac(mac, OnAuthPortStatus, OnAuthCredentialRequest, waitFirst)) return false;
+    PortCredentialLock lock;
+    g_pClosedPort = nullptr;   // a new record, whatever address it has
+    return true;
 }
 
 void OpenAuthPortOrShutDown()
@@ -180,8 +207,14 @@ void CloseAuthPort()
 {
     if (g_pAuthPort) {
         AuthPortStop(g_pAuthPort);
-        Sleep(100);
-        DestroyPortCredentials(g_pAuthPort);
+        Sleep(g_AuthWaits.portCloseMs);
+        {
+            // The worker may still answer a request of this port until the
+            // library shuts down: it makes the port no new handle from here.
+            PortCredentialLock lock;
+            DestroyPortCredentials(g_pAuthPort);
+            g_pClosedPort = g_pAuthPort;
+        }
         AuthPortDetachCurrent();
         ShutdownAuthLibrary();
     }
@@ -254,6 +287,7 @@ CString PortProfileName()
 void DestroyPortCredentials(AUTH_PORT* port)
 {
     if (!port) return;
+    PortCredentialLock lock;
     if (AcAuthLibraryLoaded()) {
         g_ac.acRsnPskDestroy(&port->pskHandle);
         g_ac.acIdentityDestroy(&port->outerIdentity);
@@ -270,11 +304,15 @@ void DestroyPortCredentials(AUTH_PORT* port)
 void ConfigurePortAssociation(AUTH_PORT* port, const StationConfig* p)
 {
     if (!port || !p) return;
+    bool ieee80211 = (port->attributes.caps & AC_CAP_80211_MASK) != 0;
+    // The library ends the port's session here, which may wait for its
+    // callbacks: never under the credentials' lock.
+    if (ieee80211) g_ac.acPortDisassociate(port->handle);
+    PortCredentialLock lock;
     port->libraryAssociates = 0;
     port->assocMode = p->infrastructureMode == 0 ? 2 : 1;
-    if (port->attributes.caps & AC_CAP_80211_MASK) {
+    if (ieee80211) {
         port->libraryAssociates = 1;
-        g_ac.acPortDisassociate(port->handle);
         ConfigurePortSecurity(port, p);
         if (port->assocParams.authCode == 11 || port->assocParams.authCode == 21) {
             // A key that could not be made is never handed over.
@@ -297,6 +335,7 @@ void ConfigurePortAssociation(AUTH_PORT* port, const StationConfig* p)
 void ConfigurePortSecurity(AUTH_PORT* port, const StationConfig* p)
 {
     if (!port || !p) return;
+    PortCredentialLock lock;
     AUTH_ASSOC_PARAMS& a = port->assocParams;
     DWORD ssidLength = p->ssid.SsidLength > 32 ? 32 : p->ssid.SsidLength;
     std::memset(a.ssid, 0, sizeof(a.ssid));
@@ -332,6 +371,7 @@ void ConfigurePortSecurity(AUTH_PORT* port, const StationConfig* p)
 bool CreatePortPsk(AUTH_PORT* port, const StationConfig* p)
 {
     if (!port || !p) return false;
+    PortCredentialLock lock;
     g_ac.acRsnPskDestroy(&port->pskHandle);
     if (p->wpaPskLength == 64) {
         // 64 characters are a key in hex; anything else of that length is refused.
@@ -350,6 +390,7 @@ bool CreatePortPsk(AUTH_PORT* port, const StationConfig* p)
 void BuildPortCredentials(AUTH_PORT* port, const StationConfig* p)
 {
     if (!port || !p) return;
+    PortCredentialLock lock;
     port->pskSet = 0;
     bool outerWithDomain = false, inner = false, password = false, certificate = false, session = true;
     const char* passwordSource = p->tunnelPassword;
@@ -448,7 +489,10 @@ void EnablePortCcx(AUTH_PORT* port)
 
 void EnableAuthDebug(AUTH_PORT* port)
 {
-    port->debugEnabled = 1;
+    {
+        PortCredentialLock lock;
+        port->debugEnabled = 1;
+    }
     for (int category = 1; category <= 18; ++category) g_ac.acDebugEnable(category, 1);
 }
 
@@ -470,7 +514,12 @@ void OnAuthPortStatus(void* context, int event)
             AppendAuthLogLine("Network is connecting...");
         } else if (state == AC_STATE_AUTHENTICATING) {
             // The method the port was configured with, from the profile's AuthenProtocol.
-            const char* line = AuthenticatingLine(port->eapType);
+            DWORD eapType;
+            {
+                PortCredentialLock lock;
+                eapType = port->eapType;
+            }
+            const char* line = AuthenticatingLine(eapType);
             if (line) AppendAuthLogLine(line);
         } else if (state == AC_STATE_AUTHENTICATED) {
             AppendAuthLogLine("Wireless client is authenticated.");

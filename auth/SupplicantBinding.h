@@ -72,6 +72,22 @@ bool AuthPortObjectExists();
 // Without a port or the library the answer counts as not connected.
 bool AuthPortReportsConnected();
 
+// The port's credentials (its handles, and the rest of the configuration
+// block the callback and the worker answer from) belong to the binding: they
+// are made, replaced and destroyed only under this one lock, and every
+// reader holds it too.  No library call that may wait for a callback is made
+// under it, and nobody holding it waits for the credential queue.
+class PortCredentialLock {
+public:
+    PortCredentialLock();
+    ~PortCredentialLock();
+    PortCredentialLock(const PortCredentialLock&) = delete;
+    PortCredentialLock& operator=(const PortCredentialLock&) = delete;
+};
+// (PortCredentialLock held) New handles may be made for port: it is the
+// attached port, and its credentials were not destroyed for its close.
+bool PortCredentialsOpen(const AUTH_PORT* port);
+
 void DestroyPortCredentials(AUTH_PORT* port);
 void ConfigurePortAssociation(AUTH_PORT* port, const StationConfig* profile);
 void ConfigurePortSecurity(AUTH_PORT* port, const StationConfig* profile);

@@ -173,7 +173,8 @@ void FreeScanBuffers()
     g_pBssidList = g_pBssidListCache = nullptr;
 }
 
-std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes)
+std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes,
+                                                        bool skipOverlongElements)
 {
     std::vector<const NDIS_WLAN_BSSID_EX*> out;
     if (!list) return out;
@@ -185,8 +186,9 @@ std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* l
         if (bytes - offset < kEntryFixedPart) break;
         const NDIS_WLAN_BSSID_EX* e = reinterpret_cast<const NDIS_WLAN_BSSID_EX*>(base + offset);
         ULONGLONG need = (ULONGLONG)kEntryFixedPart + e->IELength;
-        if (e->Length < need || e->Length > bytes - offset) break;
-        out.push_back(e);
+        if (e->Length < kEntryFixedPart || e->Length > bytes - offset) break;
+        if (e->Length < need && !skipOverlongElements) break;
+        if (e->Length >= need) out.push_back(e);
         offset += e->Length;
     }
     return out;

@@ -76,7 +76,10 @@ void FilterBssidListByChannel(const BYTE* channels, int n);
 // (never more than BSSID_LIST_BUFFER_SIZE), at most NumberOfItems of them.
 // The walk stops at the first entry whose Length is below 116 + IELength or
 // that reaches past the end, so a damaged answer never loops or overruns.
-std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes);
+// With skipOverlongElements an entry whose elements alone overrun its Length
+// is passed over instead, its Length still leading to the next one.
+std::vector<const NDIS_WLAN_BSSID_EX*> BssidListEntries(const BssidListBuffer* list, DWORD bytes,
+                                                        bool skipOverlongElements = false);
 // The channel of an entry by its DSConfig in g_ChannelTable; -1 when none.
 int BssidEntryChannel(const NDIS_WLAN_BSSID_EX* e);
 

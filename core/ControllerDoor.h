@@ -37,6 +37,9 @@ public:
     // The same for a password change the library asks for (the current
     // profile's tunnel identity, kept); FALSE without the window.
     virtual BOOL PromptPasswordChange() = 0;
+    // That change ended without the user's OK: the PEAP panel, when it is out
+    // for it, asks for a new password no more.
+    virtual void EndPasswordChangePrompt() = 0;
     // Hands line index of the authentication log to the status panel.
     virtual void AnnounceAuthLogLine(int index) = 0;
 

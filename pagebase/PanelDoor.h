@@ -14,6 +14,9 @@ public:
     virtual void ShowPanel(int n) = 0;
     // Lower panel n of the open configuration window; NULL without one.
     virtual CChildPage* OpenedPanel(int n) = 0;
+    // The same only when the panel is made already: for a look at it (is it
+    // in front?) that has no need to make it.
+    virtual CChildPage* MadePanel(int n) = 0;
     // Finds and opens the adapter again: FALSE when it is gone.
     virtual BOOL ReopenAdapter() = 0;
     // The SSID of the profile the profile page activated last ("" when none).

@@ -28,6 +28,8 @@ const char kTcpParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Pa
 int CAdvancedPage::s_nLastModeSel = -1;
 int CAdvancedPage::s_nLastBgRegionSel = -1;
 int CAdvancedPage::s_nLastARegionSel = -1;
+BOOL CAdvancedPage::s_bHtPhyKnown = FALSE;
+BYTE CAdvancedPage::s_htPhyKnown[12] = {};
 
 namespace {
 
@@ -135,6 +137,12 @@ REGSAM TcpKeyAccess() { return KEY_ALL_ACCESS | (g_bIsWow64 ? KEY_WOW64_64KEY : 
 void SetDwordOid(DWORD oid, DWORD value)
 {
     SetOid(oid, &value, sizeof(value), nullptr, kTries);
+}
+
+void KeepHtRecord(const BYTE ht[12])
+{
+    std::memcpy(CAdvancedPage::s_htPhyKnown, ht, sizeof(CAdvancedPage::s_htPhyKnown));
+    CAdvancedPage::s_bHtPhyKnown = TRUE;
 }
 
 DWORD StoredCcxWord()
@@ -465,6 +473,7 @@ BOOL CAdvancedPage::ReadConfigFromRegistry()
         CRegKey tcp;
         m_bTcpWindow = tcp.Open(HKEY_LOCAL_MACHINE, kTcpParametersKey, TcpKeyAccess()) == ERROR_SUCCESS &&
                        RegQueryValueExA(tcp, kTcpValues[0].name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        m_bTcpWindowRead = TRUE;
     }
     CRegKey key(OpenAdapterKey(KEY_READ));
     if (!key.IsOpen()) {
@@ -517,10 +526,13 @@ void CAdvancedPage::ReadStateFromDriver()
     if (QueryOid(OID_VENDOR_WIRELESS_MODE, &mode, sizeof(mode), nullptr)) {
         CString text = WirelessModeCodeToText(NormaliseWirelessMode((int)mode, g_bDualBand, g_bHtDevice));
         if (!text.IsEmpty() || mode == 6) m_strWirelessMode = text;
-        g_nWirelessMode = (int)mode;
+        // The mode as the page shows it: a code the adapter runs as another
+        // (7 as G only) or no mode at all must not reach the other pages.
+        g_nWirelessMode = SelectedMode();
     }
     BYTE ht[12] = {};
     if (g_bHtDevice && QueryOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr)) {
+        KeepHtRecord(ht);
         m_nBandwidth = ht[8] & 1;
         m_nGuardInterval = ht[10] & 1;
         m_nStbc = ht[9] & 1;
@@ -894,7 +906,7 @@ void CAdvancedPage::ClearSurveyRescanCheck()
 void CAdvancedPage::RefreshSystemConfigTab()
 {
     if (!g_pPanelDoor) return;
-    CProfileEditDlg* editor = dynamic_cast<CProfileEditDlg*>(g_pPanelDoor->OpenedPanel(PANEL_PROFILE_EDIT));
+    CProfileEditDlg* editor = dynamic_cast<CProfileEditDlg*>(g_pPanelDoor->MadePanel(PANEL_PROFILE_EDIT));
     CSystemConfigPage* tab = editor ? editor->SystemConfigTab() : nullptr;
     if (!tab || !tab->IsWindow() || !tab->IsWindowVisible()) return;
     QueryAdhocMode(&tab->m_nAdhocMode);
@@ -909,9 +921,11 @@ void CAdvancedPage::WriteConfigToRegistry()
     if (g_nOsVersion >= OS_WIN2000) {
         CRegKey tcp;
         if (tcp.Open(HKEY_LOCAL_MACHINE, kTcpParametersKey, TcpKeyAccess()) == ERROR_SUCCESS) {
+            // An unchecked box the system was never read into (anyone but an
+            // administrator) says nothing of the values: they stay.
             for (const auto& t : kTcpValues) {
                 if (m_bTcpWindow) WriteRegDword(tcp, t.name, t.value);
-                else RegDeleteValueA(tcp, t.name);
+                else if (m_bTcpWindowRead) RegDeleteValueA(tcp, t.name);
             }
         }
     }
@@ -952,8 +966,12 @@ void CAdvancedPage::WriteConfigToRegistryAndSetOid()
     SetDwordOid(OID_VENDOR_WIRELESS_MODE, (DWORD)mode);
 
     if (g_bHtDevice) {
+        // The record keeps what the page does not set (the extension channel
+        // and the last byte) as the driver has it: from the query, else from
+        // the record known last; with neither nothing is sent.
         BYTE ht[12] = {};
-        QueryOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr);
+        if (QueryOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr)) KeepHtRecord(ht);
+        else if (s_bHtPhyKnown) std::memcpy(ht, s_htPhyKnown, sizeof(ht));
         DWORD w0 = (DWORD)mode;
         std::memcpy(ht, &w0, sizeof(w0));
         ht[4] = 2;
@@ -962,7 +980,10 @@ void CAdvancedPage::WriteConfigToRegistryAndSetOid()
         ht[8] = (BYTE)m_nBandwidth;
         ht[9] = (BYTE)m_nStbc;
         ht[10] = (BYTE)m_nGuardInterval;
-        SetOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr, kTries);
+        if (s_bHtPhyKnown) {
+            SetOid(OID_VENDOR_HT_PHY, ht, sizeof(ht), nullptr, kTries);
+            KeepHtRecord(ht);
+        }
     }
 
     SetCcx2Control(1, StoredCcxWord());
@@ -1011,7 +1032,7 @@ void CAdvancedPage::ApplyWmmStep()
 {
     DWORD word = 0;
     QueryOid(OID_VENDOR_WMM_CAPABILITY, &word, sizeof(word), nullptr);
-    word &= kWmmAcBits;
+    word &= kWmmKeptBits;   // power save and bits 7 and up cleared
     if (!IsNMode(g_nWirelessMode)) return;
     // The 802.11n modes need WMM, without power save and direct links.
     SaveWmmSettings(1, 1, 1, 0, 0, 1);

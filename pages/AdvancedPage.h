@@ -35,6 +35,10 @@ public:
     static int s_nLastModeSel;
     static int s_nLastBgRegionSel;
     static int s_nLastARegionSel;
+    // The 802.11n PHY record the driver gave (or was sent) last, for an
+    // APPLY whose query the driver fails.
+    static BOOL s_bHtPhyKnown;
+    static BYTE s_htPhyKnown[12];
 
     // ---- CHtSettingsDoor: what the 802.11n controls show now ----
     DWORD HtSettingFromControls() override;
@@ -95,6 +99,7 @@ private:
     int m_nTxRate = 0;             // TX-rate combo index, 0 "Auto"
     BOOL m_bTxBurst = FALSE;
     BOOL m_bTcpWindow = FALSE;
+    BOOL m_bTcpWindowRead = FALSE;   // the box shows the system's values, not its default
     BOOL m_bFastRoaming = FALSE;
     int m_nRoamThreshold = -70;    // dBm, -90 to -60
     int m_nBgRegion = 0;

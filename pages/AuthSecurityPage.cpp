@@ -583,6 +583,15 @@ BOOL CAuthSecurityPage::ValidateKeys()
         Refuse(m_editKey[k], (ascii ? IDS_WEP_KEY1_ASCII : IDS_WEP_KEY1_HEX) + 2 * k);
         return FALSE;
     }
+    // The hex edits keep other characters out of what is typed only: a text
+    // typed under ASCII stays when the format goes back, and a paste is not
+    // typed.  Such a key would be stored as one from which no key is made.
+    for (int i = 0; i < 4; ++i) {
+        const CString& key = m_strWepKey[i];
+        if (m_nKeyFormat[i] == 1 || key.IsEmpty() || IsHexString(key, key.GetLength())) continue;
+        Refuse(m_editKey[i], IDS_WEP_KEY1_NOT_HEX + i);
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -591,21 +600,6 @@ BOOL CAuthSecurityPage::WepKeysUsed()
     if (m_nAuthentication == AUTH_CHOICE_SHARED) return TRUE;
     if (m_nAuthentication != AUTH_CHOICE_OPEN || m_nEncryption != ENCR_CHOICE_WEP) return FALSE;
     return !m_bUse8021x || HostEapMethod() == 4;
-}
-
-BOOL CAuthSecurityPage::ValidateAsciiKeys()
-{
-    UpdateData(TRUE);
-    if (!WepKeysUsed()) return TRUE;
-    for (int k = 0; k < 4; ++k) {
-        int len = m_strWepKey[k].GetLength();
-        if (m_nKeyFormat[k] == 1 && len != 0 && len != 5 && len != 13) {
-            ClickTab(m_pHost ? m_pHost->SecurityTabButton() : nullptr);
-            Refuse(m_editKey[k], IDS_WEP_KEY1_ASCII + 2 * k);
-            return FALSE;
-        }
-    }
-    return TRUE;
 }
 
 BOOL CAuthSecurityPage::ValidateWpaNoneKey()

@@ -69,16 +69,13 @@ public:
     // The site survey's two roads: "Add To Profile" and Connect.
     void LoadFromBssPrivacy(const ChosenNetworkSecurity& chosen);
     void LoadFromBss(const ChosenNetworkSecurity& chosen);
-    // Key lengths and the pre-shared key; FALSE (with the reason in the
-    // offending edit's popup) stops the host.
+    // The pre-shared key, the default key's length and, in the modes that
+    // use WEP keys, hex digits only in every hexadecimal key; FALSE (with
+    // the reason in the offending edit's popup) stops the host.
     BOOL ValidateKeys();
     // Shared, or Open with WEP and no 802.1X method but MD5-Challenge: the
     // only modes whose WEP keys are tested, converted and stored.
     BOOL WepKeysUsed();
-    // In those modes every ASCII key that is not empty must have 5 or 13
-    // characters, not only the default one: the host turns each into a
-    // 13-byte WEP key.
-    BOOL ValidateAsciiKeys();
     // WPA-None with a key of 64 characters: they are the key itself, so they
     // must all be hex digits (a one-off connection would join with garbage).
     BOOL ValidateWpaNoneKey();

@@ -23,15 +23,14 @@ const int kButtonTop = 268, kButtonWidth = 90, kButtonHeight = 30, kButtonGap = 
 
 // A row is about this high: the list scrolls this much per row shown.
 const int kRowScroll = 25;
+// The page's pause after each row it adds.
+const DWORD kRowPauseMs = 100;
 
 const char kNullString[] = "NULL STRING";
 
-// The current connection is a stored profile, not a one-off, hidden-SSID or
-// WPS connection (those have a connect-by-BSSID flag of 0 too).
-bool StoredProfileConnection()
-{
-    return g_pCurProfile && g_pCurProfile->matchByBssid == 0 && g_bConfigFromRegistry == 1;
-}
+// The current connection's profile is named when it is not one chosen by
+// BSSID.
+bool NamedProfileConnection() { return g_pCurProfile && g_pCurProfile->matchByBssid == 0; }
 
 CString Label(UINT captionId, const CString& value)
 {
@@ -94,7 +93,7 @@ void CAuthStatusListDlg::ReadLabelValues()
     if (!key) return;
     CString value;
     if (ReadRegText(key, "DriverDesc", value)) m_strCardLabel = Label(IDS_CARD_NAME_LABEL, value);
-    if (StoredProfileConnection() && ReadRegText(key, REGSTR_CUR_PROFILE, value))
+    if (NamedProfileConnection() && ReadRegText(key, REGSTR_CUR_PROFILE, value))
         m_strProfileLabel = Label(IDS_PROFILE_NAME_LABEL, value);
     RegCloseKey(key);
 }
@@ -182,6 +181,7 @@ void CAuthStatusListDlg::AddLogRow(const char* text)
     m_list.SetItemCount((int)m_rows.size());
     m_list.Invalidate();
     m_list.Scroll(0, m_nRowsShown * kRowScroll);
+    Sleep(kRowPauseMs);
 }
 
 LRESULT CAuthStatusListDlg::OnGetCellInfo(WPARAM, LPARAM lParam)

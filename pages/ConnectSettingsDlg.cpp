@@ -33,11 +33,17 @@ void CConnectSettingsDlg::OnShowWindow(BOOL show, UINT)
 void CConnectSettingsDlg::OnOK()
 {
     if (!m_pSecurity || !m_pDot1x || !m_pSurvey) return;
+    // Another Connect has taken the join this panel was opened for.
+    if (!m_pSurvey->JoinPending()) {
+        CSiteSurveyPage::SayJoinNotStarted();
+        if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
+        return;
+    }
     CAuthSecurityPage& sec = *m_pSecurity;
     if (!sec.ValidateWpaNoneKey()) return;
-    if (!CollectPendingSecurity(sec, *m_pDot1x, sec.m_bInfrastructure, m_pSurvey->m_pending)) return;
+    if (!CollectPendingSecurity(sec, *m_pDot1x, nullptr, m_pSurvey->m_pending)) return;
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
-    m_pSurvey->ConnectChosenNetwork();
+    if (!m_pSurvey->ConnectChosenNetwork()) CSiteSurveyPage::SayJoinNotStarted();
 }
 
 void CConnectSettingsDlg::OnCancel()

@@ -78,6 +78,9 @@ BOOL CCredentialPromptDlg::OnInitDialog()
         PlaceControl(GetDlgItem(r.label), kLabelLeft, r.top + 3, kLabelWidth, 18, r.text);
         PlaceControl(GetDlgItem(r.value), kValueLeft, r.top, r.valueWidth, r.height, 0);
     }
+    // What is typed is stored: no more than the store reads back.
+    for (const Row* r : { &kIdentityRow, &kPasswordRow, &kDomainRow })
+        ::SendMessageA(::GetDlgItem(m_hWnd, r->value), EM_LIMITTEXT, kProfileTextMax - 1, 0);
     int okLeft = kValueLeft + kValueWidth - 2 * kButtonWidth - 20;
     PlaceControl(&m_btnOk, okLeft, kButtonTop, kButtonWidth, kButtonHeight, IDS_OK);
     PlaceControl(&m_btnCancel, okLeft + kButtonWidth + 20, kButtonTop, kButtonWidth, kButtonHeight, IDS_CANCEL);

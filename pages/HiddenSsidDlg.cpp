@@ -60,6 +60,12 @@ void CHiddenSsidDlg::OnOK()
     m_strSsid.TrimRight();
     m_strSsid.TrimLeft();
     if (!m_pSurvey) return;
+    // Another Connect has taken the join this panel was opened for.
+    if (!m_pSurvey->JoinPending()) {
+        CSiteSurveyPage::SayJoinNotStarted();
+        if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
+        return;
+    }
 
     NDIS_802_11_SSID& ssid = m_pSurvey->m_pendingSsid;
     ssid = NDIS_802_11_SSID();
@@ -67,8 +73,9 @@ void CHiddenSsidDlg::OnOK()
     std::memcpy(ssid.Ssid, m_strSsid.GetString(), ssid.SsidLength);
 
     if (m_pSurvey->m_bNeedsSettings != 1) {
-        m_pSurvey->ConnectChosenNetwork();
+        BOOL started = m_pSurvey->ConnectChosenNetwork();
         if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
+        if (!started) CSiteSurveyPage::SayJoinNotStarted();
     } else {
         m_pSurvey->ShowConnectSettingsPanel();
     }

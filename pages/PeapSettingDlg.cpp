@@ -4,6 +4,7 @@
 
 #include "auth/PasswordChange.h"
 #include "core/EngineDoor.h"
+#include "core/ProfileStore.h"
 #include "core/StationConfig.h"
 #include "pagebase/PanelDoor.h"
 #include "widgets/MessageBoxDlg.h"
@@ -27,6 +28,13 @@ const PeapForm kOneTimePassword = { "Peap Setting - One Time Password", "Tunnel 
 const PeapForm kNewPassword = { "Enter your new password", "Identity", "Password", false, IDC_PEAP_PASSWORD };
 const PeapForm kNewUserAndPassword = { "Enter your new username and password", "Identity", "Password", true,
                                        IDC_PEAP_TUNNEL_ID };
+
+// The longest text the store reads back.
+const int kStoredTextMax = kProfileTextMax - 1;
+
+const char kChangeRanOut[] =
+    "The time for the password change ran out before OK, so the network was given the old password. "
+    "The new password is stored for the next connection.";
 
 }  // namespace
 
@@ -57,6 +65,8 @@ BOOL CPeapSettingDlg::OnInitDialog()
     PlaceControl(&m_btnOk, kEditLeft + kEditWidth - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight, IDS_OK);
     m_btnOk.BuildSkin(2, 8, 10, 0, RGB(0, 0, 0), 0, 0);
     SetDlgItemText(IDC_PEAP_CAPTION, "Peap Setting");
+    for (UINT id : { IDC_PEAP_TUNNEL_ID, IDC_PEAP_PASSWORD })
+        ::SendMessageA(::GetDlgItem(m_hWnd, id), EM_LIMITTEXT, kStoredTextMax, 0);
     SetDlgItemText(IDC_PEAP_TUNNEL_ID, m_strIdentity);
     SetDlgItemText(IDC_PEAP_PASSWORD, m_strPassword);
     return TRUE;
@@ -82,7 +92,8 @@ CString CPeapSettingDlg::ReadEdit(int id, const CString& seeded) const
 
 void CPeapSettingDlg::ApplyForm()
 {
-    m_bPasswordChange = InterlockedCompareExchange(&g_bOtpMode, 0, 0) == 1;
+    // A change whose wait has ended asks for nothing, whatever its thread.
+    m_bPasswordChange = InterlockedCompareExchange(&g_bOtpMode, 0, 0) == 1 && PasswordChangePending();
     DWORD method = g_pCurProfile ? g_pCurProfile->eapMethod : 0;
     const PeapForm& form = m_bPasswordChange ? kNewPassword : method == 0 ? kOneTimePassword : kNewUserAndPassword;
     if (!IsWindow()) return;
@@ -97,9 +108,17 @@ void CPeapSettingDlg::ApplyForm()
     if (focus) ::SetFocus(::GetDlgItem(m_hWnd, focus));
 }
 
+void CPeapSettingDlg::PasswordChangeEnded()
+{
+    if (!m_bPasswordChange || !IsWindow()) return;
+    m_bChangeRanOut = true;
+    ApplyForm();
+}
+
 void CPeapSettingDlg::OnShowWindow(BOOL show, UINT)
 {
     Default();
+    m_bChangeRanOut = false;
     if (show) {
         ApplyForm();
         return;
@@ -129,8 +148,17 @@ void CPeapSettingDlg::OnOK()
         ShowMessageDlg("Must input Password");
         return;
     }
-    if (m_bPasswordChange) CompletePasswordChange(identity, password);
-    else CompleteIdentityPrompt(identity, password);
+    // The change may have run out since the form was last applied.
+    bool ranOut = m_bChangeRanOut || (m_bPasswordChange && !CompletePasswordChange(identity, password));
+    if (ranOut) {
+        // What was typed counts from the next login on, as the change would
+        // have stored it; nothing is handed to the login that runs.
+        StoreLatePasswordChange(identity, password);
+        ShowMessageDlg(kChangeRanOut);
+    } else if (!m_bPasswordChange) {
+        CompleteIdentityPrompt(identity, password);
+    }
     m_bPasswordChange = false;
+    m_bChangeRanOut = false;
     if (g_pPanelDoor) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
 }

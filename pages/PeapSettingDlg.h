@@ -20,8 +20,12 @@ public:
     CString Identity() const { return ReadEdit(IDC_PEAP_TUNNEL_ID, m_strIdentity); }
     CString Password() const { return ReadEdit(IDC_PEAP_PASSWORD, m_strPassword); }
     // Gives the panel the caption, labels and states of its form: the
-    // password change while one runs, else by the current profile's method.
+    // password change while one waits, else by the current profile's method.
     void ApplyForm();
+    // The password change the panel is out for ended without OK: the panel
+    // takes its other form and keeps what was typed; its OK then stores the
+    // new password for the next login and says that the change ran out.
+    void PasswordChangeEnded();
 
     // Set: the password row is disabled and no password is asked for.
     BOOL m_bNoPassword = FALSE;
@@ -41,6 +45,8 @@ private:
     // The panel is out for a password change (from the form's applying to
     // the panel's OK, hiding or end).
     bool m_bPasswordChange = false;
+    // The change the panel was out for ran out before OK (until OK or hiding).
+    bool m_bChangeRanOut = false;
     CSkinButton m_btnOk;
     CFont m_captionFont;
 };

@@ -1,5 +1,6 @@
 #include "pages/PendingSecurity.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "auth/SupplicantBinding.h"
@@ -38,9 +39,10 @@ int WepKeyBytes(const CAuthSecurityPage& sec, int k, BYTE out[kWepKeySlot])
     const CString& key = sec.m_strWepKey[k];
     int n = 0;
     if (sec.m_nKeyFormat[k] == 0) {
-        int pairs = key.GetLength() / 2;
-        if (pairs == 5 || pairs == 13) n = HexStringToBytes(key, out, pairs);
-        if (n != 5 && n != 13) n = 0;
+        int pairs = std::min(key.GetLength() / 2, kWepKeySlot - 1);
+        n = HexStringToBytes(key, out, pairs);
+        // Only hex digits reach here; anything else is no key, never a part of one.
+        if (n != pairs) n = 0;
     } else if (key.GetLength() == 5 || key.GetLength() == 13) {
         n = key.GetLength();
         std::memcpy(out, key.GetString(), (size_t)n);
@@ -49,7 +51,8 @@ int WepKeyBytes(const CAuthSecurityPage& sec, int k, BYTE out[kWepKeySlot])
     return n;
 }
 
-BOOL CollectPendingSecurity(CAuthSecurityPage& sec, CEapSettingsDlg& eap, BOOL infrastructure, PendingSecurity& out)
+BOOL CollectPendingSecurity(CAuthSecurityPage& sec, CEapSettingsDlg& eap, const Dot1xSettings* keptWithoutPort,
+                            PendingSecurity& out)
 {
     sec.UpdateData(TRUE);
     for (CChildPage* page : { (CChildPage*)eap.ClientCertPage(), (CChildPage*)eap.CredentialPage(),
@@ -62,9 +65,8 @@ BOOL CollectPendingSecurity(CAuthSecurityPage& sec, CEapSettingsDlg& eap, BOOL i
     if ((openOrShared8021x || wpa8021x) && !eap.ValidateSettings()) return FALSE;
 
     if (!sec.ValidateKeys()) return FALSE;
-    if (!sec.ValidateAsciiKeys()) return FALSE;
 
-    if (a == AUTH_CHOICE_LEAP && infrastructure) {
+    if (a == AUTH_CHOICE_LEAP && sec.m_bInfrastructure) {
         sec.m_strLeapIdentity.Trim();
         sec.UpdateData(FALSE);
         if (sec.m_strLeapIdentity.IsEmpty() || sec.m_strLeapPassword.IsEmpty()) {
@@ -82,9 +84,12 @@ BOOL CollectPendingSecurity(CAuthSecurityPage& sec, CEapSettingsDlg& eap, BOOL i
     out.defaultKey = sec.m_nDefaultKey;
     out.use8021x = sec.m_bUse8021x;
 
-    BOOL dot1xChoice = (infrastructure && (a == AUTH_CHOICE_WPA || a == AUTH_CHOICE_WPA2)) ||
+    BOOL dot1xChoice = (sec.m_bInfrastructure && (a == AUTH_CHOICE_WPA || a == AUTH_CHOICE_WPA2)) ||
                        ((a == AUTH_CHOICE_OPEN || a == AUTH_CHOICE_SHARED) && out.use8021x);
-    if (g_hAuthPort && dot1xChoice) eap.StoreSettings(out.dot1x);
+    if (dot1xChoice) {
+        if (g_hAuthPort) eap.StoreSettings(out.dot1x);
+        else if (keptWithoutPort) out.dot1x = *keptWithoutPort;
+    }
 
     if ((!out.use8021x || out.dot1x.eapMethod == CEapSettingsDlg::EAP_MD5) &&
         (a == AUTH_CHOICE_SHARED || (a == AUTH_CHOICE_OPEN && out.encryption == ENCR_CHOICE_WEP))) {

@@ -21,7 +21,7 @@ struct PendingSecurity {
     int use8021x = 0;
     CString preSharedKey;
     int defaultKey = 0;                          // 0..3
-    int keyLength[4] = {};                       // 0, 5 or 13
+    int keyLength[4] = {};                       // 0..13
     BYTE keyBytes[4][kWepKeySlot] = {};
     Dot1xSettings dot1x;
     CString leapIdentity, leapPassword, leapDomain;
@@ -36,13 +36,18 @@ struct PendingSecurity {
     void ReadCcxControl();
 };
 
-// The WEP key k of the security tab as bytes: a hex text gives its complete
-// pairs of digits, an ASCII text its characters.  Only 5 or 13 bytes make a
-// key; any other length gives 0 (no key) and zero bytes.
+// The WEP key k of the security tab as bytes: a hex text gives half as
+// many bytes as it has digits (13 at most), an ASCII text its characters,
+// which make a key only when they are 5 or 13; 0 (no key, zero bytes)
+// otherwise.
 int WepKeyBytes(const CAuthSecurityPage& sec, int k, BYTE out[kWepKeySlot]);
 
 // The steps of OK that the two hosts share: the tabs' controls pulled, the
 // 802.1X settings and the keys validated (a failure shows its message and
 // gives FALSE with `out` untouched), then the choices copied into `out`.
-// `infrastructure` is the network type the host knows.
-BOOL CollectPendingSecurity(CAuthSecurityPage& sec, CEapSettingsDlg& eap, BOOL infrastructure, PendingSecurity& out);
+// Each choice is copied only under its own conditions, so `out` must come
+// in as the host's show left it.  With the 802.1X port closed the 8021X tab
+// is not read: its settings stay at their defaults, or become
+// `keptWithoutPort` when the host has stored ones to keep (may be null).
+BOOL CollectPendingSecurity(CAuthSecurityPage& sec, CEapSettingsDlg& eap, const Dot1xSettings* keptWithoutPort,
+                            PendingSecurity& out);

@@ -49,6 +49,7 @@ void CProfileEditDlg::OnShowWindow(BOOL show, UINT)
     Default();
     if (!show) return;
     ResetPendingSettings();
+    m_pendingShown = m_pending;
     ClickTab(EDIT_TAB_SYSTEM_CONFIG);
 }
 
@@ -57,6 +58,7 @@ void CProfileEditDlg::OnShowWindow(BOOL show, UINT)
 void CProfileEditDlg::PrepareAdd()
 {
     if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return;
+    m_strEditedName.Empty();
     m_pSecurity->m_bInProfileEditor = TRUE;
     m_pSecurity->m_bShowPassword = FALSE;
     m_pSystemConfig->LoadDefaults();
@@ -67,6 +69,7 @@ void CProfileEditDlg::PrepareAdd()
 void CProfileEditDlg::PrepareFromSurvey(const NDIS_WLAN_BSSID_EX* bss, const ChosenNetworkSecurity& chosen)
 {
     if (!m_pSystemConfig || !m_pSecurity || !m_pDot1x) return;
+    m_strEditedName.Empty();
     m_pSecurity->m_bInProfileEditor = TRUE;
     m_pSecurity->m_bShowPassword = FALSE;
     m_pSystemConfig->LoadFromSurveyEntry(bss);
@@ -80,7 +83,15 @@ void CProfileEditDlg::PrepareEdit(const CString& name)
     m_pSystemConfig->m_strProfileName = name;
     m_pSecurity->m_bInProfileEditor = TRUE;
     m_pSecurity->m_bShowPassword = FALSE;
-    LoadProfileFromRegistry();
+    if (!LoadProfileFromRegistry()) {
+        // Its key went since the list was read: the tabs start as for a new
+        // profile of that name, never with what they held before.
+        PrepareAdd();
+        m_pSystemConfig->m_strProfileName = name;
+        m_pSystemConfig->UpdateData(FALSE);
+        return;
+    }
+    m_strEditedName = name;
     m_pSystemConfig->LoadFromProfile();
     m_pSecurity->LoadFromProfile();
     m_pDot1x->LoadFromProfile(m_dot1xRead);
@@ -104,6 +115,14 @@ void SystemConfigInto(const CSystemConfigPage& sys, ProfileSettings& s)
     s.rtsThreshold = sys.m_nRtsThreshold;
     s.useFrag = sys.m_bUseFrag;
     s.fragThreshold = sys.m_nFragThreshold;
+}
+
+BOOL ProfileKeyExists(const CString& name)
+{
+    HKEY key = OpenProfileKey(name, KEY_READ);
+    if (!key) return FALSE;
+    RegCloseKey(key);
+    return TRUE;
 }
 
 }  // namespace
@@ -208,7 +227,20 @@ void CProfileEditDlg::OnOK()
         return;
     }
 
-    if (!CollectPendingSecurity(sec, eap, sys.m_nNetworkType != 0, m_pending)) return;
+    // Add and a new name never write over another profile; the registry's
+    // key names ignore letter case, so a name differing only in it is that
+    // profile's too.
+    if (m_strEditedName.CompareNoCase(sys.m_strProfileName) != 0 && ProfileKeyExists(sys.m_strProfileName)) {
+        ShowMessageDlg(StringFromTable(IDS_PROFILE_NAME_TAKEN));
+        ClickTab(EDIT_TAB_SYSTEM_CONFIG);
+        return;
+    }
+
+    // Nothing an earlier OK of this showing copied (and could not save) stays.
+    m_pending = m_pendingShown;
+    // Without the port the 8021X tab is not read: an edited profile keeps
+    // the 802.1X settings it holds rather than losing them to the defaults.
+    if (!CollectPendingSecurity(sec, eap, m_strEditedName.IsEmpty() ? nullptr : &m_dot1xRead, m_pending)) return;
 
     if (!WriteProfileToRegistry()) {
         ShowMessageDlg(StringFromTable(IDS_PROFILE_NOT_SAVED));

@@ -54,8 +54,14 @@ protected:
 
 private:
     BOOL CreateTabs();
-    // The 802.1X values read with the profile, for the 8021X tab's loader.
+    // The 802.1X values read with the profile, for the 8021X tab's loader
+    // and for OK while the 802.1X port is closed.
     Dot1xSettings m_dot1xRead;
+    // The stored profile that Edit opened (its name as listed), empty for a
+    // new one: only that profile may be written over.
+    CString m_strEditedName;
+    // The pending settings as the show left them: every OK starts there.
+    PendingSecurity m_pendingShown;
 
     CSystemConfigPage* m_pSystemConfig = nullptr;   // owned by the base, as its first tab
     CSkinButton m_btnOk, m_btnCancel;

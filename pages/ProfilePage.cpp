@@ -365,7 +365,7 @@ void CProfilePage::OnDelete()
     if (!ButtonsMayAct()) return;
     int row = SelectedRowOrTell();
     if (row < 0) return;
-    CChildPage* editor = g_pPanelDoor ? g_pPanelDoor->OpenedPanel(PANEL_PROFILE_EDIT) : nullptr;
+    CChildPage* editor = g_pPanelDoor ? g_pPanelDoor->MadePanel(PANEL_PROFILE_EDIT) : nullptr;
     if (editor && editor->IsWindowVisible()) g_pPanelDoor->ShowPanel(PANEL_LINK_STATUS);
 
     if (IsActiveProfileRow(row) && g_bConfigFromRegistry) {

@@ -50,8 +50,12 @@ public:
     // 1 while the SSID of the join comes from the hidden-SSID panel.
     DWORD m_bHidden = 0;
     // 1 to 5 for the secured networks a join needs the 802.1X port for:
-    // AuthTextToCode of the chosen network, or the clicked row's secured field.
+    // AuthTextToCode of the chosen network, or the clicked row's secured
+    // field; the buttons follow it.
     DWORD m_dwSecurityCode = 0;
+    // The chosen network's own code, which a click on the list while its
+    // panel is open leaves alone: the join and its panels go by it.
+    DWORD m_dwJoinSecurityCode = 0;
     // 1 when the chosen network needs security settings.
     DWORD m_bNeedsSettings = 0;
     // The SSID of the join: the hidden-SSID panel's, or the chosen network's.
@@ -60,13 +64,18 @@ public:
 
     // The four roads of Connect end here: the record Connect made, filled
     // from the chosen network and the pending settings, goes to the engine.
-    void ConnectChosenNetwork();
+    // FALSE when nothing was queued (no join pending, or no key could be
+    // made of the settings): the panels say so.
+    BOOL ConnectChosenNetwork();
+    // What a panel says when its OK starts no connection.
+    static void SayJoinNotStarted();
     // The pending settings back to their defaults.
     void ResetSecuritySettings();
     void ShowConnectSettingsPanel();
     void ShowHiddenSsidPanel();
     void OpenProfileEditorFromSurvey();
-    // A panel of the join was cancelled: the record Connect made goes.
+    // A panel of the join was cancelled, or another join takes its place:
+    // the record Connect made goes.
     void DropPendingJoin();
     BOOL JoinPending() const { return m_pJoinRecord != nullptr; }
     // The security section's authentication text as a code: 1 WPA,

@@ -21,6 +21,7 @@
 #include "pages/EapSettingsDlg.h"
 #include "pages/HiddenSsidDlg.h"
 #include "pages/ProfileEditDlg.h"
+#include "widgets/MessageBoxDlg.h"
 
 namespace {
 
@@ -93,6 +94,11 @@ void CSiteSurveyPage::DropPendingJoin()
     m_pJoinRecord.reset();
 }
 
+void CSiteSurveyPage::SayJoinNotStarted()
+{
+    ShowMessageDlg(StringFromTable(IDS_JOIN_NOT_STARTED));
+}
+
 BOOL CSiteSurveyPage::TakeChosenNetwork()
 {
     const NDIS_WLAN_BSSID_EX* e = ChooseFocusedRow();
@@ -109,7 +115,7 @@ BOOL CSiteSurveyPage::TakeChosenNetwork()
     m_strChosenAuthText = fields.size() > 0 ? fields[0] : CString();
     m_strChosenCipherText = fields.size() > 1 ? fields[1] : CString();
     m_bNeedsSettings = (chosen->Privacy != 0 || security != "Unknown;None") ? 1 : 0;
-    m_dwSecurityCode = AuthTextToCode(m_strChosenAuthText);
+    m_dwSecurityCode = m_dwJoinSecurityCode = AuthTextToCode(m_strChosenAuthText);
     return TRUE;
 }
 
@@ -119,18 +125,15 @@ ChosenNetworkSecurity CSiteSurveyPage::ChosenSecurity() const
     const NDIS_WLAN_BSSID_EX* e = JoinEntry();
     c.infrastructure = e ? (int)e->InfrastructureMode : 1;
     c.secured = m_bNeedsSettings == 1;
-    c.authCode = m_dwSecurityCode;
+    c.authCode = m_dwJoinSecurityCode;
     c.cipher = m_strChosenCipherText;
     return c;
 }
 
 void CSiteSurveyPage::OnConnect()
 {
-    // A second Connect starts afresh: the record of the first goes.
-    DropPendingJoin();
     BeginOneOffJoin();
     m_dwSecurityCode = 0;
-    m_bHidden = 0;
     if (g_nWzcMode == WZC_MANAGES) return;
     if (m_list.GetFocusedItem() < 0) {
         ChooseFocusedRow();
@@ -139,15 +142,19 @@ void CSiteSurveyPage::OnConnect()
     UpdateButtons();
     if (!m_btnConnect.IsWindowEnabled()) return;
 
+    // A new join begins here; until then a join whose panel is open goes on.
     if (!TakeChosenNetwork()) return;
+    m_bHidden = 0;
     m_pJoinRecord.reset(AllocStationConfig());
     if (!m_pJoinRecord) return;
     m_dwChosenAuthMode = Ndis802_11AuthModeOpen;
     m_dwChosenEncryption = Ndis802_11EncryptionDisabled;
 
-    // Connect is greyed for these; a click that gets here anyway stops silently.
+    // Connect is greyed for these; a click that gets here anyway stops
+    // silently, and Connect greys now that the code is known.
     if (g_hAuthPort == 0 && NeedsPort(m_dwSecurityCode)) {
         DropPendingJoin();
+        UpdateButtons();
         return;
     }
 
@@ -164,9 +171,11 @@ void CSiteSurveyPage::OnConnect()
 
 void CSiteSurveyPage::OnAddToProfile()
 {
+    if (!TakeChosenNetwork()) return;
+    m_dwChosenAuthMode = Ndis802_11AuthModeOpen;
+    m_dwChosenEncryption = Ndis802_11EncryptionDisabled;
     // The editor takes the place of any panel that was asking for a join.
     DropPendingJoin();
-    if (!TakeChosenNetwork()) return;
     OpenProfileEditorFromSurvey();
 }
 
@@ -285,22 +294,22 @@ BOOL CSiteSurveyPage::FillWep(StationConfig* r)
     r->encryption = m_dwChosenEncryption;
     for (int i = 0; i < 4; ++i) {
         int n = m_pending.keyLength[i];
-        if (n != 5 && n != 13) continue;
+        if (n <= 0 || n >= kWepKeySlot) continue;
         if (!SetStationWepKey(r, i, m_pending.defaultKey == i, m_pending.keyBytes[i], (DWORD)n)) return FALSE;
     }
     return TRUE;
 }
 
-void CSiteSurveyPage::ConnectChosenNetwork()
+BOOL CSiteSurveyPage::ConnectChosenNetwork()
 {
     const NDIS_WLAN_BSSID_EX* e = JoinEntry();
-    if (!m_pJoinRecord || !e) return;
+    if (!m_pJoinRecord || !e) return FALSE;
     StationConfig* r = m_pJoinRecord.get();
     const int a = m_pending.authentication;
     BOOL infrastructure = e->InfrastructureMode == Ndis802_11Infrastructure;
     BOOL adhoc = e->InfrastructureMode == Ndis802_11IBSS;
 
-    if (e->Privacy != 0 || NeedsPort(m_dwSecurityCode)) {
+    if (e->Privacy != 0 || NeedsPort(m_dwJoinSecurityCode)) {
         BOOL wpa8021x = infrastructure && (a == AUTH_CHOICE_WPA || a == AUTH_CHOICE_WPA2);
         BOOL wep8021x = (a == AUTH_CHOICE_OPEN || a == AUTH_CHOICE_SHARED) && m_pending.use8021x;
         if (g_hAuthPort && (wpa8021x || wep8021x)) {
@@ -321,7 +330,7 @@ void CSiteSurveyPage::ConnectChosenNetwork()
         }
         if (!usable) {
             DropPendingJoin();
-            return;
+            return FALSE;
         }
     }
 
@@ -339,4 +348,5 @@ void CSiteSurveyPage::ConnectChosenNetwork()
     r->infrastructureMode = e->InfrastructureMode;
     r->adhocChannelKHz = e->Configuration.DSConfig;
     QueueOneOffJoin(m_pJoinRecord.release());
+    return TRUE;
 }

@@ -1,6 +1,7 @@
 #include "pages/WmmPage.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "classlib/Handles.h"
@@ -96,20 +97,17 @@ bool HexByte(const CString& text, BYTE* out)
     return true;
 }
 
-// The timeout in seconds: decimal digits only, 0 to 65535.
+// The timeout in seconds: the text's decimal reading ("" is 0), 0 to 65535.
 bool TimeoutSeconds(const CString& text, WORD* out)
 {
-    if (text.IsEmpty()) return false;
-    unsigned long v = 0;
-    for (int i = 0; i < text.GetLength(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (unsigned long)(c - '0');
-        if (v > 65535) return false;
-    }
+    long v = std::strtol(text, nullptr, 10);   // the edit holds at most 5 characters
+    if (v < 0 || v > 65535) return false;
     *out = (WORD)v;
     return true;
 }
+
+// A stored switch is on as "1", the form SaveWmmSettings writes.
+BOOL SwitchOn(int stored) { return stored == 1; }
 
 }  // namespace
 
@@ -174,8 +172,6 @@ BEGIN_MESSAGE_MAP(CWmmPage, CChildPage)
     ON_BN_CLICKED(IDC_WMM_DLS_SETUP, OnDlsSetupClicked)
     ON_WM_TIMER()
     ON_BN_CLICKED(IDC_WMM_DLS_TEAR_DOWN, OnDlsTearDown)
-    // The list answers NM_CLICK itself and reports the click on a cell.
-    ON_MESSAGE(WM_CELLLIST_CELLCLICK, OnDlsListClick)
     ON_NOTIFY(NM_DBLCLK, IDC_WMM_DLS_LIST, OnDlsListDblClick)
     ON_BN_CLICKED(IDC_WMM_POWER_SAVE, OnWmmPowerSave)
     ON_WM_DESTROY()
@@ -330,6 +326,9 @@ void CWmmPage::OnShowWindow(BOOL bShow, UINT)
         return;
     }
     LoadWmmSettings(&m_bPowerSave, &m_bDlsEnable, &m_bWmmEnable);
+    m_bPowerSave = SwitchOn(m_bPowerSave);
+    m_bDlsEnable = SwitchOn(m_bDlsEnable);
+    m_bWmmEnable = SwitchOn(m_bWmmEnable);
     // The 802.11n modes need WMM.
     if (!m_bWmmEnable && g_nWirelessMode >= 5 && g_nWirelessMode <= 10) {
         m_bWmmEnable = TRUE;
@@ -401,12 +400,12 @@ void CWmmPage::OnWmmEnable()
         EnableIds(switches, 2, FALSE);
         EnablePowerSaveControls(FALSE);
         EnableDlsControls(FALSE);
-        word &= kWmmAcBits;
+        word &= kWmmKeptBits;
         SaveWmmSettings(1, 1, 1, 0, 0, 0);
     } else {
         m_strWmmStatus = StatusText(TRUE);
         EnableIds(switches, 2, TRUE);
-        word &= m_bPowerSave ? (kWmmAcBits | kWmmPowerSave) : kWmmAcBits;
+        word &= m_bPowerSave ? (kWmmKeptBits | kWmmPowerSave) : kWmmKeptBits;
         SaveWmmSettings(0, 0, 1, 0, 0, 1);
     }
     UpdateData(FALSE);
@@ -419,7 +418,7 @@ void CWmmPage::OnWmmPowerSave()
     if (!UpdateData(TRUE)) return;
     DWORD word = QueryWmmWord();
     if (m_bPowerSave) word |= kWmmPowerSave;
-    else word &= kWmmAcBits;
+    else word &= kWmmKeptBits;
     m_strPowerSaveStatus = StatusText(m_bPowerSave);
     EnablePowerSaveControls(m_bPowerSave);
     UpdateData(FALSE);
@@ -497,10 +496,17 @@ void CWmmPage::TakeListSelection()
     if (row >= 0 && (size_t)row < m_rows.size()) s_strDlsSelectedMac = m_rows[row].mac;
 }
 
-LRESULT CWmmPage::OnDlsListClick(WPARAM, LPARAM)
+void CWmmPage::OnDlsListClick()
 {
     TakeListSelection();
-    return 0;
+}
+
+BOOL CWmmPage::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    BOOL handled = CChildPage::OnWndMsg(msg, wParam, lParam, pResult);
+    const NMHDR* hdr = msg == WM_NOTIFY ? (const NMHDR*)lParam : nullptr;
+    if (hdr && hdr->code == NM_CLICK && hdr->hwndFrom == m_list.m_hWnd) OnDlsListClick();
+    return handled;
 }
 
 void CWmmPage::OnDlsListDblClick(NMHDR*, LRESULT* result)

@@ -20,14 +20,14 @@
 #define IDT_WMM_REFRESH 1
 
 // The WMM word (OID_VENDOR_WMM_CAPABILITY): bit 0 power save, bits 1-4 the
-// four access categories.  WMM has four of them; the higher bits are not
-// access categories and are never kept or sent.
+// four access categories.  Bits 5 and 6 are the driver's own and go back as
+// it gave them; bits 7 and up are never sent.
 constexpr DWORD kWmmPowerSave = 0x01;
 constexpr DWORD kWmmAcBe = 0x02;
 constexpr DWORD kWmmAcBk = 0x04;
 constexpr DWORD kWmmAcVi = 0x08;
 constexpr DWORD kWmmAcVo = 0x10;
-constexpr DWORD kWmmAcBits = kWmmAcBe | kWmmAcBk | kWmmAcVi | kWmmAcVo;
+constexpr DWORD kWmmKeptBits = 0x7E;   // bits 1-6
 
 // One direct link as the driver keeps it (OID_VENDOR_DLS_LINK): a query
 // returns kDlsLinkCount of them, a set takes one.
@@ -91,8 +91,11 @@ protected:
     void OnDlsSetupClicked() { OnDlsSetup(); }
     void OnDlsTearDown();
     LRESULT OnGetCellInfo(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDlsListClick(WPARAM wParam, LPARAM lParam);
+    void OnDlsListClick();
     void OnDlsListDblClick(NMHDR* hdr, LRESULT* result);
+    // The list answers its clicks itself and tells of those on a cell only;
+    // the page takes the list's choice after every click.
+    BOOL OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
 private:
     void PlaceControls();

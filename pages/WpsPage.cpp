@@ -415,7 +415,9 @@ void CWpsPage::SetPinEditable()
 
 void CWpsPage::ShowPinCode()
 {
-    m_strPin.Format("%08d", (int)g_dwWscPinCode);
+    // A stored number of more than eight digits is no PIN: none is shown.
+    if (g_dwWscPinCode <= 99999999u) m_strPin.Format("%08d", (int)g_dwWscPinCode);
+    else m_strPin.Empty();
     m_editPin.SetWindowText(m_strPin);
 }
 
@@ -443,9 +445,10 @@ void CWpsPage::BuildWpsApList()
     if (g_pBssidList && m_pApBuffer) {
         BYTE* out = (BYTE*)m_pApBuffer;
         DWORD offset = FIELD_OFFSET(NDIS_802_11_BSSID_LIST_EX, Bssid);
-        // The walk is bounded by the list's bytes and count and ends at a
-        // damaged entry; the kept entries are a part of it, so they fit.
-        for (const NDIS_WLAN_BSSID_EX* e : BssidListEntries(g_pBssidList, BSSID_LIST_BUFFER_SIZE)) {
+        // The walk is bounded by the list's bytes and count; an entry whose
+        // elements overrun it is skipped, one whose own length is damaged
+        // ends it.  The kept entries are a part of the list, so they fit.
+        for (const NDIS_WLAN_BSSID_EX* e : BssidListEntries(g_pBssidList, BSSID_LIST_BUFFER_SIZE, true)) {
             std::vector<CString> wps = SectionFields(e, BSS_IE_WPS);
             if (wps.size() < 9 || wps[8] == "FALSE") continue;
             WpsApEntry a;

@@ -157,7 +157,6 @@ void CWpsProfileDetailDlg::LoadCredential(const WpsCredential& c, CWpsPage* page
 {
     m_pWpsPage = page;
     m_bWepKeyPresent = 0;
-    m_bAsciiFormat = 0;
     m_strHexKey.Empty();
     m_strAsciiKey.Empty();
     m_strKeyMaterial.Empty();

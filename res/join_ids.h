@@ -20,3 +20,4 @@
 
 // ---- Strings ----
 #define IDS_HIDDEN_ENTER_SSID   131
+#define IDS_JOIN_NOT_STARTED    15250

@@ -138,9 +138,11 @@
 #define IDS_TAB_8021X           15201
 #define IDS_BAD_PROFILE_NAME    15202
 #define IDS_PROFILE_NOT_SAVED   15203
+#define IDS_PROFILE_NAME_TAKEN  15206
 #define IDS_PSK_TOO_SHORT       15204
 #define IDS_PSK_NOT_HEX         15205
 #define IDS_WEP_KEY1_HEX        15211   // key n hexadecimal: 15211 + 2 (n - 1)
 #define IDS_WEP_KEY1_ASCII      15212   // key n ASCII: 15212 + 2 (n - 1)
+#define IDS_WEP_KEY1_NOT_HEX    15221   // key n hexadecimal with other characters: 15221 + (n - 1)
 #define IDS_SYS_RTS_THRESHOLD   15230
 #define IDS_SYS_FRAG_THRESHOLD  15231

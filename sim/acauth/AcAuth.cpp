@@ -41,7 +41,11 @@
 //   repeatnames=1              acGetNextPortSymName repeats the first name
 //   noterminator=1             port names fill all 256 bytes without a NUL
 //   endlessfields=1            every server-certificate field has a value at every index
-// and raises requests of its own threads with kqsimAcAuthRaise.
+// and raises requests of its own threads with kqsimAcAuthRaise.  It counts
+// the credential objects alive (kqsimAcAuthLiveObjects) and the program's
+// faults with them: a handle destroyed twice (kqsimAcAuthBadDestroys), a
+// destroyed handle handed over in an answer (kqsimAcAuthStaleHandles).  The
+// verdict of a server check is logged with acCredServerVerified.
 #include <windows.h>
 #include <bcrypt.h>
 #include <wincrypt.h>
@@ -203,7 +207,12 @@ struct Object {
 };
 
 std::map<AC_HANDLE, Object> g_objects;
-AC_HANDLE g_nextObject = 0x1000;
+AC_HANDLE g_nextObject = 0x1000;   // handles are never given out twice
+// Faults of the program seen with its objects: a destroy of a handle that is
+// not a live object of that kind (destroyed already, or never made), and an
+// answer handing over such a handle.
+LONG g_badDestroys = 0;
+LONG g_staleHandles = 0;
 
 AC_STATUS CreateObject(AC_HANDLE* h, const Object& o)
 {
@@ -221,7 +230,10 @@ AC_STATUS DestroyObject(AC_HANDLE* h, int kind)
     Lock lock;
     if (*h) {
         auto it = g_objects.find(*h);
-        if (it == g_objects.end() || it->second.kind != kind) return -1;
+        if (it == g_objects.end() || it->second.kind != kind) {
+            ++g_badDestroys;
+            return -1;
+        }
         g_objects.erase(it);
         *h = 0;
     }
@@ -235,6 +247,15 @@ bool GetObject(AC_HANDLE h, int kind, Object& out)
     if (it == g_objects.end() || it->second.kind != kind) return false;
     out = it->second;
     return true;
+}
+
+// The object an answer hands over: a non-zero handle that is no live object
+// of its kind is the program's fault.
+bool AnsweredObject(AC_HANDLE h, int kind, Object& out)
+{
+    if (GetObject(h, kind, out)) return true;
+    if (h) InterlockedIncrement(&g_staleHandles);
+    return false;
 }
 
 // ---- ports --------------------------------------------------------------
@@ -275,6 +296,7 @@ struct Port {
     std::map<DWORD, Pending> outstanding;
     bool rogueReported = false;
     Answers answers;
+    int raising = 0;                 // callbacks of raised requests running (lock held to change)
 };
 
 std::map<AC_HANDLE, Port*> g_ports;
@@ -736,7 +758,7 @@ const char* Text(const char* s) { return s ? s : "(null)"; }
 
 // Answers of a credential request: the request must be one the port has
 // outstanding, not completed yet.
-template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F record)
+template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F record, const char* detail = "")
 {
     int injected = 0;
     bool inject = Injected(call, &injected);
@@ -752,12 +774,12 @@ template <class F> AC_STATUS Answer(const char* call, AC_HANDLE h, DWORD id, F r
         bool answered = p && id != 0 && it != p->outstanding.end() && !it->second.done;
         st = inject ? injected : answered ? 0 : -1;
         if (answered) {
-            LogCall(p->slot, st, "%s h=%u id=%lu", call, h, (unsigned long)id);
+            LogCall(p->slot, st, "%s h=%u id=%lu%s", call, h, (unsigned long)id, detail);
             record(p, it->second);
             return st;
         }
     }
-    LogCall(SlotOf(h), st, "%s h=%u id=%lu", call, h, (unsigned long)id);
+    LogCall(SlotOf(h), st, "%s h=%u id=%lu%s", call, h, (unsigned long)id, detail);
     return st;
 }
 
@@ -790,13 +812,16 @@ AC_EXPORT void kqsimAcAuthReset()
     Lock lock;
     g_settings = Settings();
     g_changedPasswords.clear();
+    g_badDestroys = 0;
+    g_staleHandles = 0;
 }
 
 // A request of type and sub-kind raised on the calling thread, as the
 // library's own threads raise theirs: registered as outstanding (a stop of
 // the session leaves it; the port's detach ends it), then the port's
-// credential callback.  Returns the request's id once the callback has
-// returned; 0 when the port is unknown.
+// credential callback, which the port's detach waits for as for its own
+// thread's.  Returns the request's id once the callback has returned; 0
+// when the port is unknown or detached.
 AC_EXPORT DWORD kqsimAcAuthRaise(AC_HANDLE h, DWORD type, DWORD subKind)
 {
     Port* p;
@@ -805,8 +830,13 @@ AC_EXPORT DWORD kqsimAcAuthRaise(AC_HANDLE h, DWORD type, DWORD subKind)
         p = PortOf(h);
         if (!p) return 0;
         InterlockedIncrement(&p->refs);
+        ++p->raising;
     }
     DWORD id = CallBack(p, type, subKind, true, nullptr);
+    {
+        Lock lock;
+        --p->raising;
+    }
     Release(p);
     return id;
 }
@@ -835,6 +865,20 @@ AC_EXPORT int kqsimAcAuthOutstanding()
 
 // Threads of the library that are still running.
 AC_EXPORT int kqsimAcAuthThreadCount() { return (int)g_liveThreads; }
+
+// Credential objects (identities, passwords, keys, certificates, PACs) made
+// and not destroyed yet.
+AC_EXPORT int kqsimAcAuthLiveObjects()
+{
+    Lock lock;
+    return (int)g_objects.size();
+}
+
+// Destroys of a handle that was no live object of its kind (a handle
+// destroyed twice), and answers that handed over such a handle, since the
+// last reset.
+AC_EXPORT int kqsimAcAuthBadDestroys() { return (int)InterlockedCompareExchange(&g_badDestroys, 0, 0); }
+AC_EXPORT int kqsimAcAuthStaleHandles() { return (int)InterlockedCompareExchange(&g_staleHandles, 0, 0); }
 
 // Ports attached and not yet detached.
 AC_EXPORT int kqsimAcAuthPortCount()
@@ -1002,6 +1046,16 @@ AC_EXPORT AC_STATUS acPortDetach(AC_HANDLE* handle)
         // A callback that is running ends before the port is gone; a thread
         // stuck in one is left to end on its own rather than waited for ever.
         if (GetCurrentThreadId() != p->threadId) WaitForSingleObject(p->thread, 5000);
+        // Callbacks of raised requests are the library's callbacks too.
+        DWORD start = GetTickCount();
+        for (;;) {
+            {
+                Lock lock;
+                if (p->raising == 0) break;
+            }
+            if (GetTickCount() - start >= 5000) break;
+            Sleep(1);
+        }
         Release(p);   // the port table's reference
         Release(p);
         *handle = 0;
@@ -1295,7 +1349,7 @@ AC_EXPORT AC_STATUS acCredSessionStart(AC_HANDLE h, DWORD id, DWORD)
 AC_EXPORT AC_STATUS acCredIdentity(AC_HANDLE h, DWORD id, AC_HANDLE identity)
 {
     Object o;
-    bool known = GetObject(identity, OBJ_IDENTITY, o);
+    bool known = AnsweredObject(identity, OBJ_IDENTITY, o);
     return Answer("acCredIdentity", h, id, [&](Port* p, Pending& q) {
         // The sub-kind of the request tells outer from inner.
         if (!known) return;
@@ -1307,7 +1361,7 @@ AC_EXPORT AC_STATUS acCredIdentity(AC_HANDLE h, DWORD id, AC_HANDLE identity)
 AC_EXPORT AC_STATUS acCredPassword(AC_HANDLE h, DWORD id, AC_HANDLE password)
 {
     Object o;
-    bool known = GetObject(password, OBJ_PASSWORD, o);
+    bool known = AnsweredObject(password, OBJ_PASSWORD, o);
     return Answer("acCredPassword", h, id, [&](Port* p, Pending&) {
         if (known) p->answers.password = o.text;
     });
@@ -1371,12 +1425,14 @@ bool InPersonalStore(const std::string& url)
 AC_EXPORT AC_STATUS acCredUserCert(AC_HANDLE h, DWORD id, AC_HANDLE cert)
 {
     Object o;
-    bool known = GetObject(cert, OBJ_CERT, o) && InPersonalStore(o.text);
+    bool known = AnsweredObject(cert, OBJ_CERT, o) && InPersonalStore(o.text);
     return Answer("acCredUserCert", h, id, [&](Port* p, Pending&) { p->answers.userCert = known; });
 }
 
-AC_EXPORT AC_STATUS acCredMachineIdentity(AC_HANDLE h, DWORD id, AC_HANDLE)
+AC_EXPORT AC_STATUS acCredMachineIdentity(AC_HANDLE h, DWORD id, AC_HANDLE identity)
 {
+    Object o;
+    AnsweredObject(identity, OBJ_IDENTITY, o);
     return Answer("acCredMachineIdentity", h, id, [](Port*, Pending&) {});
 }
 
@@ -1488,8 +1544,12 @@ AC_EXPORT AC_STATUS acCredServerVerifyField(AC_HANDLE h, DWORD id, int, const ch
 
 AC_EXPORT AC_STATUS acCredServerVerified(AC_HANDLE h, DWORD id, int allPassed)
 {
-    return Answer("acCredServerVerified", h, id,
-                  [&](Port* p, Pending&) { p->answers.serverVerified = allPassed ? 1 : 0; });
+    // The log carries the verdict as the program gave it.
+    char verdict[32];
+    std::snprintf(verdict, sizeof(verdict), " verified=%d", allPassed);
+    return Answer(
+        "acCredServerVerified", h, id, [&](Port* p, Pending&) { p->answers.serverVerified = allPassed ? 1 : 0; },
+        verdict);
 }
 
 namespace {

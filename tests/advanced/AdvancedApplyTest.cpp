@@ -76,6 +76,32 @@ TEST_F(AdvancedApplyTest, TheTcpBoxAddsTheFourValuesAndTakesThemAway)
     }
 }
 
+// Anyone but an administrator sees the box unchecked whatever the system
+// holds: that is no wish to take the values away.
+TEST_F(AdvancedApplyTest, ANonAdministratorsApplyDeletesNoTcpValue)
+{
+    HKEY tcp = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTcpParametersKey, 0, KEY_ALL_ACCESS, &tcp));
+    const DWORD window = 0x10000, sack = 1;
+    RegSetValueExA(tcp, "TCPWindowSize", 0, REG_DWORD, (const BYTE*)&window, 4);
+    RegSetValueExA(tcp, "SackOpts", 0, REG_DWORD, (const BYTE*)&sack, 4);
+    RegCloseKey(tcp);
+    g_bIsAdmin = FALSE;
+    CWnd* p = PageIn("0");
+    ASSERT_FALSE(Checked(p, IDC_ADV_TCP_WINDOW));
+    Click(p, IDC_ADV_APPLY);
+    DWORD v = 0;
+    EXPECT_TRUE(TcpValue("TCPWindowSize", &v));
+    EXPECT_TRUE(TcpValue("SackOpts", &v));
+    EXPECT_FALSE(TcpValue("TcpMaxDupAcks", &v)) << "nothing written either";
+
+    // Checking the box still writes the four.
+    Click(p, IDC_ADV_TCP_WINDOW);
+    Click(p, IDC_ADV_APPLY);
+    EXPECT_TRUE(TcpValue("TcpMaxDupAcks", &v));
+    EXPECT_EQ(2u, v);
+}
+
 TEST_F(AdvancedApplyTest, BeforeWindows2000TheTcpBoxIsOff)
 {
     g_nOsVersion = OS_WIN98SE;
@@ -259,6 +285,40 @@ TEST_F(AdvancedApplyTest, AnAdvancedBlockTheDriverDoesNotGiveIsTakenFromTheLastO
     }
 }
 
+// The HT record keeps the driver's extension channel and last byte; a query
+// the driver fails gives the record known last, and without one nothing.
+TEST_F(AdvancedApplyTest, AnHtRecordTheDriverDoesNotGiveIsTakenFromTheLastOneKnown)
+{
+    ASSERT_TRUE(g_bHtDevice);
+    BYTE driver[12] = { 9, 0, 0, 0, 2, 0, 2, 7, 0, 0, 0, 0x5A };   // extension channel below
+    ASSERT_TRUE(SetOid(OID_VENDOR_HT_PHY, driver, sizeof(driver), nullptr, 1));
+    CAdvancedPage::s_bHtPhyKnown = FALSE;
+    CWnd* p = PageIn("9");
+    Click(p, IDC_ADV_APPLY);
+    std::vector<Bytes> sent = Sets(m_mark, OID_VENDOR_HT_PHY);
+    ASSERT_EQ(1u, sent.size());
+    ASSERT_EQ(12u, sent[0].size());
+    EXPECT_EQ(2, sent[0][6]);
+    EXPECT_EQ(0x5A, sent[0][11]);
+
+    ASSERT_TRUE(m_sim.FailAlways(kGuid, OID_VENDOR_HT_PHY, KQSIM_KIND_QUERY));
+    m_mark = Mark();
+    Click(p, IDC_ADV_APPLY);
+    sent = Sets(m_mark, OID_VENDOR_HT_PHY);
+    ASSERT_EQ(1u, sent.size());
+    EXPECT_EQ(2, sent[0][6]) << "the extension channel known last, not 0";
+    EXPECT_EQ(0x5A, sent[0][11]);
+    EXPECT_EQ(9, sent[0][0]);
+    EXPECT_EQ(2, sent[0][4]);
+
+    // A new run of the program, with a driver that never answered.
+    Reopen();
+    CAdvancedPage::s_bHtPhyKnown = FALSE;
+    p = PageIn("9");
+    Click(p, IDC_ADV_APPLY);
+    EXPECT_TRUE(Sets(m_mark, OID_VENDOR_HT_PHY).empty());
+}
+
 TEST_F(AdvancedApplyTest, TheRegionIsSentAndTheChannelFollowsIt)
 {
     Store(REGSTR_CHANNEL, "6");
@@ -296,7 +356,8 @@ TEST_F(AdvancedApplyTest, TheNModesSwitchWmmOnWithoutPowerSaveAndDirectLinks)
     } const cases[] = {
         { "9", 0x1F, true, 0x1E },   // power save off, the access categories kept
         { "5", 0x01, true, 0x00 },
-        { "9", 0x7F, true, 0x1E },   // only the four access categories are WMM's
+        { "9", 0x7F, true, 0x7E },   // bit 0 and bits 7 and up cleared
+        { "9", 0xFFFFFFFF, true, 0x7E },
         { "0", 0x1F, false, 0 },
         { "3", 0x1F, false, 0 },
     };
@@ -377,6 +438,20 @@ TEST_F(AdvancedApplyTest, AChangeOfModeOrRegionReconnectsTheCurrentProfile)
         EXPECT_EQ(oids.end(), std::find(oids.begin(), oids.end(), (DWORD)OID_802_11_DISASSOCIATE)) << c.what;
         Reopen();
     }
+}
+
+// APPLY looks whether the profile editor shows its System Config tab; the
+// look leaves the editor unmade and the keyboard where it was.
+TEST_F(AdvancedApplyTest, ApplyLeavesTheFocusOnTheVisiblePage)
+{
+    CWnd* p = PageIn("0");
+    HWND apply = GetDlgItem(p->m_hWnd, IDC_ADV_APPLY);
+    SetFocus(apply);
+    Click(p, IDC_ADV_APPLY);
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus && IsWindowVisible(focus)) << "the keys go to a control nobody sees";
+    EXPECT_EQ(apply, focus);
+    EXPECT_EQ(nullptr, Window()->BuiltPanel(PANEL_PROFILE_EDIT));
 }
 
 TEST_F(AdvancedApplyTest, TheOpenSystemConfigTabGetsTheNewChannels)

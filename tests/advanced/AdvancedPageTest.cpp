@@ -214,6 +214,28 @@ TEST_F(AdvancedPageTest, AnyoneElseSeesTheDriver)
     EXPECT_EQ("9", Stored(REGSTR_WIRELESS_MODE)) << "nothing is written by reading";
 }
 
+// The mode the driver gives counts as the page shows it: a mode the page
+// shows as another (7 as G only, 8 and 10 as A only) is that other mode for
+// the rest of the program, here for the WMM page that needs WMM in the
+// 802.11n modes.
+TEST_F(AdvancedPageTest, TheDriversModeCountsAsThePageShowsIt)
+{
+    struct Case {
+        DWORD driverMode;
+        bool nMode;
+    } const cases[] = { { 7, false }, { 8, false }, { 10, false }, { 0xFFFFFFFF, false }, { 9, true } };
+    for (const Case& c : cases) {
+        Store(REGSTR_WMM_CAPABLE, "0");
+        SetDriverDword(OID_VENDOR_WIRELESS_MODE, c.driverMode);
+        g_bIsAdmin = FALSE;
+        Advanced();
+        CWnd* wmm = Wmm();
+        EXPECT_EQ(c.nMode, Checked(wmm, IDC_WMM_ENABLE)) << c.driverMode;
+        EXPECT_EQ(c.nMode ? "1" : "0", Stored(REGSTR_WMM_CAPABLE)) << c.driverMode;
+        Reopen();
+    }
+}
+
 TEST_F(AdvancedPageTest, CcxWordReadsBackWithinItsRanges)
 {
     struct Case {

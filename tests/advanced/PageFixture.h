@@ -164,6 +164,8 @@ struct SavedPageGlobals {
     Restore<int> lastMode{ CAdvancedPage::s_nLastModeSel }, lastBg{ CAdvancedPage::s_nLastBgRegionSel },
         lastA{ CAdvancedPage::s_nLastARegionSel }, dlsRow{ CWmmPage::s_nDlsSelectedRow };
     Restore<CString> dlsMac{ CWmmPage::s_strDlsSelectedMac };
+    Restore<BOOL> htKnown{ CAdvancedPage::s_bHtPhyKnown };
+    Restore<BYTE[12]> htRecord{ CAdvancedPage::s_htPhyKnown };
 };
 
 class PageWindowTest : public ControllerWindowTest, protected DialogInput {

@@ -33,6 +33,11 @@ struct AcAuthControls {
     DWORD (*raise)(AC_HANDLE port, DWORD type, DWORD subKind) = nullptr;
     int (*done)(DWORD id) = nullptr;
     int (*outstanding)() = nullptr;
+    // Credential objects alive; destroys of a handle that was not alive and
+    // answers that handed one over (both since the last reset).
+    int (*liveObjects)() = nullptr;
+    int (*badDestroys)() = nullptr;
+    int (*staleHandles)() = nullptr;
 
     bool Load()
     {
@@ -46,7 +51,11 @@ struct AcAuthControls {
         raise = (DWORD(*)(AC_HANDLE, DWORD, DWORD))(void*)GetProcAddress(h, "kqsimAcAuthRaise");
         done = (int (*)(DWORD))(void*)GetProcAddress(h, "kqsimAcAuthRequestDone");
         outstanding = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthOutstanding");
-        return configure && reset && threads && ports && raise && done && outstanding;
+        liveObjects = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthLiveObjects");
+        badDestroys = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthBadDestroys");
+        staleHandles = (int (*)())(void*)GetProcAddress(h, "kqsimAcAuthStaleHandles");
+        return configure && reset && threads && ports && raise && done && outstanding && liveObjects && badDestroys &&
+               staleHandles;
     }
 };
 

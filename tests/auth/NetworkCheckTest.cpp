@@ -6,8 +6,10 @@
 #include "auth/AuthFixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
+#include "auth/AuthWaits.h"
 #include "auth/NetworkCheck.h"
 #include "support/AdapterKey.h"
 
@@ -568,9 +570,10 @@ TEST_F(NetworkCheckTest, TwoAuthenticatedEventsInARowRunOneCheck)
     }));
     ASSERT_TRUE(NetworkCheckBusy());
 
-    // A second state-5 event, and a check started by hand: neither runs.
+    // A second state-5 event, and checks started by hand: their threads find
+    // the check running and end.
     OnAuthPortStatus(g_pAuthPort, 2);
-    EXPECT_FALSE(StartNetworkCheckThread());
+    EXPECT_TRUE(StartNetworkCheckThread());
     std::vector<std::string> before = LinesFromStart();
     EXPECT_EQ(999u, PostAuthDiagnosticsThread());
     EXPECT_EQ(before, LinesFromStart()) << "a second check writes nothing";
@@ -599,6 +602,77 @@ TEST_F(NetworkCheckTest, ClosingThePortEndsAWaitingCheck)
     EXPECT_EQ(0, Count(lines, "Network Link is NOT connected."));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ("OK", lines.back());
+}
+
+// A domain look-up that holds until the gate opens, whatever the stop; the
+// thread it holds is noted.
+HANDLE g_lookUpGate = nullptr;
+std::atomic<DWORD> g_heldLookUp{0};
+
+DWORD WINAPI HeldDsGetDcName(LPCSTR computer, LPCSTR domain, GUID* guid, LPCSTR site, ULONG flags,
+                             PDOMAIN_CONTROLLER_INFOA* info)
+{
+    g_heldLookUp = GetCurrentThreadId();
+    WaitForSingleObject(g_lookUpGate, INFINITE);
+    return FakeDsGetDcName(computer, domain, guid, site, flags, info);
+}
+
+struct RingCopy {
+    std::vector<std::string> lines;
+    int writeIndex;
+    bool operator==(const RingCopy& o) const { return lines == o.lines && writeIndex == o.writeIndex; }
+};
+RingCopy CopyOfRing()
+{
+    RingCopy c;
+    for (int i = 0; i < AUTH_LOG_LINES; ++i) {
+        char line[AUTH_LOG_LINE_SIZE];
+        ReadAuthLogLine(i, line, sizeof(line));
+        c.lines.push_back(line);
+    }
+    c.writeIndex = g_AuthLogRing.writeIndex;
+    return c;
+}
+
+TEST_F(NetworkCheckTest, ACheckThatOutlivesItsStopLeavesTheNextRunAlone)
+{
+    Restore<AuthWaits> waits{g_AuthWaits};
+    g_AuthWaits.checkStopMs = 200;
+    OpenPort();
+    UseFakeIpCalls();
+    StoreDomain("CORP");
+    g_dc.probeErrors = {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED};
+    g_lookUpGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_heldLookUp = 0;
+    g_NetworkCheckCalls.dsGetDcName = HeldDsGetDcName;
+    // The check is held in the domain look-up when the port closes.
+    ASSERT_TRUE(StartNetworkCheckThread());
+    ASSERT_TRUE(WaitUntil([&] { return g_heldLookUp != 0; }));
+    HANDLE oldCheck = OpenThread(SYNCHRONIZE, FALSE, g_heldLookUp);
+    ASSERT_NE(nullptr, oldCheck);
+    EXPECT_FALSE(StopNetworkCheck()) << "the check outlived its stop";
+    EXPECT_FALSE(NetworkCheckBusy()) << "a check given up on no longer counts";
+
+    // The next authentication's check runs, the whole of it.
+    ClearAuthLogRing();
+    g_NetworkCheckCalls.dsGetDcName = FakeDsGetDcName;
+    ASSERT_TRUE(StartNetworkCheckThread());
+    ASSERT_TRUE(WaitUntil([&] { return !LinesFromStart().empty() && LinesFromStart().back() == "OK"; }));
+    ASSERT_TRUE(WaitUntil([&] { return !NetworkCheckBusy(); }));
+    std::vector<std::string> lines = LinesFromStart();
+    EXPECT_EQ(1, Count(lines, "Detecting IPX Frame Type."));
+    EXPECT_EQ(1, Count(lines, "Access remote file is succeed."));
+    const RingCopy run = CopyOfRing();
+
+    // The old check comes back: none of its lines or its end enter the ring.
+    SetEvent(g_lookUpGate);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(oldCheck, 20000));
+    CloseHandle(oldCheck);
+    EXPECT_EQ(2, g_freed) << "both checks looked the controller up";
+    EXPECT_TRUE(CopyOfRing() == run);
+    EXPECT_FALSE(NetworkCheckBusy());
+    CloseHandle(g_lookUpGate);
+    g_lookUpGate = nullptr;
 }
 
 }  // namespace

@@ -191,16 +191,17 @@ TEST_F(AuthStatusList, LabelsNameTheCardAndTheStoredProfile)
         m_dlg.ShowPage(PANEL_LINK_STATUS);
     }
     WriteAdapterText(REGSTR_CUR_PROFILE, "Office");
-    // A connection chosen by BSSID, and one with the flag 0 that is no
-    // stored profile (hidden SSID, WPS): no profile name.
+    // A connection chosen by BSSID: no profile name.  One with the flag 0
+    // that is no stored profile (hidden SSID, WPS) names the adapter key's
+    // profile, as the flag alone decides the label.
     for (BYTE byBssid : {1, 0}) {
         SCOPED_TRACE(byBssid);
         CurrentConnection oneOff(byBssid, FALSE);
         ShowPanel();
         EXPECT_EQ(card, Label(IDC_AUTH_STATUS_CARD));
-        EXPECT_EQ("", Label(IDC_AUTH_STATUS_PROFILE));
+        EXPECT_EQ(byBssid ? "" : "Profile Name >> Office", Label(IDC_AUTH_STATUS_PROFILE));
         LabelTick();
-        EXPECT_EQ("Connected by manual...", Label(IDC_AUTH_STATUS_PROFILE));
+        EXPECT_EQ(byBssid ? "Connected by manual..." : "Profile Name >> Office", Label(IDC_AUTH_STATUS_PROFILE));
         m_dlg.ShowPage(PANEL_LINK_STATUS);
     }
 }

@@ -153,6 +153,39 @@ TEST_F(CredentialPromptTest, OkAsksForWhatTheRowsShowAndStoresItInBothKeys)
     }
 }
 
+TEST_F(CredentialPromptTest, WhatIsTypedIsKeptToWhatTheStoreHoldsAndTheRetryUsesIt)
+{
+    PutNetwork("Sim-Corp", 1, KQSIM_SEC_WPA2_1X, "method=peap identity=alice password=wonderland");
+    ASSERT_TRUE(WriteProfile("Corp", Dot1xProfile("Sim-Corp", 0)));
+    ASSERT_TRUE(CopyProfileToAdapterKey("Corp"));
+    // Typed as a person types: the 128th character does not go in.
+    for (size_t length : {127u, 128u}) {
+        SCOPED_TRACE(length);
+        FailedLogin(1, 3);   // EAP-FAST: identity, password and domain
+        const std::string kept127[] = {std::string(127, 'i'), std::string(127, 'p'), std::string(127, 'd')};
+        const UINT edits[] = {IDC_PROMPT_IDENTITY, IDC_PROMPT_PASSWORD, IDC_PROMPT_DOMAIN};
+        for (int i = 0; i < 3; ++i) {
+            Type(m_prompt, edits[i], std::string(length, kept127[i][0]));
+            EXPECT_EQ(kept127[i], TextOf(m_prompt, edits[i]));
+        }
+        DWORD mark = Mark();
+        Click(m_prompt, IDC_PROMPT_OK);
+        EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
+        for (const char* key : {"", "Corp"}) {
+            EXPECT_EQ(kept127[0], Stored(key, "ID")) << key;
+            EXPECT_EQ(kept127[0], Stored(key, "TunnelID")) << key;
+            EXPECT_EQ(kept127[1], Stored(key, "TunnelPassword")) << key;
+            EXPECT_EQ(kept127[2], Stored(key, "DomainName")) << key;
+        }
+        // The retry logs in with them (the stored profile is PEAP).
+        EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "acPasswordCreate len="); }, 20000));
+        EXPECT_EQ(std::vector<std::string>{"acPasswordCreate len=127"}, Supplicant(mark, "acPasswordCreate"));
+        // (the stand-in's log keeps the first 110 characters of an identity)
+        EXPECT_TRUE(SupplicantSaid(mark, "acIdentityCreate " + kept127[0].substr(0, 110)));
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+    }
+}
+
 TEST_F(CredentialPromptTest, NoStoredProfileMeansNothingIsWrittenIntoAProfile)
 {
     ASSERT_TRUE(WriteProfile("Corp", Dot1xProfile("Sim-Corp", 0)));

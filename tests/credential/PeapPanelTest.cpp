@@ -4,6 +4,7 @@
 // waiting worker).  A change nobody answers never blocks the worker.
 #include "credential/PanelFixture.h"
 
+#include "auth/AuthWaits.h"
 #include "auth/CredentialQueue.h"
 
 namespace {
@@ -11,6 +12,7 @@ namespace {
 using kqtest::BoxAnswer;
 using kqtest::Dot1xProfile;
 using kqtest::PanelTest;
+using kqtest::Restore;
 using kqtest::Stand;
 using kqtest::WaitFor;
 
@@ -140,13 +142,77 @@ TEST_F(PeapPanelTest, APasswordChangeAsksForTheNewPasswordOnlyAndStoresIt)
     EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
     for (const char* key : {"", "Corp"}) {
         EXPECT_EQ("new-secret", Stored(key, "TunnelPassword")) << key;
-        EXPECT_EQ("outer-pw", Stored(key, "Password")) << key;   // PEAP's own password stays
+        EXPECT_EQ("new-secret", Stored(key, "Password")) << key;
     }
     EXPECT_STREQ("new-secret", g_pCurProfile->tunnelPassword);
     EXPECT_STREQ("alice", g_pCurProfile->tunnelId);
     EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict authorized"); }, 20000));
     EXPECT_EQ(0, g_bOtpMode);
     EXPECT_TRUE(IconBecomes(IDI_TRAY_GOOD));
+}
+
+TEST_F(PeapPanelTest, TheNewPasswordIsKeptToWhatTheStoreHolds)
+{
+    // Typed as a person types: the 128th character does not go in.
+    for (size_t length : {127u, 128u}) {
+        SCOPED_TRACE(length);
+        DWORD mark = Mark();
+        Stand().reset();
+        Activate("Corp", ChangeProfile());
+        ASSERT_TRUE(PanelInFront(PANEL_PEAP_SETTING));
+        const std::string typed(length, 'n');
+        Type(m_peap, IDC_PEAP_PASSWORD, typed);
+        EXPECT_EQ(std::string(127, 'n'), TextOf(m_peap, IDC_PEAP_PASSWORD));
+        Click(m_peap, IDC_PEAP_OK);
+        EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
+        for (const char* key : {"", "Corp"}) EXPECT_EQ(std::string(127, 'n'), Stored(key, "TunnelPassword")) << key;
+        // The library is given the same, and the server changes to it.
+        EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict authorized"); }, 20000));
+        EXPECT_TRUE(SupplicantSaid(mark, "acPasswordCreate len=127"));
+        // The identity edit keeps to the same.
+        EXPECT_EQ(127, (int)SendMessageA(GetDlgItem(m_peap->m_hWnd, IDC_PEAP_TUNNEL_ID), EM_GETLIMITTEXT, 0, 0));
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+    }
+}
+
+TEST_F(PeapPanelTest, OkAfterTheChangesTimeRanOutSaysSoAndKeepsTheNewPassword)
+{
+    Restore<AuthWaits> waits{g_AuthWaits};
+    PutNetwork("Sim-Corp", 1, KQSIM_SEC_WPA2_1X, "method=peap identity=alice password=wonderland");
+    ProfileSettings s = Dot1xProfile("Sim-Corp", 0);
+    s.dot1x.tunnelEapType = 26;
+    DWORD mark = Mark();
+    Activate("Corp", s);
+    ASSERT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict authorized"); }, 20000));
+    // The library asks for a change; nobody answers in the time given.
+    g_AuthWaits.passwordChangeMs = 500;
+    DWORD id = Stand().raise(g_pAuthPort->handle, 6, 0);
+    ASSERT_TRUE(PanelInFront(PANEL_PEAP_SETTING));
+    ExpectForm(kNewPassword);
+    ASSERT_TRUE(WaitFor([&] { return Stand().done(id) == 1; }, 20000));
+    // The panel no longer asks for a new password.
+    EXPECT_TRUE(WaitFor([&] { return Caption(m_peap) != kNewPassword.caption; }, 20000));
+    ExpectForm(kOneTimePassword);
+    EXPECT_EQ("alice", TextOf(m_peap, IDC_PEAP_TUNNEL_ID));
+    Shot("credential-peap-change-ran-out");
+
+    Type(m_peap, IDC_PEAP_PASSWORD, "late-secret");
+    mark = Mark();
+    {
+        BoxAnswer box;
+        Click(m_peap, IDC_PEAP_OK);
+        EXPECT_EQ("The time for the password change ran out before OK, so the network was given the old password. "
+                  "The new password is stored for the next connection.",
+                  box.Text());
+    }
+    EXPECT_TRUE(PanelInFront(PANEL_LINK_STATUS));
+    for (const char* key : {"", "Corp"}) {
+        EXPECT_EQ("late-secret", Stored(key, "TunnelPassword")) << key;
+        EXPECT_EQ("late-secret", Stored(key, "Password")) << key;
+    }
+    EXPECT_STREQ("late-secret", g_pCurProfile->tunnelPassword);
+    // The panel's OK restarts nothing: the login that runs stays.
+    EXPECT_FALSE(SupplicantSaid(mark, "acPortStop"));
 }
 
 TEST_F(PeapPanelTest, AChangeNobodyAnswersEndsWithNothingStored)

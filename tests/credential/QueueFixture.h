@@ -82,6 +82,36 @@ protected:
         return n;
     }
     bool Done(DWORD id) { return Stand().done(id) == 1; }
+    // The verdict the program gave the server check of request id (since
+    // mark): 1 verified, 0 refused, -1 none given.
+    int Verdict(DWORD mark, DWORD id)
+    {
+        const std::string key = " id=" + std::to_string(id) + " verified=";
+        for (const auto& e : Calls(mark, "acCredServerVerified")) {
+            size_t at = e.text.find(key);
+            if (at != std::string::npos) return std::atoi(e.text.c_str() + at + key.size());
+        }
+        return -1;
+    }
+    // The adapter joined to the network "Sim-Queue", whose server presents
+    // name in its certificate, issued by the CA whose hash is twenty 0x5E.
+    void JoinServer(const std::string& name)
+    {
+        std::string eap = "method=tls identity=alice server=" + name + " ca=";
+        for (int i = 0; i < 20; ++i) eap += "5e";
+        Put8021xNetwork("Sim-Queue", 5, eap.c_str());
+        DWORD infra = 1, auth = 6, aes = 6;
+        ASSERT_TRUE(SetOid(OID_802_11_INFRASTRUCTURE_MODE, &infra, 4, nullptr, 1));
+        ASSERT_TRUE(SetOid(OID_802_11_AUTHENTICATION_MODE, &auth, 4, nullptr, 1));
+        ASSERT_TRUE(SetOid(OID_802_11_WEP_STATUS, &aes, 4, nullptr, 1));
+        NDIS_802_11_SSID ssid = MakeSsid("Sim-Queue");
+        ASSERT_TRUE(SetOid(OID_802_11_SSID, &ssid, sizeof(ssid), nullptr, 1));
+        const std::string guid = kqsim::TestAdapterGuid(kAdapter);
+        ASSERT_TRUE(WaitUntil([&] {
+            KQSIM_NETWORK net = {};
+            return m_sim.JoinedNetwork(guid, net) && std::string(net.eap).find("server=" + name + " ") != std::string::npos;
+        }));
+    }
 
     std::vector<std::thread> m_threads;
 };

@@ -4,9 +4,14 @@
 // eleventh callback wait; a stop goes ahead of whatever waits.
 #include "credential/QueueFixture.h"
 
+#include <mutex>
+
+#include "auth/AuthWaits.h"
+
 namespace {
 
 using kqtest::QueueTest;
+using kqtest::Restore;
 using kqtest::Stand;
 using kqtest::WaitUntil;
 
@@ -88,8 +93,9 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     // PEAP logs in with the tunnel password, "wonderland".
     EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=10"));
 
-    // MD5 with its own password, and an outer identity the profile lacks:
-    // the prompt's (empty) text stands in for it.
+    // MD5 too is answered with the tunnel password; an outer identity the
+    // profile lacks is made from the prompt's (empty) text and kept as the
+    // port's, for the next request and until the port's credentials go.
     StationConfig* md5 = NewProfile("Sim-Queue", 6, 6);
     md5->eapMethod = 4;
     std::strcpy(md5->password, "outer-pw");
@@ -100,52 +106,91 @@ TEST_F(QueueTest, TheWorkerAnswersFromThePortAndTheSnapshot)
     outer = Raise(3, 0);
     retry = Raise(7);
     ASSERT_TRUE(WaitUntil([&] { return Done(outer) && Done(retry); }, 15000));
-    EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=8"));
+    EXPECT_TRUE(HasCall(mark, "acPasswordCreate len=10"));
+    EXPECT_FALSE(HasCall(mark, "acPasswordCreate len=8"));
     auto created = Calls(mark, "acIdentityCreate");
     ASSERT_EQ(1u, created.size());
     EXPECT_EQ("acIdentityCreate ", created[0].text);
     EXPECT_EQ((Names{"acCredDeferred", "acCredGetIdentityPrompt", "acCredIdentity", "acCredComplete"}),
               AnswersTo(mark, outer));
-    EXPECT_TRUE(HasCall(mark, "acIdentityDestroy"));
+    EXPECT_FALSE(HasCall(mark, "acIdentityDestroy"));
+    AC_HANDLE made = g_pAuthPort->outerIdentity;
+    EXPECT_NE(0u, made);
+    mark = Mark();
+    outer = Raise(3, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Done(outer); }, 15000));
+    EXPECT_TRUE(Calls(mark, "acIdentityCreate").empty());
+    EXPECT_EQ(made, g_pAuthPort->outerIdentity);
+    // It goes with the port's credentials.
+    DestroyPortCredentials(g_pAuthPort);
+    EXPECT_TRUE(HasCall(mark, "acIdentityDestroy " + std::to_string(made)));
 }
 
-TEST_F(QueueTest, ServerNameIsCheckedByItsRuleAndFailedFieldsAreReadBounded)
+TEST_F(QueueTest, TheServerIsVerifiedOnlyWhenItsCertificateMatchesEveryRule)
 {
-    struct {
-        const char* name;
+    // The joined network's server presents the name and the CA below; the
+    // verdict handed to the library is read from the stand-in's log.
+    const std::string server = "radius.kestiq.test";
+    const std::string server99 = std::string(94, 'n') + ".test";    // 99 characters
+    const std::string longest = std::string(122, 'l') + ".test";     // 127 characters
+    struct Case {
+        const char* what;
+        std::string network;   // the name the server presents
+        BYTE ca;               // the CA chosen (0: any trusted CA); the server's is 0x5E
         DWORD rule;
-        const char* serverName;
-        bool endless;
+        std::string name;
+        const char* fault;     // injected into the stand-in
+        int verified;
         int domainChecks, fieldChecks, fieldReads;
-    } cases[] = {
-        {"common name", 0, "radius.kestiq.test", false, 0, 1, 0},
-        {"domain", 1, "kestiq.test", false, 1, 0, 0},
-        {"domain mismatch", 1, "other.test", false, 3, 0, 6},
-        {"common name mismatch", 0, "other.test", false, 0, 1, 2},
-        {"endless field values", 1, "other.test", true, 3, 0, 3 * kServerFieldValuesMax},
     };
-    for (auto& c : cases) {
-        Stand().configure(c.endless ? "endlessfields=1" : "endlessfields=0");
-        g_AuthServerCert.length = 20;
-        std::memset(g_AuthServerCert.data, 0x5E, 20);
+    const Case cases[] = {
+        {"exact name", server, 0x5E, 0, server, "", 1, 0, 1, 0},
+        {"domain", server, 0x5E, 1, "kestiq.test", "", 1, 1, 0, 0},
+        {"name mismatch: a suffix is not the exact name", server, 0x5E, 0, "kestiq.test", "", 0, 0, 1, 2},
+        {"common name mismatch", server, 0x5E, 0, "other.test", "", 0, 0, 1, 2},
+        {"domain mismatch", server, 0x5E, 1, "other.test", "", 0, 3, 0, 6},
+        {"CA mismatch", server, 0x5F, 0, server, "", 0, 0, 1, 0},
+        {"any trusted CA", server, 0, 0, server, "", 1, 0, 1, 0},
+        {"endless field values", server, 0x5E, 1, "other.test", "endlessfields=1", 0, 3, 0,
+         3 * kServerFieldValuesMax},
+        // -32 counts as success: the values are read on and the verdict given.
+        {"-32 from a field read", server, 0x5E, 0, "other.test", "acCredServerGetField=-32x1", 0, 0, 1, 2},
+        // A long name is checked whole, never as its first 99 characters.
+        {"99 characters, exact", server99, 0x5E, 0, server99, "", 1, 0, 1, 0},
+        {"100 characters, the server's 99 first", server99, 0x5E, 0, server99 + "x", "", 0, 0, 1, 2},
+        {"127 characters, the server's 99 first", server99, 0x5E, 0, server99 + std::string(28, 'x'), "", 0, 0, 1,
+         2},
+        {"127 characters, exact", longest, 0x5E, 0, longest, "", 1, 0, 1, 0},
+        {"127 characters, domain", longest, 0x5E, 1, longest.substr(27), "", 1, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        JoinServer(c.network);
+        Stand().configure("endlessfields=0");
+        if (*c.fault) Stand().configure(c.fault);
+        g_AuthServerCert.length = c.ca ? 20 : 0;
+        std::memset(g_AuthServerCert.data, c.ca, 20);
         StationConfig* p = NewProfile("Sim-Queue", 6, 6);
         p->eapMethod = 1;
         p->useServerCert = 1;
         p->intermediateCert = 1;
         p->nameRule = c.rule;
-        std::strcpy(p->serverName, c.serverName);
+        lstrcpynA(p->serverName, c.name.c_str(), sizeof(p->serverName));
         Configure(p);
         DWORD mark = Mark();
         DWORD id = Raise(8);
-        ASSERT_TRUE(WaitUntil([&] { return Done(id); }, 15000)) << c.name;
-        EXPECT_EQ(1, Count(mark, "acCredServerVerifyChain")) << c.name;
-        EXPECT_EQ(1, Count(mark, "acCredServerVerifyCA")) << c.name;
-        EXPECT_EQ(c.domainChecks, (int)Calls(mark, "acCredServerVerifyDomain").size()) << c.name;
-        EXPECT_EQ(c.fieldChecks, (int)Calls(mark, "acCredServerVerifyField").size()) << c.name;
-        EXPECT_EQ(c.fieldReads, (int)Calls(mark, "acCredServerGetField").size()) << c.name;
+        // Completed, whatever the verdict.
+        EXPECT_TRUE(WaitUntil([&] { return Done(id); }, 15000));
+        EXPECT_EQ(c.verified, Verdict(mark, id));
+        EXPECT_EQ(1, Count(mark, "acCredServerVerifyChain"));
+        EXPECT_EQ(c.ca ? 1 : 0, Count(mark, "acCredServerVerifyCA"));
+        EXPECT_EQ(c.domainChecks, (int)Calls(mark, "acCredServerVerifyDomain").size());
+        EXPECT_EQ(c.fieldChecks, (int)Calls(mark, "acCredServerVerifyField").size());
+        EXPECT_EQ(c.fieldReads, (int)Calls(mark, "acCredServerGetField").size());
         Names tail = AnswersTo(mark, id);
-        ASSERT_GE(tail.size(), 2u);
-        EXPECT_EQ((Names{"acCredServerVerified", "acCredComplete"}), Names(tail.end() - 2, tail.end())) << c.name;
+        if (tail.size() < 2) tail.insert(tail.begin(), 2 - tail.size(), "");
+        EXPECT_EQ((Names{"acCredServerVerified", "acCredComplete"}), Names(tail.end() - 2, tail.end()));
+        Stand().reset();
     }
 }
 
@@ -222,14 +267,97 @@ TEST_F(QueueTest, ARequestOfAClosingPortIsAnsweredOnItsReferenceOrSkipped)
     EXPECT_EQ((Names{"acCredDeferred", "acCredSessionStart", "acCredComplete"}), AnswersTo(mark, id));
 
     // Detached while it rests: the record stays while the worker holds it,
-    // the request is skipped, and the record goes with the reference.
+    // the worker answers on it and the library, whose port has gone, refuses
+    // the answer; the record goes with the reference.
+    mark = Mark();
     id = Raise(2);
     ASSERT_TRUE(WaitUntil([&] { return g_pAuthPort->refCount == 2; }));
     ASSERT_TRUE(AuthPortDetachCurrent());
     EXPECT_EQ(1, AuthPortListCount());
     ASSERT_TRUE(WaitUntil([&] { return AuthPortListCount() == 0; }));
-    EXPECT_EQ((Names{"acCredDeferred"}), AnswersTo(mark, id));
+    EXPECT_EQ((Names{"acCredDeferred", "acCredSessionStart"}), AnswersTo(mark, id));
+    EXPECT_EQ(0, Count(mark, "acCredSessionStart"));
     EXPECT_TRUE(CredentialUiThreadRunning());
+
+    // Taken when no port is attached any more: skipped.  A password change
+    // nobody answers keeps the worker while the next request waits.
+    ASSERT_TRUE(OpenAuthPort(FALSE));
+    Configure(PeapProfile());
+    DWORD change = Raise(6);
+    ASSERT_TRUE(WaitUntil([&] { return PasswordChangePending(); }));
+    mark = Mark();
+    id = Raise(2);
+    ASSERT_TRUE(AuthPortDetachCurrent());
+    CancelPasswordChange();
+    ASSERT_TRUE(WaitUntil([&] { return CredentialRequestsWaiting() == 0 && AuthPortListCount() == 0; }));
+    EXPECT_EQ((Names{"acCredDeferred"}), AnswersTo(mark, id));
+    EXPECT_EQ(-1, Stand().done(change));
+}
+
+// A session start the library takes its time over: the first call holds
+// until the gate opens.  Every request id it is called for is noted.
+HANDLE g_sessionGate = nullptr;
+std::atomic<DWORD> g_heldThread{0};
+std::mutex g_sessionLock;
+std::vector<DWORD> g_sessionIds;
+AC_STATUS (*g_realSessionStart)(AC_HANDLE, DWORD, DWORD) = nullptr;
+
+AC_STATUS HeldSessionStart(AC_HANDLE h, DWORD id, DWORD value)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_sessionLock);
+        g_sessionIds.push_back(id);
+    }
+    DWORD none = 0;
+    if (g_heldThread.compare_exchange_strong(none, GetCurrentThreadId())) WaitForSingleObject(g_sessionGate, INFINITE);
+    return g_realSessionStart(h, id, value);
+}
+
+std::vector<DWORD> SessionIds()
+{
+    std::lock_guard<std::mutex> lock(g_sessionLock);
+    return g_sessionIds;
+}
+
+TEST_F(QueueTest, AWorkerGivenUpAtShutDownAnswersNothingMoreAndLeavesTheNextOneAlone)
+{
+    Restore<AcAuthLibrary> library{g_ac};
+    Restore<AuthWaits> waits{g_AuthWaits};
+    g_AuthWaits.requestRestMs = 0;
+    g_sessionGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_heldThread = 0;
+    g_sessionIds.clear();
+    g_realSessionStart = g_ac.acCredSessionStart;
+    g_ac.acCredSessionStart = HeldSessionStart;
+    Configure(PeapProfile());
+    // The worker is held in the library; a second request waits in its queue.
+    DWORD held = Raise(2);
+    ASSERT_TRUE(WaitUntil([&] { return g_heldThread != 0; }));
+    HANDLE oldWorker = OpenThread(SYNCHRONIZE, FALSE, g_heldThread);
+    ASSERT_NE(nullptr, oldWorker);
+    DWORD waiting = Raise(2);
+    ASSERT_NE(0u, waiting);
+    // Shut down (the wait for the worker runs out) and started again.
+    g_AuthWaits.shutdownMs = 100;
+    ShutdownAuthLibrary();
+    g_AuthWaits.shutdownMs = AuthWaits().shutdownMs;
+    EXPECT_FALSE(CredentialUiThreadRunning());
+    OpenPort();
+    Configure(PeapProfile());
+
+    // The library lets the old worker go: it ends, and answers nothing on
+    // the new port, neither the request of its queue nor another.
+    SetEvent(g_sessionGate);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(oldWorker, 20000));
+    CloseHandle(oldWorker);
+    EXPECT_EQ(std::vector<DWORD>{held}, SessionIds());
+    // The new worker answers as ever.
+    DWORD fresh = Raise(2);
+    ASSERT_TRUE(WaitUntil([&] { return Done(fresh); }));
+    EXPECT_EQ((std::vector<DWORD>{held, fresh}), SessionIds());
+    EXPECT_TRUE(CredentialUiThreadRunning());
+    CloseHandle(g_sessionGate);
+    g_sessionGate = nullptr;
 }
 
 TEST_F(QueueTest, ShutDownDuringALoginLeavesNoWorkerAndNoRequest)

@@ -45,6 +45,17 @@ KeySeen ParseKey(const SetSeen& s)
     return k;
 }
 
+// The key blob the driver received, against what it should hold.
+void ExpectKey(const SetSeen& s, DWORD length, DWORD index, DWORD keyLength, const std::string& material,
+               const char* what)
+{
+    KeySeen k = ParseKey(s);
+    EXPECT_EQ(length, k.length) << what;
+    EXPECT_EQ(index, k.index) << what;
+    EXPECT_EQ(keyLength, k.keyLength) << what;
+    EXPECT_EQ(material, k.material) << what;
+}
+
 std::string SsidOf(const StationConfig& r) { return std::string((const char*)r.ssid.Ssid, r.ssid.SsidLength); }
 
 class JoinSettings : public JoinTest {
@@ -110,6 +121,16 @@ protected:
         answer.join();
         return text;
     }
+    // "Kestiq-Den", an open network that hides its name, in place of the
+    // secured hidden one of the default air.
+    bool PutOpenHiddenNetwork()
+    {
+        BYTE hiddenHome[6];
+        if (!kqsim::ParseMac("00:11:22:33:44:06", hiddenHome) || !m_sim.RemoveNetwork(hiddenHome)) return false;
+        KQSIM_NETWORK den = kqsim::MakeNetwork("Kestiq-Den", "02:00:00:00:28:10", 7, -50, KQSIM_SEC_OPEN);
+        den.hidden = 1;
+        return m_sim.PutNetwork(den);
+    }
     static KQSIM_NETWORK AdhocWpaNone(const std::string& ssid)
     {
         KQSIM_NETWORK n = kqsim::MakeNetwork(ssid, "02:00:00:00:28:20", 2, -50, KQSIM_SEC_OPEN);
@@ -136,12 +157,7 @@ TEST_F(JoinSettings, AuthTextsGiveTheirCodesExactlyAndCaseSensitively)
 // An open network that hides its name: OK joins at once by the typed SSID.
 TEST_F(JoinSettings, TheHiddenSsidIsTrimmedMayBeEmptyAndHoldsAtMost32Characters)
 {
-    BYTE hiddenHome[6];
-    ASSERT_TRUE(kqsim::ParseMac("00:11:22:33:44:06", hiddenHome));
-    ASSERT_TRUE(m_sim.RemoveNetwork(hiddenHome));
-    KQSIM_NETWORK den = kqsim::MakeNetwork("Kestiq-Den", "02:00:00:00:28:10", 7, -50, KQSIM_SEC_OPEN);
-    den.hidden = 1;
-    ASSERT_TRUE(m_sim.PutNetwork(den));
+    ASSERT_TRUE(PutOpenHiddenNetwork());
     FillSurvey();
 
     const struct { const char* what; std::string typed; std::string sent; bool joins; } cases[] = {
@@ -243,10 +259,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(44u, r.wepKey[0].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(44u, k.length) << what;
-              EXPECT_EQ(0x80000000u, k.index) << what;
-              EXPECT_EQ("0123456789", k.material) << what;
+              ExpectKey(keys[0], 44, 0x80000000u, 5, "0123456789", what);
               EXPECT_EQ(3u, Sets(mark, OID_802_11_REMOVE_KEY).size()) << what;
               EXPECT_EQ("Kestiq-WEP", Joined()) << what;
           } },
@@ -258,11 +271,19 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(52u, r.wepKey[1].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(52u, k.length) << what;
-              EXPECT_EQ(0x80000001u, k.index) << what;
-              EXPECT_EQ(13u, k.keyLength) << what;
-              EXPECT_EQ(Hex((const BYTE*)"kestiq-wep-13", 13), k.material) << what;
+              ExpectKey(keys[0], 52, 0x80000001u, 13, Hex((const BYTE*)"kestiq-wep-13", 13), what);
+          } },
+        // Every key goes as its hex text makes it, half as many bytes as digits.
+        { "a hex key of 12 digits that is not the default goes as its 6 bytes", "Kestiq-WEP",
+          { { S::TYPE, IDC_SEC_KEY1, "0123456789" }, { S::TYPE, IDC_SEC_KEY2, "0123456789ab" } },
+          [&](const StationConfig& r, DWORD mark, const char* what) {
+              EXPECT_EQ(44u, r.wepKey[0].size) << what;
+              EXPECT_EQ(45u, r.wepKey[1].size) << what;
+              std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
+              ASSERT_EQ(2u, keys.size()) << what;
+              ExpectKey(keys[0], 44, 0x80000000u, 5, "0123456789", what);
+              ExpectKey(keys[1], 45, 1, 6, "0123456789ab", what);
+              EXPECT_EQ("Kestiq-WEP", Joined()) << what;
           } },
         // MD5-Challenge carries no keys of its own: the WEP keys go as typed.
         { "Open with WEP over 802.1X with MD5-Challenge copies the WEP keys", "Kestiq-WEP",
@@ -276,9 +297,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(44u, r.wepKey[0].size) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(0x80000000u, k.index) << what;
-              EXPECT_EQ("0123456789", k.material) << what;
+              ExpectKey(keys[0], 44, 0x80000000u, 5, "0123456789", what);
           } },
         { "WPA2 with TKIP over 802.1X", "Kestiq-Corp",
           { { S::COMMAND, ID_ENCRYPTION_TKIP }, { S::TYPE_CREDENTIAL, IDC_CRED_ID, "alice" },
@@ -320,10 +339,7 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
               EXPECT_EQ(2417000u, r.adhocChannelKHz) << what;
               std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
               ASSERT_EQ(1u, keys.size()) << what;
-              KeySeen k = ParseKey(keys[0]);
-              EXPECT_EQ(71u, k.length) << what;
-              EXPECT_EQ(0x80000000u, k.index) << what;
-              EXPECT_EQ(hex64, k.material) << what;
+              ExpectKey(keys[0], 71, 0x80000000u, 32, hex64, what);
               EXPECT_EQ("IEEE", Sets(mark, OID_802_11_SSID).at(0).Ssid()) << what;
           } },
         { "WPA-None: a passphrase is hashed with the SSID", "IEEE",
@@ -350,23 +366,42 @@ TEST_F(JoinSettings, TheChoicesMakeTheRecordTheDriverReceives)
     }
 }
 
-// A key the join would use and cannot is refused with nothing sent; a key
-// left over in a mode that uses no WEP key does not stop the join.
+// A key the join would use and cannot is refused with nothing sent: the
+// default key of a length that makes no key, a hexadecimal key that holds
+// other characters.  The length of a key that is not the default is not
+// checked, and a key left over in a mode that uses no WEP key does not stop
+// the join.
 TEST_F(JoinSettings, KeysThatCannotBeUsedAreRefusedAndNothingIsSent)
 {
     ASSERT_TRUE(m_sim.PutNetwork(AdhocWpaNone("IEEE")));
     FillSurvey();
     const std::vector<Step> asciiKey3Of6 = { { Step::COMMAND, ID_KEY3_ASCII }, { Step::TYPE, IDC_SEC_KEY3, "kestiq" },
                                              { Step::TYPE, IDC_SEC_KEY1, "0123456789" } };
-    std::vector<Step> thenNone = asciiKey3Of6;
+    std::vector<Step> asDefault = asciiKey3Of6;
+    asDefault.push_back({ Step::CLICK, IDC_SEC_DEFAULT_KEY3 });
+    std::vector<Step> thenNone = asDefault;
     thenNone.push_back({ Step::COMMAND, ID_ENCRYPTION_NONE });
-    const struct { const char* what; const char* network; std::vector<Step> steps; const char* message; } cases[] = {
+    const std::vector<Step> typedUnderAscii = { { Step::COMMAND, ID_KEY1_ASCII }, { Step::TYPE, IDC_SEC_KEY1, "secretkey1" },
+                                                { Step::COMMAND, ID_KEY1_HEX } };
+    const struct {
+        const char* what;
+        const char* network;
+        std::vector<Step> steps;
+        const char* message;
+        DWORD encryption;   // of the join, when it goes
+        size_t keys;        // the keys the driver receives
+    } cases[] = {
         { "WPA-None with 64 characters that are not hex", "IEEE",
           { { Step::TYPE, IDC_SEC_PSK, std::string(63, 'a') + "z" } },
           "Invalid WPA Pre-Shared key. WPA-PSK use field should be 64 hex digits." },
-        { "an ASCII key of 6 characters that is not the default", "Kestiq-WEP", asciiKey3Of6,
+        { "an ASCII key of 6 characters that is not the default: key 1 goes alone", "Kestiq-WEP", asciiKey3Of6,
+          nullptr, Ndis802_11WEPEnabled, 1 },
+        { "the same key as the default", "Kestiq-WEP", asDefault,
           "Invalid WEP Key 3 length. WEP Key should be 5 or 13 ascii characters" },
-        { "the same key, then encryption None: joins", "Kestiq-WEP", thenNone, nullptr },
+        { "a hexadecimal key typed under ASCII", "Kestiq-WEP", typedUnderAscii,
+          "Invalid WEP Key 1. A hexadecimal WEP Key should be hex digits only (0-9, A-F)" },
+        { "the default key of 6 characters, then encryption None: joins", "Kestiq-WEP", thenNone, nullptr,
+          Ndis802_11EncryptionDisabled, 0 },
     };
     for (const auto& c : cases) {
         DWORD mark = Mark();
@@ -374,17 +409,22 @@ TEST_F(JoinSettings, KeysThatCannotBeUsedAreRefusedAndNothingIsSent)
         if (!c.message) {
             EXPECT_EQ(PANEL_LINK_STATUS, Panel()) << c.what;
             EXPECT_EQ("", std::string(m_csec->LastRefusal())) << c.what;
-            ASSERT_TRUE(Applied(mark)) << c.what;
-            ASSERT_NE(nullptr, g_pCurProfile) << c.what;
-            EXPECT_EQ((DWORD)Ndis802_11EncryptionDisabled, g_pCurProfile->encryption) << c.what;
-            EXPECT_TRUE(Sets(mark, OID_802_11_ADD_KEY).empty()) << c.what;
-            continue;
+            EXPECT_TRUE(Applied(mark)) << c.what;
+            if (Applied(mark) && g_pCurProfile) {
+                EXPECT_EQ(c.encryption, g_pCurProfile->encryption) << c.what;
+                std::vector<SetSeen> keys = Sets(mark, OID_802_11_ADD_KEY);
+                EXPECT_EQ(c.keys, keys.size()) << c.what;
+                if (!keys.empty()) {
+                    EXPECT_EQ(0x80000000u, ParseKey(keys[0]).index) << c.what;
+                }
+            }
+        } else {
+            EXPECT_EQ(PANEL_CONNECT_SETTINGS, Panel()) << c.what;
+            EXPECT_EQ(c.message, std::string(m_csec->LastRefusal())) << c.what;
+            EXPECT_FALSE(Applied(mark)) << c.what;
+            EXPECT_TRUE(m_survey->JoinPending()) << c.what;
         }
-        EXPECT_EQ(PANEL_CONNECT_SETTINGS, Panel()) << c.what;
-        EXPECT_EQ(c.message, std::string(m_csec->LastRefusal())) << c.what;
-        EXPECT_FALSE(Applied(mark)) << c.what;
-        EXPECT_TRUE(m_survey->JoinPending()) << c.what;
-        ClickIn(m_connect, IDC_CONNECT_CANCEL);
+        if (Panel() == PANEL_CONNECT_SETTINGS) ClickIn(m_connect, IDC_CONNECT_CANCEL);
     }
 }
 
@@ -493,10 +533,13 @@ TEST_F(JoinSettings, OversizedInputsStayInsideTheRecord)
     EXPECT_FALSE(m_survey->JoinPending());
 }
 
-// The record Connect makes lives until the join hands it over: an early
-// stop, a Cancel, a second Connect or Add To Profile let it go.
+// The record Connect makes lives until the join hands it over: a Cancel,
+// a second Connect that starts another join, Add To Profile or a stop for a
+// missing port let it go.  A panel whose join went says so on its OK.
 TEST_F(JoinSettings, TheRecordOfConnectGoesWhenTheJoinDoesNotHappen)
 {
+    const std::string kNotStarted =
+        "The connection was not started. Choose the network in the list and press Connect again.";
     FillSurvey();
     DWORD mark = Mark();
     ASSERT_TRUE(Connect("Kestiq-Home"));
@@ -507,7 +550,7 @@ TEST_F(JoinSettings, TheRecordOfConnectGoesWhenTheJoinDoesNotHappen)
     ClickIn(m_editor, IDC_EDIT_CANCEL);
 
     // A second Connect joins an open network at once; the first one's panel,
-    // still up, has nothing left to send.
+    // still up, has nothing left to send, and says so.
     ASSERT_TRUE(Connect("Kestiq-Home"));
     EXPECT_TRUE(m_survey->JoinPending());
     ASSERT_TRUE(Connect("Kestiq-Open"));
@@ -516,23 +559,49 @@ TEST_F(JoinSettings, TheRecordOfConnectGoesWhenTheJoinDoesNotHappen)
     ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
     Type(m_csec, IDC_SEC_PSK, "kestiq-secret");
     mark = Mark();
-    ConnectOk();
+    {
+        kqtest::BoxAnswer box;
+        ConnectOk();
+        EXPECT_EQ(kNotStarted, box.Text());
+    }
     EXPECT_EQ(PANEL_LINK_STATUS, Panel());
     EXPECT_FALSE(Applied(mark));
     EXPECT_EQ("Kestiq-Open", Joined());
-
-    // Without the port a secured network greys Connect; a click that gets
-    // through anyway stops without a word.
-    CloseAuthPort();
-    ClickRow(RowOf("Kestiq-Home"));
-    EXPECT_FALSE(Enabled(m_survey, IDC_SURVEY_CONNECT));
+    // The same on the hidden-SSID panel.
+    ASSERT_TRUE(Connect(""));
+    ASSERT_EQ(PANEL_HIDDEN_SSID, Panel());
+    ASSERT_TRUE(Connect("Kestiq-Open"));
+    ASSERT_EQ(PANEL_HIDDEN_SSID, Panel());
     mark = Mark();
     {
         kqtest::BoxAnswer box;
-        SendMessageA(m_survey->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SURVEY_CONNECT, BN_CLICKED),
-                     (LPARAM)GetDlgItem(m_survey->m_hWnd, IDC_SURVEY_CONNECT));
+        HiddenOk("Kestiq-Hidden");
+        EXPECT_EQ(kNotStarted, box.Text());
+    }
+    EXPECT_EQ(PANEL_LINK_STATUS, Panel());
+    EXPECT_FALSE(Applied(mark));
+
+    // Without the port a secured network greys Connect.  Reached with the
+    // keyboard (no click on the row), Connect is still enabled; pressed, it
+    // stops without a word and is greyed at once, not on the next tick.
+    CloseAuthPort();
+    int open = RowOf("Kestiq-Open");
+    ClickRow(open);
+    ASSERT_TRUE(Enabled(m_survey, IDC_SURVEY_CONNECT));
+    ASSERT_GT(open, 0);
+    ASSERT_EQ("Kestiq-Mixed", kqtest::ListCellText(List(), open - 1, 1));
+    SendMessageA(List(), WM_KEYDOWN, VK_UP, 0);
+    Pump();
+    ASSERT_EQ(open - 1, (int)SendMessageA(List(), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
+    ASSERT_TRUE(Enabled(m_survey, IDC_SURVEY_CONNECT));
+    mark = Mark();
+    {
+        kqtest::BoxAnswer box;
+        ClickIn(m_survey, IDC_SURVEY_CONNECT);
         EXPECT_FALSE(box.Shown());
     }
+    EXPECT_FALSE(Enabled(m_survey, IDC_SURVEY_CONNECT));
+    EXPECT_FALSE(Enabled(m_survey, IDC_SURVEY_ADD_PROFILE));
     EXPECT_EQ(PANEL_LINK_STATUS, Panel());
     EXPECT_FALSE(m_survey->JoinPending());
     EXPECT_FALSE(Applied(mark));
@@ -545,6 +614,118 @@ TEST_F(JoinSettings, TheRecordOfConnectGoesWhenTheJoinDoesNotHappen)
     Pump();
     EXPECT_EQ(PANEL_LINK_STATUS, Panel());
     EXPECT_FALSE(Applied(mark));
+}
+
+// Connect or Add To Profile pressed with no row focused (a rescan rebuilt
+// the list) only says "No selected item": the join whose panel is open goes
+// on, with the SSID typed for a hidden network.
+TEST_F(JoinSettings, AButtonPressedWithNoRowLeavesTheOpenPanelsJoin)
+{
+    FillSurvey();
+    auto pressWithNoRow = [&](UINT button) {
+        FillSurvey();
+        ASSERT_EQ(-1, (int)SendMessageA(List(), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
+        kqtest::BoxAnswer box;
+        ClickIn(m_survey, button);
+        EXPECT_EQ("No selected item", box.Text()) << button;
+    };
+    for (UINT button : { IDC_SURVEY_CONNECT, IDC_SURVEY_ADD_PROFILE }) {
+        Leave();
+        ASSERT_TRUE(Connect("Kestiq-Home"));
+        ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
+        pressWithNoRow(button);
+        EXPECT_EQ(PANEL_CONNECT_SETTINGS, Panel()) << button;
+        Type(m_csec, IDC_SEC_PSK, "kestiq-secret");
+        DWORD mark = Mark();
+        ConnectOk();
+        EXPECT_EQ(PANEL_LINK_STATUS, Panel()) << button;
+        ASSERT_TRUE(Applied(mark)) << button;
+        EXPECT_EQ("00:11:22:33:44:03", Mac(Sets(mark, OID_802_11_BSSID).at(0).data)) << button;
+        EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Home"; }, 10000)) << button;
+    }
+
+    Leave();
+    ASSERT_TRUE(Connect(""));
+    ASSERT_EQ(PANEL_HIDDEN_SSID, Panel());
+    pressWithNoRow(IDC_SURVEY_CONNECT);
+    HiddenOk("Kestiq-Hidden");
+    ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
+    Type(m_csec, IDC_SEC_PSK, "hidden-network");
+    DWORD mark = Mark();
+    ConnectOk();
+    ASSERT_TRUE(Applied(mark));
+    std::vector<SetSeen> ssid = Sets(mark, OID_802_11_SSID);
+    ASSERT_EQ(1u, ssid.size());
+    EXPECT_EQ("Kestiq-Hidden", ssid[0].Ssid());
+    ASSERT_NE(nullptr, g_pCurProfile);
+    EXPECT_EQ(0u, g_pCurProfile->matchByBssid);
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Hidden"; }, 10000));
+}
+
+// A click on the list while a join's panel is open changes what the
+// survey's buttons offer, not the join: it keeps the security of the
+// network it was opened for.
+TEST_F(JoinSettings, AJoinKeepsTheSecurityOfItsNetworkWhateverRowIsClickedMeanwhile)
+{
+    FillSurvey();
+    // The secured hidden network: its SSID, a click on an open row, and the
+    // connect settings still offer its own security.
+    ASSERT_TRUE(Connect(""));
+    ASSERT_EQ(PANEL_HIDDEN_SSID, Panel());
+    ClickRow(RowOf("Kestiq-Open"));
+    HiddenOk("Kestiq-Hidden");
+    ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
+    EXPECT_EQ("WPA2-PSK", TextOf(m_csec, IDC_SEC_AUTH));
+    EXPECT_EQ("AES", TextOf(m_csec, IDC_SEC_ENCRYPTION));
+    ClickIn(m_connect, IDC_CONNECT_CANCEL);
+
+    // An open network that hides its name in place of the secured one, and a
+    // WPA2-PSK network whose beacons leave the privacy bit clear.
+    ASSERT_TRUE(PutOpenHiddenNetwork());
+    KQSIM_NETWORK quiet = kqsim::MakeNetwork("Kestiq-Quiet", "02:00:00:00:28:40", 5, -55, KQSIM_SEC_WPA2_PSK);
+    quiet.flags |= KQSIM_NET_NO_PRIVACY;
+    strcpy(quiet.psk, "quiet-passphrase");
+    quiet.pskLen = (unsigned char)strlen(quiet.psk);
+    ASSERT_TRUE(m_sim.PutNetwork(quiet));
+    FillSurvey();
+
+    // A join through the connect settings leaves its key in the pending settings.
+    ASSERT_TRUE(Fill("Kestiq-Home", { { Step::TYPE, IDC_SEC_PSK, "kestiq-secret" } }));
+    ASSERT_EQ("kestiq-secret", std::string(m_survey->m_pending.preSharedKey));
+
+    // The open hidden network, a click on a secured row, its SSID: an open join.
+    Leave();
+    ASSERT_TRUE(Connect(""));
+    ASSERT_EQ(PANEL_HIDDEN_SSID, Panel());
+    ClickRow(RowOf("Kestiq-Mixed"));
+    DWORD mark = Mark();
+    HiddenOk("Kestiq-Den");
+    ASSERT_TRUE(Applied(mark));
+    ASSERT_NE(nullptr, g_pCurProfile);
+    EXPECT_EQ((DWORD)Ndis802_11AuthModeOpen, g_pCurProfile->authMode);
+    EXPECT_EQ((DWORD)Ndis802_11EncryptionDisabled, g_pCurProfile->encryption);
+    EXPECT_EQ(0u, g_pCurProfile->wpaPskLength);
+    EXPECT_EQ(0u, g_pCurProfile->use8021x);
+    EXPECT_EQ(0u, SetValue(mark, OID_802_11_AUTHENTICATION_MODE));
+    EXPECT_FALSE(SupplicantSaid(mark, "acRsnPskCreate"));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Den"; }, 10000));
+
+    // The quiet network's panel, a click on an open row, its key: a WPA2-PSK join.
+    Leave();
+    ASSERT_TRUE(Connect("Kestiq-Quiet"));
+    ASSERT_EQ(PANEL_CONNECT_SETTINGS, Panel());
+    EXPECT_EQ("WPA2-PSK", TextOf(m_csec, IDC_SEC_AUTH));
+    Type(m_csec, IDC_SEC_PSK, "quiet-passphrase");
+    ClickRow(RowOf("Kestiq-Open"));
+    mark = Mark();
+    ConnectOk();
+    ASSERT_TRUE(Applied(mark));
+    ASSERT_NE(nullptr, g_pCurProfile);
+    EXPECT_EQ((DWORD)Ndis802_11AuthModeWPA2PSK, g_pCurProfile->authMode);
+    EXPECT_EQ((DWORD)Ndis802_11Encryption3Enabled, g_pCurProfile->encryption);
+    EXPECT_EQ("quiet-passphrase", std::string(g_pCurProfile->wpaPsk, g_pCurProfile->wpaPskLength));
+    EXPECT_TRUE(SupplicantSaid(mark, "acRsnPskCreate passphrase=quiet-passphrase"));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Quiet"; }, 10000));
 }
 
 }  // namespace

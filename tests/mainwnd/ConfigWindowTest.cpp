@@ -6,10 +6,12 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "core/AdapterDiscovery.h"
 #include "core/ConnectEngine.h"
 #include "app/HideDlg.h"
+#include "core/Oids.h"
 #include "core/OidChannel.h"
 #include "core/RegistryStore.h"
 #include "core/ZeroConfig.h"
@@ -482,6 +484,64 @@ TEST_F(ConfigWindowTest, ClosingAndReopening200TimesLeavesNothingBehind)
     // Two hundred rounds that kept one object each would show 200 more.
     EXPECT_LE(kqtest::CountGdiObjects(), gdi + 2);
     EXPECT_LE(kqtest::CountKernelHandles(), handles + 2);
+}
+
+// A message sent to the controller from another thread while it makes the
+// window (the shell's tray relay sends its events so) is not taken as a
+// poll of a half-made window: the controller is busy until the window stands.
+namespace sent {
+HHOOK g_hook = nullptr;
+HWND g_controller = nullptr;
+kqsim::SimClient* g_sim = nullptr;
+DWORD g_sentAt = 0, g_paintedAt = 0;
+bool g_sent = false;
+
+LRESULT CALLBACK SendWhileMaking(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* m = (const CWPSTRUCT*)lParam;
+    if (code == HC_ACTION && !g_sent && m->message == WM_WINDOWPOSCHANGED && m->lParam &&
+        (((const WINDOWPOS*)m->lParam)->flags & SWP_SHOWWINDOW)) {
+        char title[64] = {};
+        GetWindowTextA(m->hwnd, title, sizeof(title));
+        if (std::strcmp(title, "Tolvane Wireless Utility") == 0) {
+            g_sent = true;
+            g_sim->NextSeq(g_sentAt);
+            std::thread([] { SendNotifyMessageA(g_controller, WM_TIMER, IDT_ADAPTER_POLL, 0); }).join();
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+void Painted() { g_sim->NextSeq(g_paintedAt); }
+}  // namespace sent
+
+TEST_F(ConfigWindowTest, ATimerEventSentWhileTheWindowIsMadeRunsNoPoll)
+{
+    sent::g_controller = m_dlg.m_hWnd;
+    sent::g_sim = &m_sim;
+    sent::g_sent = false;
+    sent::g_hook = SetWindowsHookExA(WH_CALLWNDPROC, sent::SendWhileMaking, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, sent::g_hook);
+    g_pfnMainWindowPainted = sent::Painted;
+    CConfigMainDlg* w = Open();
+    g_pfnMainWindowPainted = nullptr;
+    UnhookWindowsHookEx(sent::g_hook);
+    ASSERT_TRUE(sent::g_sent);
+    ASSERT_NE(nullptr, w);
+    int polls = 0;
+    for (const kqsim::LogEntry& e : kqsim::AdapterLog(m_sim, kGuid, sent::g_sentAt))
+        if (e.seq < sent::g_paintedAt && e.kind == KQSIM_LOG_QUERY && e.BaseOid() == OID_GEN_MEDIA_CONNECT_STATUS)
+            ++polls;
+    EXPECT_EQ(0, polls) << "the link was polled while the window was half made";
+    EXPECT_NE(nullptr, w->m_pWpsPage->m_hWnd) << "the window is made whole";
+
+    // Once the window stands the controller polls again.
+    DWORD mark = 0;
+    m_sim.NextSeq(mark);
+    m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
+    polls = 0;
+    for (const kqsim::LogEntry& e : kqsim::AdapterLog(m_sim, kGuid, mark))
+        if (e.kind == KQSIM_LOG_QUERY && e.BaseOid() == OID_GEN_MEDIA_CONNECT_STATUS) ++polls;
+    EXPECT_EQ(1, polls);
 }
 
 }  // namespace

@@ -592,4 +592,24 @@ TEST_F(ProfilePageTest, DeletingAnotherProfileSelectsTheRowThatTakesItsPlace)
     EXPECT_EQ(CString("A"), p->Detail(DETAIL_NAME));
 }
 
+// Delete looks whether the profile editor is in front; the look leaves the
+// editor unmade and the keyboard on the button the person pressed.
+TEST_F(ProfilePageTest, DeleteLeavesTheFocusOnTheButtonPressed)
+{
+    ASSERT_TRUE(WriteProfile("A", OpenCafe()));
+    ASSERT_TRUE(WriteProfile("B", Wpa2Home()));
+    CProfilePage* p = OpenPage();
+    ASSERT_NE(nullptr, p);
+    Pump();
+    Select(p, 1);
+    HWND button = GetDlgItem(p->m_hWnd, IDC_PROFILE_DELETE);
+    SetFocus(button);
+    Click(p, IDC_PROFILE_DELETE);
+    ASSERT_EQ(1u, p->Rows().size());
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus && IsWindowVisible(focus)) << "the keys would go to a control nobody sees";
+    EXPECT_EQ(button, focus);
+    EXPECT_EQ(nullptr, m_dlg.OpenedMainWindow()->BuiltPanel(PANEL_PROFILE_EDIT));
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "auth/AcAuthLibrary.h"
+#include "auth/AuthLogRing.h"
 #include "auth/AuthPort.h"
 #include "auth/PacFiles.h"
 #include "auth/SupplicantBinding.h"
@@ -269,14 +270,26 @@ TEST_F(PacFilesTest, OneOffConnectionUsesCurrentPacAndLeavesTheProfileAlone)
     }
 }
 
-TEST_F(PacFilesTest, ProfileNamesNeverLeaveTheFolder)
+TEST_F(PacFilesTest, ProfileNamesNeverLeaveTheFolderNameNoDeviceAndNeverShareAFile)
 {
+    // A character a file name cannot hold, and the escape itself, are
+    // written as '%' and two hex digits; a name Windows takes for a device
+    // (whatever follows its first point) has its first character written so.
     struct {
         const char* profile;
         const char* file;
     } cases[] = {
-        {"..\\..\\evil", ".._.._evil.pac"}, {"C:evil", "C_evil.pac"}, {"a/b", "a_b.pac"},
-        {"<con>", "_con_.pac"},             {"..", "...pac"},         {"", "current.pac"},
+        {"..\\..\\evil", "..%5C..%5Cevil.pac"}, {"C:evil", "C%3Aevil.pac"}, {"a/b", "a%2Fb.pac"},
+        {"<con>", "%3Ccon%3E.pac"},             {"..", "...pac"},           {"", "current.pac"},
+        {"a:b", "a%3Ab.pac"},                   {"a_b", "a_b.pac"},         {"a%3Ab", "a%253Ab.pac"},
+        {"50%", "50%25.pac"},                   {"Corp Wi-Fi", "Corp Wi-Fi.pac"},
+        {"NUL", "%4EUL.pac"},                   {"nul", "%6Eul.pac"},       {"CON", "%43ON.pac"},
+        {"PRN", "%50RN.pac"},                   {"AUX", "%41UX.pac"},       {"COM1", "%43OM1.pac"},
+        {"com9", "%63om9.pac"},                 {"LPT1", "%4CPT1.pac"},     {"LPT0", "%4CPT0.pac"},
+        {"COM1.txt", "%43OM1.txt.pac"},         {"NUL .x", "%4EUL .x.pac"}, {"CONIN$", "%43ONIN$.pac"},
+        {"CONOUT$", "%43ONOUT$.pac"},           {"COM\xB9", "%43OM\xB9.pac"},
+        {"COM10", "COM10.pac"},                 {"NULL", "NULL.pac"},       {"LPT", "LPT.pac"},
+        {"CONSOLE", "CONSOLE.pac"},             {"x.NUL", "x.NUL.pac"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(WriteAdapterText(REGSTR_CUR_PROFILE, c.profile));
@@ -284,10 +297,72 @@ TEST_F(PacFilesTest, ProfileNamesNeverLeaveTheFolder)
         ASSERT_TRUE(GetPacFilePath(path, sizeof(path))) << c.profile;
         EXPECT_EQ(Path(c.file), path) << c.profile;
     }
+    // Each of those names provisions a file of its own: a file of the
+    // folder's listing (never a device), one no other name shares, found
+    // again by its next login.
+    std::map<std::string, std::string> saved;   // path recorded, by profile
+    std::map<std::string, std::string> users;   // the user each PAC was issued to
+    for (const auto& c : cases) {
+        if (!*c.profile) continue;
+        ASSERT_TRUE(WriteAdapterText(REGSTR_CUR_PROFILE, c.profile));
+        m_fake.iid = users[c.profile] = "user" + std::to_string(users.size());
+        Provision();
+        EXPECT_EQ("acCredComplete", m_fake.calls.back()) << c.profile;
+        saved[c.profile] = GetPortPacFilePath();
+    }
+    std::map<std::string, DWORD> listed;   // the folder's files and their sizes
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((m_dir + "\\*.pac").c_str(), &fd);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do listed[m_dir + "\\" + fd.cFileName] = fd.nFileSizeLow;
+    while (FindNextFileA(find, &fd));
+    FindClose(find);
+    std::map<std::string, std::string> owner;
+    for (const auto& s : saved) {
+        EXPECT_EQ(kPacFileSize, listed.count(s.second) ? listed[s.second] : 0) << s.first << ": " << s.second;
+        EXPECT_TRUE(owner.emplace(s.second, s.first).second) << s.first << " shares " << s.second << " with "
+                                                             << owner[s.second];
+    }
+    for (const auto& s : saved) {
+        UseProfile(true, "", s.second.c_str());
+        EXPECT_TRUE(Load(users[s.first].c_str())) << s.first;
+    }
     // A name that does not fit the caller's buffer gives no name at all.
     char small[8] = "x";
     EXPECT_FALSE(GetPacFilePath(small, sizeof(small)));
     EXPECT_STREQ("", small);
+}
+
+TEST_F(PacFilesTest, APathLongerThanTheStoreKeepsIsNeverProvisionedTo)
+{
+    // The store reads a path back to 127 characters: a folder deep enough
+    // for exactly that is used, one character more is refused and said so.
+    const std::string file = "\\Corp.pac";
+    for (size_t length : {127u, 128u}) {
+        SCOPED_TRACE(length);
+        ASSERT_TRUE(WriteProfileValue("Corp", PV_PAC_FILE_PATH, "C:\\kept.pac"));
+        ASSERT_TRUE(WriteAdapterText("PACFilePath", "C:\\kept.pac"));
+        std::string dir = m_dir + "\\" + std::string(length - file.size() - m_dir.size() - 1, 'd');
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+        ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+        const std::string path = dir + file;
+        ASSERT_EQ(length, path.size());
+        std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
+        SetPortPacFilePath("");
+        Provision();
+        EXPECT_EQ("acCredComplete", m_fake.calls.back());
+        bool kept = length <= 127;
+        EXPECT_EQ(kept, Exists(path));
+        EXPECT_EQ(kept ? path : std::string("C:\\kept.pac"), std::string(ProfileValue()));
+        EXPECT_EQ(kept ? path : std::string("C:\\kept.pac"), std::string(AdapterValue()));
+        EXPECT_EQ(kept ? path : std::string(), GetPortPacFilePath());
+        EXPECT_EQ(kept ? "" : "EAP-FAST PAC not saved: its file path is too long.",
+                  std::string(g_AuthLogRing.lines[0]));
+        if (kept) EXPECT_TRUE(Load("user"));
+        DeleteFileA(path.c_str());
+        SetCurrentDirectoryA(m_dir.c_str());
+        RemoveDirectoryA(dir.c_str());
+    }
 }
 
 TEST_F(PacFilesTest, BadFilesAreIgnoredAndOnlyImpossibleOnesDeleted)

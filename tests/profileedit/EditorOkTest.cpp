@@ -3,6 +3,9 @@
 // message, and that nothing is half-written or applied.
 #include "profileedit/EditorFixture.h"
 
+#include <functional>
+
+#include "pages/TunnelCredentialPage.h"
 #include "sim/client/SimTestSupport.h"
 
 namespace {
@@ -18,6 +21,25 @@ protected:
         BoxAnswer box;
         Ok();
         return box.Text();
+    }
+    // A stored infrastructure profile of the network, open and unencrypted.
+    static ProfileSettings OpenNetwork(const char* ssid)
+    {
+        ProfileSettings s;
+        s.ssid = ssid;
+        s.networkType = 1;
+        return s;
+    }
+    // WPA2 on the security tab, and an 802.1X login on the 8021X tab
+    // (PEAP with MS-CHAP v2: an identity, a tunnel identity and its password).
+    void ChooseWpa2Login(const char* user, const char* password)
+    {
+        Command(m_sec, ID_AUTH_WPA2);
+        Tab(EDIT_TAB_8021X);
+        CTunnelCredentialPage* cred = m_editor->Dot1xTab()->CredentialPage();
+        Type(cred, IDC_CRED_ID, user);
+        Type(cred, IDC_CRED_TUNNEL_ID, user);
+        Type(cred, IDC_CRED_TUNNEL_PASSWORD, password);
     }
     int ValueCount(const char* profile)
     {
@@ -97,7 +119,10 @@ TEST_F(EditorOk, LeapNeedsAnIdentityAndAPassword)
     EXPECT_TRUE(Visible(m_sec, IDC_SEC_LEAP_ID));
 }
 
-TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
+// Without the port the 8021X tab is not read.  Edit and OK of an 802.1X
+// profile then keeps the settings it holds (its identity, passwords, PAC
+// file, certificates and domain); a new profile gets the defaults.
+TEST_F(EditorOk, WithThePortClosedAnEditKeepsThe8021xSettingsStoredAndANewProfileGetsTheDefaults)
 {
     ProfileSettings corp = Wpa2Corp();
     corp.dot1x.eapMethod = 2;
@@ -106,6 +131,8 @@ TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
     corp.dot1x.password = "wonderland";
     corp.dot1x.tunnelId = "alice";
     corp.dot1x.tunnelPassword = "wonderland";
+    corp.dot1x.domainName = "CORP";
+    corp.dot1x.pacFilePath = "C:\\Kestiq\\Corp.pac";
     ASSERT_TRUE(WriteProfile("Corp", corp));
     m_page->LoadProfileList();
     g_hAuthPort = 0;
@@ -119,29 +146,46 @@ TEST_F(EditorOk, WpaSavedWhileThePortIsClosedKeepsThe8021xDefaults)
     EXPECT_EQ("TTLS", TextOf(eap, IDC_EAP_METHOD));
     EXPECT_EQ("EAP-MD5", TextOf(eap, IDC_EAP_TUNNEL));
     EXPECT_EQ("alice", TextOf(eap->CredentialPage(), IDC_CRED_ID));
-    // ... but without the port the profile keeps the defaults.
-    Ok();
+    // ... and without the port OK keeps it as stored.
+    EXPECT_EQ("", OkWithBox());
     EXPECT_FALSE(EditorShown());
-    EXPECT_EQ("6", Stored("Corp", "AuthenType"));
-    EXPECT_EQ("1", Stored("Corp", "Use8021X"));
-    EXPECT_EQ("0", Stored("Corp", "AuthenProtocol"));
-    EXPECT_EQ("26", Stored("Corp", "TunnelProtocol"));
-    EXPECT_EQ("", Stored("Corp", "ID"));
-    EXPECT_EQ("", Stored("Corp", "TunnelPassword"));
-    EXPECT_EQ("1", Stored("Corp", "PasswordMode"));
+    const std::pair<const char*, const char*> kept[] = {
+        { "AuthenType", "6" }, { "Use8021X", "1" }, { "AuthenProtocol", "2" }, { "TunnelProtocol", "5" },
+        { "ID", "alice" }, { "Password", "wonderland" }, { "TunnelID", "alice" }, { "TunnelPassword", "wonderland" },
+        { "DomainName", "CORP" }, { "PACFilePath", "C:\\Kestiq\\Corp.pac" }, { "PasswordMode", "1" },
+    };
+    for (const auto& v : kept) EXPECT_EQ(v.second, Stored("Corp", v.first)) << v.first;
 
-    // With the port open the editor keeps what the 802.1X settings hold.
-    ASSERT_TRUE(WriteProfile("Corp", corp));
+    // With the port open the editor stores what the 8021X tab holds.
     g_hAuthPort = 1;
     Edit("Corp");
-    Ok();
+    Tab(EDIT_TAB_8021X);
+    Type(eap->CredentialPage(), IDC_CRED_ID, "carol");
+    EXPECT_EQ("", OkWithBox());
+    EXPECT_FALSE(EditorShown());
     EXPECT_EQ("2", Stored("Corp", "AuthenProtocol"));
     EXPECT_EQ("5", Stored("Corp", "TunnelProtocol"));
-    EXPECT_EQ("alice", Stored("Corp", "ID"));
+    EXPECT_EQ("carol", Stored("Corp", "ID"));
+
+    // A new profile has nothing stored to keep: the port closing before OK
+    // leaves the 802.1X values at their defaults.
+    Add();
+    Tab(EDIT_TAB_SECURITY);
+    ChooseWpa2Login("bob", "builder");
+    std::string name = TextOf(m_sys, IDC_SYS_PROFILE_NAME);
+    g_hAuthPort = 0;
+    EXPECT_EQ("", OkWithBox());
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ("6", Stored(name.c_str(), "AuthenType"));
+    EXPECT_EQ("0", Stored(name.c_str(), "AuthenProtocol"));
+    EXPECT_EQ("26", Stored(name.c_str(), "TunnelProtocol"));
+    EXPECT_EQ("", Stored(name.c_str(), "ID"));
+    EXPECT_EQ("", Stored(name.c_str(), "TunnelPassword"));
+    EXPECT_EQ("1", Stored(name.c_str(), "PasswordMode"));
 }
 
 // The editor's reset before each show clears the 802.1X settings but the
-// domain: a profile saved without the port takes the domain last saved.
+// domain: a profile saved without 802.1X takes the domain last saved.
 TEST_F(EditorOk, TheDomainLastSavedOutlivesTheResetOfTheNextEdit)
 {
     ProfileSettings corp = Wpa2Corp();
@@ -149,8 +193,7 @@ TEST_F(EditorOk, TheDomainLastSavedOutlivesTheResetOfTheNextEdit)
     corp.dot1x.tunnelId = "alice";
     corp.dot1x.tunnelPassword = "wonderland";
     ASSERT_TRUE(WriteProfile("Corp", corp));
-    corp.dot1x.identity = corp.dot1x.tunnelId = "bob";
-    ASSERT_TRUE(WriteProfile("Lab", corp));
+    ASSERT_TRUE(WriteProfile("Lab", OpenNetwork("Kestiq-Open")));
     m_page->LoadProfileList();
 
     g_hAuthPort = 1;
@@ -168,6 +211,7 @@ TEST_F(EditorOk, TheDomainLastSavedOutlivesTheResetOfTheNextEdit)
     EXPECT_EQ("", OkWithBox());
     EXPECT_FALSE(EditorShown());
     EXPECT_EQ("", Stored("Lab", "ID")) << "the other 802.1X settings start again";
+    EXPECT_EQ("26", Stored("Lab", "TunnelProtocol"));
     EXPECT_EQ("KESTIQ", Stored("Lab", "DomainName"));
 }
 
@@ -298,6 +342,183 @@ TEST_F(EditorOk, AKeyThatCannotBeCreatedKeepsThePanelAndWhatWasTyped)
     EXPECT_EQ("", OkWithBox());
     EXPECT_TRUE(ProfileExists("Office"));
     EXPECT_EQ("Kestiq-Open", Stored("Office", "SSID"));
+}
+
+// What the first OK copied and could not save stays out of the next one:
+// each OK stores the choices it finds, nothing of another kind of profile.
+TEST_F(EditorOk, ASecondOkAfterAFailedSaveStoresOnlyItsOwnChoices)
+{
+    g_hAuthPort = 1;
+    auto leap = [&] {
+        Command(m_sec, ID_AUTH_LEAP);
+        Type(m_sec, IDC_SEC_LEAP_ID, "bob");
+        Type(m_sec, IDC_SEC_LEAP_PASSWORD, "secret");
+        Type(m_sec, IDC_SEC_LEAP_DOMAIN, "SITE");
+    };
+    auto psk = [&] {
+        Command(m_sec, ID_AUTH_WPA2_PSK);
+        Type(m_sec, IDC_SEC_PSK, "kestiq-secret");
+    };
+    auto wpa2 = [&] {
+        ChooseWpa2Login("alice", "wonderland");
+        Tab(EDIT_TAB_SECURITY);
+    };
+    auto open = [&] { Command(m_sec, ID_AUTH_OPEN); };
+    using Values = std::vector<std::pair<const char*, const char*>>;
+    const struct {
+        const char* what;
+        std::function<void()> first, second;
+        Values stored;
+    } cases[] = {
+        { "LEAP, then WPA2-PSK", leap, psk,
+          { { "LeapEnabled", "0" }, { "LeapUserName", "" }, { "LeapPassword", "" }, { "LeapDomainName", "" },
+            { "WPAPSK", "kestiq-secret" } } },
+        { "WPA2-PSK, then Open", psk, open, { { "AuthenType", "0" }, { "WPAPSK", "" } } },
+        { "WPA2 over 802.1X, then WPA2-PSK", wpa2, psk,
+          { { "AuthenType", "7" }, { "ID", "" }, { "TunnelID", "" }, { "TunnelPassword", "" } } },
+    };
+    for (const auto& c : cases) {
+        Add();
+        Type(m_sys, IDC_SYS_PROFILE_NAME, "Office");
+        Tab(EDIT_TAB_SECURITY);
+        c.first();
+        {
+            kqtest::Restore<CString> path{g_strAdapterRegPath};
+            g_strAdapterRegPath = "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\9999";
+            EXPECT_EQ("The profile could not be saved.", OkWithBox()) << c.what;
+        }
+        ASSERT_TRUE(EditorShown()) << c.what;
+        Tab(EDIT_TAB_SECURITY);
+        c.second();
+        EXPECT_EQ("", OkWithBox()) << c.what;
+        EXPECT_FALSE(EditorShown()) << c.what;
+        for (const auto& v : c.stored) EXPECT_EQ(v.second, Stored("Office", v.first)) << c.what << ": " << v.first;
+        RemoveProfiles();
+        m_page->LoadProfileList();
+    }
+}
+
+// Add, or a new name given on Edit, never replaces another profile: a name
+// that one has (in any letter case: the registry's key names ignore it) is
+// refused.  A profile saved under its own name replaces itself.
+TEST_F(EditorOk, AddOrARenameNeverReplacesAnotherProfile)
+{
+    const char* kTaken = "A profile of this name exists already. Please enter another profile name.";
+    const ProfileSettings home = OpenNetwork("Kestiq-Home");
+    ASSERT_TRUE(WriteProfile("Home", home));
+    ASSERT_TRUE(WriteProfile("Lab", OpenNetwork("Kestiq-Lab")));
+    m_page->LoadProfileList();
+    const struct {
+        const char* what;
+        const char* edited;   // nullptr: Add
+        const char* name;
+        const char* message;
+    } cases[] = {
+        { "Add under the name of another", nullptr, "Home", kTaken },
+        { "Add under it in other letters", nullptr, "HOME", kTaken },
+        { "Lab renamed Home", "Lab", "Home", kTaken },
+        { "Lab renamed home", "Lab", "home", kTaken },
+        { "Home under its own name", "Home", "Home", "" },
+        { "Home under its name in other letters", "Home", "hOME", "" },
+    };
+    for (const auto& c : cases) {
+        if (c.edited) Edit(c.edited);
+        else Add();
+        ASSERT_TRUE(EditorShown()) << c.what;
+        Type(m_sys, IDC_SYS_PROFILE_NAME, c.name);
+        SetDlgItemTextA(m_sys->m_hWnd, IDC_SYS_SSID, "Kestiq-Open");
+        Tab(EDIT_TAB_SECURITY);
+        EXPECT_EQ(c.message, OkWithBox()) << c.what;
+        bool refused = *c.message != 0;
+        EXPECT_EQ(refused, EditorShown()) << c.what;
+        if (refused) {
+            EXPECT_EQ(m_sys, FrontTab()) << c.what;
+        }
+        EXPECT_EQ(refused ? "Kestiq-Home" : "Kestiq-Open", Stored("Home", "SSID")) << c.what;
+        EXPECT_EQ("Kestiq-Lab", Stored("Lab", "SSID")) << c.what;
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+        ASSERT_TRUE(WriteProfile("Home", home));
+        m_page->LoadProfileList();
+        EXPECT_EQ(2u, m_page->Rows().size()) << c.what;
+    }
+}
+
+// Edit of a profile whose key went after the list was read (another
+// program, a hand in the registry): the editor starts from the defaults
+// under its name, so nothing of the profile shown before is saved there.
+TEST_F(EditorOk, EditOfAProfileGoneSinceTheListWasReadStartsFromTheDefaults)
+{
+    g_hAuthPort = 1;
+    ProfileSettings home = OpenNetwork("Kestiq-Home");
+    home.authChoice = AUTH_CHOICE_WPA2_PSK;
+    home.encryptionChoice = ENCR_CHOICE_AES;
+    home.preSharedKey = "kestiq-secret";
+    ASSERT_TRUE(WriteProfile("Home", home));
+    ASSERT_TRUE(WriteProfile("Cafe", OpenNetwork("Kestiq-Open")));
+    m_page->LoadProfileList();
+    Edit("Home");
+    ASSERT_EQ("Kestiq-Home", TextOf(m_sys, IDC_SYS_SSID));
+    ClickIn(m_editor, IDC_EDIT_CANCEL);
+
+    ASSERT_TRUE(DeleteProfile("Cafe"));
+    Edit("Cafe");
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ("Cafe", TextOf(m_sys, IDC_SYS_PROFILE_NAME));
+    EXPECT_EQ("", TextOf(m_sys, IDC_SYS_SSID));
+    Tab(EDIT_TAB_SECURITY);
+    EXPECT_EQ("Open", TextOf(m_sec, IDC_SEC_AUTH));
+    EXPECT_EQ("None", TextOf(m_sec, IDC_SEC_ENCRYPTION));
+    EXPECT_EQ("", TextOf(m_sec, IDC_SEC_PSK));
+    EXPECT_EQ("", OkWithBox());
+    EXPECT_EQ("", Stored("Cafe", "SSID"));
+    EXPECT_EQ("", Stored("Cafe", "WPAPSK"));
+    EXPECT_EQ("0", Stored("Cafe", "AuthenType"));
+    EXPECT_EQ("kestiq-secret", Stored("Home", "WPAPSK"));
+}
+
+// LEAP and the copy of the 8021X tab follow the security tab's network
+// flag, as the 802.1X check of the same OK does: a network type changed on
+// the System Config tab since the security tab was last shown changes
+// neither.
+TEST_F(EditorOk, LeapAndThe8021xCopyFollowTheSecurityTabsNetworkFlag)
+{
+    g_hAuthPort = 1;
+    auto leap = [&](const char* identity) {
+        return [this, identity] {
+            Command(m_sec, ID_AUTH_LEAP);
+            Type(m_sec, IDC_SEC_LEAP_ID, identity);
+            Type(m_sec, IDC_SEC_LEAP_PASSWORD, "secret");
+        };
+    };
+    auto wpa2 = [&] { ChooseWpa2Login("alice", "wonderland"); };
+    const struct {
+        const char* what;
+        std::function<void()> choose;
+        const char* message;
+        const char* value;
+        const char* stored;
+    } cases[] = {
+        { "LEAP with its texts", leap("bob"), "", "LeapUserName", "bob" },
+        { "LEAP without an identity", leap(""), "ID and Password required for LEAP!", nullptr, nullptr },
+        { "WPA2 over 802.1X", wpa2, "", "ID", "alice" },
+    };
+    for (const auto& c : cases) {
+        Add();
+        std::string name = TextOf(m_sys, IDC_SYS_PROFILE_NAME);
+        Tab(EDIT_TAB_SECURITY);
+        c.choose();
+        Tab(EDIT_TAB_SYSTEM_CONFIG);
+        Command(m_sys, ID_NETWORK_ADHOC);
+        SetDlgItemTextA(m_sys->m_hWnd, IDC_SYS_SSID, "Games");
+        EXPECT_EQ(c.message, OkWithBox()) << c.what;
+        EXPECT_EQ(*c.message != 0, EditorShown()) << c.what;
+        if (c.value) {
+            EXPECT_EQ(c.stored, Stored(name.c_str(), c.value)) << c.what;
+        }
+        RemoveProfiles();
+        m_page->LoadProfileList();
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+    }
 }
 
 TEST_F(EditorOk, CancelSavesNothing)

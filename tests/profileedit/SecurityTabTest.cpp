@@ -3,10 +3,13 @@
 // choices and controls, the LEAP layout, the password masking, and the key
 // checks that OK runs.
 #include "profileedit/EditorFixture.h"
+#include "support/InfoTips.h"
 
 namespace {
 
 using kqtest::EditorTest;
+using kqtest::HideTips;
+using kqtest::TipShowing;
 
 class SecurityTab : public EditorTest {
 protected:
@@ -28,6 +31,22 @@ protected:
         }
         EXPECT_TRUE(all || none) << "the key controls go together";
         return all;
+    }
+    // Pastes through the clipboard as Ctrl+V does (the edit's text selected first).
+    static void Paste(CWnd* page, UINT id, const std::string& text)
+    {
+        HWND edit = GetDlgItem(page->m_hWnd, id);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        ASSERT_TRUE(OpenClipboard(edit));
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
+        SendMessageA(edit, WM_CHAR, 0x16, 0);
+        Pump();
     }
     // OK on the editor; TRUE when it saved and closed.
     bool OkSaves(const char* name)
@@ -233,13 +252,15 @@ TEST_F(SecurityTab, OkChecksThePreSharedKeyAndTheDefaultWepKey)
         { "shared with 26 hex digits", { ID_AUTH_SHARED, ID_ENCRYPTION_WEP },
           { { IDC_SEC_KEY1, "0123456789abcdef0123456789" } }, true, "", 0 },
         { "open without encryption checks no key", {}, { { IDC_SEC_KEY1, "12" } }, true, "", 0 },
-        // Any ASCII key goes into a 13-byte WEP key: another length is refused
-        // whichever key is the default.
-        { "key 3 ASCII of 26 characters", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII },
+        // Only the default key's length is checked: another ASCII key of a
+        // length that makes no key is saved (and stored as no key).
+        { "key 3 ASCII of 26 characters, key 1 the default", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII },
+          { { IDC_SEC_KEY1, "0123456789" }, { IDC_SEC_KEY3, std::string(26, 'k') } }, true, "", 0 },
+        { "key 3 ASCII of 26 characters and the default", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII, IDC_SEC_DEFAULT_KEY3 },
           { { IDC_SEC_KEY1, "0123456789" }, { IDC_SEC_KEY3, std::string(26, 'k') } }, false,
           "Invalid WEP Key 3 length. WEP Key should be 5 or 13 ascii characters", IDC_SEC_KEY3 },
         // Without WEP no key is stored: a key left over is no reason to refuse.
-        { "the same key 3, then no encryption", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII },
+        { "the same key 3, then no encryption", { ID_ENCRYPTION_WEP, ID_KEY3_ASCII, IDC_SEC_DEFAULT_KEY3 },
           { { IDC_SEC_KEY1, "0123456789" }, { IDC_SEC_KEY3, std::string(26, 'k') } }, true, "", 0,
           { ID_ENCRYPTION_NONE } },
     };
@@ -266,6 +287,71 @@ TEST_F(SecurityTab, OkChecksThePreSharedKeyAndTheDefaultWepKey)
             EXPECT_EQ(m_sec, FrontTab()) << c.what;
             EXPECT_EQ(GetDlgItem(m_sec->m_hWnd, c.focus), GetFocus()) << c.what;
             Shot("editor-security-refused");
+        }
+        RemoveProfiles();
+        m_page->LoadProfileList();
+        m_dlg.ShowPage(PANEL_LINK_STATUS);
+    }
+}
+
+// A hexadecimal key holds hex digits only.  Typing keeps other characters
+// out, but what was typed under ASCII stays when the format goes back to
+// Hexadecimal, and a paste is not typing: OK refuses such a key, in the
+// popup of its edit, rather than store one from which no key can be made.
+TEST_F(SecurityTab, AHexadecimalKeyWithOtherCharactersIsRefused)
+{
+    const char* kKey1 = "Invalid WEP Key 1. A hexadecimal WEP Key should be hex digits only (0-9, A-F)";
+    const char* kKey3 = "Invalid WEP Key 3. A hexadecimal WEP Key should be hex digits only (0-9, A-F)";
+    const std::string hex26 = "0123456789abcdef0123456789";
+    struct Act {
+        enum { COMMAND, TYPE, PASTE } kind;
+        UINT id;
+        std::string text;
+    };
+    const struct {
+        const char* what;
+        std::vector<Act> acts;
+        const char* message;
+        UINT focus;
+        std::string key1Stored = "";
+    } cases[] = {
+        { "typed under ASCII, then Hexadecimal",
+          { { Act::COMMAND, ID_KEY1_ASCII }, { Act::TYPE, IDC_SEC_KEY1, "secretkey1" }, { Act::COMMAND, ID_KEY1_HEX } },
+          kKey1, IDC_SEC_KEY1 },
+        { "pasted", { { Act::PASTE, IDC_SEC_KEY1, "0123zz6789" } }, kKey1, IDC_SEC_KEY1 },
+        { "pasted into a key that is not the default",
+          { { Act::TYPE, IDC_SEC_KEY1, "0123456789" }, { Act::PASTE, IDC_SEC_KEY3, "kestiq-key" } }, kKey3,
+          IDC_SEC_KEY3 },
+        { "26 hex digits pasted", { { Act::PASTE, IDC_SEC_KEY1, hex26 } }, nullptr, 0, hex26 },
+        { "without WEP a key left over is no reason",
+          { { Act::COMMAND, ID_KEY1_ASCII }, { Act::TYPE, IDC_SEC_KEY1, "secretkey1" }, { Act::COMMAND, ID_KEY1_HEX },
+            { Act::COMMAND, ID_ENCRYPTION_NONE } },
+          nullptr, 0 },
+    };
+    for (const auto& c : cases) {
+        AddOnSecurityTab();
+        Command(m_sec, ID_ENCRYPTION_WEP);
+        for (const Act& a : c.acts) {
+            if (a.kind == Act::COMMAND) Command(m_sec, a.id);
+            else if (a.kind == Act::TYPE) Type(m_sec, a.id, a.text);
+            else Paste(m_sec, a.id, a.text);
+            if (a.kind == Act::PASTE) {
+                EXPECT_EQ(a.text, TextOf(m_sec, a.id)) << c.what << ": the paste went in";
+            }
+        }
+        std::string name = TextOf(m_sys, IDC_SYS_PROFILE_NAME);
+        Ok();
+        EXPECT_EQ(!c.message, ProfileExists(name.c_str())) << c.what;
+        EXPECT_EQ(c.message ? c.message : "", std::string(m_sec->LastRefusal())) << c.what;
+        if (c.message) {
+            EXPECT_TRUE(EditorShown()) << c.what;
+            EXPECT_EQ(m_sec, FrontTab()) << c.what;
+            EXPECT_EQ(GetDlgItem(m_sec->m_hWnd, c.focus), GetFocus()) << c.what;
+            EXPECT_TRUE(TipShowing()) << c.what << ": the person is told";
+            Shot("editor-security-not-hex");
+            HideTips();
+        } else if (!c.key1Stored.empty()) {
+            EXPECT_EQ(c.key1Stored, Stored(name.c_str(), "WEPKey1")) << c.what;
         }
         RemoveProfiles();
         m_page->LoadProfileList();

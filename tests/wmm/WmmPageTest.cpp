@@ -74,6 +74,17 @@ protected:
         }
         Pump();
     }
+    // A click in the list's empty part below its rows, which chooses none.
+    static void ClickBelowTheRows(CWnd* p)
+    {
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        SendMessageA(List(p), LVM_GETITEMRECT, Rows(p) - 1, (LPARAM)&rc);
+        LPARAM at = MAKELPARAM(rc.left + 40, rc.bottom + 30);
+        PostMessageA(List(p), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(List(p), WM_LBUTTONUP, 0, at);
+    }
+    static int ChosenRow(CWnd* p) { return (int)SendMessageA(List(p), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
     static Strings Row(CWnd* p, int row)
     {
         return { kqtest::ListCellText(List(p), row, 0), kqtest::ListCellText(List(p), row, 1) };
@@ -129,6 +140,11 @@ TEST_F(WmmPageTest, ShowingReadsTheSwitchesAndTheDriversAccessCategories)
           "Disabled" },
         { nullptr, nullptr, nullptr, 0x00, false, false, false, { false, false, false, false }, "Disabled",
           "Disabled", "Disabled" },
+        // A switch is on only as "1", the form the page stores it in.
+        { "1", "2", "2", 0x11, true, false, false, { false, false, false, true }, "Enabled", "Disabled:AC_VO",
+          "Disabled" },
+        { "2", "0", "1", 0x00, false, false, true, { false, false, false, false }, "Disabled", "Disabled",
+          "Disabled" },
     };
     for (const Case& c : cases) {
         for (const char* name : { REGSTR_WMM_CAPABLE, REGSTR_APSD_CAPABLE, REGSTR_DLS_CAPABLE }) Remove(name);
@@ -147,6 +163,8 @@ TEST_F(WmmPageTest, ShowingReadsTheSwitchesAndTheDriversAccessCategories)
         EXPECT_EQ(c.wmmOn, Enabled(p, IDC_WMM_DLS_ENABLE));
         for (UINT id : { IDC_WMM_MAC1, IDC_WMM_TIMEOUT, IDC_WMM_DLS_SETUP, IDC_WMM_DLS_TEAR_DOWN, IDC_WMM_DLS_LIST })
             EXPECT_EQ(c.wmmOn && c.dlsOn, Enabled(p, id)) << id;
+        for (UINT id : { IDC_WMM_ENABLE, IDC_WMM_POWER_SAVE, IDC_WMM_DLS_ENABLE })
+            EXPECT_NE(BST_INDETERMINATE, SendMessageA(GetDlgItem(p->m_hWnd, id), BM_GETCHECK, 0, 0)) << id;
         EXPECT_TRUE(Sets(m_mark, OID_VENDOR_WMM_CAPABILITY).empty()) << "showing sends nothing";
         Reopen();
     }
@@ -198,7 +216,7 @@ TEST_F(WmmPageTest, EveryAccessCategoryInItsOrder)
     EXPECT_EQ("0", Stored(REGSTR_APSD_AC_BK));
 }
 
-TEST_F(WmmPageTest, PowerSaveOffKeepsTheAccessCategoryBits)
+TEST_F(WmmPageTest, PowerSaveOffKeepsBitsOneToSix)
 {
     struct Case {
         DWORD driverWord, sent;
@@ -206,7 +224,8 @@ TEST_F(WmmPageTest, PowerSaveOffKeepsTheAccessCategoryBits)
         { 0x13, 0x12 },
         { 0x1F, 0x1E },
         { 0x01, 0x00 },
-        { 0x7F, 0x1E },   // bits above the four categories are not WMM's
+        { 0x7F, 0x7E },   // bits 5 and 6 are the driver's and go back as it gave them
+        { 0xFFFFFFFF, 0x7E },
     };
     for (const Case& c : cases) {
         CWnd* p = PageWith("1", "1", "0", c.driverWord);
@@ -222,13 +241,13 @@ TEST_F(WmmPageTest, PowerSaveOffKeepsTheAccessCategoryBits)
 
 TEST_F(WmmPageTest, WmmOffTurnsPowerSaveAndDirectLinksOff)
 {
-    CWnd* p = PageWith("1", "1", "1", 0x1F);
+    CWnd* p = PageWith("1", "1", "1", 0xFF);
     Type(p, IDC_WMM_TIMEOUT, "99");
     m_mark = Mark();
     Click(p, IDC_WMM_ENABLE);
     for (const char* name : { REGSTR_WMM_CAPABLE, REGSTR_APSD_CAPABLE, REGSTR_DLS_CAPABLE })
         EXPECT_EQ("0", Stored(name)) << name;
-    EXPECT_EQ(0x1Eu, Word(LastSet(OID_VENDOR_WMM_CAPABILITY)));
+    EXPECT_EQ(0x7Eu, Word(LastSet(OID_VENDOR_WMM_CAPABILITY))) << "bits 1-6 kept";
     EXPECT_EQ(0u, Word(LastSet(OID_VENDOR_DLS_CAPABILITY)));
     EXPECT_EQ((Bytes{ 0 }), LastSet(OID_VENDOR_WMM_OPTION));
     EXPECT_TRUE(Reassociated(m_mark));
@@ -238,6 +257,26 @@ TEST_F(WmmPageTest, WmmOffTurnsPowerSaveAndDirectLinksOff)
     for (UINT id : { IDC_WMM_STATUS, IDC_WMM_POWER_SAVE_STATUS, IDC_WMM_DLS_STATUS }) EXPECT_EQ("Disabled", TextOf(p, id));
     for (UINT id : { IDC_WMM_POWER_SAVE, IDC_WMM_DLS_ENABLE, IDC_WMM_AC_BE, IDC_WMM_DLS_SETUP })
         EXPECT_FALSE(Enabled(p, id)) << id;
+}
+
+TEST_F(WmmPageTest, WmmOnKeepsPowerSaveOnlyWhenItIsOn)
+{
+    struct Case {
+        const char* apsd;
+        DWORD driverWord, sent;
+    } const cases[] = {
+        { "1", 0xFF, 0x7F },   // bits 0-6
+        { "0", 0xFF, 0x7E },   // bits 1-6
+        { "1", 0x12, 0x12 },
+    };
+    for (const Case& c : cases) {
+        CWnd* p = PageWith("0", c.apsd, "0", c.driverWord);
+        Click(p, IDC_WMM_ENABLE);
+        EXPECT_EQ(c.sent, Word(LastSet(OID_VENDOR_WMM_CAPABILITY))) << c.apsd << " " << std::hex << c.driverWord;
+        EXPECT_EQ("1", Stored(REGSTR_WMM_CAPABLE));
+        EXPECT_EQ(c.apsd, Stored(REGSTR_APSD_CAPABLE)) << "switching WMM on stores only WMMCapable";
+        Reopen();
+    }
 }
 
 TEST_F(WmmPageTest, TheNModesSwitchWmmOnWhenThePageShows)
@@ -333,6 +372,7 @@ TEST_F(WmmPageTest, AnOverlongSsidFromTheDriverIsCutForTheReassociation)
     EXPECT_EQ(32u, Word(sets[0]));
 }
 
+// The timeout is the text's decimal reading: its leading digits, "" is 0.
 TEST_F(WmmPageTest, TheTimeoutMustFitSixteenBits)
 {
     struct Case {
@@ -342,9 +382,10 @@ TEST_F(WmmPageTest, TheTimeoutMustFitSixteenBits)
     } const cases[] = {
         { "65536", "Please enter a integer between 0 to 65535.", -1 },
         { "99999", "Please enter a integer between 0 to 65535.", -1 },
-        { "", "Please enter a integer between 0 to 65535.", -1 },
-        { "6o", "Please enter a integer between 0 to 65535.", -1 },   // not a number, not 6
         { "-1", "Please enter a integer between 0 to 65535.", -1 },
+        { "", "", 0 },
+        { "6o", "", 6 },
+        { "o6", "", 0 },
         { "0", "", 0 },
         { "65535", "", 65535 },
         { "60", "", 60 },
@@ -394,6 +435,36 @@ TEST_F(WmmPageTest, ALinkToANetworkOfTheAirIsListedAndTornDown)
     EXPECT_EQ((Bytes{ 60, 0, 0, 0, 0x00, 0x11, 0x22, 0x33, 0x44, 0x02, 2, 0 }), sets[0]);
     Tick(p, IDT_WMM_REFRESH);
     EXPECT_EQ(0, Rows(p));
+}
+
+// Every click on the list takes its choice, also one that chooses nothing:
+// Tear Down then tears nothing down.
+TEST_F(WmmPageTest, AClickThatChoosesNoRowLeavesNothingToTearDown)
+{
+    AnswerLinks({ Link("02:00:00:00:00:01", 30, 2, 1), Link("02:00:00:00:00:02", 40, 2, 1) });
+    CWnd* p = PageWith("1", "0", "1", 0x01);
+    Tick(p, IDT_WMM_REFRESH);
+    ASSERT_EQ(2, Rows(p));
+    ClickRow(p, 1);
+    ASSERT_EQ(1, ChosenRow(p));
+    ClickBelowTheRows(p);
+    ASSERT_TRUE(kqtest::WaitFor([&] { return ChosenRow(p) == -1; })) << "the list shows no row chosen";
+
+    m_mark = Mark();
+    {
+        BoxAnswer box;
+        Click(p, IDC_WMM_DLS_TEAR_DOWN);
+        EXPECT_EQ("No selected item", box.Text());
+    }
+    EXPECT_TRUE(Sets(m_mark, OID_VENDOR_DLS_LINK).empty()) << "the link chosen before stays up";
+
+    // A row chosen again is torn down as before.
+    ClickRow(p, 0);
+    m_mark = Mark();
+    Click(p, IDC_WMM_DLS_TEAR_DOWN);
+    std::vector<Bytes> sets = Sets(m_mark, OID_VENDOR_DLS_LINK);
+    ASSERT_EQ(1u, sets.size());
+    EXPECT_EQ((Bytes{ 30, 0, 0, 0, 0x02, 0, 0, 0, 0, 0x01, 2, 0 }), sets[0]);
 }
 
 TEST_F(WmmPageTest, OnlyLinksInUseAndUpAreListed)

@@ -102,6 +102,31 @@ TEST_F(WpsDetail, EnrolleeSeesTheCredentialReadOnly)
     }
 }
 
+// "ASCII Format" keeps its check from one credential to the next; the key
+// a load puts in front is the hex form, the box turns it over.
+TEST_F(WpsDetail, TheAsciiBoxKeepsItsCheckFromOneCredentialToTheNext)
+{
+    g_WscCredentials.count = 2;
+    g_WscCredentials.cred[0] = Credential("Kestiq-WEP", WPS_AUTH_OPEN, WPS_ENCR_WEP, 0, "3132333435", 2);
+    g_WscCredentials.cred[1] = Credential("Cafe", WPS_AUTH_OPEN, WPS_ENCR_WEP, 1, "abcde", 5);
+    OpenPage();
+    OpenDetail(0);
+    ClickField(IDC_WPSD_ASCII);
+    EXPECT_EQ("12345", FieldText(IDC_WPSD_KEY));
+    EXPECT_TRUE(Ok());
+
+    OpenDetail(1);
+    EXPECT_EQ(BST_CHECKED, SendMessageA(Field(IDC_WPSD_ASCII), BM_GETCHECK, 0, 0));
+    EXPECT_EQ("6162636465", FieldText(IDC_WPSD_KEY));
+    EXPECT_EQ("10", FieldText(IDC_WPSD_KEY_LENGTH_TEXT));
+    ClickField(IDC_WPSD_ASCII);
+    EXPECT_EQ("6162636465", FieldText(IDC_WPSD_KEY));
+    ClickField(IDC_WPSD_ASCII);
+    EXPECT_EQ("abcde", FieldText(IDC_WPSD_KEY));
+    EXPECT_EQ("5", FieldText(IDC_WPSD_KEY_LENGTH_TEXT));
+    PanelShot("wps-detail-ascii-kept");
+}
+
 // The key shows as typed once "Show Password" is checked.
 TEST_F(WpsDetail, ShowPasswordShowsTheKey)
 {

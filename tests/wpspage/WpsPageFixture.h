@@ -28,6 +28,7 @@
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
 #include "pages/WpsPage.h"
+#include "support/InfoTips.h"
 #include "pages/WpsProfileDetailDlg.h"
 #include "resource.h"
 #include "sim/client/SimTestSupport.h"
@@ -193,22 +194,8 @@ protected:
     int ProfileState(int row) const { return ListCellImage(ProfileList(), row, 0); }
     int PanelShown() const { return m_dlg.m_nCurPanel; }
     // A popup of this process's filtered edits, when one is showing.
-    static bool TipShowing()
-    {
-        for (HWND w = FindWindowA(CInfoWnd::kClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, CInfoWnd::kClassName, nullptr)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return true;
-        }
-        return false;
-    }
-    static void HideTips()
-    {
-        for (HWND w = FindWindowA(CInfoWnd::kClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, CInfoWnd::kClassName, nullptr))
-            ShowWindow(w, SW_HIDE);
-    }
+    static bool TipShowing() { return kqtest::TipShowing(); }
+    static void HideTips() { kqtest::HideTips(); }
 
     // ---- The registry ----
     std::string WscKey() const { return m_keyPath + "\\WscProfile"; }

@@ -306,6 +306,27 @@ TEST_F(WpsRun, TypedPinIsCheckedBeforeTheRun)
     HideTips();
 }
 
+// A registrar shows the PIN stored last; a stored number of more than eight
+// digits is no PIN and shows as none, so that the registrar types one.
+TEST_F(WpsRun, AStoredPinOfMoreThanEightDigitsShowsAsNone)
+{
+    struct Case {
+        DWORD stored;
+        const char* shown;
+    } const cases[] = {
+        {12345670, "12345670"}, {1234567, "01234567"}, {99999999, "99999999"},
+        {100000000, ""}, {3000000000u, ""}, {0xFFFFFFFB, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        g_nWscConfigMode = 1;
+        g_dwWscPinCode = c.stored;
+        OpenPage();
+        EXPECT_EQ(c.shown, TextOf(Item(IDC_WPS_PIN_EDIT)));
+        m_dlg.DestroyMainWindow();
+    }
+}
+
 // Status words the driver can answer, as the page shows them.
 TEST_F(WpsRun, StatusWordsAndTheirProgress)
 {
@@ -659,6 +680,46 @@ TEST_F(WpsRun, DamagedScanListIsWalkedWithinItsBounds)
     Tick(IDT_WPS_PAGE_SCAN_LIST);
     EXPECT_EQ(0, ListRowCount(ApList()));
     ASSERT_TRUE(m_sim.ClearOidAnswer(kGuid, OID_802_11_BSSID_LIST));
+}
+
+// An entry whose elements overrun its own length is passed over: the
+// entries after it are still listed.
+TEST_F(WpsRun, AnEntryWithOverlongElementsIsSkipped)
+{
+    OpenPage();
+    Rescan();
+    ASSERT_GE(ApRow("Kestiq-WPS"), 0);
+    std::vector<const NDIS_WLAN_BSSID_EX*> entries = BssidListEntries(g_pBssidList, BSSID_LIST_BUFFER_SIZE);
+    const NDIS_WLAN_BSSID_EX* wps = nullptr;
+    const NDIS_WLAN_BSSID_EX* other = nullptr;
+    for (const NDIS_WLAN_BSSID_EX* e : entries) {
+        std::string ssid((const char*)e->Ssid.Ssid, e->Ssid.SsidLength);
+        if (ssid == "Kestiq-WPS") wps = e;
+        else if (!other && ApRow(ssid) < 0) other = e;   // a network without WPS
+    }
+    ASSERT_NE(nullptr, wps);
+    ASSERT_NE(nullptr, other);
+    // The WPS access point damaged, another network, the WPS access point whole.
+    std::vector<BYTE> list(FIELD_OFFSET(NDIS_802_11_BSSID_LIST_EX, Bssid), 0);
+    auto append = [&](const NDIS_WLAN_BSSID_EX* e) {
+        const BYTE* b = (const BYTE*)e;
+        list.insert(list.end(), b, b + e->Length);
+    };
+    append(wps);
+    ((NDIS_WLAN_BSSID_EX*)(list.data() + FIELD_OFFSET(NDIS_802_11_BSSID_LIST_EX, Bssid)))->IELength =
+        wps->Length;
+    append(other);
+    append(wps);
+    ((NDIS_802_11_BSSID_LIST_EX*)list.data())->NumberOfItems = 3;
+    std::memset(g_pBssidList, 0, BSSID_LIST_BUFFER_SIZE);
+    std::memcpy(g_pBssidList, list.data(), list.size());
+    Tick(IDT_WPS_PAGE_SCAN_DONE);
+    ASSERT_EQ(1, ListRowCount(ApList())) << "the damaged entry is not listed, the one after it is";
+    EXPECT_EQ("Kestiq-WPS", ListCellText(ApList(), 0, 2));
+
+    // Information shows the entry of the row, the whole one.
+    Click(IDC_WPS_INFORMATION);
+    ASSERT_EQ(PANEL_NETWORK_INFO, PanelShown());
 }
 
 }  // namespace

@@ -1,0 +1,3 @@
+#include "auth/AuthWaits.h"
+
+AuthWaits g_AuthWaits;
