@@ -641,7 +641,7 @@ TEST_F(JoinSettings, AButtonPressedWithNoRowLeavesTheOpenPanelsJoin)
         EXPECT_EQ(PANEL_LINK_STATUS, Panel()) << button;
         ASSERT_TRUE(Applied(mark)) << button;
         EXPECT_EQ("00:11:22:33:44:03", Mac(Sets(mark, OID_802_11_BSSID).at(0).data)) << button;
-        EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Home"; }, 10000)) << button;
+        EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Home"; })) << button;
     }
 
     Leave();
@@ -659,7 +659,7 @@ TEST_F(JoinSettings, AButtonPressedWithNoRowLeavesTheOpenPanelsJoin)
     EXPECT_EQ("Kestiq-Hidden", ssid[0].Ssid());
     ASSERT_NE(nullptr, g_pCurProfile);
     EXPECT_EQ(0u, g_pCurProfile->matchByBssid);
-    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Hidden"; }, 10000));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Hidden"; }));
 }
 
 // A click on the list while a join's panel is open changes what the
@@ -708,7 +708,7 @@ TEST_F(JoinSettings, AJoinKeepsTheSecurityOfItsNetworkWhateverRowIsClickedMeanwh
     EXPECT_EQ(0u, g_pCurProfile->use8021x);
     EXPECT_EQ(0u, SetValue(mark, OID_802_11_AUTHENTICATION_MODE));
     EXPECT_FALSE(SupplicantSaid(mark, "acRsnPskCreate"));
-    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Den"; }, 10000));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Den"; }));
 
     // The quiet network's panel, a click on an open row, its key: a WPA2-PSK join.
     Leave();
@@ -725,7 +725,7 @@ TEST_F(JoinSettings, AJoinKeepsTheSecurityOfItsNetworkWhateverRowIsClickedMeanwh
     EXPECT_EQ((DWORD)Ndis802_11Encryption3Enabled, g_pCurProfile->encryption);
     EXPECT_EQ("quiet-passphrase", std::string(g_pCurProfile->wpaPsk, g_pCurProfile->wpaPskLength));
     EXPECT_TRUE(SupplicantSaid(mark, "acRsnPskCreate passphrase=quiet-passphrase"));
-    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Quiet"; }, 10000));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Joined() == "Kestiq-Quiet"; }));
 }
 
 }  // namespace
