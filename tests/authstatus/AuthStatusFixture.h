@@ -43,12 +43,8 @@ protected:
         g_bRadioOn = TRUE;
         g_nWzcMode = 0;
         std::memset(&g_AuthLogRing, 0, sizeof(g_AuthLogRing));
-        // The supplicant port opens on the controller's ticks.
-        WaitFor([&] {
-            m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
-            return g_hAuthPort != 0;
-        }, 10000);
-        m_window = Open();
+        ASSERT_TRUE(PortOpens()) << "the supplicant port did not open";
+        m_window = OpenWithSurveyStopped();
         ASSERT_NE(nullptr, m_window);
         m_panel = static_cast<CAuthStatusListDlg*>(m_window->GetPanel(PANEL_AUTH_STATUS));
         ASSERT_NE(nullptr, m_panel);
@@ -71,10 +67,7 @@ protected:
     void ShowPanel()
     {
         g_pControllerDoor->ShowAuthStatusPanel();
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
-               PeekMessageA(&m, nullptr, WM_TIMER + 1, ~0u, PM_REMOVE))
-            DispatchMessageA(&m);
+        PumpPendingButTimers();
     }
     bool PanelInFront() const
     {
@@ -82,16 +75,19 @@ protected:
     }
     int PanelShown() const { return m_dlg.m_nCurPanel; }
 
-    // A line written as the library's threads write it, then handled.
-    static void Line(const std::string& text)
+    // A line written as the library's threads write it; it reaches the
+    // panel by posted messages: once handled, the panel has one row more.
+    void Line(const std::string& text)
     {
+        int rows = RowCount();
         AppendAuthLogLine(text.c_str());
-        Pump();
+        EXPECT_TRUE(WaitFor([&] { return RowCount() == rows + 1; })) << "no row for \"" << text << "\"";
     }
-    static void EndMarker()
+    // The end marker, handled once the panel has emptied the ring.
+    void EndMarker()
     {
         AppendAuthLogEndMarker();
-        Pump();
+        EXPECT_TRUE(WaitFor([&] { return RingEmpty(); })) << "the end marker was not handled";
     }
     void Click(UINT id)
     {

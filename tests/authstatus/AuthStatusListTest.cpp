@@ -212,7 +212,7 @@ TEST_F(AuthStatusList, TheLabelTimerRunsWhileThePanelIsShown)
     g_pControllerDoor->ShowAuthStatusPanel();
     ASSERT_EQ("", Label(IDC_AUTH_STATUS_PROFILE)) << "before the first tick";
     // The real timer brings the tick's caption by itself.
-    EXPECT_TRUE(WaitFor([&] { return Label(IDC_AUTH_STATUS_PROFILE) == "Connected by manual..."; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return Label(IDC_AUTH_STATUS_PROFILE) == "Connected by manual..."; }, 20000));
     m_dlg.ShowPage(PANEL_LINK_STATUS);
     EXPECT_FALSE(KillTimer(m_panel->m_hWnd, IDT_AUTH_STATUS_LABELS)) << "hiding the panel stops its timer";
     ShowPanel();

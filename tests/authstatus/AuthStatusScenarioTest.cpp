@@ -140,7 +140,7 @@ TEST_F(AuthStatusScenario, PreSharedKeyProfileRunsTheWholeRoadIntoTheList)
     WindowShot("authstatus-window-during");
 
     SetEvent(m_gate);
-    ASSERT_TRUE(WaitFor([&] { return PanelShown() == PANEL_LINK_STATUS; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return PanelShown() == PANEL_LINK_STATUS; }, 20000));
     EXPECT_TRUE(IsWindowVisible(m_window->GetPanel(PANEL_LINK_STATUS)->m_hWnd));
     EXPECT_TRUE(RingEmpty());
     EXPECT_FALSE(NetworkCheckBusy());

@@ -51,19 +51,13 @@ protected:
         SendMessageA(m_window->GetNavButton(NAV_NETWORK)->m_hWnd, BM_CLICK, 0, 0);
         m_survey = m_window->m_pSiteSurveyPage;
         ASSERT_NE(nullptr, m_survey);
-        KillTimer(m_survey->m_hWnd, IDT_SURVEY_REFRESH);
         m_hidden = static_cast<CHiddenSsidDlg*>(m_window->GetPanel(PANEL_HIDDEN_SSID));
         m_connect = static_cast<CConnectSettingsDlg*>(m_window->GetPanel(PANEL_CONNECT_SETTINGS));
         ASSERT_NE(nullptr, m_hidden);
         ASSERT_NE(nullptr, m_connect);
         m_csec = m_connect->SecurityTab();
         ASSERT_NE(nullptr, m_csec);
-        // The supplicant port opens on the controller's ticks.
-        WaitFor([&] {
-            m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
-            return g_hAuthPort != 0;
-        }, 10000);
-        ASSERT_NE(0, g_hAuthPort) << "the supplicant port did not open";
+        ASSERT_TRUE(PortOpens()) << "the supplicant port did not open";
         Leave();
     }
     void TearDown() override
@@ -95,10 +89,7 @@ protected:
     // The engine's timer 2 once the driver has scanned.
     void EngineTakesScan()
     {
-        kqsim::AdapterState st;
-        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
-        KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
-        SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
+        TakeScanResult();
         Pump();
     }
     // A tick of the survey page, and the engine's scan timer when it asked for one.

@@ -5,6 +5,7 @@
 // its settings are asked for.
 #include "join/JoinFixture.h"
 
+#include "auth/AuthLogRing.h"
 #include "auth/SupplicantBinding.h"
 #include "core/EngineDoor.h"
 
@@ -16,7 +17,7 @@ using kqtest::WaitFor;
 class JoinScenario : public JoinTest {
 protected:
     // Ticks the controller until the link is up (or the time is over).
-    bool LinkComes(DWORD ms = 15000)
+    bool LinkComes(DWORD ms = 30000)
     {
         return WaitFor([&] {
             m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
@@ -33,7 +34,7 @@ protected:
                 if (c.rfind("verdict failed", 0) == 0) verdict = "failed";
             }
             return !verdict.empty();
-        }, 15000);
+        }, 30000);
         return verdict;
     }
     // A stored profile of Kestiq-Home made the active one, its link up.
@@ -67,6 +68,19 @@ protected:
     }
     bool m_standInChanged = false;
 
+    // The supplicant's verdict is logged before its status event reaches the
+    // program on the library's thread.  Once the event's line is in the log
+    // ring the program has taken it, and what it posted before the line (a
+    // stored profile's re-entry panel) waits in this thread's queue.
+    bool StatusLineWritten(const char* line)
+    {
+        return WaitFor([&] {
+            char text[AUTH_LOG_LINE_SIZE];
+            for (int i = 0; i < AUTH_LOG_LINES; ++i)
+                if (ReadAuthLogLine(i, text, sizeof(text)) && std::strcmp(text, line) == 0) return true;
+            return false;
+        });
+    }
     bool PromptShown()
     {
         CWnd* prompt = m_window->GetPanel(PANEL_CREDENTIAL_PROMPT);
@@ -246,12 +260,14 @@ TEST_F(JoinScenario, AFailedOneOffLoginOnAHiddenNetworkShowsNoReentryPanel)
     Type(cred, IDC_CRED_ID, "alice");
     Type(cred, IDC_CRED_TUNNEL_ID, "alice");
     Type(cred, IDC_CRED_TUNNEL_PASSWORD, "wonderland");
+    ClearAuthLogRing();   // the status line looked for below is this join's
     DWORD mark = Mark();
     ConnectOk();
     ASSERT_EQ(PANEL_LINK_STATUS, Panel());
     ASSERT_TRUE(Applied(mark));
     EXPECT_FALSE(PortConfiguredForStoredProfile());
     EXPECT_EQ("failed", Verdict(mark));
+    ASSERT_TRUE(StatusLineWritten("Authenticating Timeout."));
     Polls(10);
     EXPECT_FALSE(PromptShown());
     // A stored profile's failure would disassociate and set an SSID no network has.

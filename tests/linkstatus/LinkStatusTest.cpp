@@ -64,8 +64,7 @@ TEST_F(LinkStatusTest, ConnectedToTheFiveGigahertzNetworkShowsEveryField)
     CLinkStatusPage* p = OpenPanel();
     ASSERT_NE(nullptr, p);
     // The survey marks the connected row; its 802.11n flag brings the central channel.
-    SendMessageA(m_dlg.OpenedMainWindow()->m_pSiteSurveyPage->m_hWnd, WM_TIMER, IDT_SURVEY_REFRESH, 0);
-    Pump();
+    Tick(m_dlg.OpenedMainWindow()->m_pSiteSurveyPage, IDT_SURVEY_REFRESH);
 
     SetCounters(1000000, 2000000);
     Tick(p);
@@ -192,8 +191,7 @@ TEST_F(LinkStatusTest, DisconnectedRadioOffAndNoAdapter)
     EXPECT_EQ("Disconnected", Text(p, IDC_LINK_STATUS));
 
     // The window's radio button turns the radio off.
-    SendMessageA(GetDlgItem(m_dlg.OpenedMainWindow()->m_pPageContainer->m_hWnd, IDC_NAV_RADIO), BM_CLICK, 0, 0);
-    Pump();
+    ClickNav(IDC_NAV_RADIO);
     ASSERT_FALSE(g_bRadioOn);
     ClearConnectRequests();
     Tick(p);

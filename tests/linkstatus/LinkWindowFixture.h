@@ -70,21 +70,22 @@ protected:
     // tick itself.
     CLinkStatusPage* OpenPanel()
     {
-        CConfigMainDlg* w = Open();
+        CConfigMainDlg* w = OpenWithSurveyStopped();
         if (!w) return nullptr;
         CLinkStatusPage* p = (CLinkStatusPage*)w->GetPanel(PANEL_LINK_STATUS);
         KillTimer(p->m_hWnd, IDT_LINK_STATUS_REFRESH);
-        KillTimer(w->m_pSiteSurveyPage->m_hWnd, IDT_SURVEY_REFRESH);
         for (UINT id : { IDC_LINK_QUALITY_BAR, IDC_LINK_SIGNAL1_BAR, IDC_LINK_SIGNAL2_BAR, IDC_LINK_SIGNAL3_BAR,
                          IDC_LINK_NOISE_BAR })
             KillTimer(GetDlgItem(p->m_hWnd, id), PBT_GRAD_ANIMATE);
-        Pump();
+        PumpPendingButTimers();
         return p;
     }
+    // The tick handled with what it left behind, and no real timer event:
+    // a page's own timer that a click started again stays out of the check.
     static void Tick(CWnd* page, UINT_PTR id = IDT_LINK_STATUS_REFRESH)
     {
         SendMessageA(page->m_hWnd, WM_TIMER, id, 0);
-        Pump();
+        PumpPendingButTimers();
     }
     static std::string Text(HWND parent, UINT id)
     {
@@ -94,11 +95,13 @@ protected:
     }
     static std::string Text(CWnd* parent, UINT id) { return Text(parent->m_hWnd, id); }
     static bool Visible(CWnd* parent, UINT id) { return IsWindowVisible(GetDlgItem(parent->m_hWnd, id)) != FALSE; }
-    // A click on a button of the window, as a person makes it.
+    // A click on a button of the window, as a person makes it.  A page it
+    // brings to the front starts its timer: that runs only where a test
+    // waits for it, never between the click and what the test reads.
     static void Click(HWND button)
     {
         SendMessageA(button, BM_CLICK, 0, 0);
-        Pump();
+        PumpPendingButTimers();
     }
     void ClickNav(UINT id) { Click(GetDlgItem(m_dlg.OpenedMainWindow()->m_pPageContainer->m_hWnd, id)); }
     static void Shot(HWND w, const char* name) { SavePng(CaptureWindow(w), ScreenshotPath(name)); }

@@ -59,6 +59,13 @@ protected:
         }
         return out;
     }
+    // The window's close box: the dialog manager posts the cancel that
+    // destroys the window; true once it is gone.
+    bool CloseWindow()
+    {
+        m_dlg.OpenedMainWindow()->SendMessage(WM_CLOSE);
+        return kqtest::WaitFor([&] { return m_dlg.OpenedMainWindow() == nullptr; });
+    }
 };
 
 struct NavPlace {
@@ -453,14 +460,11 @@ TEST_F(ConfigWindowTest, ClosingAndReopening200TimesLeavesNothingBehind)
     // life of the process (fonts, icons), whatever ran before in it.
     ASSERT_NE(nullptr, Open());
     UpdateWindow(m_dlg.OpenedMainWindow()->m_hWnd);
-    m_dlg.OpenedMainWindow()->SendMessage(WM_CLOSE);
-    Pump();
+    ASSERT_TRUE(CloseWindow());
     m_dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH);
     ASSERT_NE(nullptr, m_dlg.OpenedMainWindow());
     UpdateWindow(m_dlg.OpenedMainWindow()->m_hWnd);
-    m_dlg.OpenedMainWindow()->SendMessage(WM_CLOSE);
-    Pump();
-    EXPECT_EQ(nullptr, m_dlg.OpenedMainWindow());
+    ASSERT_TRUE(CloseWindow());
 
     int windows = kqtest::CountThreadWindows();
     int gdi = kqtest::CountGdiObjects();
@@ -472,9 +476,7 @@ TEST_F(ConfigWindowTest, ClosingAndReopening200TimesLeavesNothingBehind)
         CConfigMainDlg* w = m_dlg.OpenedMainWindow();
         ASSERT_NE(nullptr, w) << i;
         UpdateWindow(w->m_hWnd);
-        w->SendMessage(WM_CLOSE);
-        Pump();
-        ASSERT_EQ(nullptr, m_dlg.OpenedMainWindow()) << i;
+        ASSERT_TRUE(CloseWindow()) << i;
     }
     m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);   // the poll deletes the closed window's object
     EXPECT_EQ(nullptr, m_dlg.m_pMainDlg);

@@ -63,7 +63,7 @@ protected:
     }
     CProfilePage* OpenPage()
     {
-        CConfigMainDlg* w = Open();
+        CConfigMainDlg* w = OpenWithSurveyStopped();
         if (!w) return nullptr;
         SendMessageA(w->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
         return w->m_pProfilePage;
@@ -291,10 +291,12 @@ TEST_F(ProfilePageTest, ClickingARowShowsThatProfilesDetails)
         LPARAM at = MAKELPARAM(cell.left + 10, (cell.top + cell.bottom) / 2);
         PostMessageA(Grid(p), WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(Grid(p), WM_LBUTTONUP, 0, at);
-        Pump();
         char shown[128] = {};
-        GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_NAME, shown, sizeof(shown));
-        EXPECT_STREQ(r.name, shown);
+        // The click is posted: the grid's notification comes when it is handled.
+        EXPECT_TRUE(kqtest::WaitFor([&] {
+            GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_NAME, shown, sizeof(shown));
+            return std::strcmp(r.name, shown) == 0;
+        })) << "shown: " << shown;
         GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_SSID, shown, sizeof(shown));
         EXPECT_STREQ(r.ssid, shown);
         GetDlgItemTextA(p->m_hWnd, IDC_PROFILE_VALUE_FIRST + DETAIL_AUTHENTICATION, shown, sizeof(shown));
@@ -460,15 +462,15 @@ TEST_F(ProfilePageTest, ActivatedProfileConnectsAndItsRowFollowsTheLink)
 
     // The engine applies the copied values: the adapter joins the WPA2-PSK network.
     KQSIM_NETWORK joined = {};
-    ASSERT_TRUE(kqtest::WaitFor([&] { return m_sim.JoinedNetwork(kGuid, joined); }, 15000));
+    ASSERT_TRUE(kqtest::WaitFor([&] { return m_sim.JoinedNetwork(kGuid, joined); }, 30000));
     EXPECT_EQ("Kestiq-Home", std::string((const char*)joined.ssid, joined.ssidLen));
-    ASSERT_TRUE(kqtest::WaitFor([&] { return g_pCurProfile != nullptr; }, 5000));
+    ASSERT_TRUE(kqtest::WaitFor([&] { return g_pCurProfile != nullptr; }, 20000));
 
     // The row-state tick marks the row connected.
     ASSERT_TRUE(kqtest::WaitFor([&] {
         p->SendMessage(WM_TIMER, 2);
         return p->Rows()[row].state == 0;
-    }, 10000));
+    }, 20000));
     EXPECT_EQ(PROFILE_IMAGE_CONNECTED, CellImage(p, row, 0));
     EXPECT_EQ(-1, CellImage(p, RowOf(p, "Cafe"), 0));
     UpdateWindow(p->m_pMainDlg->m_hWnd);
@@ -507,7 +509,7 @@ TEST_F(ProfilePageTest, ActivatingAHandWrittenProfileTakesTheDefaultsForWhatItLa
     ASSERT_TRUE(kqtest::WaitFor([&] {
         return g_pCurProfile && std::string((const char*)g_pCurProfile->ssid.Ssid, g_pCurProfile->ssid.SsidLength) ==
                                     "Kestiq-Open";
-    }, 5000));
+    }, 20000));
     EXPECT_EQ(0u, g_pCurProfile->infrastructureMode);
     EXPECT_EQ(0u, g_pCurProfile->authMode);
     EXPECT_EQ(1u, g_pCurProfile->encryption);

@@ -22,7 +22,7 @@ const char kWindowTitle[] = "Tolvane Wireless Utility";
 class TrayPaths : public kqtest::DefaultAdapterTest {
 protected:
     HWND Window() { return FindProcessWindow(m_k.Pid(), kWindowTitle); }
-    bool WaitWindow(DWORD ms = 10000)
+    bool WaitWindow(DWORD ms = 20000)
     {
         return WaitFor([&] { HWND w = Window(); return w && IsWindowVisible(w) && !IsIconic(w); }, ms);
     }
@@ -62,7 +62,7 @@ protected:
         WaitFor([&] {
             menu = FindProcessWindow(m_k.Pid(), nullptr, "#32768");
             return menu && IsWindowVisible(menu);
-        }, 5000);
+        }, 20000);
         return menu;
     }
 
@@ -105,7 +105,7 @@ TEST_F(TrayPaths, LaunchBringsTheOpenWindowBackToTheFront)
     ASSERT_TRUE(WaitWindow());
     HWND first = Window();
     ShowWindow(first, SW_MINIMIZE);
-    ASSERT_TRUE(WaitFor([&] { return IsIconic(first) != FALSE; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(first) != FALSE; }, 20000));
     PostMessageA(m_k.Hwnd(), WM_TRAY_NOTIFY, IDI_TRAY_GOOD, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(WaitWindow());
     EXPECT_EQ(first, Window());   // the same window, not a second one
@@ -122,7 +122,7 @@ TEST_F(TrayPaths, ClosedWindowOpensAgainAsANewWindow)
     PostMessageA(m_k.Hwnd(), WM_COMMAND, ID_TRAY_LAUNCH, 0);
     ASSERT_TRUE(WaitWindow());
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return Window() == nullptr; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return Window() == nullptr; }, 20000));
     m_k.Tick();
     EXPECT_EQ(0, m_k.Query(KQ_STATE_MAIN_WINDOW));
     PostMessageA(m_k.Hwnd(), WM_COMMAND, ID_TRAY_LAUNCH, 0);
@@ -134,7 +134,7 @@ TEST_F(TrayPaths, WithoutAnAdapterNothingOpensAndNothingIsSaid)
     StartHidden();
     ASSERT_TRUE(m_sim.Vanish(kGuid));
     m_k.Tick();
-    ASSERT_TRUE(WaitFor([&] { return m_k.Icon() == IDI_TRAY_NO_ADAPTER; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return m_k.Icon() == IDI_TRAY_NO_ADAPTER; }, 20000));
     PostMessageA(m_k.Hwnd(), WM_TRAY_NOTIFY, IDI_TRAY_GOOD, WM_LBUTTONDBLCLK);
     PostMessageA(m_k.Hwnd(), WM_COMMAND, ID_TRAY_LAUNCH, 0);
     m_k.Tick();
@@ -150,12 +150,12 @@ TEST_F(TrayPaths, LosingTheAdapterClosesTheWindow)
     ASSERT_TRUE(WaitWindow());
     ASSERT_TRUE(m_sim.Vanish(kGuid));
     m_k.Tick();
-    EXPECT_TRUE(WaitFor([&] { return Window() == nullptr; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return Window() == nullptr; }, 20000));
     EXPECT_EQ(0, m_k.Query(KQ_STATE_MAIN_WINDOW));
     // Back again: the tray opens it as before.
     ASSERT_TRUE(m_sim.Return(kGuid));
     m_k.Tick();
-    ASSERT_TRUE(WaitFor([&] { return m_k.Icon() != IDI_TRAY_NO_ADAPTER; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return m_k.Icon() != IDI_TRAY_NO_ADAPTER; }, 20000));
     PostMessageA(m_k.Hwnd(), WM_TRAY_NOTIFY, IDI_TRAY_GOOD, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(WaitWindow());
 }
@@ -166,7 +166,7 @@ TEST_F(TrayPaths, ExitWithTheWindowOpenEndsTheProgram)
     PostMessageA(m_k.Hwnd(), WM_COMMAND, ID_TRAY_LAUNCH, 0);
     ASSERT_TRUE(WaitWindow());
     PostMessageA(m_k.Hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
-    EXPECT_TRUE(m_k.WaitExit(10000));
+    EXPECT_TRUE(m_k.WaitExit(20000));
 }
 
 }  // namespace

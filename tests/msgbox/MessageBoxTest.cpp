@@ -39,13 +39,20 @@ HWND FindBox()
     return nullptr;
 }
 
+// The user's wait, on a thread of its own: until `holds` or half a minute.
+bool Until(const std::function<bool()>& holds)
+{
+    for (DWORD start = GetTickCount(); !holds() && GetTickCount() - start < 30000;) Sleep(10);
+    return holds();
+}
+
 // Shows `text` and answers the box with `answer` once it is on screen.
 int ShowAndAnswer(const char* text, const std::function<void(HWND)>& answer, Seen& seen)
 {
     std::atomic<bool> done{false};
     std::thread user([&] {
         HWND box = nullptr;
-        for (int i = 0; i < 500 && !done && !(box = FindBox()); ++i) Sleep(10);
+        Until([&] { return done || (box = FindBox()) != nullptr; });
         if (!box) return;
         seen.shown = true;
         seen.caption = TextOf(box);
@@ -54,7 +61,7 @@ int ShowAndAnswer(const char* text, const std::function<void(HWND)>& answer, See
         GetWindowRect(box, &seen.rect);
         answer(box);
         // a box that ignored the answer is closed so that the test ends
-        for (int i = 0; i < 300 && !done; ++i) Sleep(10);
+        Until([&] { return done.load(); });
         if (!done && IsWindow(box)) PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     });
     int r = ShowMessageDlg(text);
@@ -157,7 +164,7 @@ TEST(MessageDlg, ADialogObjectRunTwiceReportsEachAnswer)
         std::atomic<bool> done{false};
         std::thread user([&] {
             HWND box = nullptr;
-            for (int n = 0; n < 500 && !done && !(box = FindBox()); ++n) Sleep(10);
+            Until([&] { return done || (box = FindBox()) != nullptr; });
             if (box) answers[i](box);
         });
         results[i] = (int)dlg.DoModal();

@@ -61,7 +61,8 @@ public:
 private:
     void Run()
     {
-        for (int i = 0; i < 1000 && !m_done; ++i) {
+        // Until the test is done with it; a box later than half a minute is a fault.
+        for (DWORD start = GetTickCount(); !m_done && GetTickCount() - start < 30000;) {
             HWND box = FindWindowA("#32770", "Error");
             DWORD pid = 0;
             if (box) GetWindowThreadProcessId(box, &pid);

@@ -77,11 +77,10 @@ protected:
     // own timer stopped, so that the test runs its ticks.
     void OpenSurvey()
     {
-        m_window = Open();
+        m_window = OpenWithSurveyStopped();
         ASSERT_NE(nullptr, m_window);
         m_survey = m_window->m_pSiteSurveyPage;
         m_info = (CNetworkInfoDlg*)m_window->GetPanel(PANEL_NETWORK_INFO);
-        KillTimer(m_survey->m_hWnd, IDT_SURVEY_REFRESH);
         Pump();
         RefreshSurvey();
         ASSERT_GT(Rows(), 0);

@@ -72,7 +72,9 @@ protected:
         g_bIsAdmin = TRUE;
         g_bRadioOn = TRUE;
         g_nWzcMode = 0;
-        m_window = Open();
+        // The engine's timer 2 behind a survey's scan would open the
+        // supplicant port that these tests open and close by hand.
+        m_window = OpenWithSurveyStopped();
         ASSERT_NE(nullptr, m_window);
         SendMessageA(m_window->GetNavButton(NAV_PROFILE)->m_hWnd, BM_CLICK, 0, 0);
         m_page = m_window->m_pProfilePage;
@@ -157,9 +159,10 @@ protected:
         MenuSeen seen;
         std::atomic<bool> done{false};
         std::atomic<HWND> opened{nullptr};
-        // The driver thread's bounded wait for a state of the menu.
+        // The driver thread's wait for a state of the menu, bounded in time.
         auto until = [](auto holds) {
-            for (int i = 0; i < 500 && !holds(); ++i) Sleep(5);
+            for (DWORD start = GetTickCount(); !holds() && GetTickCount() - start < 20000;) Sleep(5);
+            return holds();
         };
         auto hilited = [](HMENU h) {
             for (int i = 0; h && i < GetMenuItemCount(h); ++i)
@@ -168,14 +171,14 @@ protected:
         };
         std::thread driver([&] {
             HWND menu = nullptr;
-            for (int i = 0; i < 500 && !menu; ++i) {
+            until([&] {
                 for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
                     DWORD pid = 0;
                     GetWindowThreadProcessId(w, &pid);
                     if (pid == GetCurrentProcessId() && IsWindowVisible(w)) menu = w;
                 }
-                if (!menu) Sleep(10);
-            }
+                return menu != nullptr;
+            });
             if (menu) {
                 HMENU h = (HMENU)SendMessageA(menu, MN_GETHMENU, 0, 0);
                 for (int i = 0; h && i < GetMenuItemCount(h); ++i) {
@@ -217,9 +220,11 @@ protected:
             done = true;
         });
         PostMessageA(GetDlgItem(page->m_hWnd, buttonId), BM_CLICK, 0, 0);
-        WaitFor([&] { return done.load(); }, 8000);
+        EXPECT_TRUE(WaitFor([&] { return done.load(); }, 60000)) << "the menu's driver did not end";
         driver.join();
-        WaitFor([&] { return !opened.load() || !IsWindowVisible(opened.load()); }, 2000);
+        // The chosen command comes once the menu has closed and its loop returned.
+        EXPECT_TRUE(WaitFor([&] { return !opened.load() || !IsWindowVisible(opened.load()); }))
+            << "the menu stayed open";
         Pump();
         return seen;
     }

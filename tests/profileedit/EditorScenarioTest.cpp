@@ -16,11 +16,7 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        // The supplicant port opens on the controller's ticks.
-        WaitFor([&] {
-            m_dlg.SendMessage(WM_TIMER, IDT_ADAPTER_POLL);
-            return g_hAuthPort != 0;
-        }, 10000);
+        PortOpens();   // a scenario that needs the port checks that it opened
     }
     UINT Icon() { return (UINT)m_dlg.SendMessage(WM_KQ_QUERY_STATE, KQ_STATE_ICON); }
     // Ticks the controller (and the driver events it would get) until the icon is `want`.
@@ -107,8 +103,8 @@ TEST_F(EditorScenario, AddWpa2PskFromTheListEditItAndActivateIt)
     DWORD mark = 0;
     ASSERT_TRUE(m_sim.NextSeq(mark));
     Activate("PROF1");
-    ASSERT_TRUE(WaitFor([&] { return Joined() == "Kestiq-Home"; }, 15000));
-    EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict authorized"); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return Joined() == "Kestiq-Home"; }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return SupplicantSaid(mark, "verdict authorized"); }, 30000));
     EXPECT_TRUE(IconBecomes(IDI_TRAY_GOOD));
 }
 
@@ -139,7 +135,7 @@ TEST_F(EditorScenario, OpenProfileWithAnAsciiWepKeyConnectsAndAWrongKeyShowsTheW
         EXPECT_EQ("1", Stored(c.name, "WEPKey1Type"));
 
         Activate(c.name);
-        ASSERT_TRUE(WaitFor([&] { return Joined() == "Kestiq-Lab"; }, 15000)) << c.name;
+        ASSERT_TRUE(WaitFor([&] { return Joined() == "Kestiq-Lab"; }, 30000)) << c.name;
         EXPECT_TRUE(IconBecomes(c.icon)) << c.name << ": icon " << Icon();
     }
     EXPECT_EQ("6b71313233", Stored("Lab", "WEPKey1"));

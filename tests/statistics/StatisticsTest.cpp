@@ -135,7 +135,7 @@ TEST_F(StatisticsTest, CountersFollowTheDriverAndReadZeroAtOnceAfterAReset)
     EXPECT_EQ(0u, sets[0].bufLen);
     EXPECT_FALSE(sets[0].Succeeded());
     // The channel tries it again on its own.
-    EXPECT_TRUE(kqtest::WaitFor([&] { return Requests(mark, OID_VENDOR_RESET_COUNTERS).size() >= 2; }, 5000));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Requests(mark, OID_VENDOR_RESET_COUNTERS).size() >= 2; }, 20000));
     sets = Requests(mark, OID_VENDOR_RESET_COUNTERS);
     EXPECT_TRUE(sets.back().Succeeded());
 
@@ -231,7 +231,7 @@ TEST_F(StatisticsTest, TheRealTimerRefreshesThePageWhileItIsInFront)
     EXPECT_EQ((std::vector<std::pair<UINT_PTR, UINT>>{ { IDT_STATISTICS_REFRESH, 2000u } }), ofPage);
     // Not at once: the first refresh comes with the first timer event.
     EXPECT_EQ("0", Text(page->TxPage(), Value(Tx::ROW_RTS_OK)));
-    EXPECT_TRUE(kqtest::WaitFor([&] { return Text(page->TxPage(), Value(Tx::ROW_RTS_OK)) == "31337"; }, 8000));
+    EXPECT_TRUE(kqtest::WaitFor([&] { return Text(page->TxPage(), Value(Tx::ROW_RTS_OK)) == "31337"; }, 20000));
     // Behind another page it stops.
     ClickNav(IDC_NAV_PROFILE);
     EXPECT_FALSE(KillTimer(page->m_hWnd, IDT_STATISTICS_REFRESH));

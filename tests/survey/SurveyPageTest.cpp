@@ -24,6 +24,7 @@
 #include "core/WpsRuntime.h"
 #include "mainwnd/ConfigMainDlg.h"
 #include "pages/ProfilePage.h"
+#include "mainwnd/WindowFixture.h"
 #include "mainwnd/WindowProbe.h"
 #include "pages/NetworkInfoDlg.h"
 #include "pages/SiteSurveyPage.h"
@@ -90,11 +91,8 @@ protected:
         Pump();
         return w->m_pSiteSurveyPage;
     }
-    static void Pump()
-    {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-    }
+    // What an act left behind, but no timer event: the test runs the ticks.
+    static void Pump() { kqtest::PumpPendingButTimers(); }
     static void Tick(CSiteSurveyPage* p)
     {
         SendMessageA(p->m_hWnd, WM_TIMER, IDT_SURVEY_REFRESH, 0);
@@ -106,9 +104,7 @@ protected:
     void EngineTakesScan()
     {
         ASSERT_TRUE(g_bScanPending);
-        kqsim::AdapterState st;
-        for (int i = 0; i < 500 && m_sim.GetAdapter(kGuid, st) && st.scanPending; ++i) Sleep(1);
-        ASSERT_FALSE(st.scanPending);
+        ASSERT_TRUE(kqtest::DriverScanDone(m_sim, kGuid)) << "the driver's scan did not end";
         KillTimer(m_dlg.m_hWnd, IDT_RECONNECT);
         SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_RECONNECT, 0);
         ASSERT_FALSE(g_bScanPending);
@@ -148,14 +144,12 @@ protected:
         s.SsidLength = (ULONG)strlen(ssid);
         memcpy(s.Ssid, ssid, s.SsidLength);
         ASSERT_TRUE(SetOid(OID_802_11_SSID, &s, sizeof(s), nullptr, 1));
-        for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(kqtest::WaitFor([&] {
             SendMessageA(m_dlg.m_hWnd, WM_TIMER, IDT_ADAPTER_POLL, 0);
             DWORD media = 1;
             QueryOid(OID_GEN_MEDIA_CONNECT_STATUS, &media, sizeof(media), nullptr);
-            if (media == 0 && g_CurBssid[5] != 0) return;
-            Sleep(10);
-        }
-        FAIL() << "no link to " << ssid;
+            return media == 0 && g_CurBssid[5] != 0;
+        })) << "no link to " << ssid;
     }
     void Disconnect()
     {

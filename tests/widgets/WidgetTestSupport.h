@@ -32,7 +32,7 @@ private:
 bool Screenshot(HWND hwnd, const std::string& name);
 
 // Pumps this thread's messages until `done` holds or `ms` pass; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000);
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000);
 // Handles every message now in the queue (paints included).
 void PumpPending();
 

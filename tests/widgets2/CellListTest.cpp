@@ -317,7 +317,8 @@ TEST_F(CellList, CheckBoxesAndImagesAreDrawnAndHitFromTheRecord)
         LPARAM at = MAKELPARAM(cell.left + k.x, cell.CenterPoint().y);
         list.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
         list.PostMessage(WM_LBUTTONUP, 0, at);
-        Pump();
+        // Posted: the parent hears of the click once the list has handled it.
+        widgettest::PumpUntil([&] { return !host.cellClicks.empty(); }, 20000);
         ASSERT_EQ(1u, host.cellClicks.size()) << k.row << "," << k.col;
         EXPECT_EQ(k.row, host.cellClicks[0].nRow);
         EXPECT_EQ(k.col, host.cellClicks[0].nColumn);
@@ -506,7 +507,7 @@ TEST_F(CellList, AHeaderRightClickReachesTheParentWithItsColumn)
         SetCursorPos(screen.x, screen.y);
         PostMessageA(header, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
         PostMessageA(header, WM_RBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
-        Pump();
+        widgettest::PumpUntil([&] { return !host.headerClicks.empty(); }, 20000);
         ASSERT_EQ(1u, host.headerClicks.size()) << "x " << c.x;
         EXPECT_EQ(c.column, host.headerClicks[0].nColumn) << "x " << c.x;
         EXPECT_EQ(screen.x, host.headerClicks[0].pt.x);
@@ -539,17 +540,17 @@ TEST_F(CellList, EachCellHasItsOwnTooltipFromTheParent)
         SetCursorPos(screen.x, screen.y);
         MSG m = {list.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y), GetTickCount(), screen};
         list.PreTranslateMessage(&m);
+        // The tooltip shows on its own timer.
         HWND tip = nullptr;
-        for (int i = 0; i < 300 && !tip; ++i) {
-            Pump();
+        widgettest::PumpUntil([&] {
             HWND w = nullptr;
             while ((w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) != nullptr) {
                 DWORD pid = 0;
                 GetWindowThreadProcessId(w, &pid);
                 if (pid == GetCurrentProcessId() && IsWindowVisible(w)) tip = w;
             }
-            if (!tip) Sleep(10);
-        }
+            return tip != nullptr;
+        }, 20000);
         if (!tip) return "(not shown)";
         char buf[256] = "";
         GetWindowTextA(tip, buf, sizeof(buf));

@@ -320,15 +320,14 @@ TEST_F(ProgressBar, ItsTooltipAppearsWithTheMouseAndFollowsTheText)
     bar.SetPos(50);
     EXPECT_EQ(nullptr, bar.m_toolTip.GetSafeHwnd()) << "no mouse yet";
     bar.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
-    ASSERT_TRUE(AfxPumpMessage());
-    ASSERT_NE(nullptr, bar.m_toolTip.GetSafeHwnd());
+    ASSERT_TRUE(widgettest::PumpUntil([&] { return bar.m_toolTip.GetSafeHwnd() != nullptr; }, 20000));
     EXPECT_EQ(1, bar.m_toolTip.GetToolCount());
     EXPECT_STREQ("50%", bar.m_toolTip.GetText(&bar, (UINT_PTR)bar.m_hWnd).GetString());
     bar.SetPos(70);
     EXPECT_STREQ("70%", bar.m_toolTip.GetText(&bar, (UINT_PTR)bar.m_hWnd).GetString());
     HWND tip = bar.m_toolTip.m_hWnd;
     bar.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
-    ASSERT_TRUE(AfxPumpMessage());
+    Pump();   // this thread's own posted move, handled with all before it
     EXPECT_EQ(tip, bar.m_toolTip.m_hWnd) << "one tooltip window";
     bar.DestroyWindow();
     EXPECT_FALSE(IsWindow(tip));

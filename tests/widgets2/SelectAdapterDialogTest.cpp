@@ -79,11 +79,15 @@ TEST(SelectAdapterDialog, ListsTheCardsInItsIconComboBoxAndReturnsTheChosenIndex
     std::atomic<bool> done{false};
     std::vector<std::string> items, edits, editsAfter;
     bool ownerDrawn = false, painted = false;
+    // The user's waits, on a thread of its own, are bounded in time.
+    auto until = [](auto holds) {
+        for (DWORD start = GetTickCount(); !holds() && GetTickCount() - start < 30000;) Sleep(10);
+        return holds();
+    };
     std::thread user([&] {
         HWND box = nullptr;
-        for (int i = 0; i < 500 && !(box = FindWindowA("#32770", "Select a Wireless LAN card")); ++i) Sleep(10);
-        if (!box) return;
-        for (int i = 0; i < 200 && !IsWindowVisible(box); ++i) Sleep(10);
+        if (!until([&] { return (box = FindWindowA("#32770", "Select a Wireless LAN card")) != nullptr; })) return;
+        until([&] { return IsWindowVisible(box) != FALSE; });
         HWND combo = GetDlgItem(box, IDC_CARD_LIST);
         ownerDrawn = (GetWindowLongA(combo, GWL_STYLE) & CBS_OWNERDRAWFIXED) != 0;
         int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
@@ -96,12 +100,12 @@ TEST(SelectAdapterDialog, ListsTheCardsInItsIconComboBoxAndReturnsTheChosenIndex
             edits.push_back(TextOf(GetDlgItem(box, id)));
         // the selected card's name is drawn by the list itself, in the window text colour
         // (on a busy machine the first paint may still be on its way)
-        for (int i = 0; i < 500 && !painted; ++i) {
+        until([&] {
             Shot s = CaptureNow(combo);
             painted = s.CountInRect(CRect(0, 0, s.w - 20, s.h), GetSysColor(COLOR_WINDOWTEXT)) +
                       s.CountInRect(CRect(0, 0, s.w - 20, s.h), GetSysColor(COLOR_HIGHLIGHTTEXT)) > 20;
-            if (!painted) Sleep(10);
-        }
+            return painted;
+        });
         SaveShot(box, "select_adapter_dialog");
         SendMessageA(combo, CB_SETCURSEL, 1, 0);
         SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_CARD_LIST, CBN_SELCHANGE), (LPARAM)combo);
@@ -109,7 +113,7 @@ TEST(SelectAdapterDialog, ListsTheCardsInItsIconComboBoxAndReturnsTheChosenIndex
             editsAfter.push_back(TextOf(GetDlgItem(box, id)));
         SaveShot(box, "select_adapter_dialog_second_card");
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
-        for (int i = 0; i < 300 && !done; ++i) Sleep(10);
+        until([&] { return done.load(); });
         if (!done && IsWindow(box)) PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     });
     INT_PTR r = dlg.DoModal();
