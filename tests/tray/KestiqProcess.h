@@ -101,8 +101,8 @@ public:
         static LONG mark = 0;
         LONG m = ++mark;
         bool back = m_hwnd && PostMessageA(m_hwnd, WM_KQ_MARK, 0, m) &&
-                    WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 20000);
-        EXPECT_TRUE(back) << "Kestiq.exe did not handle its messages within 20 s";
+                    WaitFor([&] { return Query(KQ_STATE_MARK) == m; }, 30000);
+        EXPECT_TRUE(back) << "Kestiq.exe did not handle its messages within 30 s";
         return back;
     }
     // One timer event, handled as the timer would be: posted, so that it
